@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages and the locale that building, running and testing need.
+# Safe to run again: it only acts on what is missing.
+set -euo pipefail
+
+packages=(cmake make g++ libgtest-dev g++-mingw-w64-x86-64 wine wine64 xvfb
+          fonts-wqy-zenhei clang libclang-rt-14-dev locales x11-utils)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; elif command -v sudo >/dev/null; then sudo "$@"; else
+    echo "setup: need root to run: $*" >&2; exit 1; fi
+}
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+fi
+
+# Wine takes its ANSI code page (936) from the zh_CN locale, which must exist.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  echo "setup: generating the zh_CN.UTF-8 locale"
+  as_root localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi

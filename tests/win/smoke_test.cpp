@@ -1,0 +1,5 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+TEST(Platform, AnsiCodePageIs936) { EXPECT_EQ(GetACP(), 936u); }
