@@ -1,0 +1,83 @@
+#include "analysis/extraction.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace analysis {
+
+static size_t CountBreaks(std::string_view s) {
+    size_t n = 0;
+    for (size_t pos = s.find("\r\n"); pos != std::string_view::npos; pos = s.find("\r\n", pos + 2))
+        ++n;
+    return n;
+}
+
+static bool EndsWithBreak(std::string_view s) {
+    return s.size() >= 2 && s[s.size() - 2] == '\r' && s.back() == '\n';
+}
+
+static int LineCount(std::string_view s) {
+    if (s.empty()) return 0;
+    return static_cast<int>(1 + CountBreaks(s) - (EndsWithBreak(s) ? 1 : 0));
+}
+
+void ReferenceCollector::Append(std::string_view bytes) {
+    if (bytes.empty()) return;
+    // Pairs cannot overlap, so only the seam between old and new text can add one more.
+    if (!text_.empty() && text_.back() == '\r' && bytes.front() == '\n') ++breaks_;
+    breaks_ += CountBreaks(bytes);
+    text_.append(bytes);
+    index_.Append(bytes);
+}
+
+bool ReferenceCollector::Offer(std::string_view candidate) {
+    if (!candidate.empty() && index_.Contains(candidate)) return false;
+    if (text_.empty() || EndsWithBreak(text_)) {
+        Append(candidate);
+        Append("\r\n");
+    } else {
+        Append("\r\n");
+        Append(candidate);
+    }
+    return true;
+}
+
+int ReferenceCollector::line_count() const {
+    if (text_.empty()) return 0;
+    return static_cast<int>(1 + breaks_ - (EndsWithBreak(text_) ? 1 : 0));
+}
+
+std::string RemoveByte(std::string_view text, char quote) {
+    std::string out;
+    out.reserve(text.size());
+    size_t start = 0;
+    while (start < text.size()) {
+        const void* hit = std::memchr(text.data() + start, quote, text.size() - start);
+        size_t end =
+            hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : text.size();
+        out.append(text.data() + start, end - start);
+        start = end + 1;
+    }
+    return out;
+}
+
+ExtractedReferences CollectReferences(std::span<const std::string> candidates) {
+    ExtractedReferences result;
+    ReferenceCollector collector;
+    result.counts.push_back(0);
+    for (const std::string& candidate : candidates)
+        if (collector.Offer(candidate)) result.counts.push_back(collector.line_count());
+    // A removal can join a lone CR and LF into a new break, so count again after each.
+    std::string text = RemoveByte(collector.text(), '\'');
+    result.counts.push_back(LineCount(text));
+    result.text = RemoveByte(text, '"');
+    result.line_count = LineCount(result.text);
+    result.counts.push_back(result.line_count);
+    return result;
+}
+
+std::string ImageCountCaption(int lines) {
+    return "共 " + std::to_string(lines) + " 个图片";
+}
+
+} // namespace analysis

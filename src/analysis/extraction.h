@@ -1,0 +1,53 @@
+#pragma once
+// De-duplication of the image references that step two's pattern finds. Text is 8-bit bytes in
+// the system code page and is never re-encoded.
+#include "analysis/substring_index.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace analysis {
+
+// Builds the references text one candidate at a time, exactly as the memo would hold it.
+class ReferenceCollector {
+public:
+    // Adds `candidate` as a new last line unless it occurs anywhere in the text so far (lines
+    // joined with CR LF, so across line breaks too; case-sensitive). The empty candidate is
+    // never counted as occurring and is always added. Returns whether it was added.
+    bool Offer(std::string_view candidate);
+
+    const std::string& text() const { return text_; }
+    // Lines of the text as the count label counts them.
+    int line_count() const;
+
+private:
+    void Append(std::string_view bytes);
+
+    std::string text_;
+    SubstringIndex index_;
+    size_t breaks_ = 0; // CR LF pairs in text_
+};
+
+struct ExtractedReferences {
+    std::string text; // final text of the references memo, quotes removed
+    int line_count = 0;
+    // Line count after each change the extraction makes to the memo, in order: the clear, every
+    // added line, then the single-quote and the double-quote removal. A change callback that
+    // runs once per change sees these counts.
+    std::vector<int> counts;
+};
+
+// Candidates are the second group of each match, in match order. Linear in the total size of
+// the candidates and of the text built.
+ExtractedReferences CollectReferences(std::span<const std::string> candidates);
+
+// Every `quote` byte removed. Quote bytes never occur as GBK trail bytes, so this is safe on
+// code-page 936 text.
+std::string RemoveByte(std::string_view text, char quote);
+
+// The count label, UTF-8: "共 12 个图片".
+std::string ImageCountCaption(int lines);
+
+} // namespace analysis

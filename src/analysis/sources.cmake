@@ -1,0 +1,4 @@
+corvane_portable(memo_text.cpp)
+corvane_portable(substring_index.cpp)
+corvane_portable(extraction.cpp)
+corvane_portable(conversion.cpp)

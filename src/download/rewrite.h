@@ -1,0 +1,43 @@
+#pragma once
+// Pointing the stylesheet at the downloaded copies: every reference is replaced by the name
+// its image was saved under.
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace download {
+
+struct Replacement {
+    std::string old_text; // the reference as the stylesheet writes it
+    std::string new_text; // the file name actually written
+    bool skip = false;    // the download failed: keep pointing at the web address
+};
+
+struct RowOutcome {
+    std::string file_name; // the list's file-name column, collision prefix included
+    bool failed = false;
+};
+
+// Pairs reference line i with row i. Lines without a row (the memo was edited after the run
+// started) get no pair, so no pair ever reads a row that does not exist. A row whose download
+// failed, or that has no file name (its address ended with "/", so nothing was written), is a
+// skipped pair.
+std::vector<Replacement> PairByPosition(std::string_view references_text,
+                                        std::span<const RowOutcome> rows);
+
+// Applies the pairs in order, each to the result of the ones before: every occurrence of the
+// old text, case-sensitive, anywhere in the text. An empty old text replaces nothing. The input
+// is untouched; on failure (std::length_error when the text would grow past kMaxRewrittenSize)
+// nothing is lost.
+std::string Rewrite(std::string_view stylesheet, std::span<const Replacement> pairs);
+
+// Every occurrence of `from` in `text` replaced by `to`. `scratch` is a buffer the caller keeps
+// across calls so that repeated rewrites reuse its memory. Returns whether anything changed;
+// when nothing matches, `text` is neither copied nor reallocated.
+bool ReplaceEvery(std::string& text, std::string_view from, std::string_view to,
+                  std::string& scratch);
+
+inline constexpr size_t kMaxRewrittenSize = size_t{256} << 20;
+
+} // namespace download

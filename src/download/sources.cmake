@@ -1,0 +1,3 @@
+corvane_portable(file_names.cpp)
+corvane_portable(progress_text.cpp)
+corvane_portable(rewrite.cpp)
