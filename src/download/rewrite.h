@@ -27,17 +27,20 @@ std::vector<Replacement> PairByPosition(std::string_view references_text,
                                         std::span<const RowOutcome> rows);
 
 // Applies the pairs in order, each to the result of the ones before: every occurrence of the
-// old text, case-sensitive, anywhere in the text. An empty old text replaces nothing. The input
+// old text, case-sensitive, anywhere in the text, left to right without overlaps. An empty old
+// text replaces nothing. The text is code page 936: an occurrence starts on a character, never
+// on the trail byte of a double-byte character. The input
 // is untouched; on failure (std::length_error when the text would grow past kMaxRewrittenSize)
 // nothing is lost.
 std::string Rewrite(std::string_view stylesheet, std::span<const Replacement> pairs);
 
-// Every occurrence of `from` in `text` replaced by `to`. `scratch` is a buffer the caller keeps
-// across calls so that repeated rewrites reuse its memory. Returns whether anything changed;
-// when nothing matches, `text` is neither copied nor reallocated.
-bool ReplaceEvery(std::string& text, std::string_view from, std::string_view to,
-                  std::string& scratch);
-
 inline constexpr size_t kMaxRewrittenSize = size_t{256} << 20;
+
+// One pair of Rewrite on `text` in place. `scratch` is a buffer the caller keeps across calls
+// so that repeated rewrites reuse its memory. Returns whether anything changed; when nothing
+// matches, `text` is neither copied nor reallocated. Throws std::length_error, `text`
+// unchanged, when the result would be longer than `max_size`.
+bool ReplaceEvery(std::string& text, std::string_view from, std::string_view to,
+                  std::string& scratch, size_t max_size = kMaxRewrittenSize);
 
 } // namespace download

@@ -1,0 +1,166 @@
+#include "analysis/extraction.h"
+#include "analysis/memo_text.h"
+#include "analysis/substring_index.h"
+#include "toolkit/text_util.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using analysis::CollectReferences;
+using analysis::ReferenceCollector;
+
+namespace {
+
+std::vector<std::string> Candidates(std::initializer_list<const char*> list) {
+    return std::vector<std::string>(list.begin(), list.end());
+}
+
+// The de-duplication as the memo does it, rescanning the whole text for every candidate.
+struct NaiveCollector {
+    std::string text;
+    bool Offer(const std::string& candidate) {
+        if (!candidate.empty() && text.find(candidate) != std::string::npos) return false;
+        analysis::AddLine(text, candidate);
+        return true;
+    }
+};
+
+std::string RandomBytes(std::mt19937& rng, std::string_view alphabet, size_t max_len) {
+    std::string s(std::uniform_int_distribution<size_t>(0, max_len)(rng), ' ');
+    for (char& c : s)
+        c = alphabet[std::uniform_int_distribution<size_t>(0, alphabet.size() - 1)(rng)];
+    return s;
+}
+
+} // namespace
+
+TEST(ReferenceDedup, ContainedCandidatesAreDropped) {
+    // A part of an earlier line is dropped; the longer one after the shorter is kept.
+    EXPECT_EQ(CollectReferences(Candidates({"images/a.gif", "a.gif"})).text, "images/a.gif\r\n");
+    EXPECT_EQ(CollectReferences(Candidates({"a.gif", "images/a.gif"})).text,
+              "a.gif\r\nimages/a.gif\r\n");
+    // The test runs on the joined text: across a line break, and the break itself.
+    EXPECT_EQ(CollectReferences(Candidates({"ab", "cd", "b\r\nc", "\r\n", "d\r\n"})).text,
+              "ab\r\ncd\r\n");
+    // Case-sensitive.
+    EXPECT_EQ(CollectReferences(Candidates({"a.gif", "A.GIF", "a.gif"})).text,
+              "a.gif\r\nA.GIF\r\n");
+}
+
+TEST(ReferenceDedup, EmptyCandidateIsAlwaysAdded) {
+    auto r = CollectReferences(Candidates({"", "x.png", "", ""}));
+    EXPECT_EQ(r.text, "\r\nx.png\r\n\r\n\r\n");
+    EXPECT_EQ(r.line_count, 4);
+}
+
+TEST(ReferenceDedup, QuotesAreRemovedAfterTheTest) {
+    // The same image in single and in double quotes: two candidates, two identical lines.
+    auto r = CollectReferences(Candidates({"'images/top.gif'", "\"images/top.gif\""}));
+    EXPECT_EQ(r.text, "images/top.gif\r\nimages/top.gif\r\n");
+    // Quotes go wherever they are; spaces stay.
+    EXPECT_EQ(CollectReferences(Candidates({" 'a b'\"c'\" "})).text, " a bc \r\n");
+}
+
+TEST(ReferenceDedup, CountsFollowEveryChange) {
+    auto r = CollectReferences(Candidates({"a", "b", "a", "c"}));
+    EXPECT_EQ(r.counts, (std::vector<int>{0, 1, 2, 3, 3, 3}));
+    EXPECT_EQ(r.line_count, 3);
+
+    auto none = CollectReferences({});
+    EXPECT_EQ(none.text, "");
+    EXPECT_EQ(none.counts, (std::vector<int>{0, 0, 0}));
+
+    EXPECT_EQ(analysis::ImageCountCaption(12), "共 12 个图片");
+    EXPECT_EQ(analysis::ImageCountCaption(0), "共 0 个图片");
+}
+
+TEST(ReferenceDedup, QuoteBetweenCrAndLfJoinsABreak) {
+    // Only a hand-written pattern can yield this, but the count must still match the text.
+    auto r = CollectReferences(Candidates({"x\r'\ny"}));
+    EXPECT_EQ(r.text, "x\r\ny\r\n");
+    EXPECT_EQ(r.counts, (std::vector<int>{0, 1, 2, 2}));
+}
+
+TEST(ReferenceDedup, MatchesNaiveSearchOnRandomInput) {
+    std::mt19937 rng(20240611);
+    // Few symbols, so that containment, breaks inside candidates and quotes are all frequent.
+    const std::string alphabet("ab/\r\n'\"\x81\0", 9);
+    int added_total = 0, dropped_total = 0;
+    for (int round = 0; round < 300; ++round) {
+        NaiveCollector naive;
+        ReferenceCollector fast;
+        std::vector<std::string> candidates;
+        std::vector<int> counts{0};
+        for (int i = 0; i < 60; ++i) {
+            std::string c = RandomBytes(rng, alphabet, 6);
+            // Pieces of the text so far give the positive answers their share.
+            if (!naive.text.empty() && i % 3 == 0) {
+                size_t at = std::uniform_int_distribution<size_t>(0, naive.text.size() - 1)(rng);
+                c = naive.text.substr(at, std::uniform_int_distribution<size_t>(1, 8)(rng));
+            }
+            candidates.push_back(c);
+            bool added = naive.Offer(c);
+            (added ? added_total : dropped_total)++;
+            ASSERT_EQ(fast.Offer(c), added) << "round " << round << " candidate " << i;
+            ASSERT_EQ(fast.text(), naive.text);
+            ASSERT_EQ(fast.line_count(), text::CountLines(naive.text));
+            if (added) counts.push_back(text::CountLines(naive.text));
+        }
+        std::string unquoted = text::ReplaceAll(naive.text, "'", "");
+        counts.push_back(text::CountLines(unquoted));
+        unquoted = text::ReplaceAll(unquoted, "\"", "");
+        counts.push_back(text::CountLines(unquoted));
+        auto r = CollectReferences(candidates);
+        ASSERT_EQ(r.text, unquoted);
+        ASSERT_EQ(r.counts, counts);
+        ASSERT_EQ(r.line_count, text::CountLines(unquoted));
+    }
+    // Both answers must be well represented for the comparison to mean anything.
+    EXPECT_GT(added_total, 3000);
+    EXPECT_GT(dropped_total, 3000);
+}
+
+TEST(SubstringIndexTest, AgreesWithFindOverGrowingText) {
+    std::mt19937 rng(7);
+    for (std::string_view alphabet :
+         {std::string_view("ab"), std::string_view("abcdefgh\xff\x00", 10)}) {
+        analysis::SubstringIndex index;
+        std::string text;
+        EXPECT_TRUE(index.Contains(""));
+        EXPECT_FALSE(index.Contains("a"));
+        for (int step = 0; step < 400; ++step) {
+            std::string piece = RandomBytes(rng, alphabet, 12);
+            text += piece;
+            index.Append(piece);
+            ASSERT_EQ(index.size(), text.size());
+            for (int q = 0; q < 10; ++q) {
+                std::string needle = RandomBytes(rng, alphabet, 10);
+                ASSERT_EQ(index.Contains(needle), text.find(needle) != std::string::npos)
+                    << "needle of " << needle.size() << " bytes after " << text.size();
+            }
+            // Every suffix is a substring.
+            size_t at = std::uniform_int_distribution<size_t>(0, text.size())(rng);
+            ASSERT_TRUE(index.Contains(std::string_view(text).substr(at)));
+        }
+    }
+}
+
+TEST(MemoText, LinesAndAddingFollowTheMemo) {
+    using analysis::SplitLines;
+    EXPECT_TRUE(SplitLines("").empty());
+    EXPECT_EQ(SplitLines("a"), (std::vector<std::string_view>{"a"}));
+    EXPECT_EQ(SplitLines("a\r\n"), (std::vector<std::string_view>{"a"}));
+    EXPECT_EQ(SplitLines("a\r\n\r\n"), (std::vector<std::string_view>{"a", ""}));
+    EXPECT_EQ(SplitLines("\r\n"), (std::vector<std::string_view>{""}));
+    EXPECT_EQ(SplitLines("a\nb\r\n"), (std::vector<std::string_view>{"a\nb"}));
+
+    std::string text;
+    analysis::AddLine(text, "");
+    EXPECT_EQ(text, "\r\n");
+    analysis::AddLine(text, "b");
+    EXPECT_EQ(text, "\r\nb\r\n");
+    std::string typed = "x"; // typed by hand, no final break
+    analysis::AddLine(typed, "y");
+    EXPECT_EQ(typed, "x\r\ny");
+}
