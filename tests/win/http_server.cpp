@@ -1,0 +1,420 @@
+#include "http_server.h"
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <list>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+const char* ReasonPhrase(int status) {
+    switch (status) {
+    case 200:
+        return "OK";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 303:
+        return "See Other";
+    case 307:
+        return "Temporary Redirect";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
+    }
+}
+
+bool ContainsNoCase(std::string haystack, std::string needle) {
+    auto lower = [](std::string& s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) {
+            return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        });
+    };
+    lower(haystack);
+    lower(needle);
+    return haystack.find(needle) != std::string::npos;
+}
+
+// The build links no socket library, so the few Winsock calls are found at run time. Winsock
+// counts its starts per process: one per server keeps it up as long as that server needs it.
+class Winsock {
+public:
+    Winsock() {
+        module_ = LoadLibraryW(L"ws2_32.dll");
+        if (!module_) throw std::runtime_error("ws2_32.dll not found");
+        Load(startup, "WSAStartup");
+        Load(cleanup, "WSACleanup");
+        Load(socket, "socket");
+        Load(bind, "bind");
+        Load(listen, "listen");
+        Load(getsockname, "getsockname");
+        Load(accept, "accept");
+        Load(recv, "recv");
+        Load(send, "send");
+        Load(shutdown, "shutdown");
+        Load(closesocket, "closesocket");
+        WSADATA data;
+        if (startup(MAKEWORD(2, 2), &data) != 0) {
+            FreeLibrary(module_);
+            throw std::runtime_error("WSAStartup failed");
+        }
+    }
+    ~Winsock() {
+        cleanup();
+        FreeLibrary(module_);
+    }
+    Winsock(const Winsock&) = delete;
+    Winsock& operator=(const Winsock&) = delete;
+
+    decltype(&::WSAStartup) startup;
+    decltype(&::WSACleanup) cleanup;
+    decltype(&::socket) socket;
+    decltype(&::bind) bind;
+    decltype(&::listen) listen;
+    decltype(&::getsockname) getsockname;
+    decltype(&::accept) accept;
+    decltype(&::recv) recv;
+    decltype(&::send) send;
+    decltype(&::shutdown) shutdown;
+    decltype(&::closesocket) closesocket;
+
+private:
+    template <class F> void Load(F& f, const char* name) {
+        f = reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module_, name)));
+        if (!f) {
+            FreeLibrary(module_);
+            throw std::runtime_error(std::string("ws2_32.dll lacks ") + name);
+        }
+    }
+    HMODULE module_ = nullptr;
+};
+
+// Network byte order without the socket library.
+u_long SwapBytes32(u_long v) {
+    return ((v & 0xFF) << 24) | ((v & 0xFF00) << 8) | ((v >> 8) & 0xFF00) | (v >> 24);
+}
+
+} // namespace
+
+struct HttpServer::Impl {
+    struct Connection {
+        SOCKET socket = INVALID_SOCKET;
+        std::thread thread;
+        std::atomic<bool> finished{false};
+    };
+
+    Winsock ws;
+    SOCKET listener = INVALID_SOCKET;
+    unsigned short port = 0;
+    std::thread acceptThread;
+
+    mutable std::mutex mutex;
+    std::condition_variable stopSignal;
+    bool stopping = false;
+    std::map<std::string, HttpReply> replies;
+    std::map<std::string, int> countByPath;
+    std::vector<std::string> heads;
+    int requests = 0;
+    int connections = 0;
+    std::list<Connection> live;
+
+    void AcceptLoop();
+    void Serve(Connection* connection);
+    bool Respond(SOCKET s, const std::string& method, const std::string& path, bool keepAlive,
+                 bool* closeAfter);
+    bool SendAll(SOCKET s, const char* data, size_t size);
+    bool Pause(unsigned ms);
+    void ReapFinished();
+    std::string Url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port) + path;
+    }
+};
+
+HttpServer::HttpServer() : impl_(std::make_unique<Impl>()) {
+    Impl& d = *impl_;
+    d.listener = d.ws.socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (d.listener == INVALID_SOCKET) throw std::runtime_error("socket failed");
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = SwapBytes32(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    int length = sizeof address;
+    if (d.ws.bind(d.listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        d.ws.listen(d.listener, SOMAXCONN) != 0 ||
+        d.ws.getsockname(d.listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        d.ws.closesocket(d.listener);
+        throw std::runtime_error("cannot listen on 127.0.0.1");
+    }
+    d.port = static_cast<unsigned short>((address.sin_port >> 8) | (address.sin_port << 8));
+    d.acceptThread = std::thread([&d] { d.AcceptLoop(); });
+}
+
+HttpServer::~HttpServer() {
+    Stop();
+}
+
+void HttpServer::Stop() {
+    Impl& d = *impl_;
+    {
+        std::lock_guard lock(d.mutex);
+        if (d.stopping) return;
+        d.stopping = true;
+        // Closing the listener ends the blocking accept; shutting the client sockets ends the
+        // blocking receives. Each connection thread closes its own socket.
+        d.ws.closesocket(d.listener);
+        d.listener = INVALID_SOCKET;
+        for (auto& c : d.live)
+            if (c.socket != INVALID_SOCKET) d.ws.shutdown(c.socket, SD_BOTH);
+    }
+    d.stopSignal.notify_all();
+    if (d.acceptThread.joinable()) d.acceptThread.join();
+    for (auto& c : d.live)
+        if (c.thread.joinable()) c.thread.join();
+    d.live.clear();
+}
+
+void HttpServer::Impl::AcceptLoop() {
+    for (;;) {
+        SOCKET listening;
+        {
+            std::lock_guard lock(mutex);
+            if (stopping) return;
+            listening = listener;
+        }
+        SOCKET s = ws.accept(listening, nullptr, nullptr);
+        std::lock_guard lock(mutex);
+        if (s == INVALID_SOCKET) {
+            if (stopping) return;
+            continue;
+        }
+        if (stopping) {
+            ws.closesocket(s);
+            return;
+        }
+        ReapFinished();
+        ++connections;
+        Connection& c = live.emplace_back();
+        c.socket = s;
+        c.thread = std::thread([this, &c] { Serve(&c); });
+    }
+}
+
+// Called with the mutex held: joins the threads of connections that have ended, so a long
+// test does not pile up thousands of finished threads.
+void HttpServer::Impl::ReapFinished() {
+    for (auto it = live.begin(); it != live.end();) {
+        if (it->finished) {
+            if (it->thread.joinable()) it->thread.join();
+            it = live.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void HttpServer::Impl::Serve(Connection* connection) {
+    SOCKET s = connection->socket;
+    std::string buffer;
+    bool open = true;
+    while (open) {
+        size_t headEnd;
+        while ((headEnd = buffer.find("\r\n\r\n")) == std::string::npos) {
+            char chunk[4096];
+            int n = ws.recv(s, chunk, sizeof chunk, 0);
+            if (n <= 0 || buffer.size() > 64 * 1024) {
+                open = false;
+                break;
+            }
+            buffer.append(chunk, static_cast<size_t>(n));
+        }
+        if (!open) break;
+        std::string head = buffer.substr(0, headEnd + 2);
+        buffer.erase(0, headEnd + 4);
+
+        size_t sp1 = head.find(' ');
+        size_t sp2 = sp1 == std::string::npos ? sp1 : head.find(' ', sp1 + 1);
+        size_t eol = head.find("\r\n");
+        if (sp2 == std::string::npos || sp2 > eol) break;
+        std::string method = head.substr(0, sp1);
+        std::string path = head.substr(sp1 + 1, sp2 - sp1 - 1);
+        std::string version = head.substr(sp2 + 1, eol - sp2 - 1);
+        bool keepAlive = version == "HTTP/1.1" ? !ContainsNoCase(head, "\r\nConnection: close")
+                                               : ContainsNoCase(head, "\r\nConnection: keep-alive");
+        // Requests of these tests carry no body; one that does is not ours to understand.
+        if (ContainsNoCase(head, "\r\nContent-Length:") &&
+            !ContainsNoCase(head, "\r\nContent-Length: 0"))
+            keepAlive = false;
+        {
+            std::lock_guard lock(mutex);
+            ++requests;
+            ++countByPath[path];
+            heads.push_back(head);
+        }
+        bool closeAfter = !keepAlive;
+        if (!Respond(s, method, path, keepAlive, &closeAfter) || closeAfter) open = false;
+    }
+    std::lock_guard lock(mutex);
+    ws.shutdown(s, SD_SEND);
+    ws.closesocket(s);
+    connection->socket = INVALID_SOCKET;
+    connection->finished = true;
+}
+
+bool HttpServer::Impl::Respond(SOCKET s, const std::string& method, const std::string& path,
+                               bool keepAlive, bool* closeAfter) {
+    HttpReply reply;
+    {
+        std::lock_guard lock(mutex);
+        auto it = replies.find(path);
+        if (it == replies.end()) {
+            size_t query = path.find('?');
+            if (query != std::string::npos) it = replies.find(path.substr(0, query));
+        }
+        if (it != replies.end()) {
+            reply = it->second;
+        } else {
+            reply.status = 404;
+            reply.body = HttpServer::ErrorPage(404);
+            reply.contentType = "text/html";
+        }
+    }
+    bool truncated = reply.truncateAfter < reply.body.size();
+    bool close = !keepAlive || !reply.sendLength || truncated;
+    *closeAfter = close;
+
+    std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " +
+                       ReasonPhrase(reply.status) + "\r\nServer: corvane-test\r\n";
+    if (!reply.contentType.empty()) head += "Content-Type: " + reply.contentType + "\r\n";
+    if (!reply.location.empty()) {
+        head += "Location: " +
+                (reply.location.rfind("/", 0) == 0 ? Url(reply.location) : reply.location) + "\r\n";
+    }
+    if (reply.sendLength) head += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
+    head += close ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
+    if (!SendAll(s, head.data(), head.size())) return false;
+    if (method == "HEAD") return true;
+
+    size_t total = truncated ? reply.truncateAfter : reply.body.size();
+    size_t piece = reply.chunkSize ? reply.chunkSize : total;
+    for (size_t sent = 0; sent < total;) {
+        size_t n = std::min(piece, total - sent);
+        if (reply.chunkDelayMs && !Pause(reply.chunkDelayMs)) return false;
+        if (!SendAll(s, reply.body.data() + sent, n)) return false;
+        sent += n;
+    }
+    return true;
+}
+
+bool HttpServer::Impl::SendAll(SOCKET s, const char* data, size_t size) {
+    while (size > 0) {
+        int n = ws.send(s, data, static_cast<int>(std::min<size_t>(size, 1 << 20)), 0);
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A pause that Stop cuts short; false when the server is stopping.
+bool HttpServer::Impl::Pause(unsigned ms) {
+    std::unique_lock lock(mutex);
+    return !stopSignal.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping; });
+}
+
+void HttpServer::Add(const std::string& path, HttpReply reply) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->replies[path] = std::move(reply);
+}
+
+void HttpServer::AddFile(const std::string& path, std::string body, std::string contentType) {
+    HttpReply reply;
+    reply.body = std::move(body);
+    reply.contentType = std::move(contentType);
+    Add(path, std::move(reply));
+}
+
+void HttpServer::AddError(const std::string& path, int status) {
+    HttpReply reply;
+    reply.status = status;
+    reply.body = ErrorPage(status);
+    reply.contentType = "text/html";
+    Add(path, std::move(reply));
+}
+
+void HttpServer::AddRedirect(const std::string& path, const std::string& target, int status) {
+    HttpReply reply;
+    reply.status = status;
+    reply.location = target;
+    reply.body = "<html><body>Moved</body></html>";
+    reply.contentType = "text/html";
+    Add(path, std::move(reply));
+}
+
+void HttpServer::AddSlow(const std::string& path, std::string body, size_t chunkSize,
+                         unsigned delayMs) {
+    HttpReply reply;
+    reply.body = std::move(body);
+    reply.chunkSize = chunkSize;
+    reply.chunkDelayMs = delayMs;
+    Add(path, std::move(reply));
+}
+
+void HttpServer::AddWithoutLength(const std::string& path, std::string body) {
+    HttpReply reply;
+    reply.body = std::move(body);
+    reply.sendLength = false;
+    Add(path, std::move(reply));
+}
+
+std::string HttpServer::Url(const std::string& path) const {
+    return impl_->Url(path);
+}
+
+unsigned short HttpServer::Port() const {
+    return impl_->port;
+}
+
+int HttpServer::RequestCount() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->requests;
+}
+
+int HttpServer::RequestCount(const std::string& path) const {
+    std::lock_guard lock(impl_->mutex);
+    auto it = impl_->countByPath.find(path);
+    return it == impl_->countByPath.end() ? 0 : it->second;
+}
+
+int HttpServer::ConnectionCount() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->connections;
+}
+
+std::vector<std::string> HttpServer::RequestHeads() const {
+    std::lock_guard lock(impl_->mutex);
+    return impl_->heads;
+}
+
+std::string HttpServer::ErrorPage(int status) {
+    std::string title = std::to_string(status) + " " + ReasonPhrase(status);
+    return "<html><head><title>" + title + "</title></head><body><h1>" + title +
+           "</h1><p>The server cannot deliver this address.</p></body></html>";
+}
