@@ -1,0 +1,41 @@
+// skingen: writes the product skin's bitmaps and description into a folder.
+//   skingen <output-folder> [--sheet <review.png>]
+#include "skin/art/product_skin.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+int main(int argc, char** argv) {
+    std::string folder, sheet;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--sheet" && i + 1 < argc)
+            sheet = argv[++i];
+        else if (folder.empty() && arg.rfind("--", 0) != 0)
+            folder = arg;
+        else
+            folder.clear(), argc = 0;
+    }
+    if (folder.empty()) {
+        std::fprintf(stderr, "usage: skingen <output-folder> [--sheet <review.png>]\n");
+        return 2;
+    }
+    const skin::art::ProductSkin skin = skin::art::BuildProductSkin();
+    std::string error;
+    if (!skin::art::WriteSkinFiles(skin::art::EncodeSkinFiles(skin), folder, error)) {
+        std::fprintf(stderr, "skingen: %s\n", error.c_str());
+        return 1;
+    }
+    if (!sheet.empty()) {
+        const auto png = skin::art::EncodePng(skin::art::ReviewSheet(skin));
+        std::ofstream out(sheet, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(png.data()),
+                  static_cast<std::streamsize>(png.size()));
+        if (!out) {
+            std::fprintf(stderr, "skingen: cannot write %s\n", sheet.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
