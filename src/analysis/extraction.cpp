@@ -5,6 +5,10 @@
 
 namespace analysis {
 
+// Beyond this the index grows as it goes rather than claiming memory for text that may never
+// be added.
+constexpr size_t kReserveLimit = size_t{32} << 20;
+
 static size_t CountBreaks(std::string_view s) {
     size_t n = 0;
     for (size_t pos = s.find("\r\n"); pos != std::string_view::npos; pos = s.find("\r\n", pos + 2))
@@ -31,7 +35,11 @@ void ReferenceCollector::Append(std::string_view bytes) {
 }
 
 bool ReferenceCollector::Offer(std::string_view candidate) {
-    if (!candidate.empty() && index_.Contains(candidate)) return false;
+    if (!candidate.empty()) {
+        if (offered_.find(candidate) != offered_.end()) return false;
+        offered_.emplace(candidate);
+        if (index_.Contains(candidate)) return false;
+    }
     if (text_.empty() || EndsWithBreak(text_)) {
         Append(candidate);
         Append("\r\n");
@@ -40,6 +48,11 @@ bool ReferenceCollector::Offer(std::string_view candidate) {
         Append(candidate);
     }
     return true;
+}
+
+void ReferenceCollector::Reserve(size_t bytes) {
+    text_.reserve(text_.size() + bytes);
+    index_.Reserve(bytes);
 }
 
 int ReferenceCollector::line_count() const {
@@ -64,6 +77,11 @@ std::string RemoveByte(std::string_view text, char quote) {
 ExtractedReferences CollectReferences(std::span<const std::string> candidates) {
     ExtractedReferences result;
     ReferenceCollector collector;
+    // Matches do not overlap, so this is at most the stylesheet's size plus the line breaks;
+    // usually far less is used, and memory never touched costs little.
+    size_t bound = 0;
+    for (const std::string& candidate : candidates) bound += candidate.size() + 2;
+    collector.Reserve(std::min(bound, kReserveLimit));
     result.counts.push_back(0);
     for (const std::string& candidate : candidates)
         if (collector.Offer(candidate)) result.counts.push_back(collector.line_count());

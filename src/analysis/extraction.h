@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace analysis {
@@ -18,15 +19,28 @@ public:
     // never counted as occurring and is always added. Returns whether it was added.
     bool Offer(std::string_view candidate);
 
+    // Room for references of `bytes` bytes in all, so that a long run does not keep moving its
+    // buffers as they grow.
+    void Reserve(size_t bytes);
+
     const std::string& text() const { return text_; }
     // Lines of the text as the count label counts them.
     int line_count() const;
 
 private:
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+
     void Append(std::string_view bytes);
 
     std::string text_;
     SubstringIndex index_;
+    // Candidates offered before. The text only grows, and a candidate offered before is in it
+    // (added) or was already (dropped), so a repeat is dropped without walking the index:
+    // most candidates of a stylesheet are repeats.
+    std::unordered_set<std::string, Hash, std::equal_to<>> offered_;
     size_t breaks_ = 0; // CR LF pairs in text_
 };
 

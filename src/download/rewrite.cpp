@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
+#include <array>
 #include <stdexcept>
 
 namespace download {
@@ -32,12 +32,23 @@ bool IsTrailByte(unsigned char c) {
 
 // Finds the occurrences of one needle that start on a character boundary of code-page 936
 // text: a byte match that begins on the trail byte of a double-byte character is not an
-// occurrence (the trail byte may well be an ASCII letter). Short needles are found fastest by
-// memchr on their first byte; longer ones skip ahead with Horspool's shift table.
+// occurrence (the trail byte may well be an ASCII letter).
+//
+// Needles of three bytes or more are found with Horspool's method keyed on the window's last
+// two bytes (hashed): in stylesheet text most byte pairs are not in the needle, so the window
+// mostly moves by the needle's length less one, and the skip loop does not wait for its own
+// table loads. Shorter needles go to memchr through string_view::find.
 class Finder {
 public:
-    explicit Finder(std::string_view needle)
-        : needle_(needle), searcher_(needle.begin(), needle.end()) {}
+    explicit Finder(std::string_view needle) : needle_(needle) {
+        if (needle.size() < kShortNeedle) return;
+        last_ = needle.size() - 1;
+        shift_.fill(0);
+        for (size_t i = 1; i < last_; ++i) shift_[Hash(needle[i - 1], needle[i])] = i;
+        unsigned end_hash = Hash(needle[last_ - 1], needle[last_]);
+        after_mismatch_ = last_ - shift_[end_hash];
+        shift_[end_hash] = last_;
+    }
 
     // First occurrence at or after `from`, which must be a character boundary; npos if none.
     size_t Find(std::string_view text, size_t from) const {
@@ -51,11 +62,32 @@ public:
     }
 
 private:
+    static unsigned Hash(char a, char b) {
+        return ((static_cast<unsigned char>(a) << 3) ^ static_cast<unsigned char>(b)) & 255;
+    }
+
     size_t FindBytes(std::string_view text, size_t from) const {
         if (from > text.size() || text.size() - from < needle_.size()) return std::string::npos;
         if (needle_.size() < kShortNeedle) return text.find(needle_, from);
-        auto hit = searcher_(text.begin() + from, text.end()).first;
-        return hit == text.end() ? std::string::npos : static_cast<size_t>(hit - text.begin());
+        // `end` is the window's last byte; shift_[h] is the largest i < needle size whose pair
+        // (i - 1, i) hashes to h, so moving by last_ - i can skip no occurrence.
+        const char* data = text.data();
+        size_t end = from + last_;
+        while (end < text.size()) {
+            size_t at = shift_[Hash(data[end - 1], data[end])];
+            if (at == 0) {
+                end += last_;
+                continue;
+            }
+            if (at < last_) {
+                end += last_ - at;
+                continue;
+            }
+            if (std::memcmp(data + end - last_, needle_.data(), needle_.size()) == 0)
+                return end - last_;
+            end += after_mismatch_;
+        }
+        return std::string::npos;
     }
 
     // `boundary` <= pos is known to start a character. A byte outside the lead range always
@@ -67,49 +99,73 @@ private:
         return (pos - run) % 2 == 0 || !IsTrailByte(static_cast<unsigned char>(text[pos]));
     }
 
-    static constexpr size_t kShortNeedle = 4;
+    static constexpr size_t kShortNeedle = 3;
     std::string_view needle_;
-    std::boyer_moore_horspool_searcher<std::string_view::const_iterator> searcher_;
+    size_t last_ = 0;
+    size_t after_mismatch_ = 1;
+    std::array<size_t, 256> shift_;
 };
 
 } // namespace
 
 bool ReplaceEvery(std::string& text, std::string_view from, std::string_view to,
-                  std::string& scratch, size_t max_size) {
+                  std::vector<size_t>& hits, size_t max_size) {
     if (from.empty() || from == to) return false;
     Finder finder(from);
-    size_t pos = finder.Find(text, 0);
-    if (pos == std::string::npos) return false;
-
+    hits.clear();
     // The text after a replaced occurrence is searched as if it started there.
-    if (from.size() == to.size()) {
-        for (; pos != std::string::npos; pos = finder.Find(text, pos + from.size()))
-            std::memcpy(text.data() + pos, to.data(), to.size());
+    for (size_t pos = finder.Find(text, 0); pos != std::string::npos;
+         pos = finder.Find(text, pos + from.size()))
+        hits.push_back(pos);
+    if (hits.empty()) return false;
+
+    // Edit in place: only the bytes after the first occurrence move.
+    char* data = text.data();
+    if (to.size() <= from.size()) {
+        size_t write = hits.front();
+        for (size_t i = 0; i < hits.size(); ++i) {
+            std::memcpy(data + write, to.data(), to.size());
+            write += to.size();
+            size_t start = hits[i] + from.size();
+            size_t end = i + 1 < hits.size() ? hits[i + 1] : text.size();
+            if (write != start) std::memmove(data + write, data + start, end - start);
+            write += end - start;
+        }
+        text.resize(write);
         return true;
     }
 
-    scratch.clear();
-    scratch.reserve(text.size());
-    size_t start = 0;
-    for (; pos != std::string::npos; pos = finder.Find(text, start)) {
-        if (to.size() > from.size() && scratch.size() + (pos - start) + to.size() > max_size)
-            throw std::length_error("the stylesheet would grow past " + std::to_string(max_size) +
-                                    " bytes after replacing \"" + std::string(from.substr(0, 200)) +
-                                    "\"");
-        scratch.append(text, start, pos - start);
-        scratch.append(to);
-        start = pos + from.size();
+    size_t growth = to.size() - from.size();
+    if (hits.size() > (max_size - std::min(max_size, text.size())) / growth)
+        throw std::length_error("the stylesheet would grow past " + std::to_string(max_size) +
+                                " bytes after replacing \"" + std::string(from.substr(0, 200)) +
+                                "\"");
+    size_t old_size = text.size();
+    text.resize(old_size + growth * hits.size()); // the only step that can fail: text unchanged
+    data = text.data();
+    size_t read_end = old_size;
+    size_t write = text.size();
+    for (size_t i = hits.size(); i-- > 0;) {
+        size_t start = hits[i] + from.size();
+        write -= read_end - start;
+        std::memmove(data + write, data + start, read_end - start);
+        write -= to.size();
+        std::memcpy(data + write, to.data(), to.size());
+        read_end = hits[i];
     }
-    scratch.append(text, start, std::string::npos);
-    text.swap(scratch);
     return true;
+}
+
+bool ReplaceEvery(std::string& text, std::string_view from, std::string_view to, size_t max_size) {
+    std::vector<size_t> hits;
+    return ReplaceEvery(text, from, to, hits, max_size);
 }
 
 std::string Rewrite(std::string_view stylesheet, std::span<const Replacement> pairs) {
     std::string text(stylesheet);
-    std::string scratch;
+    std::vector<size_t> hits;
     for (const Replacement& pair : pairs)
-        if (!pair.skip) ReplaceEvery(text, pair.old_text, pair.new_text, scratch);
+        if (!pair.skip) ReplaceEvery(text, pair.old_text, pair.new_text, hits);
     return text;
 }
 

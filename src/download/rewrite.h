@@ -36,11 +36,14 @@ std::string Rewrite(std::string_view stylesheet, std::span<const Replacement> pa
 
 inline constexpr size_t kMaxRewrittenSize = size_t{256} << 20;
 
-// One pair of Rewrite on `text` in place. `scratch` is a buffer the caller keeps across calls
-// so that repeated rewrites reuse its memory. Returns whether anything changed; when nothing
-// matches, `text` is neither copied nor reallocated. Throws std::length_error, `text`
-// unchanged, when the result would be longer than `max_size`.
+// One pair of Rewrite on `text`, edited in place: only the bytes after the first occurrence
+// move, and when nothing matches the text is neither copied nor reallocated. `hits` is a buffer
+// the caller may keep across calls. `from` and `to` must not point into `text`. Returns whether
+// anything changed. Throws std::length_error, `text` unchanged, when the result would be
+// longer than `max_size`.
 bool ReplaceEvery(std::string& text, std::string_view from, std::string_view to,
-                  std::string& scratch, size_t max_size = kMaxRewrittenSize);
+                  std::vector<size_t>& hits, size_t max_size = kMaxRewrittenSize);
+bool ReplaceEvery(std::string& text, std::string_view from, std::string_view to,
+                  size_t max_size = kMaxRewrittenSize);
 
 } // namespace download

@@ -146,6 +146,24 @@ TEST(SubstringIndexTest, AgreesWithFindOverGrowingText) {
     }
 }
 
+TEST(SubstringIndexTest, AgreesWithFindWhenManyStatesBranchWidely) {
+    // Random bytes over the whole alphabet give tens of thousands of states with many
+    // transitions, more than get fast tables, so both kinds of state are checked.
+    std::mt19937 rng(11);
+    std::string text(300000, '\0');
+    for (char& c : text) c = static_cast<char>(rng());
+    analysis::SubstringIndex index;
+    for (size_t at = 0; at < text.size(); at += 1000)
+        index.Append(std::string_view(text).substr(at, 1000));
+    for (int q = 0; q < 3000; ++q) {
+        size_t at = std::uniform_int_distribution<size_t>(0, text.size() - 1)(rng);
+        std::string needle = text.substr(at, 1 + q % 5);
+        ASSERT_TRUE(index.Contains(needle));
+        needle.back() = static_cast<char>(rng()); // now often absent
+        ASSERT_EQ(index.Contains(needle), text.find(needle) != std::string::npos);
+    }
+}
+
 TEST(MemoText, LinesAndAddingFollowTheMemo) {
     using analysis::SplitLines;
     EXPECT_TRUE(SplitLines("").empty());
