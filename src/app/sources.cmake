@@ -1,0 +1,1 @@
+corvane_win(main_form.cpp)

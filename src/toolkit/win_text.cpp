@@ -10,8 +10,12 @@ static std::wstring ToWide(UINT codePage, std::string_view s) {
     return w;
 }
 
-std::wstring Widen(std::string_view ansi) { return ToWide(CP_ACP, ansi); }
-std::wstring Utf8ToWide(std::string_view utf8) { return ToWide(CP_UTF8, utf8); }
+std::wstring Widen(std::string_view ansi) {
+    return ToWide(CP_ACP, ansi);
+}
+std::wstring Utf8ToWide(std::string_view utf8) {
+    return ToWide(CP_UTF8, utf8);
+}
 
 std::string Narrow(std::wstring_view w) {
     if (w.empty()) return {};
@@ -23,4 +27,6 @@ std::string Narrow(std::wstring_view w) {
     return s;
 }
 
-std::string Utf8ToAnsi(std::string_view utf8) { return Narrow(Utf8ToWide(utf8)); }
+std::string Utf8ToAnsi(std::string_view utf8) {
+    return Narrow(Utf8ToWide(utf8));
+}

@@ -1,0 +1,91 @@
+#include "app/main_form.h"
+
+#include "download/atomic_file.h"
+#include "toolkit/text_util.h"
+
+const TClassInfo& TForm1::StaticClass() {
+    static const TClassInfo info{"TForm1", &TForm::StaticClass(), {}, {}};
+    return info;
+}
+
+TForm1::TForm1(TComponent* owner) : TForm(owner) {
+    LoadFromResource();
+    BindFields();
+    HandleNeeded();
+}
+
+template <typename T> T* TForm1::Field(const char* name) {
+    auto* c = dynamic_cast<T*>(FindComponent(name));
+    if (!c) throw Exception(std::string("The main window's description has no ") + name);
+    return c;
+}
+
+void TForm1::BindFields() {
+    pnl4 = Field<TPanel>("pnl4");
+    lbl1 = Field<TLabel>("lbl1");
+    lbl2 = Field<TLabel>("lbl2");
+    lbl8 = Field<TLabel>("lbl8");
+    lbl7 = Field<TLabel>("lbl7");
+    pgc1 = Field<TPageControl>("pgc1");
+    ts1 = Field<TTabSheet>("ts1");
+    ts2 = Field<TTabSheet>("ts2");
+    ts3 = Field<TTabSheet>("ts3");
+    ts4 = Field<TTabSheet>("ts4");
+    ts5 = Field<TTabSheet>("ts5");
+    shp1 = Field<TShape>("shp1");
+    shp2 = Field<TShape>("shp2");
+    shp3 = Field<TShape>("shp3");
+    shp4 = Field<TShape>("shp4");
+    shp5 = Field<TShape>("shp5");
+    btn1 = Field<TButton>("btn1");
+    btn2 = Field<TButton>("btn2");
+    btn3 = Field<TButton>("btn3");
+    btn4 = Field<TButton>("btn4");
+    btn5 = Field<TButton>("btn5");
+    btn6 = Field<TButton>("btn6");
+    pnl1 = Field<TPanel>("pnl1");
+    pnl2 = Field<TPanel>("pnl2");
+    pnl3 = Field<TPanel>("pnl3");
+    pnl5 = Field<TPanel>("pnl5");
+    mmo1 = Field<TMemo>("mmo1");
+    mmo2 = Field<TMemo>("mmo2");
+    mmo3 = Field<TMemo>("mmo3");
+    mmo4 = Field<TMemo>("mmo4");
+    Memo1 = Field<TMemo>("Memo1");
+    edt1 = Field<TEdit>("edt1");
+    lbl3 = Field<TLabel>("lbl3");
+    lbl4 = Field<TLabel>("lbl4");
+    lbl6 = Field<TLabel>("lbl6");
+    lbledt1 = Field<TLabeledEdit>("lbledt1");
+    lbledt2 = Field<TLabeledEdit>("lbledt2");
+    chk1 = Field<TCheckBox>("chk1");
+    ListView1 = Field<TListView>("ListView1");
+    dlgOpen1 = Field<TOpenDialog>("dlgOpen1");
+    tmr1 = Field<TTimer>("tmr1");
+}
+
+TNotifyEvent TForm1::FindMethod(std::string_view name) {
+    using Handler = void (TForm1::*)(TObject*);
+    static const std::pair<const char*, Handler> kMethods[] = {
+        {"FormShow", &TForm1::FormShow},
+        {"btn1Click", &TForm1::btn1Click},
+    };
+    for (const auto& [n, h] : kMethods)
+        if (name == n) return [this, h](TObject* sender) { (this->*h)(sender); };
+    return nullptr;
+}
+
+void TForm1::FormShow(TObject*) {
+    btn1->SetFocus();
+}
+
+void TForm1::btn1Click(TObject*) {
+    if (!dlgOpen1->Execute() || dlgOpen1->FileName().empty()) return;
+    const std::string path = dlgOpen1->FileName();
+    lbl1->SetCaption(lbl1->Hint() + path);
+    SetHint(text::ExtractFilePath(path));
+    lbl2->SetCaption(lbl2->Hint() + Hint());
+    // Read before replacing: a file that cannot be read leaves the old text in place.
+    std::string bytes = ReadFileBytes(path);
+    Memo1->Lines().SetText(text::NormalizeLineBreaks(bytes));
+}

@@ -1,0 +1,169 @@
+#include "toolkit/classes.h"
+
+#include <algorithm>
+#include <map>
+
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+const TPropInfo* TClassInfo::FindProp(std::string_view name) const {
+    for (const TClassInfo* c = this; c; c = c->Parent)
+        for (const TPropInfo& p : c->Props)
+            if (SameText(p.Name, name)) return &p;
+    return nullptr;
+}
+
+bool TClassInfo::InheritsFrom(const TClassInfo& other) const {
+    for (const TClassInfo* c = this; c; c = c->Parent)
+        if (c == &other) return true;
+    return false;
+}
+
+namespace {
+struct NoCaseLess {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return std::lexicographical_compare(
+            a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+                auto lower = [](char c) {
+                    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+                };
+                return lower(x) < lower(y);
+            });
+    }
+};
+std::map<std::string, const TClassInfo*, NoCaseLess>& Registry() {
+    static std::map<std::string, const TClassInfo*, NoCaseLess> registry;
+    return registry;
+}
+} // namespace
+
+void RegisterComponentClass(const TClassInfo& info) {
+    Registry()[info.Name] = &info;
+}
+
+const TClassInfo* FindClass(std::string_view name) {
+    auto it = Registry().find(std::string(name));
+    return it == Registry().end() ? nullptr : it->second;
+}
+
+const TClassInfo& TObject::StaticClass() {
+    static const TClassInfo info{"TObject", nullptr, {}, {}};
+    return info;
+}
+
+const TClassInfo& TPersistent::StaticClass() {
+    static const TClassInfo info{"TPersistent", &TObject::StaticClass(), {}, {}};
+    return info;
+}
+
+// Resolves "A.B.C" to the object that owns property C.
+static TPersistent* WalkPath(TPersistent& obj, std::string_view& name) {
+    TPersistent* cur = &obj;
+    for (size_t dot = name.find('.'); dot != std::string_view::npos; dot = name.find('.')) {
+        const TPropInfo* p = cur->Class().FindProp(name.substr(0, dot));
+        if (!p || p->Kind != TPropKind::Object) return nullptr;
+        cur = p->GetObj(*cur);
+        if (!cur) return nullptr;
+        name.remove_prefix(dot + 1);
+    }
+    return cur;
+}
+
+const TPropInfo* GetPropInfo(TPersistent& obj, std::string_view name) {
+    TPersistent* owner = WalkPath(obj, name);
+    return owner ? owner->Class().FindProp(name) : nullptr;
+}
+
+bool IsPublishedProp(TPersistent& obj, std::string_view name) {
+    return GetPropInfo(obj, name) != nullptr;
+}
+
+int64_t GetOrdProp(TPersistent& obj, std::string_view name) {
+    TPersistent* owner = WalkPath(obj, name);
+    const TPropInfo* p = owner ? owner->Class().FindProp(name) : nullptr;
+    return p && p->GetOrd ? p->GetOrd(*owner) : -1;
+}
+
+void SetOrdProp(TPersistent& obj, std::string_view name, int64_t value) {
+    TPersistent* owner = WalkPath(obj, name);
+    const TPropInfo* p = owner ? owner->Class().FindProp(name) : nullptr;
+    if (p && p->SetOrd) p->SetOrd(*owner, value);
+}
+
+std::string GetStrProp(TPersistent& obj, std::string_view name) {
+    TPersistent* owner = WalkPath(obj, name);
+    const TPropInfo* p = owner ? owner->Class().FindProp(name) : nullptr;
+    return p && p->GetStr ? p->GetStr(*owner) : std::string();
+}
+
+void SetStrProp(TPersistent& obj, std::string_view name, const std::string& value) {
+    TPersistent* owner = WalkPath(obj, name);
+    const TPropInfo* p = owner ? owner->Class().FindProp(name) : nullptr;
+    if (p && p->SetStr) p->SetStr(*owner, value);
+}
+
+TPersistent* GetObjectProp(TPersistent& obj, std::string_view name) {
+    TPersistent* owner = WalkPath(obj, name);
+    const TPropInfo* p = owner ? owner->Class().FindProp(name) : nullptr;
+    return p && p->GetObj ? p->GetObj(*owner) : nullptr;
+}
+
+std::string GetEnumProp(TPersistent& obj, std::string_view name) {
+    const TPropInfo* p = GetPropInfo(obj, name);
+    if (!p || p->Kind != TPropKind::Enum) return {};
+    int64_t v = GetOrdProp(obj, name);
+    return v >= 0 && v < static_cast<int64_t>(p->EnumNames.size())
+               ? p->EnumNames[static_cast<size_t>(v)]
+               : std::string();
+}
+
+void SetEnumProp(TPersistent& obj, std::string_view name, std::string_view value) {
+    const TPropInfo* p = GetPropInfo(obj, name);
+    if (!p || p->Kind != TPropKind::Enum) return;
+    for (size_t i = 0; i < p->EnumNames.size(); ++i)
+        if (SameText(p->EnumNames[i], value)) SetOrdProp(obj, name, static_cast<int64_t>(i));
+}
+
+const TClassInfo& TComponent::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TComponent>("TComponent", TPersistent::StaticClass())
+            .Str(
+                "Name", [](TComponent& c) { return c.Name(); },
+                [](TComponent& c, const std::string& v) { c.SetName(v); })
+            .Int(
+                "Tag", [](TComponent& c) { return c.Tag(); },
+                [](TComponent& c, int64_t v) { c.SetTag(static_cast<intptr_t>(v)); })
+            .Build();
+    return info;
+}
+
+TComponent::TComponent(TComponent* owner) : owner_(owner) {
+    if (owner_) owner_->components_.push_back(this);
+}
+
+TComponent::~TComponent() {
+    DestroyComponents();
+    if (owner_) {
+        auto& list = owner_->components_;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+}
+
+void TComponent::DestroyComponents() {
+    while (!components_.empty()) delete components_.back();
+}
+
+TComponent* TComponent::FindComponent(std::string_view name) const {
+    if (name.empty()) return nullptr;
+    for (TComponent* c : components_)
+        if (SameText(c->Name(), name)) return c;
+    return nullptr;
+}

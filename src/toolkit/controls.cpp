@@ -1,0 +1,1041 @@
+#include "toolkit/controls.h"
+
+#include "toolkit/forms.h"
+#include "toolkit/win_text.h"
+
+#include <algorithm>
+#include <map>
+
+namespace {
+constexpr wchar_t kControlProp[] = L"Corvane.Control";
+thread_local TWinControl* gCreating = nullptr;
+
+struct CursorName {
+    const char* name;
+    int value;
+};
+const CursorName kCursors[] = {
+    {"crDefault", crDefault},   {"crNone", crNone},           {"crArrow", crArrow},
+    {"crCross", crCross},       {"crIBeam", crIBeam},         {"crSizeNESW", crSizeNESW},
+    {"crSizeNS", crSizeNS},     {"crSizeNWSE", crSizeNWSE},   {"crSizeWE", crSizeWE},
+    {"crUpArrow", crUpArrow},   {"crHourGlass", crHourGlass}, {"crNo", crNo},
+    {"crAppStart", crAppStart}, {"crHelp", crHelp},           {"crHandPoint", crHandPoint},
+    {"crSizeAll", crSizeAll},
+};
+
+// The original window procedure of each system class we superclass, by our class name.
+std::map<std::wstring, WNDPROC>& ClassProcs() {
+    static std::map<std::wstring, WNDPROC> procs;
+    return procs;
+}
+
+WNDPROC RegisterWindowClass(const TCreateParams& p,
+                            LRESULT(CALLBACK* initProc)(HWND, UINT, WPARAM, LPARAM)) {
+    auto it = ClassProcs().find(p.WinClassName);
+    if (it != ClassProcs().end()) return it->second;
+    HINSTANCE inst = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    WNDPROC original = DefWindowProcW;
+    if (!p.SysClassName.empty()) {
+        if (!GetClassInfoExW(nullptr, p.SysClassName.c_str(), &wc))
+            throw Exception("Cannot find window class " + Narrow(p.SysClassName));
+        original = wc.lpfnWndProc;
+        wc.cbSize = sizeof(wc);
+    } else {
+        wc.style = p.ClassStyle;
+        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+        wc.hbrBackground = nullptr;
+    }
+    wc.lpfnWndProc = initProc;
+    wc.hInstance = inst;
+    wc.lpszClassName = p.WinClassName.c_str();
+    wc.lpszMenuName = nullptr;
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw Exception("Cannot register window class " + Narrow(p.WinClassName));
+    ClassProcs()[p.WinClassName] = original;
+    return original;
+}
+} // namespace
+
+bool IdentToCursor(std::string_view ident, int& cursor) {
+    for (const CursorName& c : kCursors)
+        if (SameText(ident, c.name)) {
+            cursor = c.value;
+            return true;
+        }
+    return false;
+}
+
+HCURSOR CursorHandle(int cursor) {
+    LPCWSTR id = nullptr;
+    switch (cursor) {
+    case crArrow:
+        id = MAKEINTRESOURCEW(32512);
+        break;
+    case crIBeam:
+        id = MAKEINTRESOURCEW(32513);
+        break;
+    case crHourGlass:
+        id = MAKEINTRESOURCEW(32514);
+        break;
+    case crCross:
+        id = MAKEINTRESOURCEW(32515);
+        break;
+    case crUpArrow:
+        id = MAKEINTRESOURCEW(32516);
+        break;
+    case crSizeNWSE:
+        id = MAKEINTRESOURCEW(32642);
+        break;
+    case crSizeNESW:
+        id = MAKEINTRESOURCEW(32643);
+        break;
+    case crSizeWE:
+        id = MAKEINTRESOURCEW(32644);
+        break;
+    case crSizeNS:
+        id = MAKEINTRESOURCEW(32645);
+        break;
+    case crSizeAll:
+        id = MAKEINTRESOURCEW(32646);
+        break;
+    case crNo:
+        id = MAKEINTRESOURCEW(32648);
+        break;
+    case crHandPoint:
+        id = MAKEINTRESOURCEW(32649);
+        break;
+    case crAppStart:
+        id = MAKEINTRESOURCEW(32650);
+        break;
+    case crHelp:
+        id = MAKEINTRESOURCEW(32651);
+        break;
+    default:
+        return nullptr;
+    }
+    return LoadCursorW(nullptr, id);
+}
+
+// ---------------------------------------------------------------- TControl
+
+const TClassInfo& TControl::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TControl>("TControl", TComponent::StaticClass())
+            .Int(
+                "Left", [](TControl& c) { return c.Left(); },
+                [](TControl& c, int64_t v) { c.SetLeft(static_cast<int>(v)); })
+            .Int(
+                "Top", [](TControl& c) { return c.Top(); },
+                [](TControl& c, int64_t v) { c.SetTop(static_cast<int>(v)); })
+            .Int(
+                "Width", [](TControl& c) { return c.Width(); },
+                [](TControl& c, int64_t v) { c.SetWidth(static_cast<int>(v)); })
+            .Int(
+                "Height", [](TControl& c) { return c.Height(); },
+                [](TControl& c, int64_t v) { c.SetHeight(static_cast<int>(v)); })
+            .Enum(
+                "Align",
+                {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"},
+                [](TControl& c) { return c.Align(); },
+                [](TControl& c, int64_t v) { c.SetAlign(static_cast<TAlign>(v)); })
+            .Set(
+                "Anchors", {"akLeft", "akTop", "akRight", "akBottom"},
+                [](TControl& c) { return c.Anchors(); },
+                [](TControl& c, int64_t v) { c.SetAnchors(static_cast<TAnchors>(v)); })
+            .Bool(
+                "Visible", [](TControl& c) { return c.Visible(); },
+                [](TControl& c, bool v) { c.SetVisible(v); })
+            .Bool(
+                "Enabled", [](TControl& c) { return c.Enabled(); },
+                [](TControl& c, bool v) { c.SetEnabled(v); })
+            .Str(
+                "Caption", [](TControl& c) { return c.Caption(); },
+                [](TControl& c, const std::string& v) { c.SetCaption(v); })
+            .Str(
+                "Hint", [](TControl& c) { return c.Hint(); },
+                [](TControl& c, const std::string& v) { c.SetHint(v); })
+            .Bool(
+                "ShowHint", [](TControl& c) { return c.ShowHint(); },
+                [](TControl& c, bool v) { c.SetShowHint(v); })
+            .Bool(
+                "ParentShowHint", [](TControl& c) { return c.ParentShowHint(); },
+                [](TControl& c, bool v) { c.SetParentShowHint(v); })
+            .Int(
+                "Cursor", [](TControl& c) { return c.Cursor(); },
+                [](TControl& c, int64_t v) { c.SetCursor(static_cast<int>(v)); })
+            .Int(
+                "Color", [](TControl& c) { return c.Color(); },
+                [](TControl& c, int64_t v) { c.SetColor(static_cast<TColor>(v)); })
+            .Bool(
+                "ParentColor", [](TControl& c) { return c.ParentColor(); },
+                [](TControl& c, bool v) { c.SetParentColor(v); })
+            .Obj("Font", [](TControl& c) { return &c.Font(); })
+            .Bool(
+                "ParentFont", [](TControl& c) { return c.ParentFont(); },
+                [](TControl& c, bool v) { c.SetParentFont(v); })
+            .Event("OnClick", [](TControl& c, TNotifyEvent e) { c.OnClick = std::move(e); })
+            .Build();
+    return info;
+}
+
+namespace {
+thread_local int gParentFontUpdate = 0;
+}
+
+TControl::TControl(TComponent* owner) : TComponent(owner) {
+    WindowProc = [this](TMessage& m) { WndProc(m); };
+    font_.OnChange = [this] {
+        if (gParentFontUpdate == 0) parentFont_ = false;
+        FontChanged();
+    };
+}
+
+TControl::~TControl() {
+    if (TApplication* app = Application) app->ControlDestroyed(this);
+    if (parent_) parent_->RemoveControl(this);
+}
+
+void TControl::SetParent(TWinControl* parent) {
+    if (parent == parent_) return;
+    if (parent == this) throw Exception("A control cannot be its own parent");
+    if (parent_) parent_->RemoveControl(this);
+    if (parent) parent->InsertControl(this);
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    if (left == left_ && top == top_ && width == width_ && height == height_) return;
+    if (IsGraphic() && parent_ && visible_) parent_->Invalidate(); // old place
+    left_ = left;
+    top_ = top;
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    anchorRight_ = anchorBottom_ = -1;
+    if (IsGraphic()) Invalidate();
+    BoundsChanged();
+    RequestAlign();
+}
+
+void TControl::SetClientSize(int width, int height) {
+    SetBounds(left_, top_, width, height);
+}
+
+void TControl::SetAlign(TAlign v) {
+    if (v == align_) return;
+    align_ = v;
+    RequestAlign();
+}
+
+void TControl::SetAnchors(TAnchors v) {
+    anchors_ = v;
+    anchorRight_ = anchorBottom_ = -1;
+}
+
+void TControl::RequestAlign() {
+    if (parent_) parent_->AlignControls();
+}
+
+void TControl::SetVisible(bool v) {
+    if (v == visible_) return;
+    visible_ = v;
+    VisibleChanged();
+    Perform(CM_VISIBLECHANGED, v ? 1 : 0, 0);
+    RequestAlign();
+}
+
+bool TControl::Showing() const {
+    return visible_ && parent_ && parent_->Showing();
+}
+
+void TControl::SetEnabled(bool v) {
+    if (v == enabled_) return;
+    enabled_ = v;
+    EnabledChanged();
+    Perform(CM_ENABLEDCHANGED, 0, 0);
+}
+
+void TControl::SetText(const std::string& v) {
+    if (v == text_) return;
+    text_ = v;
+    Invalidate();
+    Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+bool TControl::ShowHint() const {
+    if (parentShowHint_ && parent_) return parent_->ShowHint();
+    return showHint_;
+}
+
+void TControl::SetShowHint(bool v) {
+    showHint_ = v;
+    parentShowHint_ = false;
+}
+
+void TControl::SetColor(TColor v) {
+    parentColor_ = false;
+    if (v == color_) return;
+    color_ = v;
+    ColorChanged();
+}
+
+void TControl::SetParentColor(bool v) {
+    parentColor_ = v;
+    if (v && parent_) ParentColorChanged();
+}
+
+void TControl::SetParentFont(bool v) {
+    parentFont_ = v;
+    if (v && parent_) ParentFontChanged();
+}
+
+void TControl::ParentFontChanged() {
+    if (!parentFont_ || !parent_) return;
+    ++gParentFontUpdate;
+    font_.Assign(parent_->Font());
+    --gParentFontUpdate;
+}
+
+void TControl::ParentColorChanged() {
+    if (!parentColor_ || !parent_ || parent_->Color() == color_) return;
+    color_ = parent_->Color();
+    ColorChanged();
+}
+
+void TControl::FontChanged() {
+    Invalidate();
+    Perform(CM_FONTCHANGED, 0, 0);
+}
+
+void TControl::ColorChanged() {
+    Invalidate();
+    Perform(CM_COLORCHANGED, 0, 0);
+}
+
+void TControl::VisibleChanged() {
+    if (parent_) parent_->Invalidate();
+}
+
+void TControl::EnabledChanged() {
+    Invalidate();
+}
+
+void TControl::Click() {
+    if (OnClick) OnClick(this);
+}
+
+LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
+    TMessage m{msg, wParam, lParam, 0};
+    if (WindowProc) WindowProc(m);
+    return m.Result;
+}
+
+void TControl::WndProc(TMessage& m) {
+    switch (m.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        clicking_ = true;
+        break;
+    case WM_LBUTTONUP: {
+        POINT p{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+        RECT r = ClientRect();
+        bool inside = PtInRect(&r, p) != FALSE;
+        if (clicking_ && inside && enabled_) {
+            clicking_ = false;
+            Click();
+        }
+        clicking_ = false;
+        break;
+    }
+    default:
+        DefaultHandler(m);
+        break;
+    }
+}
+
+void TControl::Invalidate() {
+    if (!parent_ || !parent_->HandleAllocated() || !visible_) return;
+    RECT r = BoundsRect();
+    InvalidateRect(parent_->WindowHandle(), &r, FALSE);
+}
+
+POINT TControl::ClientOrigin() const {
+    POINT p{left_, top_};
+    if (parent_ && !IsGraphic()) return p;
+    return p;
+}
+
+POINT TControl::ClientToScreen(POINT p) const {
+    if (!IsGraphic()) {
+        HWND wnd = static_cast<const TWinControl*>(this)->WindowHandle();
+        if (wnd) ::ClientToScreen(wnd, &p);
+        return p;
+    }
+    p.x += left_;
+    p.y += top_;
+    return parent_ ? parent_->ClientToScreen(p) : p;
+}
+
+POINT TControl::ScreenToClient(POINT p) const {
+    if (!IsGraphic()) {
+        HWND wnd = static_cast<const TWinControl*>(this)->WindowHandle();
+        if (wnd) ::ScreenToClient(wnd, &p);
+        return p;
+    }
+    if (parent_) p = parent_->ScreenToClient(p);
+    p.x -= left_;
+    p.y -= top_;
+    return p;
+}
+
+void TControl::BringToFront() {
+    if (!parent_) return;
+    auto& list = parent_->controls_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    list.push_back(this);
+    if (!IsGraphic()) {
+        auto* w = static_cast<TWinControl*>(this);
+        if (w->HandleAllocated())
+            SetWindowPos(w->WindowHandle(), HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    Invalidate();
+}
+
+void TControl::SendToBack() {
+    if (!parent_) return;
+    auto& list = parent_->controls_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    list.insert(list.begin(), this);
+    if (!IsGraphic()) {
+        auto* w = static_cast<TWinControl*>(this);
+        if (w->HandleAllocated())
+            SetWindowPos(w->WindowHandle(), HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    Invalidate();
+}
+
+void TControl::Loaded() {
+    if (parentFont_) ParentFontChanged();
+    if (parentColor_) ParentColorChanged();
+}
+
+// ---------------------------------------------------------------- TGraphicControl
+
+const TClassInfo& TGraphicControl::StaticClass() {
+    static const TClassInfo info{"TGraphicControl", &TControl::StaticClass(), {}, {}};
+    return info;
+}
+
+void TGraphicControl::WndProc(TMessage& m) {
+    if (m.Msg == WM_PAINT && m.WParam) {
+        TCanvas canvas(reinterpret_cast<HDC>(m.WParam));
+        canvas.Font().Assign(Font());
+        Paint(canvas);
+        return;
+    }
+    TControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------- TWinControl
+
+const TClassInfo& TWinControl::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TWinControl>("TWinControl", TControl::StaticClass())
+            .Bool(
+                "TabStop", [](TWinControl& c) { return c.TabStop(); },
+                [](TWinControl& c, bool v) { c.SetTabStop(v); })
+            .Int(
+                "TabOrder", [](TWinControl& c) { return c.TabOrder(); },
+                [](TWinControl& c, int64_t v) { c.SetTabOrder(static_cast<int>(v)); })
+            .Build();
+    return info;
+}
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl() {
+    destroying_ = true;
+    for (TControl* c : controls_) c->parent_ = nullptr;
+    controls_.clear();
+    if (handle_) DestroyWindow(handle_);
+}
+
+TWinControl* TWinControl::FromHandle(HWND wnd) {
+    return wnd ? static_cast<TWinControl*>(GetPropW(wnd, kControlProp)) : nullptr;
+}
+
+TControl* TWinControl::FindDragTarget(POINT screenPoint) {
+    HWND wnd = WindowFromPoint(screenPoint);
+    TWinControl* w = nullptr;
+    while (wnd && !(w = FromHandle(wnd))) wnd = GetParent(wnd);
+    if (!w) return nullptr;
+    POINT p = screenPoint;
+    ::ScreenToClient(w->WindowHandle(), &p);
+    TControl* g = w->ControlAtPos(p, true);
+    return g ? g : w;
+}
+
+void TWinControl::InsertControl(TControl* c) {
+    controls_.push_back(c);
+    c->parent_ = this;
+    c->anchorRight_ = c->anchorBottom_ = -1;
+    if (!IsLoading() && !c->IsLoading()) {
+        c->ParentFontChanged();
+        c->ParentColorChanged();
+    }
+    if (c->IsGraphic()) {
+        c->Invalidate();
+    } else if (HandleAllocated()) {
+        static_cast<TWinControl*>(c)->HandleNeeded();
+    }
+    AlignControls();
+}
+
+void TWinControl::RemoveControl(TControl* c) {
+    if (captureControl_ == c) captureControl_ = nullptr;
+    if (c->IsGraphic()) c->Invalidate();
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
+    c->parent_ = nullptr;
+    if (!c->IsGraphic()) {
+        auto* w = static_cast<TWinControl*>(c);
+        if (w->HandleAllocated() && !destroying_) w->DestroyWnd();
+    }
+    AlignControls();
+}
+
+HWND TWinControl::Handle() {
+    if (!handle_) {
+        if (parent_) parent_->HandleNeeded();
+        CreateWnd();
+    }
+    return handle_;
+}
+
+void TWinControl::CreateParams(TCreateParams& p) {
+    p.WinClassName = Widen(ClassName());
+    p.Style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (Visible()) p.Style |= WS_VISIBLE;
+    if (!Enabled()) p.Style |= WS_DISABLED;
+    if (tabStop_) p.Style |= WS_TABSTOP;
+    p.X = left_;
+    p.Y = top_;
+    p.Width = width_;
+    p.Height = height_;
+    p.WndParent = parent_ ? parent_->Handle() : nullptr;
+    p.Caption = Widen(text_);
+}
+
+void TWinControl::CreateWnd() {
+    TCreateParams p;
+    CreateParams(p);
+    if (p.WndParent == nullptr && (p.Style & WS_CHILD))
+        throw Exception("Control '" + Name() + "' has no parent window");
+    defProc_ = RegisterWindowClass(p, InitWndProc);
+    CreateWindowHandle(p);
+    if (!handle_) throw Exception("Cannot create window for '" + Name() + "'");
+    InitializeWnd();
+    CreateChildHandles();
+    AlignControls();
+}
+
+void TWinControl::CreateWindowHandle(const TCreateParams& p) {
+    TWinControl* previous = gCreating;
+    gCreating = this;
+    HWND wnd = CreateWindowExW(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X,
+                               p.Y, p.Width, p.Height, p.WndParent, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    gCreating = previous;
+    if (wnd && !handle_) {
+        handle_ = wnd;
+        SetPropW(wnd, kControlProp, this);
+    }
+}
+
+void TWinControl::InitializeWnd() {
+    SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
+}
+
+void TWinControl::CreateChildHandles() {
+    std::vector<TControl*> children = controls_;
+    for (TControl* c : children)
+        if (!c->IsGraphic()) static_cast<TWinControl*>(c)->HandleNeeded();
+}
+
+void TWinControl::DestroyWnd() {
+    if (handle_) DestroyWindow(handle_);
+}
+
+void TWinControl::RecreateWnd() {
+    if (!handle_) return;
+    Perform(CM_RECREATEWND, 0, 0);
+    DestroyWnd();
+    HandleNeeded();
+}
+
+LRESULT CALLBACK TWinControl::InitWndProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
+    TWinControl* c = gCreating;
+    if (!c) return DefWindowProcW(wnd, msg, w, l);
+    gCreating = nullptr;
+    c->handle_ = wnd;
+    SetPropW(wnd, kControlProp, c);
+    SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StdWndProc));
+    return StdWndProc(wnd, msg, w, l);
+}
+
+LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
+    TWinControl* c = FromHandle(wnd);
+    if (!c) return DefWindowProcW(wnd, msg, w, l);
+    TMessage m{msg, w, l, 0};
+    if (c->destroying_) {
+        m.Result = c->DefWndProc(msg, w, l);
+    } else {
+        try {
+            c->MainWndProc(m);
+        } catch (const std::exception& e) {
+            if (Application) Application->HandleException(c, e);
+        } catch (...) {
+            if (Application) Application->HandleException(c, Exception("Unknown error"));
+        }
+    }
+    if (msg == WM_NCDESTROY) {
+        RemovePropW(wnd, kControlProp);
+        if (c->handle_ == wnd) c->handle_ = nullptr;
+        c->captureControl_ = nullptr;
+    }
+    return m.Result;
+}
+
+void TWinControl::MainWndProc(TMessage& m) {
+    if (Application) Application->BeforeMessage(this, m);
+    if (WindowProc)
+        WindowProc(m);
+    else
+        DefaultHandler(m);
+}
+
+LRESULT TWinControl::DefWndProc(UINT msg, WPARAM w, LPARAM l) {
+    if (!handle_) return 0;
+    return CallWindowProcW(defProc_ ? defProc_ : DefWindowProcW, handle_, msg, w, l);
+}
+
+void TWinControl::DefaultHandler(TMessage& m) {
+    m.Result = DefWndProc(m.Msg, m.WParam, m.LParam);
+}
+
+bool TWinControl::PaintsOwnWindow() const {
+    return defProc_ == DefWindowProcW || defProc_ == nullptr;
+}
+
+HBRUSH TWinControl::ColorBrush() {
+    if (!colorBrush_ || colorBrushColor_ != Color()) {
+        colorBrush_.reset(CreateSolidBrush(ColorToRGB(Color())));
+        colorBrushColor_ = Color();
+    }
+    return colorBrush_.get();
+}
+
+void TWinControl::RouteMouse(TMessage& m) {
+    POINT p{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+    TControl* target = captureControl_ ? captureControl_ : ControlAtPos(p);
+    if (!target) {
+        if (PaintsOwnWindow())
+            TControl::WndProc(m);
+        else
+            DefaultHandler(m);
+        return;
+    }
+    TMessage tm = m;
+    tm.LParam =
+        MAKELPARAM(static_cast<WORD>(p.x - target->Left()), static_cast<WORD>(p.y - target->Top()));
+    bool down = m.Msg == WM_LBUTTONDOWN || m.Msg == WM_RBUTTONDOWN || m.Msg == WM_MBUTTONDOWN ||
+                m.Msg == WM_LBUTTONDBLCLK;
+    bool up = m.Msg == WM_LBUTTONUP || m.Msg == WM_RBUTTONUP || m.Msg == WM_MBUTTONUP;
+    if (down && !captureControl_) {
+        captureControl_ = target;
+        SetCapture(handle_);
+    }
+    target->Perform(tm.Msg, tm.WParam, tm.LParam);
+    if (up && captureControl_) {
+        captureControl_ = nullptr;
+        ReleaseCapture();
+    }
+}
+
+void TWinControl::WndProc(TMessage& m) {
+    switch (m.Msg) {
+    case WM_COMMAND:
+        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(m.LParam));
+            child && child != this) {
+            m.Result = child->Perform(CN_COMMAND, m.WParam, m.LParam);
+            return;
+        }
+        break;
+    case WM_NOTIFY: {
+        auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
+        if (TWinControl* child = FromHandle(hdr ? hdr->hwndFrom : nullptr);
+            child && child != this) {
+            m.Result = child->Perform(CN_NOTIFY, m.WParam, m.LParam);
+            return;
+        }
+        break;
+    }
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+        if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(m.LParam));
+            child && child != this) {
+            m.Result = child->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+            return;
+        }
+        break;
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORSTATIC:
+    case CN_CTLCOLORBTN:
+    case CN_CTLCOLORLISTBOX: {
+        HDC dc = reinterpret_cast<HDC>(m.WParam);
+        SetTextColor(dc, ColorToRGB(Font().Color()));
+        SetBkColor(dc, ColorToRGB(Color()));
+        m.Result = reinterpret_cast<LRESULT>(ColorBrush());
+        return;
+    }
+    case WM_ERASEBKGND:
+        if (PaintsOwnWindow()) {
+            m.Result = 1;
+            return;
+        }
+        break;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:
+        if (PaintsOwnWindow()) {
+            PaintHandler(m);
+            return;
+        }
+        break;
+    case WM_SETCURSOR:
+        if (LOWORD(m.LParam) == HTCLIENT && reinterpret_cast<HWND>(m.WParam) == handle_) {
+            POINT p;
+            GetCursorPos(&p);
+            ::ScreenToClient(handle_, &p);
+            TControl* c = ControlAtPos(p);
+            int cursor = c ? c->Cursor() : Cursor();
+            if (cursor != crDefault) {
+                ::SetCursor(CursorHandle(cursor));
+                m.Result = 1;
+                return;
+            }
+        }
+        break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        RouteMouse(m);
+        return;
+    case WM_CAPTURECHANGED:
+        captureControl_ = nullptr;
+        break;
+    case WM_WINDOWPOSCHANGED: {
+        DefaultHandler(m);
+        auto* wp = reinterpret_cast<WINDOWPOS*>(m.LParam);
+        if (!(wp->flags & SWP_NOSIZE) || !(wp->flags & SWP_NOMOVE)) {
+            RECT r;
+            GetWindowRect(handle_, &r);
+            if (HWND parentWnd = GetParent(handle_);
+                parentWnd && (GetWindowLongW(handle_, GWL_STYLE) & WS_CHILD))
+                MapWindowPoints(nullptr, parentWnd, reinterpret_cast<POINT*>(&r), 2);
+            bool resized = (r.right - r.left) != width_ || (r.bottom - r.top) != height_;
+            left_ = r.left;
+            top_ = r.top;
+            width_ = r.right - r.left;
+            height_ = r.bottom - r.top;
+            if (resized) AlignControls();
+        }
+        return;
+    }
+    default:
+        break;
+    }
+    TControl::WndProc(m);
+}
+
+void TWinControl::PaintHandler(TMessage& m) {
+    if (m.Msg == WM_PRINTCLIENT || m.WParam) {
+        HDC dc = reinterpret_cast<HDC>(m.WParam);
+        PaintWindow(dc);
+        PaintControls(dc);
+        return;
+    }
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(handle_, &ps);
+    RECT client;
+    GetClientRect(handle_, &client);
+    {
+        OffscreenBuffer buffer(dc, client.right, client.bottom);
+        IntersectClipRect(buffer.dc(), ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right,
+                          ps.rcPaint.bottom);
+        PaintWindow(buffer.dc());
+        PaintControls(buffer.dc());
+        BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+               ps.rcPaint.bottom - ps.rcPaint.top, buffer.dc(), ps.rcPaint.left, ps.rcPaint.top,
+               SRCCOPY);
+    }
+    EndPaint(handle_, &ps);
+}
+
+void TWinControl::PaintWindow(HDC dc) {
+    RECT r;
+    GetClientRect(handle_, &r);
+    FillRect(dc, &r, ColorBrush());
+}
+
+void TWinControl::PaintControls(HDC dc) {
+    for (TControl* c : controls_) {
+        if (!c->IsGraphic() || !c->Visible()) continue;
+        RECT r = c->BoundsRect();
+        if (!RectVisible(dc, &r)) continue;
+        SavedDc saved(dc);
+        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+        POINT old;
+        OffsetViewportOrgEx(dc, r.left, r.top, &old);
+        c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    }
+}
+
+TControl* TWinControl::ControlAtPos(POINT p, bool allowDisabled) const {
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        TControl* c = *it;
+        if (!c->IsGraphic() || !c->Visible() || (!allowDisabled && !c->Enabled())) continue;
+        RECT r = c->BoundsRect();
+        if (PtInRect(&r, p)) return c;
+    }
+    return nullptr;
+}
+
+void TWinControl::SetFocus() {
+    // A form that is not on screen yet remembers the control and focuses it when shown.
+    TCustomForm* form = GetParentForm(this);
+    if (form && form != this) {
+        if (!form->Showing()) {
+            form->SetActiveControl(this);
+            return;
+        }
+        form->SetActiveControl(this);
+        return;
+    }
+    if (HWND wnd = Handle()) ::SetFocus(wnd);
+}
+
+bool TWinControl::Focused() const {
+    return handle_ && GetFocus() == handle_;
+}
+
+bool TWinControl::CanFocus() const {
+    for (const TControl* c = this; c; c = c->Parent())
+        if (!c->Visible() || !c->Enabled()) return false;
+    return true;
+}
+
+void TWinControl::SetTabStop(bool v) {
+    tabStop_ = v;
+    if (handle_) UpdateWindowStyle(v ? WS_TABSTOP : 0, v ? 0 : WS_TABSTOP);
+}
+
+int TWinControl::TabOrder() const {
+    if (!parent_) return -1;
+    int i = 0;
+    for (TControl* c : parent_->controls_) {
+        if (c == this) return i;
+        if (!c->IsGraphic()) ++i;
+    }
+    return -1;
+}
+
+void TWinControl::SetTabOrder(int v) {
+    // Windowed siblings keep description order; the window z-order is the tab order.
+    if (!parent_ || v < 0) return;
+    auto& list = parent_->controls_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    int windowed = 0;
+    auto it = list.begin();
+    for (; it != list.end(); ++it)
+        if (!(*it)->IsGraphic() && windowed++ == v) break;
+    list.insert(it, this);
+}
+
+void TWinControl::UpdateWindowStyle(DWORD add, DWORD remove) {
+    LONG style = GetWindowLongW(handle_, GWL_STYLE);
+    SetWindowLongW(handle_, GWL_STYLE, static_cast<LONG>((style & ~remove) | add));
+    SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE);
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+    if (left == left_ && top == top_ && width == width_ && height == height_) return;
+    bool resized = width != width_ || height != height_;
+    left_ = left;
+    top_ = top;
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    anchorRight_ = anchorBottom_ = -1;
+    if (handle_) {
+        SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (resized) {
+        AlignControls();
+    }
+    BoundsChanged();
+    RequestAlign();
+}
+
+RECT TWinControl::ClientRect() const {
+    RECT r{0, 0, width_, height_};
+    if (handle_) GetClientRect(handle_, &r);
+    return r;
+}
+
+bool TWinControl::Showing() const {
+    if (handle_) return IsWindowVisible(handle_) != FALSE;
+    return TControl::Showing();
+}
+
+std::string TWinControl::GetText() const {
+    if (!handle_) return text_;
+    int n = GetWindowTextLengthW(handle_);
+    std::wstring w(static_cast<size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(handle_, w.data(), n + 1);
+    w.resize(static_cast<size_t>(std::max(n, 0)));
+    return Narrow(w);
+}
+
+void TWinControl::SetText(const std::string& v) {
+    text_ = v;
+    if (handle_) {
+        SetWindowTextW(handle_, Widen(v).c_str());
+        if (PaintsOwnWindow()) ::InvalidateRect(handle_, nullptr, FALSE);
+    }
+    Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+void TWinControl::Invalidate() {
+    if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void TWinControl::Update() {
+    if (handle_) UpdateWindow(handle_);
+}
+
+void TWinControl::FontChanged() {
+    if (handle_) SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), TRUE);
+    for (TControl* c : controls_) c->ParentFontChanged();
+    TControl::FontChanged();
+}
+
+void TWinControl::ColorChanged() {
+    for (TControl* c : controls_) c->ParentColorChanged();
+    TControl::ColorChanged();
+}
+
+void TWinControl::VisibleChanged() {
+    if (handle_) ShowWindow(handle_, Visible() ? SW_SHOWNA : SW_HIDE);
+}
+
+void TWinControl::EnabledChanged() {
+    if (handle_) EnableWindow(handle_, Enabled());
+}
+
+void TWinControl::EnableAlign() {
+    if (alignLock_ > 0 && --alignLock_ == 0 && alignPending_) AlignControls();
+}
+
+void TWinControl::AlignOne(TControl* c, RECT& rest) {
+    int l = c->left_, t = c->top_, w = c->width_, h = c->height_;
+    switch (c->align_) {
+    case alTop:
+        l = rest.left;
+        t = rest.top;
+        w = rest.right - rest.left;
+        rest.top += h;
+        break;
+    case alBottom:
+        l = rest.left;
+        w = rest.right - rest.left;
+        t = rest.bottom - h;
+        rest.bottom -= h;
+        break;
+    case alLeft:
+        l = rest.left;
+        t = rest.top;
+        h = rest.bottom - rest.top;
+        rest.left += w;
+        break;
+    case alRight:
+        t = rest.top;
+        h = rest.bottom - rest.top;
+        l = rest.right - w;
+        rest.right -= w;
+        break;
+    case alClient:
+        l = rest.left;
+        t = rest.top;
+        w = rest.right - rest.left;
+        h = rest.bottom - rest.top;
+        break;
+    default:
+        return;
+    }
+    int keepRight = c->anchorRight_, keepBottom = c->anchorBottom_;
+    c->SetBounds(l, t, w, h);
+    c->anchorRight_ = keepRight;
+    c->anchorBottom_ = keepBottom;
+}
+
+void TWinControl::AlignControls() {
+    if (alignLock_ > 0 || IsLoading()) {
+        alignPending_ = true;
+        return;
+    }
+    alignPending_ = false;
+    RECT client = ClientRect();
+    if (client.right <= 0 && client.bottom <= 0 && !handle_) return;
+    ++alignLock_;
+    RECT rest = client;
+    for (TAlign pass : {alTop, alBottom, alLeft, alRight, alClient})
+        for (TControl* c : controls_)
+            if (c->align_ == pass && c->Visible()) AlignOne(c, rest);
+    for (TControl* c : controls_) {
+        if (c->align_ != alNone) continue;
+        TAnchors a = c->anchors_;
+        if (!(a & (akRight | akBottom))) continue;
+        if (c->anchorRight_ < 0 || c->anchorBottom_ < 0) {
+            c->anchorRight_ = client.right - (c->left_ + c->width_);
+            c->anchorBottom_ = client.bottom - (c->top_ + c->height_);
+            continue;
+        }
+        int l = c->left_, t = c->top_, w = c->width_, h = c->height_;
+        if (a & akRight) {
+            if (a & akLeft)
+                w = client.right - c->anchorRight_ - l;
+            else
+                l = client.right - c->anchorRight_ - w;
+        }
+        if (a & akBottom) {
+            if (a & akTop)
+                h = client.bottom - c->anchorBottom_ - t;
+            else
+                t = client.bottom - c->anchorBottom_ - h;
+        }
+        int keepRight = c->anchorRight_, keepBottom = c->anchorBottom_;
+        c->SetBounds(l, t, w, h);
+        c->anchorRight_ = keepRight;
+        c->anchorBottom_ = keepBottom;
+    }
+    --alignLock_;
+}

@@ -1,0 +1,282 @@
+#pragma once
+// Controls: TControl (any control), TGraphicControl (window-less, painted by its parent) and
+// TWinControl (a real window; system-backed controls superclass the system class under a
+// window class named after the toolkit class).
+#include "toolkit/classes.h"
+#include "toolkit/graphics.h"
+#include "toolkit/messages.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class TWinControl;
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+enum TAnchorKind { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = int;
+constexpr TAnchors kDefaultAnchors = akLeft | akTop;
+
+// Cursor identities as the form description names them.
+enum TCursor : int {
+    crDefault = 0,
+    crNone = -1,
+    crArrow = -2,
+    crCross = -3,
+    crIBeam = -4,
+    crSizeNESW = -6,
+    crSizeNS = -7,
+    crSizeNWSE = -8,
+    crSizeWE = -9,
+    crUpArrow = -10,
+    crHourGlass = -11,
+    crNo = -18,
+    crAppStart = -19,
+    crHelp = -20,
+    crHandPoint = -21,
+    crSizeAll = -22
+};
+bool IdentToCursor(std::string_view ident, int& cursor);
+HCURSOR CursorHandle(int cursor);
+
+using TWndMethod = std::function<void(TMessage&)>;
+
+class TControl : public TComponent {
+    TOOLKIT_CLASS(TControl)
+public:
+    explicit TControl(TComponent* owner);
+    ~TControl() override;
+
+    TWinControl* Parent() const { return parent_; }
+    virtual void SetParent(TWinControl* parent);
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+    virtual void SetBounds(int left, int top, int width, int height);
+    RECT BoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
+    virtual RECT ClientRect() const { return {0, 0, width_, height_}; }
+    int ClientWidth() const { return ClientRect().right; }
+    int ClientHeight() const { return ClientRect().bottom; }
+    virtual void SetClientSize(int width, int height);
+
+    TAlign Align() const { return align_; }
+    void SetAlign(TAlign v);
+    TAnchors Anchors() const { return anchors_; }
+    void SetAnchors(TAnchors v);
+
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    // Visible, and every parent showing too.
+    virtual bool Showing() const;
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool v);
+
+    // Caption and Text are the same text: 8-bit in the system code page.
+    std::string Caption() const { return GetText(); }
+    void SetCaption(const std::string& v) { SetText(v); }
+    virtual std::string GetText() const { return text_; }
+    virtual void SetText(const std::string& v);
+
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& v) { hint_ = v; }
+    bool ShowHint() const;
+    void SetShowHint(bool v);
+    bool ParentShowHint() const { return parentShowHint_; }
+    void SetParentShowHint(bool v) { parentShowHint_ = v; }
+    int Cursor() const { return cursor_; }
+    void SetCursor(int v) { cursor_ = v; }
+
+    TColor Color() const { return color_; }
+    void SetColor(TColor v);
+    bool ParentColor() const { return parentColor_; }
+    void SetParentColor(bool v);
+    TFont& Font() { return font_; }
+    const TFont& Font() const { return font_; }
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool v);
+
+    TNotifyEvent OnClick;
+    virtual void Click();
+
+    // The control's message handler; the skin engine saves, replaces and restores it.
+    TWndMethod WindowProc;
+    LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    virtual void Invalidate();
+    virtual void Update() {}
+    void Repaint() {
+        Invalidate();
+        Update();
+    }
+    POINT ClientToScreen(POINT p) const;
+    POINT ScreenToClient(POINT p) const;
+    // Origin of this control in its nearest window's client area.
+    POINT ClientOrigin() const;
+
+    void BringToFront();
+    void SendToBack();
+
+    void Loaded() override;
+
+protected:
+    virtual void WndProc(TMessage& msg);
+    virtual void DefaultHandler(TMessage& msg) {}
+    // Where the message handling of the control ends; windowed controls call the window
+    // class's own procedure.
+    virtual void FontChanged();
+    virtual void ColorChanged();
+    virtual void VisibleChanged();
+    virtual void EnabledChanged();
+    virtual void BoundsChanged() {}
+    // Called by a parent when the parent's font or colour changed.
+    void ParentFontChanged();
+    void ParentColorChanged();
+    virtual bool IsGraphic() const { return true; }
+    void RequestAlign();
+
+    TWinControl* parent_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    std::string text_;
+
+private:
+    friend class TWinControl;
+    TAlign align_ = alNone;
+    TAnchors anchors_ = kDefaultAnchors;
+    // Gaps to the parent's right and bottom edges, kept for right/bottom anchors.
+    int anchorRight_ = -1, anchorBottom_ = -1;
+    bool visible_ = true, enabled_ = true;
+    std::string hint_;
+    bool showHint_ = false, parentShowHint_ = true;
+    int cursor_ = crDefault;
+    TColor color_ = clBtnFace;
+    bool parentColor_ = false, parentFont_ = true;
+    TFont font_;
+    bool clicking_ = false;
+};
+
+// Window-less controls (labels, shapes, bound labels), painted by their parent.
+class TGraphicControl : public TControl {
+    TOOLKIT_CLASS(TGraphicControl)
+public:
+    using TControl::TControl;
+    // Draws into a DC whose origin is the control's top-left corner.
+    virtual void Paint(TCanvas& canvas) {}
+
+protected:
+    void WndProc(TMessage& msg) override;
+};
+
+struct TCreateParams {
+    std::wstring WinClassName; // registered under the toolkit's class name
+    std::wstring SysClassName; // the system class superclassed, empty for a class of our own
+    DWORD Style = 0, ExStyle = 0;
+    UINT ClassStyle = CS_DBLCLKS;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    HWND WndParent = nullptr;
+    std::wstring Caption;
+};
+
+class TWinControl : public TControl {
+    TOOLKIT_CLASS(TWinControl)
+public:
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+
+    HWND Handle();
+    HWND WindowHandle() const { return handle_; }
+    bool HandleAllocated() const { return handle_ != nullptr; }
+    void HandleNeeded() { Handle(); }
+    // Destroys and creates the window again (after a style change).
+    void RecreateWnd();
+
+    int ControlCount() const { return static_cast<int>(controls_.size()); }
+    TControl* Controls(int i) const { return controls_[static_cast<size_t>(i)]; }
+    // The topmost visible graphic child at a client point.
+    TControl* ControlAtPos(POINT p, bool allowDisabled = false) const;
+
+    void SetFocus();
+    bool Focused() const;
+    virtual bool CanFocus() const;
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool v);
+    int TabOrder() const;
+    void SetTabOrder(int v);
+
+    void SetBounds(int left, int top, int width, int height) override;
+    RECT ClientRect() const override;
+    bool Showing() const override;
+    std::string GetText() const override;
+    void SetText(const std::string& v) override;
+    void Invalidate() override;
+    void Update() override;
+
+    // Lays out aligned and anchored children.
+    virtual void AlignControls();
+    void DisableAlign() { ++alignLock_; }
+    void EnableAlign();
+
+    // Calls the window class's own procedure (the superclassed system class or DefWindowProc).
+    LRESULT DefWndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    static TWinControl* FromHandle(HWND wnd);
+    static TControl* FindDragTarget(POINT screenPoint);
+
+protected:
+    friend class TControl;
+    virtual void CreateParams(TCreateParams& params);
+    virtual void CreateWnd();
+    virtual void CreateWindowHandle(const TCreateParams& params);
+    virtual void DestroyWnd();
+    // After the window exists: send it the settings that live in the window.
+    virtual void InitializeWnd();
+    void CreateChildHandles();
+    void WndProc(TMessage& msg) override;
+    void DefaultHandler(TMessage& msg) override;
+    // Painting of classes of our own: background, then the graphic children.
+    virtual void PaintWindow(HDC dc);
+    void PaintControls(HDC dc);
+    void PaintHandler(TMessage& msg);
+    virtual bool PaintsOwnWindow() const; // classes of our own, not superclassed ones
+    HBRUSH ColorBrush();
+    void FontChanged() override;
+    void ColorChanged() override;
+    void VisibleChanged() override;
+    void EnabledChanged() override;
+    bool IsGraphic() const override { return false; }
+    void UpdateWindowStyle(DWORD add, DWORD remove);
+
+    HWND handle_ = nullptr;
+    WNDPROC defProc_ = nullptr;
+    std::vector<TControl*> controls_;
+
+private:
+    friend class TApplication;
+    static LRESULT CALLBACK InitWndProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
+    void MainWndProc(TMessage& msg);
+    void RouteMouse(TMessage& msg);
+    void InsertControl(TControl* c);
+    void RemoveControl(TControl* c);
+    void AlignOne(TControl* c, RECT& remaining);
+
+    bool tabStop_ = false;
+    int alignLock_ = 0;
+    bool alignPending_ = false;
+    bool destroying_ = false;
+    TControl* captureControl_ = nullptr;
+    UniqueBrush colorBrush_;
+    TColor colorBrushColor_ = clNone;
+};
+
+// Registers the toolkit's streamable control classes with the form reader.
+void RegisterToolkitClasses();

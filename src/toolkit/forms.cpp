@@ -1,0 +1,500 @@
+#include "toolkit/forms.h"
+
+#include "toolkit/form_reader.h"
+#include "toolkit/win_text.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+TScreen* Screen = nullptr;
+TApplication* Application = nullptr;
+
+// ---------------------------------------------------------------- TUtilityWindow
+
+TUtilityWindow::TUtilityWindow(Handler handler) : handler_(std::move(handler)) {
+    static const wchar_t kClass[] = L"TPUtilWindow";
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kClass;
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+    wnd_.reset(CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               GetModuleHandleW(nullptr), this));
+}
+
+LRESULT CALLBACK TUtilityWindow::Proc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(l);
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TUtilityWindow*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (self && self->handler_ && msg != WM_NCCREATE && msg != WM_NCDESTROY) {
+        try {
+            return self->handler_(msg, w, l);
+        } catch (const std::exception& e) {
+            if (Application) Application->HandleException(nullptr, e);
+            return 0;
+        }
+    }
+    return DefWindowProcW(wnd, msg, w, l);
+}
+
+// ---------------------------------------------------------------- TTimer
+
+const TClassInfo& TTimer::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TTimer>("TTimer", TComponent::StaticClass())
+            .Bool(
+                "Enabled", [](TTimer& t) { return t.Enabled(); },
+                [](TTimer& t, bool v) { t.SetEnabled(v); })
+            .Int(
+                "Interval", [](TTimer& t) { return t.Interval(); },
+                [](TTimer& t, int64_t v) { t.SetInterval(static_cast<UINT>(v)); })
+            .Event("OnTimer", [](TTimer& t, TNotifyEvent e) { t.OnTimer = std::move(e); })
+            .Creatable()
+            .Build();
+    return info;
+}
+
+TTimer::TTimer(TComponent* owner)
+    : TComponent(owner), window_([this](UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+          if (msg == WM_TIMER) {
+              if (enabled_ && OnTimer) OnTimer(this);
+              return 0;
+          }
+          return DefWindowProcW(window_.Handle(), msg, w, l);
+      }) {}
+
+TTimer::~TTimer() {
+    KillTimer(window_.Handle(), 1);
+}
+
+void TTimer::SetEnabled(bool v) {
+    if (v == enabled_) return;
+    enabled_ = v;
+    UpdateTimer();
+}
+
+void TTimer::SetInterval(UINT v) {
+    if (v == interval_) return;
+    interval_ = v;
+    UpdateTimer();
+}
+
+void TTimer::UpdateTimer() {
+    KillTimer(window_.Handle(), 1);
+    if (IsLoading()) return;
+    if (enabled_ && interval_ > 0) SetTimer(window_.Handle(), 1, interval_, nullptr);
+}
+
+// ---------------------------------------------------------------- TCustomForm
+
+const TClassInfo& TCustomForm::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TCustomForm>("TCustomForm", TWinControl::StaticClass())
+            .Int(
+                "ClientWidth", [](TCustomForm& f) { return f.ClientWidth(); },
+                [](TCustomForm& f, int64_t v) { f.SetClientWidth(static_cast<int>(v)); })
+            .Int(
+                "ClientHeight", [](TCustomForm& f) { return f.ClientHeight(); },
+                [](TCustomForm& f, int64_t v) { f.SetClientHeight(static_cast<int>(v)); })
+            .Enum(
+                "BorderStyle",
+                {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"},
+                [](TCustomForm& f) { return f.BorderStyle(); },
+                [](TCustomForm& f, int64_t v) {
+                    f.SetBorderStyle(static_cast<TFormBorderStyle>(v));
+                })
+            .Set(
+                "BorderIcons", {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"},
+                [](TCustomForm& f) { return f.BorderIcons(); },
+                [](TCustomForm& f, int64_t v) { f.SetBorderIcons(static_cast<TBorderIcons>(v)); })
+            .Enum(
+                "Position",
+                {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
+                 "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"},
+                [](TCustomForm& f) { return f.Position(); },
+                [](TCustomForm& f, int64_t v) { f.SetPosition(static_cast<TPosition>(v)); })
+            .Event("OnShow", [](TCustomForm& f, TNotifyEvent e) { f.OnShow = std::move(e); })
+            .Event("OnCreate", [](TCustomForm& f, TNotifyEvent e) { f.OnCreate = std::move(e); })
+            .Event("OnDestroy", [](TCustomForm& f, TNotifyEvent e) { f.OnDestroy = std::move(e); })
+            .Build();
+    return info;
+}
+
+const TClassInfo& TForm::StaticClass() {
+    static const TClassInfo info{"TForm", &TCustomForm::StaticClass(), {}, {}};
+    return info;
+}
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
+    SetVisible(false);
+    if (Screen) Screen->forms_.push_back(this);
+    Font().SetColor(clWindowText);
+}
+
+TCustomForm::~TCustomForm() {
+    if (OnDestroy) OnDestroy(this);
+    if (Screen) {
+        auto& f = Screen->forms_;
+        f.erase(std::remove(f.begin(), f.end(), this), f.end());
+    }
+    if (Application && Application->MainForm() == this) Application->Terminate();
+    // Controls are owned by the form: free them while the form is still a form.
+    DestroyComponents();
+}
+
+void TCustomForm::LoadFromResource() {
+    ReadFormFromResource(*this, Widen(ClassName()));
+    if (OnCreate) OnCreate(this);
+}
+
+void TCustomForm::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    p.ExStyle = WS_EX_CONTROLPARENT;
+    switch (borderStyle_) {
+    case bsNone:
+        p.Style |= WS_POPUP;
+        break;
+    case bsSingle:
+        p.Style |= WS_CAPTION | WS_BORDER;
+        break;
+    case bsDialog:
+        p.Style |= WS_CAPTION | WS_DLGFRAME;
+        p.ExStyle |= WS_EX_DLGMODALFRAME;
+        break;
+    case bsToolWindow:
+        p.Style |= WS_CAPTION;
+        p.ExStyle |= WS_EX_TOOLWINDOW;
+        break;
+    default:
+        p.Style |= WS_CAPTION | WS_THICKFRAME;
+        break;
+    }
+    if (borderStyle_ != bsNone && (borderIcons_ & biSystemMenu)) {
+        p.Style |= WS_SYSMENU;
+        if (borderStyle_ != bsDialog && borderStyle_ != bsToolWindow) {
+            if (borderIcons_ & biMinimize) p.Style |= WS_MINIMIZEBOX;
+            if (borderIcons_ & biMaximize) p.Style |= WS_MAXIMIZEBOX;
+        }
+    }
+    if (Application && Application->MainForm() != this && Application->MainForm())
+        p.WndParent = Application->MainForm()->Handle();
+    else
+        p.WndParent = nullptr;
+    if (clientWidth_ >= 0 || clientHeight_ >= 0) {
+        RECT r{0, 0, clientWidth_ >= 0 ? clientWidth_ : width_,
+               clientHeight_ >= 0 ? clientHeight_ : height_};
+        AdjustWindowRectEx(&r, p.Style, FALSE, p.ExStyle);
+        p.Width = r.right - r.left;
+        p.Height = r.bottom - r.top;
+        width_ = p.Width;
+        height_ = p.Height;
+    }
+}
+
+void TCustomForm::InitializeWnd() {
+    TWinControl::InitializeWnd();
+    if (clientWidth_ >= 0 || clientHeight_ >= 0) {
+        // The frame's real size is known only now (menu bars, themes): fit the client area exactly.
+        RECT c;
+        GetClientRect(handle_, &c);
+        int dw = (clientWidth_ >= 0 ? clientWidth_ : c.right) - c.right;
+        int dh = (clientHeight_ >= 0 ? clientHeight_ : c.bottom) - c.bottom;
+        if (dw || dh) SetBounds(left_, top_, width_ + dw, height_ + dh);
+    }
+}
+
+RECT TCustomForm::ClientRect() const {
+    if (handle_) return TWinControl::ClientRect();
+    return {0, 0, clientWidth_ >= 0 ? clientWidth_ : width_,
+            clientHeight_ >= 0 ? clientHeight_ : height_};
+}
+
+void TCustomForm::SetClientSize(int width, int height) {
+    clientWidth_ = width;
+    clientHeight_ = height;
+    if (!handle_) {
+        AlignControls();
+        return;
+    }
+    RECT c;
+    GetClientRect(handle_, &c);
+    SetBounds(left_, top_, width_ + width - c.right, height_ + height - c.bottom);
+}
+
+bool TCustomForm::Showing() const {
+    return Visible() && handle_ && IsWindowVisible(handle_);
+}
+
+void TCustomForm::ApplyPosition() {
+    if (position_ != poScreenCenter && position_ != poDesktopCenter &&
+        position_ != poMainFormCenter && position_ != poOwnerFormCenter)
+        return;
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (position_ == poScreenCenter) SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    SetBounds(area.left + (area.right - area.left - width_) / 2,
+              area.top + (area.bottom - area.top - height_) / 2, width_, height_);
+}
+
+void TCustomForm::SetActiveControl(TWinControl* c) {
+    activeControl_ = c;
+    if (c && handle_ && IsWindowVisible(handle_) && c->CanFocus()) ::SetFocus(c->Handle());
+}
+
+void TCustomForm::DoShow() {
+    if (OnShow) OnShow(this);
+}
+
+void TCustomForm::Show() {
+    HandleNeeded();
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        ApplyPosition();
+    }
+    SetVisible(true);
+    DoShow();
+    ShowWindow(handle_, SW_SHOW);
+    SetForegroundWindow(handle_);
+    if (activeControl_ && activeControl_->CanFocus()) ::SetFocus(activeControl_->Handle());
+    UpdateWindow(handle_);
+}
+
+void TCustomForm::Close() {
+    if (handle_) SendMessageW(handle_, WM_CLOSE, 0, 0);
+}
+
+void TCustomForm::WndProc(TMessage& m) {
+    switch (m.Msg) {
+    case WM_ACTIVATE:
+        if (LOWORD(m.WParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(handle_, focus)) lastFocus_ = focus;
+        } else {
+            DefaultHandler(m);
+            HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_
+                          : activeControl_                   ? activeControl_->WindowHandle()
+                                                             : nullptr;
+            if (target && IsWindowVisible(target) && IsWindowEnabled(target)) ::SetFocus(target);
+            return;
+        }
+        break;
+    case WM_CLOSE:
+        if (Application && Application->MainForm() == this) Application->Terminate();
+        SetVisible(false);
+        m.Result = 0;
+        return;
+    case WM_GETMINMAXINFO:
+        if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin && handle_) {
+            DefaultHandler(m);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    TWinControl::WndProc(m);
+}
+
+TCustomForm* GetParentForm(TControl* control) {
+    while (control && control->Parent()) control = control->Parent();
+    return dynamic_cast<TCustomForm*>(control);
+}
+
+TCustomForm* TScreen::ActiveForm() const {
+    HWND active = GetActiveWindow();
+    for (TCustomForm* f : forms_)
+        if (f->WindowHandle() == active) return f;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- TApplication
+
+const TClassInfo& TApplication::StaticClass() {
+    static const TClassInfo info{"TApplication", &TComponent::StaticClass(), {}, {}};
+    return info;
+}
+
+namespace {
+constexpr UINT_PTR kHintShowTimer = 1, kHintHideTimer = 2, kMouseWatchTimer = 3;
+constexpr UINT kHintPause = 500, kHintHidePause = 5000;
+} // namespace
+
+TApplication::TApplication(TComponent* owner)
+    : TComponent(owner), hintTimer_([this](UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+          if (msg != WM_TIMER) return DefWindowProcW(hintTimer_.Handle(), msg, w, l);
+          if (w == kHintShowTimer) {
+              KillTimer(hintTimer_.Handle(), kHintShowTimer);
+              if (hintControl_ && hintControl_ == mouseControl_) ShowHintFor(hintControl_);
+          } else if (w == kHintHideTimer) {
+              CancelHint();
+          } else if (w == kMouseWatchTimer) {
+              // The mouse left every window of ours without a message saying so.
+              POINT p;
+              GetCursorPos(&p);
+              TControl* c = TWinControl::FindDragTarget(p);
+              if (c != mouseControl_) SetMouseControl(c);
+              if (!mouseControl_) KillTimer(hintTimer_.Handle(), kMouseWatchTimer);
+          }
+          return 0;
+      }) {
+    if (!Application) Application = this;
+    if (!Screen) Screen = new TScreen;
+    RegisterToolkitClasses();
+}
+
+TApplication::~TApplication() {
+    DestroyComponents();
+    if (Application == this) {
+        Application = nullptr;
+        delete Screen;
+        Screen = nullptr;
+    }
+}
+
+void TApplication::Initialize() {
+    INITCOMMONCONTROLSEX icc{sizeof(icc),
+                             ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+    InitCommonControlsEx(&icc);
+}
+
+void TApplication::Run() {
+    if (mainForm_ && !mainForm_->Showing()) mainForm_->Show();
+    while (!terminated_) HandleMessage();
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return true;
+    }
+    // Tab and arrow navigation between controls of the active form.
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && TWinControl::FromHandle(root) && msg.message >= WM_KEYFIRST &&
+        msg.message <= WM_KEYLAST) {
+        bool controlWantsKey = false;
+        if (msg.message == WM_KEYDOWN || msg.message == WM_CHAR) {
+            // Multi-line edits keep Enter (and Tab only when they ask for it).
+            UINT code = static_cast<UINT>(
+                SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)));
+            controlWantsKey =
+                msg.wParam == VK_TAB ? (code & DLGC_WANTTAB) != 0 : (code & DLGC_WANTALLKEYS) != 0;
+        }
+        if (!controlWantsKey && IsDialogMessageW(root, &msg)) return true;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    return true;
+}
+
+bool TApplication::HandleMessage() {
+    MSG msg;
+    if (!ProcessMessage(msg)) {
+        if (terminated_) return false;
+        WaitMessage();
+    }
+    return true;
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (ProcessMessage(msg)) {
+    }
+}
+
+void TApplication::Terminate() {
+    if (!terminated_) PostQuitMessage(0);
+    terminated_ = true;
+}
+
+void TApplication::HandleException(TObject* sender, const std::exception& e) {
+    if (OnException)
+        OnException(sender, e);
+    else
+        ShowException(e);
+}
+
+void TApplication::ShowException(const std::exception& e) {
+    std::wstring text = Widen(e.what());
+    std::wstring caption = Widen(title_);
+    HWND owner = mainForm_ ? mainForm_->WindowHandle() : nullptr;
+    MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void TApplication::BeforeMessage(TWinControl* control, TMessage& m) {
+    if (m.Msg == WM_MOUSEMOVE) {
+        POINT p{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+        TControl* g = control->ControlAtPos(p, true);
+        TControl* target = g ? g : control;
+        if (target != mouseControl_) SetMouseControl(target);
+    } else if (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_RBUTTONDOWN || m.Msg == WM_KEYDOWN) {
+        CancelHint();
+    }
+}
+
+void TApplication::SetMouseControl(TControl* c) {
+    TControl* old = mouseControl_;
+    mouseControl_ = c;
+    if (old) old->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(old));
+    if (c) c->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(c));
+    CancelHint();
+    if (c) {
+        SetTimer(hintTimer_.Handle(), kMouseWatchTimer, 100, nullptr);
+        if (c->ShowHint() && !c->Hint().empty()) {
+            hintControl_ = c;
+            SetTimer(hintTimer_.Handle(), kHintShowTimer, kHintPause, nullptr);
+        }
+    }
+}
+
+void TApplication::ShowHintFor(TControl* c) {
+    if (!tooltip_) {
+        tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                       WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr,
+                                       nullptr, GetModuleHandleW(nullptr), nullptr));
+        TOOLINFOW ti{};
+        ti.cbSize = sizeof(ti);
+        ti.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+        ti.hwnd = hintTimer_.Handle();
+        ti.uId = 1;
+        ti.lpszText = const_cast<wchar_t*>(L"");
+        SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+    tooltipText_ = Widen(c->Hint());
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.hwnd = hintTimer_.Handle();
+    ti.uId = 1;
+    ti.lpszText = tooltipText_.data();
+    SendMessageW(tooltip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+    POINT p;
+    GetCursorPos(&p);
+    SendMessageW(tooltip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(p.x, p.y + 20));
+    SendMessageW(tooltip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
+    SetTimer(hintTimer_.Handle(), kHintHideTimer, kHintHidePause, nullptr);
+}
+
+void TApplication::CancelHint() {
+    KillTimer(hintTimer_.Handle(), kHintShowTimer);
+    KillTimer(hintTimer_.Handle(), kHintHideTimer);
+    hintControl_ = nullptr;
+    if (tooltip_) {
+        TOOLINFOW ti{};
+        ti.cbSize = sizeof(ti);
+        ti.hwnd = hintTimer_.Handle();
+        ti.uId = 1;
+        SendMessageW(tooltip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
+    }
+}
+
+void TApplication::ControlDestroyed(TControl* c) {
+    if (mouseControl_ == c) mouseControl_ = nullptr;
+    if (hintControl_ == c) CancelHint();
+}

@@ -1,0 +1,14 @@
+#include "toolkit/comctrls.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/extctrls.h"
+#include "toolkit/forms.h"
+
+void RegisterToolkitClasses() {
+    for (const TClassInfo* c :
+         {&TLabel::StaticClass(), &TButton::StaticClass(), &TCheckBox::StaticClass(),
+          &TEdit::StaticClass(), &TMemo::StaticClass(), &TPanel::StaticClass(),
+          &TShape::StaticClass(), &TLabeledEdit::StaticClass(), &TPageControl::StaticClass(),
+          &TTabSheet::StaticClass(), &TListView::StaticClass(), &TTimer::StaticClass(),
+          &TOpenDialog::StaticClass()})
+        RegisterComponentClass(*c);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// Shared set-up for tests that need the application object and the main window.
+#include "app/main_form.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The one application object of the test process. Errors that the program would show in a
+// message box are recorded here instead, so no test ever waits on a modal dialog.
+TApplication& TestApplication();
+std::vector<std::string>& ShownErrors();
+
+// Runs the message loop until the condition holds or the time is up.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+void PumpFor(int ms);
+
+// GDI and USER objects held by this process.
+struct GuiCounts {
+    DWORD gdi, user;
+};
+GuiCounts CurrentGuiCounts();
+
+// A fresh main window, shown; deleted at the end of the test.
+std::unique_ptr<TForm1> MakeMainForm();
+
+// Answers the next file-open dialog of this process from another thread: types the path and
+// presses Open, or cancels when the path is empty. Join() waits for it.
+class DialogDriver {
+public:
+    explicit DialogDriver(std::wstring path);
+    ~DialogDriver();
+    bool Answered() const { return answered_; }
+
+private:
+    static DWORD WINAPI Run(LPVOID self);
+    std::wstring path_;
+    HANDLE thread_;
+    volatile bool answered_ = false;
+};
+
+// A folder of its own under the test's temporary folder, removed afterwards.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::string& Path() const { return path_; } // ends with a separator
+    std::string Write(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::string path_;
+};
+
+std::string ReadAll(const std::string& path);
