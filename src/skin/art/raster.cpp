@@ -201,18 +201,28 @@ Paint Solid(Rgb c) {
     return [c](int, int) { return c; };
 }
 
-Paint VerticalRamp(std::vector<std::pair<int, Rgb>> stops) {
-    return [stops](int, int y) {
-        if (y <= stops.front().first) return stops.front().second;
-        for (size_t i = 1; i < stops.size(); ++i) {
-            auto [y1, c1] = stops[i];
-            if (y <= y1) {
-                auto [y0, c0] = stops[i - 1];
-                return Mix(c0, c1, static_cast<float>(y - y0) / static_cast<float>(y1 - y0));
-            }
+namespace {
+
+Rgb RampAt(const std::vector<std::pair<int, Rgb>>& stops, int v) {
+    if (v <= stops.front().first) return stops.front().second;
+    for (size_t i = 1; i < stops.size(); ++i) {
+        auto [v1, c1] = stops[i];
+        if (v <= v1) {
+            auto [v0, c0] = stops[i - 1];
+            return Mix(c0, c1, static_cast<float>(v - v0) / static_cast<float>(v1 - v0));
         }
-        return stops.back().second;
-    };
+    }
+    return stops.back().second;
+}
+
+} // namespace
+
+Paint VerticalRamp(std::vector<std::pair<int, Rgb>> stops) {
+    return [stops](int, int y) { return RampAt(stops, y); };
+}
+
+Paint HorizontalRamp(std::vector<std::pair<int, Rgb>> stops) {
+    return [stops](int x, int) { return RampAt(stops, x); };
 }
 
 // ---- Layer -------------------------------------------------------------------------------

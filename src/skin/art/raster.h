@@ -69,8 +69,9 @@ Shape Ring(Shape outer, Shape inner);
 } // namespace shape
 
 Paint Solid(Rgb c);
-// Vertical ramp through stops (row, colour); rows before the first / after the last stop clamp.
+// Ramps through stops (row or column, colour); before the first / after the last stop clamp.
 Paint VerticalRamp(std::vector<std::pair<int, Rgb>> stops);
+Paint HorizontalRamp(std::vector<std::pair<int, Rgb>> stops);
 
 // Premultiplied RGBA drawing surface. Shapes composite "over" what is already drawn.
 class Layer {

@@ -404,9 +404,10 @@ Image TrackChannel() {
     return Opaque(OnFace(l), pal::kFace);
 }
 
-// Frames: normal, normal (the one painters use), hot, pressed, disabled.
-std::vector<Image> TrackThumbFrames() {
-    const int w = 11, h = 20;
+// Frames: normal, normal (the one painters use), hot, pressed, disabled. Upright for
+// horizontal track bars, lying (shaded left to right) for vertical ones.
+std::vector<Image> TrackThumbFrames(bool lying) {
+    const int w = lying ? 20 : 11, h = lying ? 11 : 20;
     struct Look {
         Rgb border, top, bottom;
     };
@@ -421,7 +422,9 @@ std::vector<Image> TrackThumbFrames() {
     for (const Look& k : looks) {
         Layer l(w, h);
         l.Fill(RoundRect(0, 0, w, h, 3), k.border);
-        l.Fill(RoundRect(1, 1, w - 1, h - 1, 2), VerticalRamp({{1, k.top}, {h - 2, k.bottom}}));
+        l.Fill(RoundRect(1, 1, w - 1, h - 1, 2),
+               lying ? HorizontalRamp({{1, k.top}, {w - 2, k.bottom}})
+                     : VerticalRamp({{1, k.top}, {h - 2, k.bottom}}));
         frames.push_back(OnFace(l));
     }
     return frames;
@@ -482,8 +485,8 @@ std::vector<Piece> ControlPieces() {
     out.push_back({"progress.bmp", Progress()});
     out.push_back({"toolbarbg.bmp", ProgressChunk()});
     out.push_back({"trackbot.bmp", TrackChannel()});
-    out.push_back({"trackthumbh.bmp", Image::Row(TrackThumbFrames())});
-    out.push_back({"menutool.bmp", Image::Row(Transposed(TrackThumbFrames()))});
+    out.push_back({"trackthumbh.bmp", Image::Row(TrackThumbFrames(false))});
+    out.push_back({"menutool.bmp", Image::Row(TrackThumbFrames(true))});
     out.push_back({"spin.bmp", Image::Row(SpinPlates())});
     out.push_back({"spinarrow.bmp", Image::Row(SpinArrows())});
     out.push_back({"spinh.bmp", Image::Row(Transposed(SpinPlates()))});
