@@ -305,8 +305,10 @@ Image ReviewSheet(const ProductSkin& skin) {
             Image corner(left.Width() / 2 + top.Width(), metric::kTitle + 6);
             corner.Blit(Frame(left, 2, k).Crop(0, 0, metric::kBorder, metric::kTitle + 6), 0, 0);
             corner.Blit(Frame(top, 2, k, true), metric::kBorder, 0);
-            sheet.Blit(corner.Scaled(corner.Width() * 6, corner.Height() * 6), 600,
-                       pad + (k - 1) * 220);
+            int cy = pad + (k - 1) * 232;
+            DrawText(sheet, 600, cy, k == 1 ? "ACTIVE TITLE CORNER X6" : "INACTIVE TITLE CORNER X6",
+                     pal::kText, 1);
+            sheet.Blit(corner.Scaled(corner.Width() * 6, corner.Height() * 6), 600, cy + 8);
         }
     }
     for (const Cell& c : cells) {
