@@ -3,8 +3,8 @@
 #include "analysis/memo_text.h"
 
 #include <algorithm>
-#include <cstring>
 #include <array>
+#include <cstring>
 #include <stdexcept>
 
 namespace download {
