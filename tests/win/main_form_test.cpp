@@ -289,3 +289,54 @@ TEST(MainWindow, ControlsReachableByWindow) {
         EXPECT_EQ(Narrow(cls), w->ClassName());
     }
 }
+
+TEST(MainWindow, TooltipShowsTheLabelHint) {
+    auto form = MakeMainForm();
+    form->pgc1->SetActivePage(form->ts5);
+    PumpFor(20);
+    // Move the real mouse over lbl6.
+    POINT p{form->lbl6->Left() + 5, form->lbl6->Top() + 5};
+    POINT screen = form->lbl6->ClientToScreen(POINT{5, 5});
+    SetCursorPos(screen.x, screen.y);
+    ASSERT_TRUE(PumpUntil([&] { return Application->MouseControl() == form->lbl6; }, 2000));
+    HWND tip = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            tip = FindWindowW(TOOLTIPS_CLASSW, nullptr);
+            return tip && IsWindowVisible(tip);
+        },
+        3000));
+    wchar_t text[64] = {};
+    TTTOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.lpszText = text;
+    ASSERT_TRUE(SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&ti)));
+    ti.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 64, reinterpret_cast<LPARAM>(&ti));
+    EXPECT_EQ(Narrow(text), A("点击访问"));
+    // The hand cursor belongs to the label.
+    EXPECT_EQ(form->pnl5->ControlAtPos(p), form->lbl6);
+    // Leaving the label hides the tip.
+    screen = form->pnl5->ClientToScreen(POINT{2, 2});
+    SetCursorPos(screen.x, screen.y);
+    EXPECT_TRUE(PumpUntil([&] { return Application->MouseControl() == form->pnl5; }, 2000));
+    EXPECT_FALSE(IsWindowVisible(tip));
+}
+
+TEST(MainWindow, HelpLabelClickReachesTheLabel) {
+    auto form = MakeMainForm();
+    form->pgc1->SetActivePage(form->ts3);
+    int clicks = 0;
+    form->lbl4->OnClick = [&](TObject* sender) {
+        EXPECT_EQ(sender, form->lbl4);
+        ++clicks;
+    };
+    HWND panel = form->pnl1->WindowHandle();
+    SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 8));
+    SendMessageW(panel, WM_LBUTTONUP, 0, MAKELPARAM(10, 8));
+    EXPECT_EQ(clicks, 1);
+    // Released outside the label: no click.
+    SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 8));
+    SendMessageW(panel, WM_LBUTTONUP, 0, MAKELPARAM(3000, 8));
+    EXPECT_EQ(clicks, 1);
+}

@@ -2,4 +2,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(Platform, AnsiCodePageIs936) { EXPECT_EQ(GetACP(), 936u); }
+TEST(Platform, AnsiCodePageIs936) {
+    EXPECT_EQ(GetACP(), 936u);
+}
