@@ -36,10 +36,15 @@ size_t FileNameStart(const std::string& path) {
 } // namespace
 
 std::string SystemErrorText(unsigned long code) {
+    // WinINet's codes (12000 to 12999) have their texts in wininet.dll, not in the system table.
+    DWORD source = FORMAT_MESSAGE_FROM_SYSTEM;
+    HMODULE module = nullptr;
+    if (code >= 12000 && code < 13000 && (module = GetModuleHandleA("wininet.dll")))
+        source = FORMAT_MESSAGE_FROM_HMODULE;
     char* buffer = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                 FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                             nullptr, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    DWORD n =
+        FormatMessageA(source | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                       module, code, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
     std::string text;
     if (n && buffer) text.assign(buffer, n);
     if (buffer) LocalFree(buffer);
@@ -66,7 +71,10 @@ AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
     size_t nameStart = FileNameStart(path_);
     if (nameStart >= path_.size()) Fail(ERROR_INVALID_NAME);
     DWORD attributes = GetFileAttributesA(path_.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    // A read-only file is refused as opening it for writing would be; Wine's rename would
+    // replace it regardless.
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         Fail(ERROR_ACCESS_DENIED);
 
     // The temporary file lives beside the target so that the final move is a rename within

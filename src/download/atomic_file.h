@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-// The system's text for an error code (FormatMessage), without the trailing line break and
-// full stop, ready to follow "Cannot create file "%s". ".
+// The system's text for an error code (FormatMessage; WinINet's codes too), without the trailing
+// line break and full stop, ready to follow "Cannot create file "%s". ".
 std::string SystemErrorText(unsigned long code);
 
 // Throws EFCreateError(path, reason); the old file stays as it was and no temporary file is left.

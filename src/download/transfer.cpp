@@ -5,6 +5,7 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -15,25 +16,6 @@ struct InternetCloser {
     void operator()(HINTERNET h) const { InternetCloseHandle(h); }
 };
 using UniqueInternet = std::unique_ptr<void, InternetCloser>;
-
-// WinINet's own codes (12000 and up) have their texts in wininet.dll, not in the system table.
-std::string InternetErrorText(DWORD code) {
-    if (code >= INTERNET_ERROR_BASE && code <= INTERNET_ERROR_LAST) {
-        char* buffer = nullptr;
-        DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                     FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                                 GetModuleHandleA("wininet.dll"), code, 0,
-                                 reinterpret_cast<char*>(&buffer), 0, nullptr);
-        std::string text;
-        if (n && buffer) text.assign(buffer, n);
-        if (buffer) LocalFree(buffer);
-        while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' ||
-                                 text.back() == '.'))
-            text.pop_back();
-        if (!text.empty()) return text;
-    }
-    return SystemErrorText(code);
-}
 
 bool QueryText(HINTERNET request, DWORD what, std::string* out) {
     char buffer[256];
@@ -85,7 +67,7 @@ DownloadResult Transfer::Run() {
 
     UniqueInternet session(
         InternetOpenA("Corvane", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) return Fail(InternetErrorText(GetLastError()));
+    if (!session) return Fail(SystemErrorText(GetLastError()));
     // A server that stops answering must not hold the worker for ever.
     DWORD connectMs = 30000, receiveMs = 60000;
     InternetSetOptionA(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &connectMs,
@@ -99,7 +81,7 @@ DownloadResult Transfer::Run() {
                         INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP |
                         INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
     UniqueInternet request(InternetOpenUrlA(session.get(), url_.c_str(), nullptr, 0, flags, 0));
-    if (!request) return Fail(InternetErrorText(GetLastError()));
+    if (!request) return Fail(SystemErrorText(GetLastError()));
 
     // Only HTTP answers carry a status; other schemes that WinINet opens are taken as they come.
     DWORD status = 0, size = sizeof status;
@@ -126,9 +108,16 @@ DownloadResult Transfer::Run() {
     unsigned long long received = 0;
     auto buffer = std::make_unique<char[]>(64 * 1024);
     for (;;) {
+        // A plain read waits until the whole buffer is full; asking what has arrived first
+        // lets a slow transfer report each piece as it comes.
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request.get(), &available, 0, 0))
+            return Fail(SystemErrorText(GetLastError()));
+        if (available == 0) break;
         DWORD n = 0;
-        if (!InternetReadFile(request.get(), buffer.get(), 64 * 1024, &n))
-            return Fail(InternetErrorText(GetLastError()));
+        if (!InternetReadFile(request.get(), buffer.get(), std::min<DWORD>(available, 64 * 1024),
+                              &n))
+            return Fail(SystemErrorText(GetLastError()));
         if (n == 0) break;
         try {
             file->Write(std::string_view(buffer.get(), n));

@@ -71,6 +71,7 @@ public:
         Load(send, "send");
         Load(shutdown, "shutdown");
         Load(closesocket, "closesocket");
+        Load(select, "select");
         WSADATA data;
         if (startup(MAKEWORD(2, 2), &data) != 0) {
             FreeLibrary(module_);
@@ -95,6 +96,7 @@ public:
     decltype(&::send) send;
     decltype(&::shutdown) shutdown;
     decltype(&::closesocket) closesocket;
+    decltype(&::select) select;
 
 private:
     template <class F> void Load(F& f, const char* name) {
@@ -142,6 +144,7 @@ struct HttpServer::Impl {
                  bool* closeAfter);
     bool SendAll(SOCKET s, const char* data, size_t size);
     bool Pause(unsigned ms);
+    bool WaitReadable(SOCKET s);
     void ReapFinished();
     std::string Url(const std::string& path) const {
         return "http://127.0.0.1:" + std::to_string(port) + path;
@@ -177,15 +180,15 @@ void HttpServer::Stop() {
         std::lock_guard lock(d.mutex);
         if (d.stopping) return;
         d.stopping = true;
-        // Closing the listener ends the blocking accept; shutting the client sockets ends the
-        // blocking receives. Each connection thread closes its own socket.
-        d.ws.closesocket(d.listener);
-        d.listener = INVALID_SOCKET;
+        // Shutting the client sockets ends sends in progress; waits notice the flag. Each
+        // connection thread closes its own socket.
         for (auto& c : d.live)
             if (c.socket != INVALID_SOCKET) d.ws.shutdown(c.socket, SD_BOTH);
     }
     d.stopSignal.notify_all();
     if (d.acceptThread.joinable()) d.acceptThread.join();
+    d.ws.closesocket(d.listener);
+    d.listener = INVALID_SOCKET;
     for (auto& c : d.live)
         if (c.thread.joinable()) c.thread.join();
     d.live.clear();
@@ -193,13 +196,9 @@ void HttpServer::Stop() {
 
 void HttpServer::Impl::AcceptLoop() {
     for (;;) {
-        SOCKET listening;
-        {
-            std::lock_guard lock(mutex);
-            if (stopping) return;
-            listening = listener;
-        }
-        SOCKET s = ws.accept(listening, nullptr, nullptr);
+        // The listener changes only after this thread has ended.
+        if (!WaitReadable(listener)) return;
+        SOCKET s = ws.accept(listener, nullptr, nullptr);
         std::lock_guard lock(mutex);
         if (s == INVALID_SOCKET) {
             if (stopping) return;
@@ -238,6 +237,10 @@ void HttpServer::Impl::Serve(Connection* connection) {
         size_t headEnd;
         while ((headEnd = buffer.find("\r\n\r\n")) == std::string::npos) {
             char chunk[4096];
+            if (!WaitReadable(s)) {
+                open = false;
+                break;
+            }
             int n = ws.recv(s, chunk, sizeof chunk, 0);
             if (n <= 0 || buffer.size() > 64 * 1024) {
                 open = false;
@@ -331,6 +334,24 @@ bool HttpServer::Impl::SendAll(SOCKET s, const char* data, size_t size) {
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+// Under Wine neither shutting down nor closing a socket wakes a thread blocked on it, so the
+// blocking calls wait here in short slices and give up once the server is stopping.
+bool HttpServer::Impl::WaitReadable(SOCKET s) {
+    for (;;) {
+        {
+            std::lock_guard lock(mutex);
+            if (stopping) return false;
+        }
+        fd_set set;
+        set.fd_count = 1;
+        set.fd_array[0] = s;
+        timeval slice{0, 50 * 1000};
+        int n = ws.select(0, &set, nullptr, nullptr, &slice);
+        if (n < 0) return false;
+        if (n > 0) return true;
+    }
 }
 
 // A pause that Stop cuts short; false when the server is stopping.
