@@ -21,6 +21,10 @@ target_link_libraries(corvane_win PUBLIC corvane_portable ${CORVANE_SYSTEM_LIBS}
 set(CORVANE_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 file(MAKE_DIRECTORY ${CORVANE_GENERATED_DIR})
 
+# windres does not report what the script includes; name the files it embeds.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/corvane.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/src/app/main_form.form;${CMAKE_SOURCE_DIR}/resources/corvane.manifest")
+
 add_executable(Corvane WIN32 ${CMAKE_SOURCE_DIR}/src/app/WinMain.cpp ${CMAKE_SOURCE_DIR}/resources/corvane.rc)
 target_compile_options(Corvane PRIVATE ${CORVANE_WARNINGS})
 target_link_libraries(Corvane PRIVATE corvane_win)

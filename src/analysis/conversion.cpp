@@ -82,16 +82,4 @@ Conversion ConvertReferences(std::string_view references_text, std::string_view 
     return result;
 }
 
-const char kPrefixHelpText[] =
-    "什么是绝对路径和相对路径？\r\n"
-    "例如网站的域名是 www.example.com\r\n"
-    "样式表中有如下语句  background:url('/image/top.gif')\r\n"
-    "/image/top.gif    就是属于绝对路径，那图片真正地址是\r\n"
-    "http://www.example.com/image/top.gif ，所以绝对路径要加的网址前缀是 http://www.example.com\r\n"
-    "\r\n"
-    "样式表中有如下语句  background:url('image/top.gif')\r\n"
-    "image/top.gif    就是属于相对路径，相对路径是相对于CSS文件所在网络路径而言\r\n"
-    "如果CSS文件的地址是 http://www.example.com/css/style.css\r\n"
-    "那么相对路径要加的网址前缀就是 http://www.example.com/css/";
-
 } // namespace analysis

@@ -37,8 +37,4 @@ struct Conversion {
 Conversion ConvertReferences(std::string_view references_text, std::string_view absolute_prefix,
                              std::string_view relative_prefix);
 
-// The ten lines of the help label that explains the two prefixes, UTF-8, joined with CR LF. The
-// main window's form description carries the same text as the label's caption.
-extern const char kPrefixHelpText[];
-
 } // namespace analysis

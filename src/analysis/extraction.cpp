@@ -36,8 +36,9 @@ void ReferenceCollector::Append(std::string_view bytes) {
 
 bool ReferenceCollector::Offer(std::string_view candidate) {
     if (!candidate.empty()) {
-        if (offered_.find(candidate) != offered_.end()) return false;
-        offered_.emplace(candidate);
+        // Insert-or-find in one step: the transparent find of this standard library
+        // misbehaves when cross-compiled for Windows.
+        if (!offered_.emplace(candidate).second) return false;
         if (index_.Contains(candidate)) return false;
     }
     if (text_.empty() || EndsWithBreak(text_)) {

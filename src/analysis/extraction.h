@@ -28,11 +28,6 @@ public:
     int line_count() const;
 
 private:
-    struct Hash {
-        using is_transparent = void;
-        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-    };
-
     void Append(std::string_view bytes);
 
     std::string text_;
@@ -40,7 +35,7 @@ private:
     // Candidates offered before. The text only grows, and a candidate offered before is in it
     // (added) or was already (dropped), so a repeat is dropped without walking the index:
     // most candidates of a stylesheet are repeats.
-    std::unordered_set<std::string, Hash, std::equal_to<>> offered_;
+    std::unordered_set<std::string> offered_;
     size_t breaks_ = 0; // CR LF pairs in text_
 };
 

@@ -1,6 +1,10 @@
 #include "app/main_form.h"
 
+#include "analysis/conversion.h"
+#include "analysis/extraction.h"
+#include "app/shell_open.h"
 #include "download/atomic_file.h"
+#include "toolkit/win_text.h"
 #include "toolkit/text_util.h"
 
 const TClassInfo& TForm1::StaticClass() {
@@ -9,6 +13,7 @@ const TClassInfo& TForm1::StaticClass() {
 }
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
+    RegisterComponentClass(TRegExp::StaticClass());
     LoadFromResource();
     BindFields();
     HandleNeeded();
@@ -62,13 +67,16 @@ void TForm1::BindFields() {
     ListView1 = Field<TListView>("ListView1");
     dlgOpen1 = Field<TOpenDialog>("dlgOpen1");
     tmr1 = Field<TTimer>("tmr1");
+    RegExp1 = Field<TRegExp>("RegExp1");
 }
 
 TNotifyEvent TForm1::FindMethod(std::string_view name) {
     using Handler = void (TForm1::*)(TObject*);
     static const std::pair<const char*, Handler> kMethods[] = {
-        {"FormShow", &TForm1::FormShow},
-        {"btn1Click", &TForm1::btn1Click},
+        {"FormShow", &TForm1::FormShow},   {"btn1Click", &TForm1::btn1Click},
+        {"btn2Click", &TForm1::btn2Click}, {"mmo1Change", &TForm1::mmo1Change},
+        {"btn3Click", &TForm1::btn3Click}, {"btn4Click", &TForm1::btn4Click},
+        {"lbl4Click", &TForm1::lbl4Click},
     };
     for (const auto& [n, h] : kMethods)
         if (name == n) return [this, h](TObject* sender) { (this->*h)(sender); };
@@ -88,4 +96,57 @@ void TForm1::btn1Click(TObject*) {
     // Read before replacing: a file that cannot be read leaves the old text in place.
     std::string bytes = ReadFileBytes(path);
     Memo1->Lines().SetText(text::NormalizeLineBreaks(bytes));
+}
+
+void TForm1::btn2Click(TObject*) {
+    mmo1->Lines().Clear();
+    RegExp1->SetGlobal(true);
+    RegExp1->SetPattern(edt1->GetText());
+    RegExp1->SetIgnoreCase(true);
+    std::vector<RegExpMatch> matches = RegExp1->Execute(Memo1->GetText());
+    std::vector<std::string> candidates;
+    candidates.reserve(matches.size());
+    for (RegExpMatch& m : matches)
+        if (m.subMatches.size() >= 2) candidates.push_back(std::move(m.subMatches[1]));
+    // The references are collected in memory and given to the memo at once; the adds one by
+    // one through the window would cost time that grows with the square of the text.
+    analysis::ReferenceCollector collector;
+    for (const std::string& c : candidates) collector.Offer(c);
+    mmo1->SetText(collector.text());
+    mmo1->SetText(analysis::RemoveByte(mmo1->GetText(), '\''));
+    mmo1->SetText(analysis::RemoveByte(mmo1->GetText(), '"'));
+}
+
+void TForm1::mmo1Change(TObject*) {
+    lbl3->SetCaption(Utf8ToAnsi(analysis::ImageCountCaption(mmo1->Lines().Count())));
+}
+
+std::string TForm1::TestPagePath() const {
+    std::string folder = TestPageFolder;
+    if (folder.empty()) {
+        wchar_t exe[MAX_PATH];
+        DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        folder = text::ExtractFilePath(Narrow(std::wstring_view(exe, n)));
+    }
+    return folder + "testimg.htm";
+}
+
+void TForm1::btn3Click(TObject*) {
+    mmo2->Lines().Clear();
+    mmo3->Lines().Clear();
+    analysis::Conversion c =
+        analysis::ConvertReferences(mmo1->GetText(), lbledt1->GetText(), lbledt2->GetText());
+    mmo3->SetText(c.page);
+    mmo2->SetText(c.addresses_text);
+    const std::string path = TestPagePath();
+    WriteFileAtomic(path, mmo3->GetText());
+    ShellOpen(WindowHandle(), path);
+}
+
+void TForm1::btn4Click(TObject*) {
+    mmo2->SetText(mmo1->GetText());
+}
+
+void TForm1::lbl4Click(TObject*) {
+    pnl1->SetHeight(pnl1->Height() == 140 ? 17 : 140);
 }

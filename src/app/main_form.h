@@ -2,6 +2,7 @@
 // The main window: a four-step wizard on tab pages plus a feedback page. The steps share no
 // state of their own; they pass data through the window's text boxes, the window's Hint (the
 // target folder) and its Tag (the run position).
+#include "analysis/regexp.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
@@ -27,10 +28,20 @@ public:
     TListView* ListView1;
     TOpenDialog* dlgOpen1;
     TTimer* tmr1;
+    TRegExp* RegExp1;
 
     // Event handlers, bound by name from the description.
     void FormShow(TObject* sender);
     void btn1Click(TObject* sender);
+    void btn2Click(TObject* sender);
+    void mmo1Change(TObject* sender);
+    void btn3Click(TObject* sender);
+    void btn4Click(TObject* sender);
+    void lbl4Click(TObject* sender);
+
+    // Where step three writes its test page: the program's own folder unless set (tests).
+    std::string TestPageFolder;
+    std::string TestPagePath() const;
 
     TNotifyEvent FindMethod(std::string_view name) override;
 

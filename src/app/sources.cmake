@@ -1,1 +1,2 @@
 corvane_win(main_form.cpp)
+corvane_win(shell_open.cpp)

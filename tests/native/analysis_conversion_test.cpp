@@ -99,20 +99,3 @@ TEST(TestPage, HostileAddressesStayInsideTheirAttributes) {
     std::string gbk = "\xcd\xbc\xc6\xac\x81\x5c\x95\x7c.gif";
     EXPECT_EQ(analysis::EscapeHtml(gbk), gbk);
 }
-
-TEST(HelpText, TenLinesThatTheWindowCanShowIn936) {
-    std::vector<std::string_view> lines = analysis::SplitLines(analysis::kPrefixHelpText);
-    ASSERT_EQ(lines.size(), 10u);
-    EXPECT_EQ(lines[0], "什么是绝对路径和相对路径？");
-    EXPECT_EQ(lines[2], "样式表中有如下语句  background:url('/image/top.gif')");
-    EXPECT_EQ(lines[3], "/image/top.gif    就是属于绝对路径，那图片真正地址是");
-    EXPECT_EQ(lines[5], "");
-    EXPECT_EQ(lines[6], "样式表中有如下语句  background:url('image/top.gif')");
-    EXPECT_EQ(lines[7],
-              "image/top.gif    就是属于相对路径，相对路径是相对于CSS文件所在网络路径而言");
-    // The worked example must be true to the rule it explains.
-    EXPECT_NE(lines[4].find(FullAddress("/image/top.gif", "http://www.example.com", "")),
-              std::string_view::npos);
-    EXPECT_NE(lines[9].find("http://www.example.com/css/"), std::string_view::npos);
-    EXPECT_TRUE(Convert("UTF-8", "CP936", analysis::kPrefixHelpText).has_value());
-}

@@ -1,0 +1,227 @@
+#include "app_fixture.h"
+
+#include "app/shell_open.h"
+#include "toolkit/win_text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string A(const char* utf8) {
+    return Utf8ToAnsi(utf8);
+}
+
+void Press(TButton* b) {
+    SendMessageW(b->WindowHandle(), BM_CLICK, 0, 0);
+}
+
+// Runs step two over a stylesheet text with a pattern.
+void Extract(TForm1& form, const std::string& css,
+             const std::string& pattern = "background(.*?)url\\((.*?)\\)") {
+    form.Memo1->SetText(css);
+    form.edt1->SetText(pattern);
+    Press(form.btn2);
+}
+
+std::vector<std::string> Lines(TMemo* m) {
+    return m->Lines().ToVector();
+}
+
+// Records what step three would open instead of launching a browser.
+struct ShellRecorder {
+    std::vector<std::string> opened;
+    ShellRecorder() {
+        SetShellOpenFunction([this](HWND, const std::string& target) { opened.push_back(target); });
+    }
+    ~ShellRecorder() { SetShellOpenFunction(nullptr); }
+};
+
+} // namespace
+
+TEST(StepTwo, NothingFoundBeforeAnyStylesheet) {
+    auto form = MakeMainForm();
+    Press(form->btn2);
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_EQ(form->mmo1->GetText(), "");
+    EXPECT_EQ(form->lbl3->Caption(), A("共 0 个图片"));
+    EXPECT_TRUE(form->RegExp1->Connected());
+}
+
+TEST(StepTwo, ReferencesInOrderQuotesRemoved) {
+    auto form = MakeMainForm();
+    Extract(*form, "a{background-image: url('images/top.gif');}\r\n"
+                   "b{BACKGROUND:URL(x.png)}\r\n"
+                   "c{background:url(\"images/top.gif\")}\r\n"
+                   "d{background:url()}\r\n"
+                   "e{background: red url( sp ace.gif ) no-repeat}\r\n"
+                   "f{background:\r\nurl(next-line.gif)}\r\n");
+    EXPECT_TRUE(ShownErrors().empty());
+    // Single and double quoted forms differ before the quotes go, so both stay; the empty
+    // candidate is always added; spaces inside the parentheses are kept.
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"images/top.gif", "x.png",
+                                                           "images/top.gif", "", " sp ace.gif "}));
+    EXPECT_EQ(form->lbl3->Caption(), A("共 5 个图片"));
+}
+
+TEST(StepTwo, CandidatesInsideEarlierTextAreDropped) {
+    auto form = MakeMainForm();
+    Extract(*form, "background:url(images/a.gif) background:url(a.gif)");
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"images/a.gif"}));
+    Extract(*form, "background:url(a.gif) background:url(images/a.gif)");
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"a.gif", "images/a.gif"}));
+    // Across a line break of the references text: "b" CR LF "c" lies in "ab" CR LF "cd".
+    Extract(*form, "url(ab) url(cd) url(b\r\nc)", "(u)rl\\(([\\s\\S]*?)\\)");
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"ab", "cd"}));
+    // The test is case-sensitive.
+    Extract(*form, "background:url(images/A.gif) background:url(a.gif)");
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"images/A.gif", "a.gif"}));
+    // A pattern with one group contributes nothing.
+    Extract(*form, "background:url(x.gif)", "url\\((.*?)\\)");
+    EXPECT_EQ(form->mmo1->GetText(), "");
+}
+
+TEST(StepTwo, RejectedPatternShowsTheServiceMessage) {
+    auto form = MakeMainForm();
+    form->mmo1->SetText("old");
+    Extract(*form, "background:url(x.gif)", "background(.*?url\\((.*?)\\)");
+    ASSERT_EQ(ShownErrors().size(), 1u);
+    EXPECT_FALSE(ShownErrors()[0].empty());
+    EXPECT_EQ(form->mmo1->GetText(), "");
+    EXPECT_EQ(form->lbl3->Caption(), A("共 0 个图片"));
+}
+
+TEST(StepTwo, TypingUpdatesTheCount) {
+    auto form = MakeMainForm();
+    form->pgc1->SetActivePage(form->ts2);
+    HWND edit = form->mmo1->WindowHandle();
+    SetFocus(edit);
+    for (char c : std::string("a.gif\rb.gif"))
+        SendMessageW(edit, WM_CHAR, static_cast<WPARAM>(c), 0);
+    EXPECT_EQ(form->lbl3->Caption(), A("共 2 个图片"));
+    SendMessageW(edit, WM_CHAR, '\r', 0);
+    EXPECT_EQ(form->lbl3->Caption(), A("共 2 个图片")); // a final empty line is not counted
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, WM_CHAR, VK_BACK, 0);
+    EXPECT_EQ(form->lbl3->Caption(), A("共 0 个图片"));
+    EXPECT_EQ(form->mmo1->GetText(), "");
+}
+
+TEST(StepThree, AddressRulesOneLinePerReference) {
+    TempDir dir;
+    ShellRecorder shell;
+    auto form = MakeMainForm();
+    form->TestPageFolder = dir.Path();
+    form->mmo1->SetText(
+        "/img/a.gif\r\nimages/b.gif\r\n\r\nhttp://cdn.example.com/c.gif\r\n"
+        "x.php?u=http://h/d.gif\r\nhttps://e.example.com/e.gif\r\nHTTP://F/f.gif\r\n"
+        "//g.example.com/g.gif\r\n../h.gif\r\n");
+    form->lbledt1->SetText("http://www.example.com");
+    form->lbledt2->SetText("http://www.example.com/css/");
+    Press(form->btn3);
+    EXPECT_TRUE(ShownErrors().empty());
+    std::vector<std::string> expected{"http://www.example.com/img/a.gif",
+                                      "http://www.example.com/css/images/b.gif",
+                                      "http://www.example.com/css/",
+                                      "http://cdn.example.com/c.gif",
+                                      "x.php?u=http://h/d.gif",
+                                      "http://www.example.com/css/https://e.example.com/e.gif",
+                                      "http://www.example.com/css/HTTP://F/f.gif",
+                                      "http://www.example.com//g.example.com/g.gif",
+                                      "http://www.example.com/css/../h.gif"};
+    EXPECT_EQ(Lines(form->mmo2), expected);
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0], dir.Path() + "testimg.htm");
+    std::string page = ReadAll(dir.Path() + "testimg.htm");
+    EXPECT_EQ(page, form->mmo3->GetText());
+    EXPECT_NE(page.find("2 <img src=\"http://www.example.com/css/\" "
+                        "alt=\"http://www.example.com/css/\"><br><br><hr>\r\n"),
+              std::string::npos);
+    EXPECT_NE(page.find("\r\n8 <img src="), std::string::npos);
+    EXPECT_EQ(page.find("9 <img"), std::string::npos);
+}
+
+TEST(StepThree, PageBytesAndHostileAddresses) {
+    TempDir dir;
+    ShellRecorder shell;
+    auto form = MakeMainForm();
+    form->TestPageFolder = dir.Path();
+    form->mmo1->SetText("a.gif onerror=alert(1)\r\nb.gif\"><script>x()</script>\r\n'&<>.gif");
+    Press(form->btn3);
+    std::string header = A(
+        "<body "
+        "style=\"background-color:#B5D7D2;\">"
+        "以下是测试代码，如果图片能正常显示则说明路径正确，可以下载，否则请返回修改路径！<br><br>");
+    std::string expected =
+        header + "\r\n" +
+        "0 <img src=\"a.gif onerror=alert(1)\" alt=\"a.gif onerror=alert(1)\"><br><br><hr>\r\n" +
+        "1 <img src=\"b.gif&quot;&gt;&lt;script&gt;x()&lt;/script&gt;\" "
+        "alt=\"b.gif&quot;&gt;&lt;script&gt;x()&lt;/script&gt;\"><br><br><hr>\r\n" +
+        "2 <img src=\"&#39;&amp;&lt;&gt;.gif\" alt=\"&#39;&amp;&lt;&gt;.gif\"><br><br><hr>\r\n";
+    EXPECT_EQ(ReadAll(dir.Path() + "testimg.htm"), expected);
+    // The addresses themselves are not escaped.
+    EXPECT_EQ(form->mmo2->Lines()[1], "b.gif\"><script>x()</script>");
+}
+
+TEST(StepThree, EmptyReferencesStillWriteAndOpenThePage) {
+    TempDir dir;
+    ShellRecorder shell;
+    auto form = MakeMainForm();
+    form->TestPageFolder = dir.Path();
+    form->mmo2->SetText("stale");
+    Press(form->btn3);
+    EXPECT_EQ(form->mmo2->GetText(), "");
+    std::string page = ReadAll(dir.Path() + "testimg.htm");
+    EXPECT_EQ(std::count(page.begin(), page.end(), '\n'), 1);
+    EXPECT_EQ(shell.opened.size(), 1u);
+}
+
+TEST(StepThree, EmptyPrefixesEqualTheCopyButton) {
+    TempDir dir;
+    ShellRecorder shell;
+    auto form = MakeMainForm();
+    form->TestPageFolder = dir.Path();
+    form->mmo1->SetText("/a.gif\r\nb.gif\r\n\r\nhttp://c/d.gif\r\n");
+    Press(form->btn3);
+    std::string converted = form->mmo2->GetText();
+    form->mmo2->SetText("");
+    size_t opened = shell.opened.size();
+    Press(form->btn4);
+    EXPECT_EQ(form->mmo2->GetText(), converted);
+    EXPECT_EQ(shell.opened.size(), opened); // the copy writes and opens nothing
+}
+
+TEST(StepThree, UnwritablePageKeepsTheAddresses) {
+    ShellRecorder shell;
+    auto form = MakeMainForm();
+    form->TestPageFolder = "Z:\\no\\such\\folder\\";
+    form->mmo1->SetText("a.gif");
+    Press(form->btn3);
+    ASSERT_EQ(ShownErrors().size(), 1u);
+    EXPECT_EQ(
+        ShownErrors()[0].rfind("Cannot create file \"Z:\\no\\such\\folder\\testimg.htm\". ", 0), 0u)
+        << ShownErrors()[0];
+    EXPECT_EQ(form->mmo2->Lines()[0], "a.gif");
+    EXPECT_TRUE(shell.opened.empty());
+}
+
+TEST(StepThree, HelpBoxToggles) {
+    auto form = MakeMainForm();
+    std::vector<std::string> help =
+        form->lbl4->Caption().empty() ? std::vector<std::string>{} : std::vector<std::string>{};
+    TStringList lines;
+    lines.SetText(form->lbl4->Caption());
+    ASSERT_EQ(lines.Count(), 10);
+    EXPECT_EQ(lines[0], A("什么是绝对路径和相对路径？"));
+    EXPECT_EQ(lines[2], A("样式表中有如下语句  background:url('/image/top.gif')"));
+    EXPECT_EQ(lines[5], "");
+    EXPECT_EQ(lines[7],
+              A("image/top.gif    就是属于相对路径，相对路径是相对于CSS文件所在网络路径而言"));
+    EXPECT_EQ(form->pnl1->Height(), 17);
+    form->lbl4->Click();
+    EXPECT_EQ(form->pnl1->Height(), 140);
+    form->lbl4->Click();
+    EXPECT_EQ(form->pnl1->Height(), 17);
+    form->pnl1->SetHeight(60);
+    form->lbl4->Click();
+    EXPECT_EQ(form->pnl1->Height(), 140);
+}
