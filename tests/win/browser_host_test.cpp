@@ -242,10 +242,12 @@ TEST(BrowserHost, RepeatedHostsLeaveNoWindowsOrHandles) {
     cycle(false);
     Pump(50);
     GuiCounts before = Counts();
+    const int sitesBefore = WebBrowserHost::LiveSiteCount();
     for (int i = 0; i < 10; ++i) cycle(i % 2 == 0);
     Pump(50);
     GuiCounts after = Counts();
     EXPECT_EQ(after.windows, before.windows);
+    EXPECT_EQ(WebBrowserHost::LiveSiteCount(), sitesBefore);
     // Zero from both counters means the system does not keep them (Wine's stub).
     if (before.gdi || before.user) {
         EXPECT_EQ(after.gdi, before.gdi);

@@ -421,6 +421,25 @@ TEST(Transfer, CodePage936FileName) {
     std::wstring wide = Widen(folder / name);
     EXPECT_NE(GetFileAttributesW(wide.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(wide.find(L"\u9876\u90e8\u80cc\u666f.gif"), std::wstring::npos);
+    // A double-byte character whose trail byte is "\" is part of the name, not a separator.
+    const std::string trail = "a\x81\x5C";
+    DownloadResult r = DownloadToFile(server.Url("/a.gif"), folder / trail, nullptr);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(ReadFileBytes(folder / trail), "GIF89a");
+    EXPECT_EQ(folder.Entries(), (std::set<std::string>{name, trail}));
+}
+
+TEST(Transfer, BareFileNameGoesToTheWorkingFolder) {
+    HttpServer server;
+    server.AddFile("/a.gif", "GIF89a");
+    TempFolder folder;
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.path().c_str()));
+    DownloadResult r = DownloadToFile(server.Url("/a.gif"), "bare.gif", nullptr);
+    SetCurrentDirectoryA(previous);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(folder.Entries(), std::set<std::string>{"bare.gif"});
 }
 
 TEST(Transfer, WorkersOnSeveralThreadsAtOnce) {
