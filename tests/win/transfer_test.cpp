@@ -442,29 +442,36 @@ TEST(Transfer, BareFileNameGoesToTheWorkingFolder) {
     EXPECT_EQ(folder.Entries(), std::set<std::string>{"bare.gif"});
 }
 
+// Built by appending: GCC 12 warns falsely (-Wrestrict) on "literal" + std::string here.
+std::string WorkerFile(size_t i, const char* prefix = "") {
+    std::string name = prefix;
+    name += "w";
+    name += std::to_string(i);
+    name += ".gif";
+    return name;
+}
+
 TEST(Transfer, WorkersOnSeveralThreadsAtOnce) {
     HttpServer server;
-    const int n = 8;
-    for (int i = 0; i < n; ++i)
-        server.AddSlow("/w" + std::to_string(i) + ".gif", Pattern(4000 + i), 1000, 20);
+    const size_t n = 8;
+    for (size_t i = 0; i < n; ++i) server.AddSlow(WorkerFile(i, "/"), Pattern(4000 + i), 1000, 20);
     TempFolder folder;
     std::vector<DownloadResult> results(n);
     std::vector<std::unique_ptr<Recorder>> recorders;
-    for (int i = 0; i < n; ++i) recorders.push_back(std::make_unique<Recorder>(i));
+    for (size_t i = 0; i < n; ++i) recorders.push_back(std::make_unique<Recorder>(int(i)));
     std::vector<std::thread> workers;
-    for (int i = 0; i < n; ++i) {
+    for (size_t i = 0; i < n; ++i) {
         workers.emplace_back([&, i] {
-            std::string name = "w" + std::to_string(i) + ".gif";
-            results[static_cast<size_t>(i)] =
-                DownloadToFile(server.Url("/" + name), folder / name, recorders[i]->get());
+            results[i] = DownloadToFile(server.Url(WorkerFile(i, "/")), folder / WorkerFile(i),
+                                        recorders[i]->get());
         });
     }
     for (auto& t : workers) t.join();
-    for (int i = 0; i < n; ++i) {
-        EXPECT_TRUE(results[static_cast<size_t>(i)].ok) << results[static_cast<size_t>(i)].reason;
-        EXPECT_EQ(ReadFileBytes(folder / ("w" + std::to_string(i) + ".gif")), Pattern(4000 + i));
-        EXPECT_EQ(recorders[static_cast<size_t>(i)]->Completions(), 1);
-        for (auto& s : recorders[static_cast<size_t>(i)]->seen()) EXPECT_EQ(s.item, i);
+    for (size_t i = 0; i < n; ++i) {
+        EXPECT_TRUE(results[i].ok) << results[i].reason;
+        EXPECT_EQ(ReadFileBytes(folder / WorkerFile(i)), Pattern(4000 + i));
+        EXPECT_EQ(recorders[i]->Completions(), 1);
+        for (auto& s : recorders[i]->seen()) EXPECT_EQ(s.item, int(i));
     }
 }
 
