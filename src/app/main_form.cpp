@@ -3,6 +3,7 @@
 #include "analysis/conversion.h"
 #include "analysis/extraction.h"
 #include "app/shell_open.h"
+#include "app/web_addresses.h"
 #include "download/atomic_file.h"
 #include "toolkit/win_text.h"
 #include "toolkit/text_util.h"
@@ -68,6 +69,8 @@ void TForm1::BindFields() {
     dlgOpen1 = Field<TOpenDialog>("dlgOpen1");
     tmr1 = Field<TTimer>("tmr1");
     RegExp1 = Field<TRegExp>("RegExp1");
+    wb1 = Field<TWebBrowser>("wb1");
+    wb2 = Field<TWebBrowser>("wb2");
 }
 
 TNotifyEvent TForm1::FindMethod(std::string_view name) {
@@ -76,7 +79,8 @@ TNotifyEvent TForm1::FindMethod(std::string_view name) {
         {"FormShow", &TForm1::FormShow},   {"btn1Click", &TForm1::btn1Click},
         {"btn2Click", &TForm1::btn2Click}, {"mmo1Change", &TForm1::mmo1Change},
         {"btn3Click", &TForm1::btn3Click}, {"btn4Click", &TForm1::btn4Click},
-        {"lbl4Click", &TForm1::lbl4Click},
+        {"lbl4Click", &TForm1::lbl4Click}, {"ts5Show", &TForm1::ts5Show},
+        {"lbl6Click", &TForm1::lbl6Click},
     };
     for (const auto& [n, h] : kMethods)
         if (name == n) return [this, h](TObject* sender) { (this->*h)(sender); };
@@ -149,4 +153,12 @@ void TForm1::btn4Click(TObject*) {
 
 void TForm1::lbl4Click(TObject*) {
     pnl1->SetHeight(pnl1->Height() == 140 ? 17 : 140);
+}
+
+void TForm1::ts5Show(TObject*) {
+    wb2->Navigate(Widen(kGuestBookUrl));
+}
+
+void TForm1::lbl6Click(TObject*) {
+    ShellOpen(WindowHandle(), kDiscussionBoardUrl);
 }

@@ -7,6 +7,7 @@
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
+#include "toolkit/web_browser.h"
 
 class TForm1 : public TForm {
     TOOLKIT_CLASS(TForm1)
@@ -29,6 +30,7 @@ public:
     TOpenDialog* dlgOpen1;
     TTimer* tmr1;
     TRegExp* RegExp1;
+    TWebBrowser *wb1, *wb2;
 
     // Event handlers, bound by name from the description.
     void FormShow(TObject* sender);
@@ -38,6 +40,8 @@ public:
     void btn3Click(TObject* sender);
     void btn4Click(TObject* sender);
     void lbl4Click(TObject* sender);
+    void ts5Show(TObject* sender);
+    void lbl6Click(TObject* sender);
 
     // Where step three writes its test page: the program's own folder unless set (tests).
     std::string TestPageFolder;

@@ -230,6 +230,7 @@ void TControl::SetAlign(TAlign v) {
 void TControl::SetAnchors(TAnchors v) {
     anchors_ = v;
     anchorRight_ = anchorBottom_ = -1;
+    RequestAlign(); // takes the gaps to the parent's edges now
 }
 
 void TControl::RequestAlign() {
@@ -536,6 +537,9 @@ void TWinControl::CreateWnd() {
     CreateWindowHandle(p);
     if (!handle_) throw Exception("Cannot create window for '" + Name() + "'");
     InitializeWnd();
+    // Children are placed before their windows exist, so each is born at its final size and
+    // records its anchors against its parent's real client area.
+    AlignControls();
     CreateChildHandles();
     AlignControls();
 }
@@ -561,6 +565,11 @@ void TWinControl::CreateChildHandles() {
     std::vector<TControl*> children = controls_;
     for (TControl* c : children)
         if (!c->IsGraphic()) static_cast<TWinControl*>(c)->HandleNeeded();
+    // Later controls lie above earlier ones, as the description orders them.
+    for (TControl* c : children)
+        if (!c->IsGraphic())
+            if (HWND h = static_cast<TWinControl*>(c)->WindowHandle())
+                SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TWinControl::DestroyWnd() {
@@ -886,11 +895,9 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
     anchorRight_ = anchorBottom_ = -1;
-    if (handle_) {
+    if (handle_)
         SetWindowPos(handle_, nullptr, left_, top_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
-    } else if (resized) {
-        AlignControls();
-    }
+    if (resized) AlignControls();
     BoundsChanged();
     RequestAlign();
 }
@@ -1015,6 +1022,7 @@ void TWinControl::AlignControls() {
         TAnchors a = c->anchors_;
         if (!(a & (akRight | akBottom))) continue;
         if (c->anchorRight_ < 0 || c->anchorBottom_ < 0) {
+            if (!handle_) continue; // no real client area yet
             c->anchorRight_ = client.right - (c->left_ + c->width_);
             c->anchorBottom_ = client.bottom - (c->top_ + c->height_);
             continue;

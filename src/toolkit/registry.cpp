@@ -2,6 +2,7 @@
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
+#include "toolkit/web_browser.h"
 
 void RegisterToolkitClasses() {
     for (const TClassInfo* c :
@@ -9,6 +10,6 @@ void RegisterToolkitClasses() {
           &TEdit::StaticClass(), &TMemo::StaticClass(), &TPanel::StaticClass(),
           &TShape::StaticClass(), &TLabeledEdit::StaticClass(), &TPageControl::StaticClass(),
           &TTabSheet::StaticClass(), &TListView::StaticClass(), &TTimer::StaticClass(),
-          &TOpenDialog::StaticClass()})
+          &TOpenDialog::StaticClass(), &TWebBrowser::StaticClass()})
         RegisterComponentClass(*c);
 }

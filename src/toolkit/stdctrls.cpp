@@ -262,6 +262,7 @@ const TClassInfo& TButtonControl::StaticClass() {
 
 TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner) {
     SetTabStop(true);
+    SetBounds(0, 0, 75, 25);
 }
 
 const TClassInfo& TButton::StaticClass() {
