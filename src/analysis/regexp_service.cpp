@@ -157,6 +157,25 @@ struct VBScriptRegExp::Impl {
         Invoke(object, id.Get(object, name), DISPATCH_PROPERTYPUT, value, nullptr);
     }
 
+    void ReadMatch(IDispatch* match, RegExpMatch* out) {
+        {
+            Variant v;
+            Invoke(match, value.Get(match, L"Value"), DISPATCH_PROPERTYGET, nullptr, &v);
+            out->value = ToText(&v);
+        }
+        ComPtr<IDispatch> groups = GetDispatch(match, subMatches.Get(match, L"SubMatches"));
+        long groupCount = GetLong(groups.Get(), subCount.Get(groups.Get(), L"Count"));
+        out->subMatches.reserve(static_cast<size_t>(groupCount > 0 ? groupCount : 0));
+        for (long j = 0; j < groupCount; ++j) {
+            Variant groupIndex, item;
+            V_VT(&groupIndex) = VT_I4;
+            V_I4(&groupIndex) = j;
+            Invoke(groups.Get(), subItem.Get(groups.Get(), L"Item"),
+                   DISPATCH_PROPERTYGET | DISPATCH_METHOD, &groupIndex, &item);
+            out->subMatches.push_back(ToText(&item));
+        }
+    }
+
     void PutBool(CachedId& id, const wchar_t* name, bool on) {
         Variant v;
         V_VT(&v) = VT_BOOL;
@@ -190,39 +209,22 @@ std::vector<RegExpMatch> VBScriptRegExp::Execute(const std::string& text) {
     Impl& d = *impl_;
     IDispatch* object = d.Object();
     Bstr source(Widen(text));
-    Variant arg;
+    VARIANT arg; // a plain VARIANT: the string belongs to source, even when Execute throws
+    VariantInit(&arg);
     V_VT(&arg) = VT_BSTR;
     V_BSTR(&arg) = source.get();
     ComPtr<IDispatch> matches = GetDispatch(object, d.execute.Get(object, L"Execute"), &arg);
-    V_VT(&arg) = VT_EMPTY; // the string belongs to source
 
     long count = GetLong(matches.Get(), d.matchesCount.Get(matches.Get(), L"Count"));
-    std::vector<RegExpMatch> result(static_cast<size_t>(count > 0 ? count : 0));
+    std::vector<RegExpMatch> result;
+    result.reserve(static_cast<size_t>(count > 0 ? count : 0));
     for (long i = 0; i < count; ++i) {
         Variant index;
         V_VT(&index) = VT_I4;
         V_I4(&index) = i;
         ComPtr<IDispatch> match =
             GetDispatch(matches.Get(), d.matchesItem.Get(matches.Get(), L"Item"), &index);
-        RegExpMatch& out = result[static_cast<size_t>(i)];
-        {
-            Variant v;
-            Invoke(match.Get(), d.value.Get(match.Get(), L"Value"), DISPATCH_PROPERTYGET, nullptr,
-                   &v);
-            out.value = ToText(&v);
-        }
-        ComPtr<IDispatch> groups =
-            GetDispatch(match.Get(), d.subMatches.Get(match.Get(), L"SubMatches"));
-        long groupCount = GetLong(groups.Get(), d.subCount.Get(groups.Get(), L"Count"));
-        out.subMatches.reserve(static_cast<size_t>(groupCount > 0 ? groupCount : 0));
-        for (long j = 0; j < groupCount; ++j) {
-            Variant groupIndex, item;
-            V_VT(&groupIndex) = VT_I4;
-            V_I4(&groupIndex) = j;
-            Invoke(groups.Get(), d.subItem.Get(groups.Get(), L"Item"),
-                   DISPATCH_PROPERTYGET | DISPATCH_METHOD, &groupIndex, &item);
-            out.subMatches.push_back(ToText(&item));
-        }
+        d.ReadMatch(match.Get(), &result.emplace_back());
     }
     return result;
 }
