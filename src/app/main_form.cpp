@@ -17,7 +17,12 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     RegisterComponentClass(TRegExp::StaticClass());
     LoadFromResource();
     BindFields();
+    InitDownloads();
     HandleNeeded();
+}
+
+TForm1::~TForm1() {
+    CloseDownloads();
 }
 
 template <typename T> T* TForm1::Field(const char* name) {
@@ -80,7 +85,8 @@ TNotifyEvent TForm1::FindMethod(std::string_view name) {
         {"btn2Click", &TForm1::btn2Click}, {"mmo1Change", &TForm1::mmo1Change},
         {"btn3Click", &TForm1::btn3Click}, {"btn4Click", &TForm1::btn4Click},
         {"lbl4Click", &TForm1::lbl4Click}, {"ts5Show", &TForm1::ts5Show},
-        {"lbl6Click", &TForm1::lbl6Click},
+        {"lbl6Click", &TForm1::lbl6Click}, {"btn5Click", &TForm1::btn5Click},
+        {"tmr1Timer", &TForm1::tmr1Timer}, {"btn6Click", &TForm1::btn6Click},
     };
     for (const auto& [n, h] : kMethods)
         if (name == n) return [this, h](TObject* sender) { (this->*h)(sender); };

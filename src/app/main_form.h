@@ -3,6 +3,7 @@
 // state of their own; they pass data through the window's text boxes, the window's Hint (the
 // target folder) and its Tag (the run position).
 #include "analysis/regexp.h"
+#include "download/download_worker.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
@@ -42,6 +43,13 @@ public:
     void lbl4Click(TObject* sender);
     void ts5Show(TObject* sender);
     void lbl6Click(TObject* sender);
+    void btn5Click(TObject* sender);
+    void tmr1Timer(TObject* sender);
+    void btn6Click(TObject* sender);
+    // The file name of an address: what follows its last "/", up to a "?".
+    std::string geturlfn(const std::string& url);
+    // The last run reached its end and every transfer of it has ended.
+    bool RunEnded() const { return run_.endTick && run_.active == 0; }
 
     // Where step three writes its test page: the program's own folder unless set (tests).
     std::string TestPageFolder;
@@ -49,7 +57,30 @@ public:
 
     TNotifyEvent FindMethod(std::string_view name) override;
 
+    ~TForm1() override;
+
 private:
+    struct RowState {
+        bool failed = false;
+    };
+    // The download run in progress (or the last one): its number, the transfers still going,
+    // whether the end tick came and the rewrite ran, and the outcome of each row.
+    struct RunState {
+        uint32_t id = 0;
+        int active = 0;
+        bool endTick = false;
+        bool rewritten = false;
+        std::vector<RowState> rows;
+    };
+    void InitDownloads();
+    void CloseDownloads();
+    void StartDownload(int position, bool collisionCheck);
+    void DownloadEvents();
+    void RewriteWhenTransfersEnd();
+    RunState run_;
+    std::unique_ptr<TUtilityWindow> downloadWindow_;
+    std::shared_ptr<DownloadChannel> downloadChannel_;
+
     template <typename T> T* Field(const char* name);
     void BindFields();
 };

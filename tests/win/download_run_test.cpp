@@ -1,0 +1,266 @@
+#include "app_fixture.h"
+
+#include "app/shell_open.h"
+#include "app/web_addresses.h"
+#include "http_server.h"
+#include "toolkit/win_text.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace {
+
+std::string A(const char* utf8) {
+    return Utf8ToAnsi(utf8);
+}
+void Press(TButton* b) {
+    SendMessageW(b->WindowHandle(), BM_CLICK, 0, 0);
+}
+
+std::string Fixture(const std::string& relative) {
+    return ReadAll(std::string(CORVANE_SOURCE_DIR) + "/../shared/fixtures/" + relative);
+}
+
+std::string Row(TForm1& f, int i, int column) {
+    TListItem* item = f.ListView1->Items()[i];
+    return column == 0 ? item->Caption() : item->SubItems()[column - 1];
+}
+
+// A window with a stylesheet opened from `dir` and the references and addresses given.
+struct Workflow {
+    std::unique_ptr<TForm1> form = MakeMainForm();
+    TempDir dir;
+    std::string cssPath;
+    Workflow(const std::string& css, const std::vector<std::string>& refs,
+             const std::vector<std::string>& urls) {
+        cssPath = dir.Write("style.css", css);
+        DialogDriver driver(Widen(cssPath));
+        Press(form->btn1);
+        PumpFor(20);
+        std::string r, u;
+        for (auto& s : refs) r += s + "\r\n";
+        for (auto& s : urls) u += s + "\r\n";
+        form->mmo1->SetText(r);
+        form->mmo2->SetText(u);
+    }
+    bool Run(int timeoutMs = 20000) {
+        Press(form->btn5);
+        return PumpUntil([&] { return form->RunEnded(); }, timeoutMs);
+    }
+};
+
+} // namespace
+
+TEST(DownloadRun, EndToEndWithARealTheme) {
+    HttpServer server;
+    const char* images[] = {"select2.png", "select2-spinner.gif", "select2x2.png"};
+    for (const char* name : images)
+        server.AddFile(std::string("/theme/") + name, Fixture(std::string("select2/") + name));
+    std::string original = Fixture("select2/select2.css");
+    ASSERT_FALSE(original.empty());
+    TempDir pageDir;
+    SetShellOpenFunction([](HWND, const std::string&) {});
+    auto form = MakeMainForm();
+    form->TestPageFolder = pageDir.Path();
+    TempDir dir;
+    std::string css = dir.Write("select2.css", original);
+    {
+        DialogDriver driver(Widen(css));
+        Press(form->btn1);
+    }
+    Press(form->btn2);
+    ASSERT_EQ(form->mmo1->Lines().Count(), 3) << form->mmo1->GetText();
+    form->lbledt2->SetText(server.Url("/theme/"));
+    Press(form->btn3);
+    SetShellOpenFunction(nullptr);
+    Press(form->btn5);
+    ASSERT_TRUE(PumpUntil([&] { return form->RunEnded(); }, 20000));
+    EXPECT_TRUE(ShownErrors().empty());
+    for (int i = 0; i < 3; ++i) {
+        std::string name = form->mmo1->Lines()[i];
+        EXPECT_EQ(Row(*form, i, 0), A("完成") + std::to_string(i));
+        EXPECT_EQ(Row(*form, i, 1), "100%");
+        EXPECT_EQ(Row(*form, i, 2), name);
+        EXPECT_EQ(Row(*form, i, 3), name);
+        EXPECT_EQ(ReadAll(dir.Path() + name), Fixture("select2/" + name)) << name;
+    }
+    std::string normalized = std::regex_replace(original, std::regex("\r?\n"), "\r\n");
+    EXPECT_EQ(ReadAll(css + ".bak"), normalized);
+    // References are bare names already, so the rewrite keeps the text as it was.
+    EXPECT_EQ(ReadAll(css), normalized);
+    EXPECT_EQ(form->Tag(), 3);
+}
+
+TEST(DownloadRun, RewritePointsAtTheLocalCopies) {
+    HttpServer server;
+    server.AddFile("/site/images/a.gif", "GIF-a");
+    server.AddFile("/img/b.png", "PNG-b");
+    Workflow w(
+        "x{background:url('images/a.gif')}\ny{background:url(/img/b.png)}\n/* images/a.gif */",
+        {"images/a.gif", "/img/b.png"},
+        {server.Url("/site/images/a.gif"), server.Url("/img/b.png")});
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(ReadAll(w.dir.Path() + "a.gif"), "GIF-a");
+    EXPECT_EQ(ReadAll(w.dir.Path() + "b.png"), "PNG-b");
+    EXPECT_EQ(
+        ReadAll(w.cssPath + ".bak"),
+        "x{background:url('images/a.gif')}\r\ny{background:url(/img/b.png)}\r\n/* images/a.gif */");
+    EXPECT_EQ(ReadAll(w.cssPath),
+              "x{background:url('a.gif')}\r\ny{background:url(b.png)}\r\n/* a.gif */");
+    EXPECT_EQ(w.form->Memo1->GetText(), ReadAll(w.cssPath));
+    // A second run on the same stylesheet backs up the once-rewritten text.
+    w.form->mmo1->SetText("a.gif\r\n");
+    w.form->mmo2->SetText(server.Url("/site/images/a.gif") + "\r\n");
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(ReadAll(w.cssPath + ".bak"),
+              "x{background:url('a.gif')}\r\ny{background:url(b.png)}\r\n/* a.gif */");
+}
+
+TEST(DownloadRun, EmptyAddressListShowsTheProductPageOnly) {
+    Workflow w("a{}", {}, {});
+    w.form->ListView1->Items().Add()->SetCaption("old");
+    Press(w.form->btn5);
+    PumpFor(300);
+    EXPECT_EQ(w.form->ListView1->Items().Count(), 0);
+    EXPECT_TRUE(w.form->pnl3->Visible());
+    EXPECT_EQ(w.form->wb1->LastUrl(), Widen(kProductPageUrl));
+    EXPECT_EQ(w.form->wb1->Align(), alNone);
+    EXPECT_EQ(w.form->wb1->Left(), -3);
+    EXPECT_EQ(w.form->wb1->Top(), -3);
+    EXPECT_EQ(w.form->wb1->Width(), 300);
+    EXPECT_EQ(w.form->wb1->Height(), 350);
+    EXPECT_FALSE(w.form->tmr1->Enabled());
+    EXPECT_EQ(ReadAll(w.cssPath + ".bak"), "");
+    EXPECT_EQ(GetFileAttributesA((w.cssPath + ".bak").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(DownloadRun, FailedTransferStallsAndLeavesNoErrorPage) {
+    HttpServer server;
+    server.AddFile("/a.gif", "A");
+    server.AddError("/missing.gif", 404);
+    server.AddFile("/c.gif", "C");
+    Workflow w("url(a.gif) url(missing.gif) url(c.gif)", {"a.gif", "missing.gif", "c.gif"},
+               {server.Url("/a.gif"), server.Url("/missing.gif"), server.Url("/c.gif")});
+    Press(w.form->btn5);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return w.form->ListView1->Items().Count() == 2 && Row(*w.form, 1, 0) == A("失败1"); },
+        10000));
+    PumpFor(400);
+    EXPECT_EQ(w.form->ListView1->Items().Count(), 2); // the run waits at the failed row
+    EXPECT_EQ(GetFileAttributesA((w.dir.Path() + "missing.gif").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(server.RequestCount("/c.gif"), 0);
+    EXPECT_EQ(GetFileAttributesA((w.cssPath + ".bak").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(DownloadRun, CollisionsGetAPrefixButNotTheFirstDownload) {
+    HttpServer server;
+    server.AddFile("/one/a.gif", "first");
+    server.AddFile("/two/a.gif", "second");
+    Workflow w("url(one/a.gif) url(two/a.gif)", {"one/a.gif", "two/a.gif"},
+               {server.Url("/one/a.gif"), server.Url("/two/a.gif")});
+    w.dir.Write("a.gif", "old file");
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(Row(*w.form, 0, 2), "a.gif"); // the first download overwrites
+    EXPECT_EQ(ReadAll(w.dir.Path() + "a.gif"), "first");
+    std::string second = Row(*w.form, 1, 2);
+    EXPECT_TRUE(std::regex_match(second, std::regex("[0-9]{1,4}_a\\.gif"))) << second;
+    EXPECT_EQ(ReadAll(w.dir.Path() + second), "second");
+    EXPECT_EQ(ReadAll(w.cssPath), "url(a.gif) url(" + second + ")");
+}
+
+TEST(DownloadRun, HostileNamesStayInTheFolder) {
+    HttpServer server;
+    server.AddFile("/CON", "device");
+    server.AddFile("/a:b*c?.gif", "colon");
+    Workflow w("x", {"con", "b"}, {server.Url("/CON"), server.Url("/a:b*c?.gif")});
+    // geturlfn keeps its rules; the name written is made safe.
+    EXPECT_EQ(w.form->geturlfn("http://h/s/..\\..\\evil.exe?x=/y"), "y");
+    EXPECT_EQ(w.form->geturlfn("http://h/a:b*c?.gif"), "a:b*c");
+    ASSERT_TRUE(w.Run());
+    std::string first = Row(*w.form, 0, 2), second = Row(*w.form, 1, 2);
+    EXPECT_NE(first, "CON");
+    EXPECT_EQ(ReadAll(w.dir.Path() + first), "device");
+    EXPECT_EQ(second.find_first_of(":*?"), std::string::npos);
+    EXPECT_EQ(ReadAll(w.dir.Path() + second), "colon");
+}
+
+TEST(DownloadRun, AddressEndingInSlashHasNoName) {
+    HttpServer server;
+    server.AddFile("/dir/", "index");
+    Workflow w("url(dir/)", {"dir/"}, {server.Url("/dir/")});
+    Press(w.form->btn5);
+    ASSERT_TRUE(PumpUntil([&] { return Row(*w.form, 0, 0) == A("失败0"); }, 10000));
+    EXPECT_EQ(Row(*w.form, 0, 2), "");
+}
+
+TEST(DownloadRun, UncheckedBoxTouchesNoFile) {
+    HttpServer server;
+    server.AddFile("/a.gif", "A");
+    Workflow w("url(a.gif)", {"a.gif"}, {server.Url("/a.gif")});
+    w.form->chk1->SetChecked(false);
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(ReadAll(w.dir.Path() + "a.gif"), "A");
+    EXPECT_EQ(GetFileAttributesA((w.cssPath + ".bak").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadAll(w.cssPath), "url(a.gif)");
+}
+
+TEST(DownloadRun, EmptyBodyCompletesAtZeroOfZero) {
+    HttpServer server;
+    server.AddWithoutLength("/empty.gif", "");
+    Workflow w("url(empty.gif)", {"empty.gif"}, {server.Url("/empty.gif")});
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(Row(*w.form, 0, 0), A("完成0"));
+    EXPECT_EQ(Row(*w.form, 0, 1), "100%");
+}
+
+TEST(DownloadRun, NewRunIgnoresTheOldRunsWorkers) {
+    HttpServer server;
+    server.AddSlow("/slow.gif", std::string(4000, 's'), 1000, 300);
+    server.AddFile("/fast.gif", "F");
+    Workflow w("url(slow.gif)", {"slow.gif"}, {server.Url("/slow.gif")});
+    Press(w.form->btn5);
+    PumpFor(100);
+    w.form->mmo1->SetText("fast.gif\r\n");
+    w.form->mmo2->SetText(server.Url("/fast.gif") + "\r\n");
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(w.form->ListView1->Items().Count(), 1);
+    EXPECT_EQ(Row(*w.form, 0, 2), "fast.gif");
+    // Let the slow worker of the first run finish: its notifications must not touch row 0.
+    PumpUntil([&] { return RunningDownloadWorkers() == 0; }, 10000);
+    PumpFor(200);
+    EXPECT_EQ(Row(*w.form, 0, 0), A("完成0"));
+    EXPECT_EQ(Row(*w.form, 0, 2), "fast.gif");
+    // The references of the new run are not in this stylesheet: backed up, nothing replaced.
+    EXPECT_EQ(ReadAll(w.cssPath), "url(slow.gif)");
+    EXPECT_EQ(ReadAll(w.cssPath + ".bak"), "url(slow.gif)");
+}
+
+TEST(DownloadRun, NoLeaksAfterManyImages) {
+    HttpServer server;
+    std::vector<std::string> refs, urls;
+    for (int i = 0; i < 200; ++i) {
+        std::string name = "i" + std::to_string(i) + ".gif";
+        server.AddFile("/" + name, "image " + std::to_string(i));
+        refs.push_back(name);
+        urls.push_back(server.Url("/" + name));
+    }
+    Workflow warm("x", {"i0.gif"}, {urls[0]});
+    ASSERT_TRUE(warm.Run());
+    PumpUntil([&] { return RunningDownloadWorkers() == 0; });
+    GuiCounts gui = CurrentGuiCounts();
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    {
+        Workflow w("x", refs, urls);
+        ASSERT_TRUE(w.Run(60000));
+        EXPECT_EQ(ReadAll(w.dir.Path() + "i199.gif"), "image 199");
+        PumpUntil([&] { return RunningDownloadWorkers() == 0; });
+    }
+    PumpFor(100);
+    DWORD after = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &after);
+    EXPECT_LE(after, handles + 5); // threads and files closed
+    EXPECT_LE(CurrentGuiCounts().gdi, gui.gdi + 2);
+    EXPECT_LE(CurrentGuiCounts().user, gui.user + 2);
+}
