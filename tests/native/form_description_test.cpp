@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
 TEST(FormDescription, NestedObjectsAndValueKinds) {
     const char* text = "\xEF\xBB\xBF// leading comment\n"
                        "object Form1: TForm1\n"
@@ -86,4 +90,27 @@ TEST(FormDescription, BinaryValuesRoundTrip) {
     EXPECT_EQ(f.props[0].value.kind, FormValue::Binary);
     EXPECT_EQ(f.props[0].value.text, bytes);
     EXPECT_EQ(ParseFormDescription("object A: TA\n X = {}\nend").props[0].value.text, "");
+}
+
+TEST(FormDescription, TheMainWindowsOwnDescriptionParses) {
+    FILE* f = std::fopen(CORVANE_SOURCE_DIR "/src/app/main_form.form", "rb");
+    ASSERT_NE(f, nullptr);
+    std::string text;
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+    std::fclose(f);
+    FormObject form = ParseFormDescription(text);
+    EXPECT_EQ(form.className, "TForm1");
+    std::vector<std::string> names;
+    std::function<void(const FormObject&)> walk = [&](const FormObject& o) {
+        names.push_back(o.name);
+        for (const FormObject& c : o.children) walk(c);
+    };
+    walk(form);
+    for (const char* expected : {"pnl4", "lbl1", "lbl2", "lbl7", "lbl8", "pgc1", "ts1", "ts2", "ts3", "ts4", "ts5",
+                                 "btn1", "btn2", "btn3", "btn4", "btn5", "btn6", "mmo1", "mmo2", "mmo3", "mmo4",
+                                 "Memo1", "edt1", "lbl3", "lbl4", "lbl6", "lbledt1", "lbledt2", "chk1", "ListView1",
+                                 "pnl1", "pnl2", "pnl3", "pnl5", "shp1", "shp2", "shp3", "shp4", "shp5", "wb1", "wb2",
+                                 "dlgOpen1", "tmr1", "RegExp1"})
+        EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
 }
