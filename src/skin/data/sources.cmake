@@ -8,3 +8,7 @@ corvane_portable(
   skin_reader.cpp
   skin_values.cpp
 )
+corvane_portable(skin_elements.cpp)
+corvane_win(skin_bitmap.cpp)
+corvane_win(skin_shared.cpp)
+corvane_win(skin_data.cpp)
