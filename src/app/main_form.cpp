@@ -15,6 +15,7 @@ const TClassInfo& TForm1::StaticClass() {
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
     RegisterComponentClass(TRegExp::StaticClass());
+    RegisterSkinDataClass();
     LoadFromResource();
     BindFields();
     InitDownloads();
@@ -76,6 +77,7 @@ void TForm1::BindFields() {
     RegExp1 = Field<TRegExp>("RegExp1");
     wb1 = Field<TWebBrowser>("wb1");
     wb2 = Field<TWebBrowser>("wb2");
+    SkinData1 = Field<TSkinData>("SkinData1");
 }
 
 TNotifyEvent TForm1::FindMethod(std::string_view name) {

@@ -4,6 +4,7 @@
 // target folder) and its Tag (the run position).
 #include "analysis/regexp.h"
 #include "download/download_worker.h"
+#include "skin/data/skin_data.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
@@ -32,6 +33,7 @@ public:
     TTimer* tmr1;
     TRegExp* RegExp1;
     TWebBrowser *wb1, *wb2;
+    TSkinData* SkinData1;
 
     // Event handlers, bound by name from the description.
     void FormShow(TObject* sender);

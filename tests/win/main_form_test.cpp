@@ -340,3 +340,15 @@ TEST(MainWindow, HelpLabelClickReachesTheLabel) {
     SendMessageW(panel, WM_LBUTTONUP, 0, MAKELPARAM(3000, 8));
     EXPECT_EQ(clicks, 1);
 }
+
+TEST(MainWindow, CarriesAndLoadsTheProductSkin) {
+    auto form = MakeMainForm();
+    TSkinData* skin = form->SkinData1;
+    EXPECT_TRUE(skin->Active());
+    EXPECT_FALSE(skin->SkinNotLoaded);
+    ASSERT_TRUE(skin->FrameTop);
+    ASSERT_TRUE(skin->FrameLeft);
+    EXPECT_FALSE(skin->SysButtons.empty());
+    EXPECT_EQ(GetOrdProp(*skin, "DisableTag"), 99);
+    EXPECT_EQ(GetEnumProp(*skin, "SkinFormtype"), "sfMainform");
+}
