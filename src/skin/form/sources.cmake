@@ -1,0 +1,4 @@
+# Form skinning: frame, title buttons, menus, drawing primitives, control discovery.
+corvane_portable(slice_geometry.cpp)
+corvane_portable(region_runs.cpp)
+corvane_win(primitives.cpp)
