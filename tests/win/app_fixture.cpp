@@ -2,6 +2,8 @@
 
 #include "toolkit/win_text.h"
 
+#include <winternl.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -39,9 +41,56 @@ void PumpFor(int ms) {
     PumpUntil([&] { return GetTickCount() - start >= static_cast<DWORD>(ms); }, ms + 1000);
 }
 
+// GDI objects of this process. Wine answers GetGuiResources with 0, so there the handle
+// table that the process environment block points at is counted instead.
+long GdiObjectCount() {
+    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return long(n);
+    struct Entry {
+        std::uint64_t object;
+        std::uint32_t owner;
+        std::uint16_t unique;
+        std::uint8_t type, flags;
+        std::uint64_t user;
+    };
+    using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    static const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION info{};
+    if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof(info), nullptr))
+        return -1;
+    auto* peb = reinterpret_cast<const BYTE*>(info.PebBaseAddress);
+    auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8); // GdiSharedHandleTable
+    long n = 0;
+    for (int i = 0; table && i < 0x10000; ++i) n += table[i].type != 0;
+    return n;
+}
+
+namespace {
+BOOL CALLBACK CountChild(HWND, LPARAM l) {
+    ++*reinterpret_cast<long*>(l);
+    return TRUE;
+}
+BOOL CALLBACK CountWindow(HWND wnd, LPARAM l) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (pid != GetCurrentProcessId()) return TRUE;
+    ++*reinterpret_cast<long*>(l);
+    EnumChildWindows(wnd, CountChild, l);
+    return TRUE;
+}
+} // namespace
+
+long WindowCount() {
+    long n = 0;
+    EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&n));
+    for (HWND w = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); w;
+         w = FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr))
+        CountWindow(w, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
 GuiCounts CurrentGuiCounts() {
-    return {GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
-            GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)};
+    return {GdiObjectCount(), WindowCount()};
 }
 
 std::unique_ptr<TForm1> MakeMainForm() {

@@ -18,9 +18,12 @@ std::vector<std::string>& ShownErrors();
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 void PumpFor(int ms);
 
-// GDI and USER objects held by this process.
+// GDI objects and windows held by this process. Wine answers GetGuiResources with 0, so the
+// GDI count reads the process's GDI handle table and the USER count counts its windows.
+long GdiObjectCount();
+long WindowCount();
 struct GuiCounts {
-    DWORD gdi, user;
+    long gdi, user;
 };
 GuiCounts CurrentGuiCounts();
 

@@ -128,28 +128,8 @@ Reference ThreeRef(IntRect f, int l, int r, int w, int h, bool repeat) {
     };
 }
 
-// GDI objects of this process. Wine answers GetGuiResources with 0, so there the handle
-// table that the process environment block points at is counted instead.
 long GdiObjects() {
-    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return long(n);
-    struct Entry {
-        std::uint64_t object;
-        std::uint32_t owner;
-        std::uint16_t unique;
-        std::uint8_t type, flags;
-        std::uint64_t user;
-    };
-    using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-    static const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION info{};
-    if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof(info), nullptr))
-        return -1;
-    auto* peb = reinterpret_cast<const BYTE*>(info.PebBaseAddress);
-    auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8); // GdiSharedHandleTable
-    long n = 0;
-    for (int i = 0; table && i < 0x10000; ++i) n += table[i].type != 0;
-    return n;
+    return GdiObjectCount();
 }
 
 } // namespace

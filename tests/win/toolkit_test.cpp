@@ -190,3 +190,17 @@ TEST(Toolkit, NoHandleLeaksAcrossFormsAndControls) {
     EXPECT_LE(after.gdi, before.gdi);
     EXPECT_LE(after.user, before.user);
 }
+
+TEST(Toolkit, LeakCountersSeeObjectsComeAndGo) {
+    // The leak checks of these tests rest on these counters: they must be able to fail.
+    GuiCounts base = CurrentGuiCounts();
+    ASSERT_GT(base.gdi, 0);
+    {
+        UniqueBrush a(CreateSolidBrush(RGB(1, 2, 3))), b(CreateSolidBrush(RGB(4, 5, 6)));
+        TestForm t;
+        EXPECT_GE(CurrentGuiCounts().gdi, base.gdi + 2);
+        EXPECT_GE(CurrentGuiCounts().user, base.user + 1);
+    }
+    PumpFor(20);
+    EXPECT_EQ(CurrentGuiCounts().user, base.user);
+}
