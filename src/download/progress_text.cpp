@@ -29,30 +29,33 @@ static std::string ByteCount(uint32_t bytes, char separator) {
 ProgressTexts ProgressFor(uint32_t progress, uint32_t maximum, int32_t row,
                           char decimal_separator) {
     ProgressTexts texts;
-    if (progress > 100) {
-        if (maximum == 0) {
-            texts.progress = ByteCount(progress, decimal_separator);
-        } else {
-            // Exact integer arithmetic: 2^32 * 10000 * 2 still fits in 64 bits.
-            uint64_t scaled = static_cast<uint64_t>(progress) * 10000;
-            uint64_t hundredths = (scaled * 2 + maximum) / (2 * static_cast<uint64_t>(maximum));
-            texts.progress = FixedTwo(hundredths, decimal_separator) + "%";
-        }
+    // Built as values and moved in: assigning literals to a string that already holds text
+    // trips a false warning of GCC 12.
+    auto percentage = [&]() -> std::string {
+        if (progress == maximum) return std::string("100%");
+        if (progress <= 100) return std::string("%");
+        if (maximum == 0) return ByteCount(progress, decimal_separator);
+        // Exact integer arithmetic: 2^32 * 10000 * 2 still fits in 64 bits.
+        uint64_t scaled = static_cast<uint64_t>(progress) * 10000;
+        uint64_t hundredths = (scaled * 2 + maximum) / (2 * static_cast<uint64_t>(maximum));
+        return FixedTwo(hundredths, decimal_separator) + "%";
+    };
+    texts.progress = percentage();
+    texts.complete = progress == maximum;
+    if (texts.complete) {
+        texts.caption = "完成";
+        texts.caption += std::to_string(row);
     } else {
-        texts.progress = "%";
-    }
-    if (progress == maximum) {
-        texts.complete = true;
-        texts.caption = "完成" + std::to_string(row);
-        texts.progress = "100%";
-    } else {
-        texts.caption = std::to_string(row) + "下载中...";
+        texts.caption = std::to_string(row);
+        texts.caption += "下载中...";
     }
     return texts;
 }
 
 std::string FailedCaption(int32_t row) {
-    return "失败" + std::to_string(row);
+    std::string caption = "失败";
+    caption += std::to_string(row);
+    return caption;
 }
 
 } // namespace download
