@@ -1,4 +1,5 @@
 // De-duplicating the references of a large stylesheet, against one plain pass over its text.
+#include "bench_timing.h"
 #include "analysis/extraction.h"
 #include "analysis/memo_text.h"
 
@@ -9,17 +10,6 @@
 #include <vector>
 
 namespace {
-
-template <typename F> double BestMs(int runs, F&& f) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
-        f();
-        auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    return best;
-}
 
 // 3,000 distinct references; every tenth is the file part of the one before it, so it occurs
 // in an earlier line and is dropped.

@@ -1,4 +1,5 @@
 // Rewriting a large stylesheet with thousands of pairs, against as many plain passes over it.
+#include "bench_timing.h"
 #include "download/file_names.h"
 #include "download/rewrite.h"
 #include "toolkit/text_util.h"
@@ -11,17 +12,6 @@
 #include <vector>
 
 namespace {
-
-template <typename F> double BestMs(int runs, F&& f) {
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        auto t0 = std::chrono::steady_clock::now();
-        f();
-        auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    return best;
-}
 
 } // namespace
 
