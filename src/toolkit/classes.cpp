@@ -146,10 +146,47 @@ const TClassInfo& TComponent::StaticClass() {
 }
 
 TComponent::TComponent(TComponent* owner) : owner_(owner) {
-    if (owner_) owner_->components_.push_back(this);
+    if (owner_) {
+        owner_->components_.push_back(this);
+        owner_->Notification(this, opInsert);
+    }
+}
+
+void TComponent::operator delete(TComponent* p, std::destroying_delete_t) {
+    // The hierarchy is single inheritance from TComponent, so this is the allocation too; the
+    // cast keeps that true should it ever change.
+    void* memory = dynamic_cast<void*>(p);
+    if (!p->beforeDestructionDone_) {
+        p->beforeDestructionDone_ = true;
+        p->BeforeDestruction();
+    }
+    p->~TComponent();
+    ::operator delete(memory);
+}
+
+void TComponent::Destroying() {
+    if (destroying_) return;
+    destroying_ = true;
+    for (TComponent* c : components_) c->Destroying();
+}
+
+void TComponent::BeforeDestruction() {
+    Destroying();
+    // Listeners may unlink themselves (or others) while being told.
+    while (!freeNotifies_.empty()) {
+        TComponent* other = freeNotifies_.back();
+        freeNotifies_.pop_back();
+        auto& back = other->freeNotifies_;
+        back.erase(std::remove(back.begin(), back.end(), this), back.end());
+        other->Notification(this, opRemove);
+    }
+    if (owner_ && !owner_->destroying_) owner_->Notification(this, opRemove);
+    DestroyComponents();
 }
 
 TComponent::~TComponent() {
+    destroying_ = true;
+    RemoveNotificationLinks();
     DestroyComponents();
     if (owner_) {
         auto& list = owner_->components_;
@@ -157,8 +194,50 @@ TComponent::~TComponent() {
     }
 }
 
+void TComponent::RemoveNotificationLinks() {
+    for (TComponent* other : freeNotifies_) {
+        auto& back = other->freeNotifies_;
+        back.erase(std::remove(back.begin(), back.end(), this), back.end());
+    }
+    freeNotifies_.clear();
+}
+
+void TComponent::FreeNotification(TComponent* other) {
+    if (!other || other == this) return;
+    if (std::find(freeNotifies_.begin(), freeNotifies_.end(), other) == freeNotifies_.end())
+        freeNotifies_.push_back(other);
+    if (std::find(other->freeNotifies_.begin(), other->freeNotifies_.end(), this) ==
+        other->freeNotifies_.end())
+        other->freeNotifies_.push_back(this);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* other) {
+    if (!other) return;
+    freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), other),
+                        freeNotifies_.end());
+    auto& back = other->freeNotifies_;
+    back.erase(std::remove(back.begin(), back.end(), this), back.end());
+}
+
+void TComponent::Notification(TComponent* component, TOperation operation) {
+    if (destroying_) return;
+    if (operation == opRemove && component) RemoveFreeNotification(component);
+    // A copy: a component told may free others.
+    std::vector<TComponent*> owned = components_;
+    for (TComponent* c : owned)
+        if (c != component &&
+            std::find(components_.begin(), components_.end(), c) != components_.end())
+            c->Notification(component, operation);
+}
+
 void TComponent::DestroyComponents() {
-    while (!components_.empty()) delete components_.back();
+    while (!components_.empty()) {
+        TComponent* c = components_.back();
+        delete c;
+        // A component whose destructor did not unlink itself (never happens through delete)
+        // must not loop forever.
+        if (!components_.empty() && components_.back() == c) components_.pop_back();
+    }
 }
 
 TComponent* TComponent::FindComponent(std::string_view name) const {

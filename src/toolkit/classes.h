@@ -7,9 +7,16 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// GCC 12 pairs a class's destroying operator delete with the global operator new in inlined
+// deleting destructors and warns of a mismatch that is not there.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 
 class TObject;
 class TPersistent;
@@ -196,6 +203,17 @@ TPersistent* GetObjectProp(TPersistent& obj, std::string_view name);
 std::string GetEnumProp(TPersistent& obj, std::string_view name);
 void SetEnumProp(TPersistent& obj, std::string_view name, std::string_view value);
 
+enum TOperation { opInsert, opRemove };
+
+// Components own the components created with them as owner. Lifetime rules:
+// - `delete` on a component first runs BeforeDestruction while the object is whole (its most
+//   derived members alive, its virtual functions its own): windowed controls destroy their window
+//   there, so every WindowProc hook sees WM_DESTROY and WM_NCDESTROY; then the components that
+//   asked for FreeNotification and the owner hear Notification(this, opRemove); then the owned
+//   components are deleted, newest first, while the owner is still whole. Only then do the
+//   destructors run.
+// - A component on the stack skips BeforeDestruction; its owned components are deleted from
+//   ~TComponent, after the derived parts are gone.
 class TComponent : public TPersistent {
     TOOLKIT_CLASS(TComponent)
 public:
@@ -203,6 +221,12 @@ public:
     ~TComponent() override;
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
+
+    // Runs BeforeDestruction on the whole object, then the destructors.
+    void operator delete(TComponent* p, std::destroying_delete_t);
+    // The pair a constructor that throws frees its memory with.
+    static void* operator new(std::size_t size) { return ::operator new(size); }
+    static void operator delete(void* p) noexcept { ::operator delete(p); }
 
     TComponent* Owner() const { return owner_; }
     const std::string& Name() const { return name_; }
@@ -219,21 +243,39 @@ public:
     virtual void Loaded() {}
     bool IsLoading() const { return loading_; }
     void SetLoading(bool loading) { loading_ = loading; }
+    // True from the start of destruction on (also for the owned components).
+    bool IsDestroying() const { return destroying_; }
+
+    // `other` is told Notification(this, opRemove) when this component goes; both directions
+    // are forgotten when either is freed. Calling it twice registers once.
+    void FreeNotification(TComponent* other);
+    void RemoveFreeNotification(TComponent* other);
 
     // Methods the form reader can bind to events by name ("btn1Click").
     virtual TNotifyEvent FindMethod(std::string_view name) { return nullptr; }
 
 protected:
-    // Frees owned components first, newest first; a subclass destructor calls it while its own
-    // members are still alive.
+    // A component was inserted into or is being removed from this component's ownership, or a
+    // component this one asked to be told about is being freed. The default passes it on to
+    // the owned components (not while destroying).
+    virtual void Notification(TComponent* component, TOperation operation);
+    // The first step of `delete`, on the whole object; overrides call the inherited one last.
+    virtual void BeforeDestruction();
+    // Marks this component and its owned ones as being destroyed.
+    virtual void Destroying();
+    // Frees owned components first, newest first.
     void DestroyComponents();
 
 private:
+    void RemoveNotificationLinks();
     TComponent* owner_;
     std::string name_;
     intptr_t tag_ = 0;
     bool loading_ = false;
+    bool destroying_ = false;
+    bool beforeDestructionDone_ = false;
     std::vector<TComponent*> components_;
+    std::vector<TComponent*> freeNotifies_; // both directions: whoever must hear of the other
 };
 
 bool SameText(std::string_view a, std::string_view b);

@@ -118,6 +118,104 @@ HCURSOR CursorHandle(int cursor) {
     return LoadCursorW(nullptr, id);
 }
 
+TShiftState KeysToShiftState(WPARAM keys) {
+    TShiftState s = 0;
+    if (keys & MK_SHIFT) s |= ssShift;
+    if (keys & MK_CONTROL) s |= ssCtrl;
+    if (keys & MK_LBUTTON) s |= ssLeft;
+    if (keys & MK_RBUTTON) s |= ssRight;
+    if (keys & MK_MBUTTON) s |= ssMiddle;
+    if (GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    return s;
+}
+
+TShiftState KeyDataToShiftState(LPARAM keyData) {
+    TShiftState s = 0;
+    if (GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+    if (GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+    if (keyData & (1 << 29)) s |= ssAlt;
+    return s;
+}
+
+// ---------------------------------------------------------------- TWndProcHook
+
+namespace toolkit_detail {
+struct WndProcHookNode {
+    TControl* control = nullptr; // null once removed or once the control is gone
+    TWndMethod handler;          // empty: the node only passes messages on
+    TWndMethod previous;
+};
+
+// What a hook puts into WindowProc; recognisable, so a removal can tell whether it is in front.
+struct HookedWindowProc {
+    std::shared_ptr<WndProcHookNode> node;
+    void operator()(TMessage& m) const {
+        // The node outlives this callable should the handler remove the hook while it runs.
+        std::shared_ptr<WndProcHookNode> n = node;
+        if (n->handler)
+            n->handler(m);
+        else if (n->previous)
+            n->previous(m);
+    }
+};
+
+// Takes pass-through nodes off the front of the control's chain.
+void CollapseFront(TControl& control) {
+    while (auto* front = control.WindowProc.target<HookedWindowProc>()) {
+        if (front->node->handler) break;
+        std::shared_ptr<WndProcHookNode> n = front->node;
+        control.WindowProc = n->previous;
+    }
+}
+} // namespace toolkit_detail
+
+using toolkit_detail::HookedWindowProc;
+using toolkit_detail::WndProcHookNode;
+
+TWndProcHook::TWndProcHook(TWndProcHook&& other) noexcept : node_(std::move(other.node_)) {}
+
+TWndProcHook& TWndProcHook::operator=(TWndProcHook&& other) noexcept {
+    if (this != &other) {
+        Remove();
+        node_ = std::move(other.node_);
+    }
+    return *this;
+}
+
+void TWndProcHook::Install(TControl& control, TWndMethod handler) {
+    Remove();
+    node_ = std::make_shared<WndProcHookNode>();
+    node_->control = &control;
+    node_->handler = std::move(handler);
+    node_->previous = control.WindowProc;
+    control.WindowProc = HookedWindowProc{node_};
+    control.hooks_.push_back(node_.get());
+}
+
+void TWndProcHook::Remove() {
+    if (!node_) return;
+    std::shared_ptr<WndProcHookNode> n = std::move(node_);
+    TControl* control = n->control;
+    n->control = nullptr;
+    n->handler = nullptr; // stays in the chain as a pass-through if something is in front
+    if (!control) return;
+    auto& list = control->hooks_;
+    list.erase(std::remove(list.begin(), list.end(), n.get()), list.end());
+    toolkit_detail::CollapseFront(*control);
+}
+
+bool TWndProcHook::Installed() const {
+    return node_ && node_->control;
+}
+
+TControl* TWndProcHook::Control() const {
+    return node_ ? node_->control : nullptr;
+}
+
+void TWndProcHook::CallPrevious(TMessage& m) const {
+    if (node_ && node_->previous) node_->previous(m);
+}
+
 // ---------------------------------------------------------------- TControl
 
 const TClassInfo& TControl::StaticClass() {
@@ -193,6 +291,12 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 }
 
 TControl::~TControl() {
+    // Hooks still installed stay as pass-throughs of a chain that dies with the control.
+    for (WndProcHookNode* n : hooks_) {
+        n->control = nullptr;
+        n->handler = nullptr;
+    }
+    hooks_.clear();
     if (TApplication* app = Application) app->ControlDestroyed(this);
     if (parent_) parent_->RemoveControl(this);
 }
@@ -327,15 +431,86 @@ void TControl::Click() {
 
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
     TMessage m{msg, wParam, lParam, 0};
-    if (WindowProc) WindowProc(m);
+    // A copy: a handler may replace WindowProc (detach) while the message is on its way.
+    if (TWndMethod proc = WindowProc) proc(m);
     return m.Result;
 }
 
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+
+namespace {
+// The button and shift state of a mouse press or release; false for other messages.
+bool MouseButtonOf(const TMessage& m, bool& down, TMouseButton& button, TShiftState& shift) {
+    shift = KeysToShiftState(m.WParam);
+    switch (m.Msg) {
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+        shift |= ssDouble;
+        [[fallthrough]];
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        down = true;
+        break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        down = false;
+        break;
+    default:
+        return false;
+    }
+    switch (m.Msg) {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+        button = mbRight;
+        break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+        button = mbMiddle;
+        break;
+    default:
+        button = mbLeft;
+        break;
+    }
+    return true;
+}
+
+void NotifyMouseButton(TControl& c, const TMessage& m) {
+    bool down;
+    TMouseButton button;
+    TShiftState shift;
+    if (!MouseButtonOf(m, down, button, shift)) return;
+    int x = static_cast<short>(LOWORD(m.LParam)), y = static_cast<short>(HIWORD(m.LParam));
+    if (down)
+        c.MouseDown(button, shift, x, y);
+    else
+        c.MouseUp(button, shift, x, y);
+}
+} // namespace
+
 void TControl::WndProc(TMessage& m) {
+    NotifyMouseButton(*this, m);
     switch (m.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         clicking_ = true;
+        break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
         break;
     case WM_LBUTTONUP: {
         POINT p{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
@@ -457,10 +632,23 @@ const TClassInfo& TWinControl::StaticClass() {
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
-    destroying_ = true;
+    // Only a control that was not deleted (one on the stack) still has its window here; its
+    // hooks see the window go, its own message handling is TWinControl's by now.
+    if (handle_) {
+        windowGoing_ = true;
+        DestroyWindow(handle_);
+    }
     for (TControl* c : controls_) c->parent_ = nullptr;
     controls_.clear();
-    if (handle_) DestroyWindow(handle_);
+}
+
+void TWinControl::BeforeDestruction() {
+    Destroying();
+    if (handle_) {
+        windowGoing_ = true;
+        DestroyWindow(handle_);
+    }
+    TControl::BeforeDestruction();
 }
 
 TWinControl* TWinControl::FromHandle(HWND wnd) {
@@ -501,7 +689,7 @@ void TWinControl::RemoveControl(TControl* c) {
     c->parent_ = nullptr;
     if (!c->IsGraphic()) {
         auto* w = static_cast<TWinControl*>(c);
-        if (w->HandleAllocated() && !destroying_) w->DestroyWnd();
+        if (w->HandleAllocated() && !windowGoing_) w->DestroyWnd();
     }
     AlignControls();
 }
@@ -597,16 +785,12 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM w, LPARAM l)
     TWinControl* c = FromHandle(wnd);
     if (!c) return DefWindowProcW(wnd, msg, w, l);
     TMessage m{msg, w, l, 0};
-    if (c->destroying_) {
-        m.Result = c->DefWndProc(msg, w, l);
-    } else {
-        try {
-            c->MainWndProc(m);
-        } catch (const std::exception& e) {
-            if (Application) Application->HandleException(c, e);
-        } catch (...) {
-            if (Application) Application->HandleException(c, Exception("Unknown error"));
-        }
+    try {
+        c->MainWndProc(m);
+    } catch (const std::exception& e) {
+        if (Application) Application->HandleException(c, e);
+    } catch (...) {
+        if (Application) Application->HandleException(c, Exception("Unknown error"));
     }
     if (msg == WM_NCDESTROY) {
         RemovePropW(wnd, kControlProp);
@@ -617,9 +801,10 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM w, LPARAM l)
 }
 
 void TWinControl::MainWndProc(TMessage& m) {
-    if (Application) Application->BeforeMessage(this, m);
-    if (WindowProc)
-        WindowProc(m);
+    if (Application && !IsDestroying()) Application->BeforeMessage(this, m);
+    // A copy: a hook may take itself out (or the chain be replaced) while the message runs.
+    if (TWndMethod proc = WindowProc)
+        proc(m);
     else
         DefaultHandler(m);
 }
@@ -649,10 +834,12 @@ void TWinControl::RouteMouse(TMessage& m) {
     POINT p{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
     TControl* target = captureControl_ ? captureControl_ : ControlAtPos(p);
     if (!target) {
-        if (PaintsOwnWindow())
+        if (PaintsOwnWindow()) {
             TControl::WndProc(m);
-        else
+        } else {
             DefaultHandler(m);
+            NotifyMouseButton(*this, m);
+        }
         return;
     }
     TMessage tm = m;
@@ -752,6 +939,21 @@ void TWinControl::WndProc(TMessage& m) {
     case WM_CAPTURECHANGED:
         captureControl_ = nullptr;
         break;
+    case WM_SETFOCUS:
+        DefaultHandler(m);
+        Perform(CM_ENTER, 0, 0);
+        if (TCustomForm* form = GetParentForm(this); form && !form->IsDestroying())
+            form->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(this));
+        return;
+    case WM_KILLFOCUS:
+        DefaultHandler(m);
+        if (!IsDestroying()) Perform(CM_EXIT, 0, 0);
+        return;
+    case CM_FOCUSCHANGED:
+    case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
+        m.Result = Broadcast(m.Msg, m.WParam, m.LParam);
+        return;
     case WM_WINDOWPOSCHANGED: {
         DefaultHandler(m);
         auto* wp = reinterpret_cast<WINDOWPOS*>(m.LParam);
@@ -817,6 +1019,26 @@ void TWinControl::PaintControls(HDC dc) {
         OffsetViewportOrgEx(dc, r.left, r.top, &old);
         c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
     }
+}
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const {
+    std::vector<TWinControl*> windowed;
+    for (TControl* c : controls_)
+        if (!c->IsGraphic()) windowed.push_back(static_cast<TWinControl*>(c));
+    // TabOrder is the position among the windowed siblings (the form walks Tab by it).
+    for (TWinControl* w : windowed) {
+        list.push_back(w);
+        w->GetTabOrderList(list);
+    }
+}
+
+LRESULT TWinControl::Broadcast(UINT msg, WPARAM wParam, LPARAM lParam) {
+    std::vector<TControl*> children = controls_; // a handler may add or remove controls
+    for (TControl* c : children) {
+        if (std::find(controls_.begin(), controls_.end(), c) == controls_.end()) continue;
+        if (LRESULT r = c->Perform(msg, wParam, lParam)) return r;
+    }
+    return 0;
 }
 
 TControl* TWinControl::ControlAtPos(POINT p, bool allowDisabled) const {

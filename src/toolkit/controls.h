@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,54 @@ bool IdentToCursor(std::string_view ident, int& cursor);
 HCURSOR CursorHandle(int cursor);
 
 using TWndMethod = std::function<void(TMessage&)>;
+
+enum TShiftStateBit {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32,
+    ssDouble = 64
+};
+using TShiftState = int;
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+// The shift state of a mouse message's wParam (MK_ flags); Alt from the keyboard.
+TShiftState KeysToShiftState(WPARAM keys);
+// The shift state of a key message's lParam (Alt from the context bit) and the keyboard.
+TShiftState KeyDataToShiftState(LPARAM keyData);
+using TMouseEvent =
+    std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+
+class TControl;
+namespace toolkit_detail {
+struct WndProcHookNode;
+}
+
+// A handler put in front of a control's WindowProc that can be removed in any order: removing
+// it takes exactly this hook out, whatever was installed after it. The handler passes messages
+// on with CallPrevious. It survives RecreateWnd (hooks belong to the control, not its window);
+// if the control is freed first, the hook just becomes empty.
+class TWndProcHook {
+public:
+    TWndProcHook() = default;
+    TWndProcHook(TControl& control, TWndMethod handler) { Install(control, std::move(handler)); }
+    ~TWndProcHook() { Remove(); }
+    TWndProcHook(const TWndProcHook&) = delete;
+    TWndProcHook& operator=(const TWndProcHook&) = delete;
+    TWndProcHook(TWndProcHook&& other) noexcept;
+    TWndProcHook& operator=(TWndProcHook&& other) noexcept;
+
+    void Install(TControl& control, TWndMethod handler);
+    void Remove();
+    bool Installed() const;
+    TControl* Control() const;
+    // Hands the message to what was in front of the control before this hook.
+    void CallPrevious(TMessage& m) const;
+
+private:
+    std::shared_ptr<toolkit_detail::WndProcHookNode> node_;
+};
 
 class TControl : public TComponent {
     TOOLKIT_CLASS(TControl)
@@ -108,9 +157,16 @@ public:
     TNotifyEvent OnClick;
     virtual void Click();
 
-    // The control's message handler; the skin engine saves, replaces and restores it.
+    // The control's message handler; the skin engine saves, replaces and restores it (or puts
+    // a TWndProcHook in front of it).
     TWndMethod WindowProc;
     LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    // What a press does to the control besides the system's own handling: OnMouseDown.
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
 
     virtual void Invalidate();
     virtual void Update() {}
@@ -150,6 +206,7 @@ protected:
 
 private:
     friend class TWinControl;
+    friend class TWndProcHook;
     TAlign align_ = alNone;
     TAnchors anchors_ = kDefaultAnchors;
     // Gaps to the parent's right and bottom edges, kept for right/bottom anchors.
@@ -162,6 +219,7 @@ private:
     bool parentColor_ = false, parentFont_ = true;
     TFont font_;
     bool clicking_ = false;
+    std::vector<toolkit_detail::WndProcHookNode*> hooks_;
 };
 
 // Window-less controls (labels, shapes, bound labels), painted by their parent.
@@ -203,6 +261,16 @@ public:
     TControl* Controls(int i) const { return controls_[static_cast<size_t>(i)]; }
     // The topmost visible graphic child at a client point.
     TControl* ControlAtPos(POINT p, bool allowDisabled = false) const;
+    // Paints the visible graphic children into dc (client coordinates), as the control's own
+    // paint does after its background; for a skin object that takes over WM_PAINT.
+    void PaintControls(HDC dc);
+
+    // The windowed controls below this one in tab order, depth first (each parent before its
+    // children), as Tab walks them.
+    void GetTabOrderList(std::vector<TWinControl*>& list) const;
+    // Sends the message to every child control (graphic and windowed); stops at the first that
+    // answers non-zero and returns that answer.
+    LRESULT Broadcast(UINT msg, WPARAM wParam, LPARAM lParam);
 
     void SetFocus();
     bool Focused() const;
@@ -244,7 +312,6 @@ protected:
     void DefaultHandler(TMessage& msg) override;
     // Painting of classes of our own: background, then the graphic children.
     virtual void PaintWindow(HDC dc);
-    void PaintControls(HDC dc);
     void PaintHandler(TMessage& msg);
     virtual bool PaintsOwnWindow() const; // classes of our own, not superclassed ones
     HBRUSH ColorBrush();
@@ -254,6 +321,8 @@ protected:
     void EnabledChanged() override;
     bool IsGraphic() const override { return false; }
     void UpdateWindowStyle(DWORD add, DWORD remove);
+
+    void BeforeDestruction() override;
 
     HWND handle_ = nullptr;
     WNDPROC defProc_ = nullptr;
@@ -272,7 +341,9 @@ private:
     bool tabStop_ = false;
     int alignLock_ = 0;
     bool alignPending_ = false;
-    bool destroying_ = false;
+    // The window is being destroyed with its object: children keep their windows until the
+    // system destroys them with this one.
+    bool windowGoing_ = false;
     TControl* captureControl_ = nullptr;
     UniqueBrush colorBrush_;
     TColor colorBrushColor_ = clNone;

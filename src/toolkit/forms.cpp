@@ -1,6 +1,7 @@
 #include "toolkit/forms.h"
 
 #include "toolkit/form_reader.h"
+#include "toolkit/stdctrls.h"
 #include "toolkit/win_text.h"
 
 #include <commctrl.h>
@@ -138,7 +139,22 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
     Font().SetColor(clWindowText);
 }
 
+void TCustomForm::BeforeDestruction() {
+    if (OnDestroy) {
+        TNotifyEvent handler = std::move(OnDestroy);
+        OnDestroy = nullptr;
+        handler(this);
+    }
+    if (Screen) {
+        auto& f = Screen->forms_;
+        f.erase(std::remove(f.begin(), f.end(), this), f.end());
+    }
+    if (Application && Application->MainForm() == this) Application->Terminate();
+    TWinControl::BeforeDestruction();
+}
+
 TCustomForm::~TCustomForm() {
+    // A form that was not deleted (on the stack) gets here without BeforeDestruction.
     if (OnDestroy) OnDestroy(this);
     if (Screen) {
         auto& f = Screen->forms_;
@@ -147,6 +163,28 @@ TCustomForm::~TCustomForm() {
     if (Application && Application->MainForm() == this) Application->Terminate();
     // Controls are owned by the form: free them while the form is still a form.
     DestroyComponents();
+}
+
+void TCustomForm::SelectNext(TWinControl* current, bool forward) {
+    std::vector<TWinControl*> order;
+    GetTabOrderList(order);
+    auto takes = [](TWinControl* c) {
+        return c->TabStop() && c->CanFocus() && c->HandleAllocated() &&
+               IsWindowVisible(c->WindowHandle()) && IsWindowEnabled(c->WindowHandle());
+    };
+    if (order.empty()) return;
+    auto it = std::find(order.begin(), order.end(), current);
+    size_t n = order.size();
+    size_t start = it == order.end() ? (forward ? n - 1 : 0) : size_t(it - order.begin());
+    for (size_t step = 1; step <= n; ++step) {
+        size_t i = forward ? (start + step) % n : (start + n - step % n) % n;
+        if (takes(order[i])) {
+            order[i]->SetFocus();
+            if (auto* edit = dynamic_cast<TCustomEdit*>(order[i]))
+                if (!dynamic_cast<TCustomMemo*>(edit)) edit->SelectAll();
+            return;
+        }
+    }
 }
 
 void TCustomForm::LoadFromResource() {
@@ -290,6 +328,15 @@ void TCustomForm::WndProc(TMessage& m) {
         SetVisible(false);
         m.Result = 0;
         return;
+    case CM_DIALOGKEY:
+        if (m.WParam == VK_TAB && !(KeyDataToShiftState(m.LParam) & (ssCtrl | ssAlt))) {
+            TWinControl* focused = nullptr;
+            for (HWND f = GetFocus(); f && !focused; f = GetParent(f)) focused = FromHandle(f);
+            SelectNext(focused, !(KeyDataToShiftState(m.LParam) & ssShift));
+            m.Result = 1;
+            return;
+        }
+        break;
     case WM_GETMINMAXINFO:
         if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin && handle_) {
             DefaultHandler(m);
@@ -349,7 +396,13 @@ TApplication::TApplication(TComponent* owner)
     RegisterToolkitClasses();
 }
 
+void TApplication::BeforeDestruction() {
+    Shutdown();
+    TComponent::BeforeDestruction();
+}
+
 TApplication::~TApplication() {
+    Shutdown();
     DestroyComponents();
     if (Application == this) {
         Application = nullptr;
@@ -367,6 +420,28 @@ void TApplication::Initialize() {
 void TApplication::Run() {
     if (mainForm_ && !mainForm_->Showing()) mainForm_->Show();
     while (!terminated_) HandleMessage();
+    Shutdown();
+}
+
+int TApplication::AddShutdownHandler(std::function<void()> handler) {
+    int id = nextShutdownId_++;
+    shutdown_.emplace_back(id, std::move(handler));
+    return id;
+}
+
+void TApplication::RemoveShutdownHandler(int id) {
+    shutdown_.erase(std::remove_if(shutdown_.begin(), shutdown_.end(),
+                                   [id](const auto& h) { return h.first == id; }),
+                    shutdown_.end());
+}
+
+void TApplication::Shutdown() {
+    // A handler may add or remove others while it runs.
+    while (!shutdown_.empty()) {
+        std::function<void()> handler = std::move(shutdown_.back().second);
+        shutdown_.pop_back();
+        if (handler) handler();
+    }
 }
 
 bool TApplication::ProcessMessage(MSG& msg) {
@@ -375,10 +450,12 @@ bool TApplication::ProcessMessage(MSG& msg) {
         terminated_ = true;
         return true;
     }
-    // Tab and arrow navigation between controls of the active form.
+    // Dialog keys and characters first, then Tab and arrow navigation between controls of the
+    // active form.
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (root && TWinControl::FromHandle(root) && msg.message >= WM_KEYFIRST &&
         msg.message <= WM_KEYLAST) {
+        if (IsDialogKey(root, msg)) return true;
         bool controlWantsKey = false;
         if (msg.message == WM_KEYDOWN || msg.message == WM_CHAR) {
             // Multi-line edits keep Enter (and Tab only when they ask for it).
@@ -392,6 +469,42 @@ bool TApplication::ProcessMessage(MSG& msg) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
     return true;
+}
+
+bool TApplication::IsDialogKey(HWND root, const MSG& msg) {
+    TWinControl* form = TWinControl::FromHandle(root);
+    if (!form || !IsWindowEnabled(root)) return false;
+    UINT code = static_cast<UINT>(SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam,
+                                               reinterpret_cast<LPARAM>(const_cast<MSG*>(&msg))));
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+        bool wanted = false;
+        switch (msg.wParam) {
+        case VK_TAB:
+            wanted = (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) != 0;
+            break;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            wanted = (code & (DLGC_WANTARROWS | DLGC_WANTALLKEYS)) != 0;
+            break;
+        case VK_RETURN:
+        case VK_ESCAPE:
+        case VK_CANCEL:
+        case VK_EXECUTE:
+            wanted = (code & DLGC_WANTALLKEYS) != 0;
+            break;
+        default:
+            return false;
+        }
+        return !wanted && form->Perform(CM_DIALOGKEY, msg.wParam, msg.lParam) != 0;
+    }
+    // Alt+character always; a plain character only where the focused control takes none.
+    if (msg.message == WM_SYSCHAR ||
+        (msg.message == WM_CHAR && !(code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) &&
+         msg.wParam > L' '))
+        return form->Perform(CM_DIALOGCHAR, msg.wParam, msg.lParam) != 0;
+    return false;
 }
 
 bool TApplication::HandleMessage() {

@@ -85,7 +85,12 @@ public:
 
     bool Showing() const override;
 
+    // Moves the focus to the next (or previous) control in tab order that can take it, as Tab
+    // and Shift+Tab do; wraps around.
+    void SelectNext(TWinControl* current, bool forward);
+
 protected:
+    void BeforeDestruction() override;
     void CreateParams(TCreateParams& p) override;
     void InitializeWnd() override;
     void WndProc(TMessage& m) override;
@@ -156,12 +161,25 @@ public:
     TControl* MouseControl() const { return mouseControl_; }
     void CancelHint();
 
+    // Process-wide objects that hook windows (the skin manager) hand their teardown here. It
+    // runs once, newest first, before the last window goes: when Run returns, or when the
+    // application is destroyed. The id removes a handler that is no longer wanted.
+    int AddShutdownHandler(std::function<void()> handler);
+    void RemoveShutdownHandler(int id);
+    void Shutdown();
+
     // Called by the toolkit.
     void BeforeMessage(TWinControl* control, TMessage& m);
     void ControlDestroyed(TControl* control);
 
+protected:
+    void BeforeDestruction() override;
+
 private:
     bool ProcessMessage(MSG& msg);
+    // CM_DIALOGKEY / CM_DIALOGCHAR for keys the focused control does not want; true when a
+    // control took the key.
+    bool IsDialogKey(HWND root, const MSG& msg);
     void SetMouseControl(TControl* c);
     void ShowHintFor(TControl* c);
 
@@ -173,5 +191,7 @@ private:
     TUtilityWindow hintTimer_;
     UniqueWindow tooltip_;
     std::wstring tooltipText_;
+    std::vector<std::pair<int, std::function<void()>>> shutdown_;
+    int nextShutdownId_ = 1;
 };
 extern TApplication* Application;
