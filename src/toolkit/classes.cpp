@@ -1,6 +1,7 @@
 #include "toolkit/classes.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 
 bool SameText(std::string_view a, std::string_view b) {
@@ -104,10 +105,63 @@ std::string GetStrProp(TPersistent& obj, std::string_view name) {
     return p && p->GetStr ? p->GetStr(*owner) : std::string();
 }
 
+namespace {
+// Decimal with an optional sign, or "$" / "0x" hexadecimal; the whole text must be a number.
+bool ParseInteger(std::string_view text, int64_t& out) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    int base = 10;
+    if (i < text.size() && text[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i == text.size()) return false;
+    uint64_t v = 0;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        int d = c >= '0' && c <= '9'   ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : 99;
+        if (d >= base) return false;
+        if (v > (UINT64_MAX - static_cast<uint64_t>(d)) / static_cast<uint64_t>(base)) return false;
+        v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
+    }
+    // Hexadecimal may spell a 32-bit pattern ("$FF000000"); decimal must fit a signed value.
+    if (base == 10 && v > static_cast<uint64_t>(INT64_MAX)) return false;
+    out = negative ? -static_cast<int64_t>(v) : static_cast<int64_t>(v);
+    return true;
+}
+} // namespace
+
 void SetStrProp(TPersistent& obj, std::string_view name, const std::string& value) {
     TPersistent* owner = WalkPath(obj, name);
     const TPropInfo* p = owner ? owner->Class().FindProp(name) : nullptr;
-    if (p && p->SetStr) p->SetStr(*owner, value);
+    if (!p) return;
+    switch (p->Kind) {
+    case TPropKind::String:
+        if (p->SetStr) p->SetStr(*owner, value);
+        break;
+    case TPropKind::Enum:
+        for (size_t i = 0; i < p->EnumNames.size(); ++i)
+            if (SameText(p->EnumNames[i], value)) {
+                if (p->SetOrd) p->SetOrd(*owner, static_cast<int64_t>(i));
+                return;
+            }
+        break;
+    case TPropKind::Integer: {
+        int64_t v;
+        if (p->SetOrd && ParseInteger(value, v)) p->SetOrd(*owner, v);
+        break;
+    }
+    default:
+        break; // sets, objects, data and events are not written from text
+    }
 }
 
 TPersistent* GetObjectProp(TPersistent& obj, std::string_view name) {

@@ -117,3 +117,27 @@ TEST(Components, RegistryFindsClassesByName) {
     EXPECT_EQ(made->ClassName(), "TSample");
     EXPECT_EQ(FindClass("TNothing"), nullptr);
 }
+
+TEST(Properties, WrittenFromTextByKind) {
+    TDerived d(nullptr);
+    SetStrProp(d, "Mode", "mdtwo"); // enumerations by name, any letter case
+    EXPECT_EQ(d.mode, 1);
+    SetStrProp(d, "Checked", "True"); // booleans are enumerations too
+    EXPECT_TRUE(d.checked);
+    SetStrProp(d, "Checked", "Maybe"); // an unknown name writes nothing
+    EXPECT_TRUE(d.checked);
+    SetStrProp(d, "Width", "-25");
+    EXPECT_EQ(d.width, -25);
+    SetStrProp(d, "Width", "$1F");
+    EXPECT_EQ(d.width, 31);
+    SetStrProp(d, "Width", "0x10");
+    EXPECT_EQ(d.width, 16);
+    for (const char* bad : {"", "12px", "$", "-", "99999999999999999999", " 5"}) {
+        SetStrProp(d, "Width", bad);
+        EXPECT_EQ(d.width, 16) << bad;
+    }
+    SetStrProp(d, "Caption", "text");
+    EXPECT_EQ(d.caption, "text");
+    SetStrProp(d, "Inner", "x"); // objects are not written from text
+    EXPECT_EQ(d.inner, nullptr);
+}

@@ -1,0 +1,221 @@
+// Keyboard and mouse plumbing the skin engine listens to: dialog keys and characters, focus
+// notifications, mouse-down with its shift state, the tab-order list, graphic children painted
+// on request.
+#include "app_fixture.h"
+#include "message_log.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct InputForm {
+    std::unique_ptr<TForm> form;
+    TEdit *first, *second;
+    TButton* button;
+    TPanel* panel;
+    TEdit* inPanel;
+    InputForm() {
+        form = std::make_unique<TForm>(&TestApplication());
+        form->SetClientSize(300, 200);
+        first = Add<TEdit>(form.get(), "first", 10, 10);
+        panel = Add<TPanel>(form.get(), "panel", 10, 40);
+        panel->SetBounds(10, 40, 200, 60);
+        inPanel = Add<TEdit>(panel, "inPanel", 5, 5);
+        second = Add<TEdit>(form.get(), "second", 10, 110);
+        button = Add<TButton>(form.get(), "button", 10, 150);
+        button->SetCaption("&Go");
+        form->Show();
+        first->SetFocus();
+        PumpFor(20);
+    }
+    template <typename T> T* Add(TWinControl* parent, const char* name, int x, int y) {
+        auto* c = new T(form.get());
+        c->SetName(name);
+        c->SetParent(parent);
+        c->SetBounds(x, y, 100, 24);
+        return c;
+    }
+    // Sends a key the way the keyboard does: posted to the focused window, through the loop.
+    void Key(UINT vk, bool shift = false) {
+        if (shift) SetShiftState(true);
+        HWND focus = GetFocus();
+        PostMessageW(focus, WM_KEYDOWN, vk, 1);
+        PostMessageW(focus, WM_KEYUP, vk, 1 | (1u << 30) | (1u << 31));
+        PumpFor(20);
+        if (shift) SetShiftState(false);
+    }
+    static void SetShiftState(bool down) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = down ? 0x80 : 0;
+        SetKeyboardState(keys);
+    }
+};
+
+TWinControl* Focused() {
+    for (HWND f = GetFocus(); f; f = GetParent(f))
+        if (TWinControl* c = TWinControl::FromHandle(f)) return c;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(Input, TabOrderListFollowsTabOrderDepthFirst) {
+    InputForm t;
+    std::vector<TWinControl*> order;
+    t.form->GetTabOrderList(order);
+    std::vector<TWinControl*> expected{t.first, t.panel, t.inPanel, t.second, t.button};
+    EXPECT_EQ(order, expected);
+    t.button->SetTabOrder(0);
+    order.clear();
+    t.form->GetTabOrderList(order);
+    expected = {t.button, t.first, t.panel, t.inPanel, t.second};
+    EXPECT_EQ(order, expected);
+    EXPECT_EQ(t.first->TabOrder(), 1);
+}
+
+TEST(Input, TabIsADialogKeyAndWalksTheTabOrderBothWays) {
+    InputForm t;
+    MessageLog formLog, firstLog, secondLog;
+    TWndProcHook formHook, firstHook, secondHook;
+    auto record = [](TWndProcHook& h, MessageLog& log) {
+        return [&h, &log](TMessage& m) {
+            log.Record(m.Msg, m.WParam, m.LParam);
+            h.CallPrevious(m);
+        };
+    };
+    formHook.Install(*t.form, record(formHook, formLog));
+    firstHook.Install(*t.first, record(firstHook, firstLog));
+    secondHook.Install(*t.second, record(secondHook, secondLog));
+    ASSERT_EQ(Focused(), t.first);
+    t.Key(VK_TAB);
+    EXPECT_EQ(Focused(), t.inPanel); // panels take no focus: the edit inside comes next
+    EXPECT_EQ(formLog.Count(CM_DIALOGKEY), 1);
+    EXPECT_EQ(firstLog.Count(CM_EXIT), 1);
+    // The form hears of the new focus, and every control with it.
+    ASSERT_TRUE(formLog.Contains(CM_FOCUSCHANGED));
+    EXPECT_EQ(formLog.Entries()[formLog.IndexOf(CM_FOCUSCHANGED)].lParam,
+              reinterpret_cast<LPARAM>(static_cast<TWinControl*>(t.inPanel)));
+    EXPECT_TRUE(secondLog.Contains(CM_FOCUSCHANGED));
+    t.Key(VK_TAB);
+    EXPECT_EQ(Focused(), t.second);
+    EXPECT_EQ(secondLog.Count(CM_ENTER), 1);
+    t.Key(VK_TAB);
+    t.Key(VK_TAB); // wraps
+    EXPECT_EQ(Focused(), t.first);
+    t.Key(VK_TAB, true);
+    EXPECT_EQ(Focused(), t.button);
+}
+
+TEST(Input, AControlThatTakesTheDialogKeyEndsIt) {
+    InputForm t;
+    TWndProcHook take;
+    take.Install(*t.first, [&](TMessage& m) {
+        if (m.Msg == CM_DIALOGKEY && m.WParam == VK_ESCAPE) {
+            m.Result = 1;
+            return;
+        }
+        take.CallPrevious(m);
+    });
+    int escapes = 0;
+    TWndProcHook seen;
+    seen.Install(*t.second, [&](TMessage& m) {
+        if (m.Msg == CM_DIALOGKEY) ++escapes;
+        seen.CallPrevious(m);
+    });
+    t.Key(VK_ESCAPE);
+    EXPECT_EQ(escapes, 0); // the broadcast stopped at the first control, in tab order
+    t.Key(VK_RETURN);
+    EXPECT_EQ(escapes, 1);
+}
+
+TEST(Input, AltCharacterIsADialogCharForTheForm) {
+    InputForm t;
+    MessageLog formLog;
+    TWndProcHook hook;
+    hook.Install(*t.form, [&](TMessage& m) {
+        formLog.Record(m.Msg, m.WParam, m.LParam);
+        hook.CallPrevious(m);
+    });
+    int clicks = 0;
+    t.button->OnClick = [&](TObject*) { ++clicks; };
+    PostMessageW(GetFocus(), WM_SYSCHAR, L'g', 1u << 29);
+    PumpFor(20);
+    ASSERT_TRUE(formLog.Contains(CM_DIALOGCHAR));
+    EXPECT_EQ(formLog.Entries()[formLog.IndexOf(CM_DIALOGCHAR)].wParam, static_cast<WPARAM>(L'g'));
+    EXPECT_EQ(clicks, 1); // nobody took it: the system's mnemonic handling pressed "&Go"
+    // Typing into an edit is not a dialog character.
+    t.first->SetFocus();
+    PumpFor(10);
+    formLog.Clear();
+    PostMessageW(GetFocus(), WM_CHAR, L'x', 1);
+    PumpFor(20);
+    EXPECT_FALSE(formLog.Contains(CM_DIALOGCHAR));
+    EXPECT_EQ(t.first->GetText(), "x");
+}
+
+TEST(Input, MouseDownCarriesButtonShiftAndPosition) {
+    InputForm t;
+    struct Press {
+        TMouseButton button;
+        TShiftState shift;
+        int x, y;
+    };
+    std::vector<Press> presses;
+    t.button->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState s, int x, int y) {
+        presses.push_back({b, s, x, y});
+    };
+    int ups = 0;
+    t.button->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
+    HWND w = t.button->WindowHandle();
+    SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(7, 9));
+    SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(7, 9));
+    SendMessageW(w, WM_RBUTTONDOWN, MK_RBUTTON | MK_CONTROL, MAKELPARAM(3, 4));
+    SendMessageW(w, WM_RBUTTONUP, 0, MAKELPARAM(3, 4));
+    ASSERT_EQ(presses.size(), 2u);
+    EXPECT_EQ(presses[0].button, mbLeft);
+    EXPECT_EQ(presses[0].shift, ssShift | ssLeft);
+    EXPECT_EQ(presses[0].x, 7);
+    EXPECT_EQ(presses[0].y, 9);
+    EXPECT_EQ(presses[1].button, mbRight);
+    EXPECT_EQ(presses[1].shift, ssCtrl | ssRight);
+    EXPECT_EQ(ups, 2);
+    EXPECT_EQ(KeysToShiftState(MK_MBUTTON), ssMiddle);
+
+    // A window-less control hears its press through its parent, in its own coordinates.
+    auto* label = new TLabel(t.form.get());
+    label->SetParent(t.form.get());
+    label->SetBounds(150, 10, 60, 20);
+    label->SetCaption("label");
+    std::vector<Press> labelPresses;
+    label->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState s, int x, int y) {
+        labelPresses.push_back({b, s, x, y});
+    };
+    SendMessageW(t.form->WindowHandle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(155, 12));
+    SendMessageW(t.form->WindowHandle(), WM_LBUTTONUP, 0, MAKELPARAM(155, 12));
+    ASSERT_EQ(labelPresses.size(), 1u);
+    EXPECT_EQ(labelPresses[0].shift, ssLeft | ssDouble);
+    EXPECT_EQ(labelPresses[0].x, 5);
+    EXPECT_EQ(labelPresses[0].y, 2);
+}
+
+TEST(Input, PaintControlsDrawsTheGraphicChildrenIntoAnyDc) {
+    InputForm t;
+    auto* shape = new TShape(t.form.get());
+    shape->SetParent(t.panel);
+    shape->SetBounds(120, 10, 30, 30);
+    shape->Brush().SetColor(clRed);
+    shape->Pen().SetColor(clRed);
+    UniqueMemDc dc(CreateCompatibleDC(nullptr));
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 200, -60, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    SelectObjectGuard sel(dc.get(), bmp.get());
+    RECT all{0, 0, 200, 60};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    t.panel->PaintControls(dc.get());
+    auto pixel = [&](int x, int y) { return static_cast<uint32_t*>(bits)[y * 200 + x] & 0xFFFFFF; };
+    EXPECT_EQ(pixel(135, 25), 0xFF0000u); // red, as 0x00RRGGBB
+    EXPECT_EQ(pixel(60, 25), 0xFFFFFFu);  // only the graphic child was drawn
+}
