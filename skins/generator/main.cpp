@@ -21,7 +21,9 @@ int main(int argc, char** argv) {
             folder.clear(), argc = 0;
     }
     if (folder.empty()) {
-        std::fprintf(stderr, "usage: skingen <output-folder> [--sheet <review.png>] [--icon <program.ico>]\n");
+        std::fprintf(
+            stderr,
+            "usage: skingen <output-folder> [--sheet <review.png>] [--icon <program.ico>]\n");
         return 2;
     }
     const skin::art::ProductSkin skin = skin::art::BuildProductSkin();

@@ -561,8 +561,10 @@ void TBitmap::Create(int width, int height, TPixelFormat format,
     height_ = height > 0 ? height : 0;
     const int bpp = BitsOf(format);
     palette_ = palette;
-    if (bpp <= 8) palette_.resize(size_t(1) << bpp, 0);
-    else palette_.clear();
+    if (bpp <= 8)
+        palette_.resize(size_t(1) << bpp, 0);
+    else
+        palette_.clear();
     if (!dc_) dc_.reset(CreateCompatibleDC(nullptr));
     canvas_.SetHandle(dc_.get());
     if (width_ == 0 || height_ == 0) return;
@@ -575,9 +577,8 @@ void TBitmap::Create(int width, int height, TPixelFormat format,
 }
 
 void TBitmap::SetSize(int width, int height) {
-    Create(width, height, format_, BitsPerPixel() <= 8 && !palette_.empty()
-                                       ? palette_
-                                       : DefaultPalette(format_));
+    Create(width, height, format_,
+           BitsPerPixel() <= 8 && !palette_.empty() ? palette_ : DefaultPalette(format_));
 }
 
 TBitmap::~TBitmap() {
@@ -648,7 +649,8 @@ void TBitmap::WriteRow(int y, const std::uint32_t* in) {
                 const int max = (1 << bits) - 1;
                 return std::min(max, (v * max + 127) / 255);
             };
-            const int r = int(in[x] >> 16 & 0xFF), g = int(in[x] >> 8 & 0xFF), b = int(in[x] & 0xFF);
+            const int r = int(in[x] >> 16 & 0xFF), g = int(in[x] >> 8 & 0xFF),
+                      b = int(in[x] & 0xFF);
             p[x] = static_cast<std::uint16_t>(
                 format_ == pf16bit ? level(r, 5) << 11 | level(g, 6) << 5 | level(b, 5)
                                    : level(r, 5) << 10 | level(g, 5) << 5 | level(b, 5));
@@ -766,15 +768,19 @@ bool TBitmap::AdoptHandle(HBITMAP bitmap) {
     }
     const int bpp = ds.dsBm.bmBitsPixel * ds.dsBm.bmPlanes;
     TPixelFormat format = pf32bit;
-    if (bpp == 1) format = pf1bit;
-    else if (bpp == 4) format = pf4bit;
-    else if (bpp == 8) format = pf8bit;
+    if (bpp == 1)
+        format = pf1bit;
+    else if (bpp == 4)
+        format = pf4bit;
+    else if (bpp == 8)
+        format = pf8bit;
     else if (bpp == 16)
         format = got == static_cast<int>(sizeof(ds)) && ds.dsBmih.biCompression == BI_BITFIELDS &&
                          ds.dsBitfields[1] == 0x07E0
                      ? pf16bit
                      : pf15bit;
-    else if (bpp == 24) format = pf24bit;
+    else if (bpp == 24)
+        format = pf24bit;
     const int w = ds.dsBm.bmWidth, h = std::abs(ds.dsBm.bmHeight);
     DibInfo info = InfoFor(w, h, BitsOf(format), format, DefaultPalette(format));
     std::vector<std::uint8_t> pixels(static_cast<size_t>(RowBytesFor(w, BitsOf(format))) * h);
@@ -796,8 +802,8 @@ bool TBitmap::AdoptHandle(HBITMAP bitmap) {
 }
 
 bool TBitmap::LoadFromResourceName(HINSTANCE instance, const wchar_t* name) {
-    auto loaded = static_cast<HBITMAP>(
-        LoadImageW(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    auto loaded =
+        static_cast<HBITMAP>(LoadImageW(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     return AdoptHandle(loaded);
 }
 

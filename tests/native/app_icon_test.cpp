@@ -33,9 +33,10 @@ TEST(AppIcon, PicturesHaveClearCornersAndAnOpaqueTile) {
         const std::uint8_t* top = &p.rgba[(size_t(2) * size + size / 2) * 4];
         EXPECT_GT(top[2], top[0] + 20);
         // Clear pixels carry no colour.
-        for (size_t i = 0; i < p.rgba.size(); i += 4)
-            if (p.rgba[i + 3] == 0)
-                ASSERT_EQ(p.rgba[i] | p.rgba[i + 1] | p.rgba[i + 2], 0) << i / 4;
+        for (size_t i = 0; i < p.rgba.size(); i += 4) {
+            if (p.rgba[i + 3] != 0) continue;
+            ASSERT_EQ(p.rgba[i] | p.rgba[i + 1] | p.rgba[i + 2], 0) << i / 4;
+        }
     }
     EXPECT_TRUE(DrawAppIcon(0).rgba.empty());
 }
@@ -76,8 +77,8 @@ TEST(AppIcon, FileHoldsEverySizeWithItsMask) {
                 ASSERT_EQ(file[at], want[2]);
                 ASSERT_EQ(file[at + 2], want[0]);
                 ASSERT_EQ(file[at + 3], want[3]);
-                const bool bit = file[mask + size_t(n - 1 - y) * maskStride + size_t(x / 8)] &
-                                 (0x80 >> (x % 8));
+                const bool bit =
+                    file[mask + size_t(n - 1 - y) * maskStride + size_t(x / 8)] & (0x80 >> (x % 8));
                 ASSERT_EQ(bit, want[3] == 0) << x << "," << y;
             }
         next = offset + bytes;

@@ -25,10 +25,11 @@ TPixelImage Coded(int w, int h, int salt, bool holes) {
     TPixelImage image(w, h, 24);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            image.SetPixel(x, y, holes && (x * 7 + y * 3 + salt) % 5 == 0
-                                     ? skin::kMagenta
-                                     : skin::RGBColor((x * 11 + salt) & 0xFF, (y * 12 + 3) & 0xFF,
-                                                      (x * y + salt * 9) & 0xFF));
+            image.SetPixel(x, y,
+                           holes && (x * 7 + y * 3 + salt) % 5 == 0
+                               ? skin::kMagenta
+                               : skin::RGBColor((x * 11 + salt) & 0xFF, (y * 12 + 3) & 0xFF,
+                                                (x * y + salt * 9) & 0xFF));
     return image;
 }
 

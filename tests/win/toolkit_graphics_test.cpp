@@ -220,7 +220,9 @@ TEST(ToolkitBitmap, MaskAndResourceBitmaps) {
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 16; ++x) {
             const char k = rows[y][x];
-            EXPECT_EQ(track.Pixel(x, y), k == 'S' ? clSilver : k == 'G' ? clGray : clWhite)
+            EXPECT_EQ(track.Pixel(x, y), k == 'S'   ? clSilver
+                                         : k == 'G' ? clGray
+                                                    : clWhite)
                 << x << "," << y;
         }
     TBitmap missing;
@@ -271,15 +273,18 @@ TEST(ToolkitCanvas, DrawStretchDrawAndCopyRect) {
 
 TEST(ToolkitCanvas, TransparentDrawsLeaveTheKeyColourOut) {
     const Px key = 0x00FF00;
-    auto pic = [key](int x, int y) { return (x == y || x == 3) ? key : Px(0x400000 * x + 0x40 * y + 9); };
+    auto pic = [key](int x, int y) {
+        return (x == y || x == 3) ? key : Px(0x400000 * x + 0x40 * y + 9);
+    };
     auto back = [](int, int) { return Px(0x808080); };
     for (TPixelFormat f : {pf32bit, pf24bit, pf8bit}) {
         SCOPED_TRACE(static_cast<int>(f));
         TBitmap src(4, 4, f);
         Fill(src, [&](int x, int y) {
             // pf8bit holds only its palette: use palette colours there.
-            return f == pf8bit ? (pic(x, y) == key ? key : TBitmap::DefaultPalette(f)[size_t(x + 4 * y)])
-                               : pic(x, y);
+            return f == pf8bit
+                       ? (pic(x, y) == key ? key : TBitmap::DefaultPalette(f)[size_t(x + 4 * y)])
+                       : pic(x, y);
         });
         const std::vector<Px> source = Read(src);
         src.SetTransparent(true);
@@ -322,8 +327,10 @@ skin::TPixelImage CodedImage(int w, int h) {
     skin::TPixelImage image(w, h, 24);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            image.SetPixel(x, y, (x + y) % 4 == 0 ? skin::kMagenta
-                                                  : skin::RGBColor(20 * x + 3, 30 * y + 5, 7 * x * y + 11));
+            image.SetPixel(x, y,
+                           (x + y) % 4 == 0
+                               ? skin::kMagenta
+                               : skin::RGBColor(20 * x + 3, 30 * y + 5, 7 * x * y + 11));
     return image;
 }
 
