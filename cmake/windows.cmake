@@ -27,16 +27,17 @@ file(GLOB_RECURSE CORVANE_SKIN_TOOL_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/skin/art/* ${CMAKE_SOURCE_DIR}/src/skin/data/*.cpp ${CMAKE_SOURCE_DIR}/src/skin/data/*.h
   ${CMAKE_SOURCE_DIR}/skins/*)
 add_custom_command(
-  OUTPUT ${CORVANE_GENERATED_DIR}/skin.stream
+  OUTPUT ${CORVANE_GENERATED_DIR}/skin.stream ${CORVANE_GENERATED_DIR}/corvane.ico
   COMMAND env -u CC -u CXX ${CMAKE_COMMAND} -S ${CMAKE_SOURCE_DIR} -B ${CORVANE_HOST_DIR}
           -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DCORVANE_BENCH=OFF > /dev/null
   COMMAND ${CMAKE_COMMAND} --build ${CORVANE_HOST_DIR} --target skingen skinpack -j2 > /dev/null
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${CORVANE_GENERATED_DIR}/skin
   COMMAND ${CORVANE_HOST_DIR}/skins/generator/skingen ${CORVANE_GENERATED_DIR}/skin
+          --icon ${CORVANE_GENERATED_DIR}/corvane.ico
   COMMAND ${CORVANE_HOST_DIR}/skins/skinpack build ${CORVANE_GENERATED_DIR}/skin ${CORVANE_GENERATED_DIR}/skin.store
           --stream ${CORVANE_GENERATED_DIR}/skin.stream
   DEPENDS ${CORVANE_SKIN_TOOL_SOURCES}
-  COMMENT "Drawing and packing the product skin")
+  COMMENT "Drawing and packing the product skin and the program's icon")
 add_custom_command(
   OUTPUT ${CORVANE_GENERATED_DIR}/main_form.form
   COMMAND ${CMAKE_COMMAND} -DFORM=${CMAKE_SOURCE_DIR}/src/app/main_form.form
@@ -44,12 +45,13 @@ add_custom_command(
           -P ${CMAKE_SOURCE_DIR}/cmake/embed_skin.cmake
   DEPENDS ${CMAKE_SOURCE_DIR}/src/app/main_form.form ${CORVANE_GENERATED_DIR}/skin.stream
           ${CMAKE_SOURCE_DIR}/cmake/embed_skin.cmake)
-add_custom_target(corvane_description DEPENDS ${CORVANE_GENERATED_DIR}/main_form.form)
+add_custom_target(corvane_description DEPENDS ${CORVANE_GENERATED_DIR}/main_form.form
+                  ${CORVANE_GENERATED_DIR}/corvane.ico)
 configure_file(${CMAKE_SOURCE_DIR}/resources/corvane.rc.in ${CORVANE_GENERATED_DIR}/corvane.rc @ONLY)
 set(CORVANE_RC ${CORVANE_GENERATED_DIR}/corvane.rc)
 # windres does not report what the script includes; name the files it embeds.
 set_source_files_properties(${CORVANE_RC} PROPERTIES OBJECT_DEPENDS
-  "${CORVANE_GENERATED_DIR}/main_form.form;${CORVANE_RESOURCES}/corvane.manifest")
+  "${CORVANE_GENERATED_DIR}/main_form.form;${CORVANE_GENERATED_DIR}/corvane.ico;${CORVANE_RESOURCES}/corvane.manifest")
 
 add_executable(Corvane WIN32 ${CMAKE_SOURCE_DIR}/src/app/WinMain.cpp ${CORVANE_RC})
 add_dependencies(Corvane corvane_description)

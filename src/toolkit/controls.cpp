@@ -46,6 +46,8 @@ WNDPROC RegisterWindowClass(const TCreateParams& p,
         wc.style = p.ClassStyle;
         wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
         wc.hbrBackground = nullptr;
+        wc.hIcon = ApplicationIcon(false);
+        wc.hIconSm = ApplicationIcon(true);
     }
     wc.lpfnWndProc = initProc;
     wc.hInstance = inst;

@@ -239,6 +239,11 @@ void TCustomForm::CreateParams(TCreateParams& p) {
 
 void TCustomForm::InitializeWnd() {
     TWinControl::InitializeWnd();
+    // WM_GETICON answers only what WM_SETICON set; the title bar and the skin ask that way.
+    if (HICON big = ApplicationIcon(false))
+        SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    if (HICON little = ApplicationIcon(true))
+        SendMessageW(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
     if (clientWidth_ >= 0 || clientHeight_ >= 0) {
         // The frame's real size is known only now (menu bars, themes): fit the client area exactly.
         RECT c;

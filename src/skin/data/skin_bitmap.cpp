@@ -1,13 +1,15 @@
 #include "skin/data/skin_bitmap.h"
 
 #include <cstring>
+#include <vector>
 
 namespace skin {
 
 namespace {
 
-// TBitmap rows hold 0x00RRGGBB words, top row first; TPixelImage rows are bottom-up bytes in
-// blue, green, red (, x) order: the same byte order per pixel, so rows copy pixel by pixel.
+// 32-bit TBitmap rows hold 0x00RRGGBB words, top row first; TPixelImage rows are bottom-up
+// bytes in blue, green, red (, x) order: the same byte order per pixel, so rows copy pixel by
+// pixel. Other formats go through the bitmap's row conversion.
 std::uint32_t* BitmapRow(const TBitmap& bitmap, int y) {
     // ScanLine only computes an address; the bitmap is not changed through it here.
     return const_cast<TBitmap&>(bitmap).ScanLine(y);
@@ -25,11 +27,14 @@ void AssignPixels(TBitmap& target, const TPixelImage& image) {
     if (!target.Handle()) return;
     GdiFlush();
     const int bpp = image.BytesPerPixel();
+    const bool direct = target.BitsPerPixel() == 32;
+    std::vector<std::uint32_t> row(direct ? 0 : static_cast<std::size_t>(image.Width()));
     for (int y = 0; y < image.Height(); ++y) {
         const std::uint8_t* s = image.ScanLine(y);
-        std::uint32_t* d = BitmapRow(target, y);
+        std::uint32_t* d = direct ? BitmapRow(target, y) : row.data();
         for (int x = 0; x < image.Width(); ++x, s += bpp)
             d[x] = std::uint32_t(s[0]) | std::uint32_t(s[1]) << 8 | std::uint32_t(s[2]) << 16;
+        if (!direct) target.WriteRow(y, d);
     }
 }
 
@@ -39,8 +44,11 @@ TPixelImage PixelsOf(const TBitmap& bitmap, int bitsPerPixel) {
     if (!image.Create(bitmap.Width(), bitmap.Height(), bitsPerPixel)) return image;
     GdiFlush();
     const int bpp = image.BytesPerPixel();
+    const bool direct = bitmap.BitsPerPixel() == 32;
+    std::vector<std::uint32_t> row(direct ? 0 : static_cast<std::size_t>(image.Width()));
     for (int y = 0; y < image.Height(); ++y) {
-        const std::uint32_t* s = BitmapRow(bitmap, y);
+        const std::uint32_t* s = direct ? BitmapRow(bitmap, y) : row.data();
+        if (!direct) bitmap.ReadRow(y, row.data());
         std::uint8_t* d = image.ScanLine(y);
         for (int x = 0; x < image.Width(); ++x, d += bpp) {
             d[0] = static_cast<std::uint8_t>(s[x]);
@@ -90,10 +98,7 @@ UniqueBitmap CreateDibSection(const TPixelImage& image) {
 TColor TSkinImageOps<TBitmap>::Pixel(const TBitmap& bitmap, int x, int y) {
     if (x < 0 || y < 0 || x >= bitmap.Width() || y >= bitmap.Height() || !bitmap.Handle())
         return -1;
-    GdiFlush();
-    const std::uint32_t p = BitmapRow(bitmap, y)[x];
-    return RGBColor(static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 8 & 0xFF),
-                    static_cast<int>(p & 0xFF));
+    return bitmap.Pixel(x, y);
 }
 
 } // namespace skin

@@ -11,7 +11,8 @@
 
 namespace skin {
 
-// Resizes `target` to the image and copies its colours; an empty image empties the bitmap.
+// Resizes `target` to the image and copies its colours in the bitmap's own pixel format; an
+// empty image empties the bitmap.
 void AssignPixels(TBitmap& target, const TPixelImage& image);
 // The bitmap's colours as a pixel image of 24 or 32 bits per pixel (fourth byte 0).
 TPixelImage PixelsOf(const TBitmap& bitmap, int bitsPerPixel = 24);

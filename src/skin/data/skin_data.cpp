@@ -1,6 +1,7 @@
 #include "skin/data/skin_data.h"
 
 #include "skin/data/skin_elements_impl.h"
+#include "skin/form/primitives.h"
 #include "toolkit/exceptions.h"
 #include "toolkit/forms.h"
 #include "toolkit/win_text.h"
@@ -203,6 +204,33 @@ const TClassInfo& TSkinData::StaticClass() {
                 [](TSkinData& o, bool v) { o.MenuMerge = v; })
             .Event("OnSkinChanged",
                    [](TSkinData& o, TNotifyEvent e) { o.OnSkinChanged = std::move(e); })
+            .Event("OnFormSkin",
+                   [](TSkinData& o, TNotifyEvent e) {
+                       if (!e) {
+                           o.OnFormSkin = nullptr;
+                           return;
+                       }
+                       o.OnFormSkin = [&o, e](TObject* sender, const std::string& name,
+                                              bool& doSkin) {
+                           o.FormSkinQuestion = {name, doSkin};
+                           e(sender);
+                           doSkin = o.FormSkinQuestion.DoSkin;
+                       };
+                   })
+            .Event("OnSkinControl",
+                   [](TSkinData& o, TNotifyEvent e) {
+                       if (!e) {
+                           o.OnSkinControl = nullptr;
+                           return;
+                       }
+                       o.OnSkinControl = [&o, e](TComponent* sender, TSkinData*, TControl* form,
+                                                 TControl* control, const std::string& cls,
+                                                 TComponent*& skinned) {
+                           o.SkinControlQuestion = {sender, form, control, cls, skinned};
+                           e(sender);
+                           skinned = o.SkinControlQuestion.SkinnedControl;
+                       };
+                   })
             .Binary(
                 "SkinStream", [](TSkinData& o) { return o.WriteSkinStream(); },
                 [](TSkinData& o, const std::string& v) { o.ReadSkinStream(v); })
@@ -342,6 +370,13 @@ void TSkinData::SkinChanged() {
     if (OnSkinChanged) OnSkinChanged(this);
 }
 
+TComponent* TSkinData::AskSkinControl(TComponent* sender, TControl* form, TControl* control,
+                                      const std::string& controlClass) {
+    TComponent* skinned = nullptr;
+    if (OnSkinControl) OnSkinControl(sender, this, form, control, controlClass, skinned);
+    return skinned;
+}
+
 void TSkinData::Loaded() {
     TComponent::Loaded();
     AfterLoading();
@@ -385,17 +420,9 @@ void TSkinData::ReadCaptionFont() {
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = kMetricsSize;
     if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kMetricsSize, &metrics, 0)) return;
-    // TFont makes its handle from these, so it matches the caption font's record.
-    const LOGFONTA& lf = metrics.lfCaptionFont;
-    CaptionFont->SetName(lf.lfFaceName);
-    CaptionFont->SetHeight(lf.lfHeight);
-    CaptionFont->SetCharset(lf.lfCharSet);
-    TFontStyles style = 0;
-    if (lf.lfWeight >= FW_BOLD) style |= fsBold;
-    if (lf.lfItalic) style |= fsItalic;
-    if (lf.lfUnderline) style |= fsUnderline;
-    if (lf.lfStrikeOut) style |= fsStrikeOut;
-    CaptionFont->SetStyle(style);
+    // The whole record: the handle is made from the caption font's own weight, width,
+    // quality and pitch, not just its name and size.
+    CaptionFont->SetLogFont(metrics.lfCaptionFont);
 }
 
 void TSkinData::CaptureAppIcon() {
@@ -408,6 +435,9 @@ void TSkinData::CaptureAppIcon() {
         if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICONSM));
         if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
     }
+    // Loading runs while the main window's description is read, before its window exists:
+    // then the icon that window will carry is the program's own.
+    if (!icon) icon = ApplicationIcon(true);
     if (!icon) return;
     auto bitmap = std::make_unique<TBitmap>(cx, cy);
     HDC dc = bitmap->Canvas().Handle();
@@ -420,6 +450,45 @@ void TSkinData::CaptureAppIcon() {
     AppIcon = std::move(bitmap);
     AppIconTransparentColor = clFuchsia;
     AppIconTransparent = true;
+}
+
+skin::TPixelImage TSkinData::ComposeCombo(const skin::TComboPart& sunkEdge,
+                                          const skin::TComboPart& comboButton,
+                                          const skin::TComboPart& extraImages, int arrowWidth) {
+    constexpr int kCellWidth = 50, kCellHeight = 21;
+    const int n = sunkEdge.FrameCount;
+    if (n <= 0 || !sunkEdge.Image || !comboButton.Image) return {};
+    auto bitmapOf = [](const skin::TPixelImage* image) {
+        auto b = std::make_unique<TBitmap>();
+        if (image) skin::AssignPixels(*b, *image);
+        return b;
+    };
+    auto margins = [](const skin::TSkinMargins& m) {
+        return skin::SliceMargins{m.Left, m.Top, m.Right, m.Bottom};
+    };
+    const auto sunk = bitmapOf(sunkEdge.Image), button = bitmapOf(comboButton.Image),
+               extra = bitmapOf(extraImages.Image);
+    TBitmap strip(kCellWidth * n, kCellHeight), cell(kCellWidth, kCellHeight);
+    if (!strip.Handle() || !cell.Handle()) return {};
+    HDC dc = cell.Canvas().Handle();
+    UniqueBrush magenta(CreateSolidBrush(RGB(255, 0, 255)));
+    const RECT whole{0, 0, kCellWidth, kCellHeight};
+    const RECT arrow{kCellWidth - arrowWidth, 0, kCellWidth, kCellHeight};
+    const RECT edit{2, 2, 49 - arrowWidth, 18};
+    for (int k = 1; k <= n; ++k) {
+        ::FillRect(dc, &whole, magenta.get());
+        skin::DrawNineSlice(dc, whole, *sunk, false, false, sunkEdge.Keyed, n, k,
+                            margins(sunkEdge.Margins));
+        skin::DrawNineSlice(dc, arrow, *button, false, false, true, comboButton.FrameCount, k,
+                            margins(comboButton.Margins));
+        if (extraImages.Image)
+            skin::DrawFrameCentred(dc, arrow, *extra, true, extraImages.FrameCount, k);
+        // The edit area shows through.
+        ::FillRect(dc, &edit, magenta.get());
+        BitBlt(strip.Canvas().Handle(), kCellWidth * (k - 1), 0, kCellWidth, kCellHeight, dc, 0, 0,
+               SRCCOPY);
+    }
+    return skin::PixelsOf(strip, 24);
 }
 
 void TSkinData::LoadMenuGlyphs() {

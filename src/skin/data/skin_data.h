@@ -138,11 +138,28 @@ public:
     std::string Version() const { return kSkinDataVersion; } // fixed
     bool MenuUpdate = true;
     bool MenuMerge = false;
-    std::function<void(TObject* sender, const std::string& name, bool& doSkin)> OnFormSkin;
+    using TFormSkinEvent =
+        std::function<void(TObject* sender, const std::string& name, bool& doSkin)>;
+    using TSkinControlEvent =
+        std::function<void(TComponent* sender, TSkinData* skinData, TControl* form,
+                           TControl* control, const std::string& controlClass,
+                           TComponent*& skinnedControl)>;
+    TFormSkinEvent OnFormSkin;
     TNotifyEvent OnSkinChanged;
-    std::function<void(TComponent* sender, TSkinData* skinData, TControl* form, TControl* control,
-                       const std::string& controlClass, TComponent*& skinnedControl)>
-        OnSkinControl;
+    TSkinControlEvent OnSkinControl;
+    // A handler bound by name in a form description is a notify handler: it reads the question
+    // from these fields while it runs and answers in them (DoSkin, SkinnedControl).
+    struct TFormSkinQuestion {
+        std::string Name;
+        bool DoSkin = true;
+    } FormSkinQuestion;
+    struct TSkinControlQuestion {
+        TComponent* Sender = nullptr;
+        TControl* Form = nullptr;
+        TControl* Control = nullptr;
+        std::string ControlClass;
+        TComponent* SkinnedControl = nullptr;
+    } SkinControlQuestion;
 
     // The "SkinStream" property: a 32-bit store length, then the store. Reading loads the
     // skin; a value shorter than its length says is an error.
@@ -157,6 +174,10 @@ public:
     // manager's answer so far.
     void AskFormSkin(HWND window, const std::string& className, bool& doSkin);
     void SkinChanged();
+    // Raises OnSkinControl for a control the form skinning is about to skin: the skinned-control
+    // object the handler returns (to be used instead of the built-in choice), or null.
+    TComponent* AskSkinControl(TComponent* sender, TControl* form, TControl* control,
+                               const std::string& controlClass);
     // The after-loading step: adjusts the control set, registers with the manager and, for a
     // main-form component, switches skinning on when a skin is loaded.
     void AfterLoading();
@@ -177,11 +198,18 @@ public:
     UniqueBrush FaceBrush;      // solid brush of ButtonFaceColor
     int MaximizedWidth = 0, MaximizedHeight = 0;
     HWND FormSkinWindow = nullptr; // the window OnFormSkin is being asked about
+    // The frame-painting switch: on from creation; the form skinning switches it off only
+    // around the default handling of a menu change (TFramePaintingPause).
+    bool FramePainting = true;
 
 protected:
     bool LoadBuiltInImage(std::string_view name, TBitmap& image) override;
     int ScrollArrowWidth() const override;
     void SkinColoursApplied() override;
+    // Drawn with the nine-slice and centred-frame primitives the painters use.
+    skin::TPixelImage ComposeCombo(const skin::TComboPart& sunkEdge,
+                             const skin::TComboPart& comboButton,
+                             const skin::TComboPart& extraImages, int arrowWidth) override;
 
 private:
     void LoadMenuGlyphs();
@@ -190,6 +218,21 @@ private:
     bool designing_ = false;
     std::string skinFile_;
     TStringList skin3rd_;
+};
+
+// Switches a skin data component's frame painting off while it lives and puts back what was.
+class TFramePaintingPause {
+public:
+    explicit TFramePaintingPause(TSkinData& data) : data_(data), was_(data.FramePainting) {
+        data.FramePainting = false;
+    }
+    TFramePaintingPause(const TFramePaintingPause&) = delete;
+    TFramePaintingPause& operator=(const TFramePaintingPause&) = delete;
+    ~TFramePaintingPause() { data_.FramePainting = was_; }
+
+private:
+    TSkinData& data_;
+    bool was_;
 };
 
 // The 117 lines of Skin3rd that a new component holds.

@@ -115,6 +115,14 @@ public:
     std::int32_t BackgroundLeftShift = 0, BackgroundRightShift = 0, BackgroundAlignment = 0;
 };
 
+// One part of the combined combo strip.
+struct TComboPart {
+    const TPixelImage* Image = nullptr; // null: the part is absent
+    TSkinMargins Margins;
+    int FrameCount = 1;
+    bool Keyed = false;
+};
+
 // What the loaders read from: the description and the archive holding its bitmaps.
 struct TSkinSource {
     const TQuickIni& Ini;
@@ -212,6 +220,10 @@ protected:
     virtual int ScrollArrowWidth() const { return 17; }
     // Called once the colours of a description are final.
     virtual void SkinColoursApplied() {}
+    // The combined combo strip (see ComposeComboStrip); an image type that has its own
+    // drawing primitives draws it with them.
+    virtual TPixelImage ComposeCombo(const TComboPart& sunkEdge, const TComboPart& comboButton,
+                                     const TComboPart& extraImages, int arrowWidth);
 
 private:
     using Ops = TSkinImageOps<Image>;
@@ -237,12 +249,6 @@ void DrawNineSliceInto(TPixelImage& canvas, const IntRect& target, const TPixelI
 void DrawFrameCentredInto(TPixelImage& canvas, const IntRect& target, const TPixelImage& source,
                           int frameCount, int frameIndex, bool keyed);
 
-struct TComboPart {
-    const TPixelImage* Image = nullptr; // null: the part is absent
-    TSkinMargins Margins;
-    int FrameCount = 1;
-    bool Keyed = false;
-};
 // The combined combo strip: one 50 x 21 cell per sunk-edge frame, the sunk edge over the whole
 // cell, the combo button (and the extra image, centred) in the right `arrowWidth` pixels, the
 // inside of the edit area magenta.

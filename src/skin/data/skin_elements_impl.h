@@ -424,11 +424,11 @@ template <class Image> void TSkinElementsT<Image>::BuildComboImages() {
     TPixelImage extra;
     if (ExtraImages) extra = Ops::Pixels(*ExtraImages->Bitmap);
     TPixelImage strip =
-        ComposeComboStrip({&sunk, SunkEdge->Margins, SunkEdge->FrameCount, SunkEdge->Trans != 0},
-                          {&button, ComboButton->Margins, ComboButton->FrameCount, true},
-                          {ExtraImages ? &extra : nullptr, TSkinMargins{},
-                           ExtraImages ? ExtraImages->FrameCount : 1, true},
-                          aw);
+        ComposeCombo({&sunk, SunkEdge->Margins, SunkEdge->FrameCount, SunkEdge->Trans != 0},
+                     {&button, ComboButton->Margins, ComboButton->FrameCount, true},
+                     {ExtraImages ? &extra : nullptr, TSkinMargins{},
+                      ExtraImages ? ExtraImages->FrameCount : 1, true},
+                     aw);
     ComboButton->Style = 2;
     ComboButton->Margins = SunkEdge->Margins;
     ComboButton->Margins.Left = 2;
@@ -438,6 +438,13 @@ template <class Image> void TSkinElementsT<Image>::BuildComboImages() {
     Ops::Assign(*SunkEdge->Bitmap, std::move(strip));
     SunkEdge->Margins.Left = aw + 2;
     SunkEdge->Margins.Right = 2;
+}
+
+template <class Image>
+TPixelImage TSkinElementsT<Image>::ComposeCombo(const TComboPart& sunkEdge,
+                                                const TComboPart& comboButton,
+                                                const TComboPart& extraImages, int arrowWidth) {
+    return ComposeComboStrip(sunkEdge, comboButton, extraImages, arrowWidth);
 }
 
 template <class Image> void TSkinElementsT<Image>::BuildComboxArrow() {

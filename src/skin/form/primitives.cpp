@@ -231,7 +231,8 @@ void ComposeAndPresent(HDC dc, const RECT& target, const SlicePlan& plan, const 
 
 SkinSource::SkinSource(TBitmap& bitmap)
     : dc(bitmap.Handle() ? bitmap.Canvas().Handle() : nullptr), width(bitmap.Width()),
-      height(bitmap.Height()), bits(bitmap.Handle() ? bitmap.ScanLine(0) : nullptr) {}
+      height(bitmap.Height()),
+      bits(bitmap.Handle() && bitmap.BitsPerPixel() == 32 ? bitmap.ScanLine(0) : nullptr) {}
 
 SelectedBitmap::SelectedBitmap(HBITMAP bitmap) {
     BITMAP bm{};
