@@ -10,11 +10,12 @@
 
 #include <vector>
 
-struct ImageListTraits {
+struct ImageListHandleTraits {
     static bool Valid(HIMAGELIST h) { return h != nullptr; }
     static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
 };
-using UniqueImageList = UniqueHandle<HIMAGELIST, ImageListTraits>;
+// (Named apart from the skin data's own owner of the same handle.)
+using UniqueImageListHandle = UniqueHandle<HIMAGELIST, ImageListHandleTraits>;
 
 class TMenu;
 
@@ -54,7 +55,7 @@ private:
     friend class TMenu;
     void Changed();
     int width_ = 16, height_ = 16;
-    UniqueImageList handle_;
+    UniqueImageListHandle handle_;
     // Menus showing these images; told when the list goes.
     std::vector<TMenu*> menus_;
 };
