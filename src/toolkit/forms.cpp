@@ -127,7 +127,7 @@ const TClassInfo& TCustomForm::StaticClass() {
                 [](TCustomForm& f, const std::string& v) {
                     // A name: the menu may be read after the form's own properties.
                     f.pendingMenu_ = v;
-                    if (!f.IsLoading()) f.Loaded();
+                    if (!f.IsLoading()) f.ResolveMenu();
                 })
             .Event("OnShow", [](TCustomForm& f, TNotifyEvent e) { f.OnShow = std::move(e); })
             .Event("OnCreate", [](TCustomForm& f, TNotifyEvent e) { f.OnCreate = std::move(e); })
@@ -162,7 +162,10 @@ TCustomForm::~TCustomForm() {
 
 void TCustomForm::Loaded() {
     TWinControl::Loaded();
-    if (pendingMenu_.empty() && !menu_) return;
+    if (!pendingMenu_.empty()) ResolveMenu();
+}
+
+void TCustomForm::ResolveMenu() {
     std::string name = std::move(pendingMenu_);
     pendingMenu_.clear();
     if (name.empty()) {

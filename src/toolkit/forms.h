@@ -113,6 +113,8 @@ private:
     bool shownOnce_ = false;
     TMainMenu* menu_ = nullptr;
     std::string pendingMenu_;
+    // Finds the menu named by the description (Menu = MainMenu1).
+    void ResolveMenu();
     // Gives the window the menu's handle (again) and redraws the bar.
     void UpdateMenu();
     // The window must never destroy a toolkit menu with itself.

@@ -732,3 +732,83 @@ TEST(Menus, BuildingAndFreeingLeavesNoHandles) {
     EXPECT_LE(after.gdi, before.gdi);
     EXPECT_LE(after.user, before.user);
 }
+
+TEST(Menus, OwnerDrawnAcceleratorsAndMenuByName) {
+    Fixture t;
+    TMainMenu* menu = t.BuildMenu();
+    menu->SetName("Bar1");
+    SetStrProp(*t.form, "Menu", "Bar1");
+    EXPECT_EQ(t.form->Menu(), menu);
+    t.form->Show();
+    HWND wnd = t.form->WindowHandle();
+    HMENU sub = t.file->Handle();
+    auto menuChar = [&](wchar_t c, HMENU m) {
+        return SendMessageW(wnd, WM_MENUCHAR, MAKEWPARAM(c, MF_POPUP), reinterpret_cast<LPARAM>(m));
+    };
+    // Text menus are left to the system.
+    EXPECT_EQ(menuChar(L'x', sub), 0);
+    menu->SetOwnerDraw(true);
+    // Entry positions count visible items only; a disabled item's accelerator is no match.
+    t.line->SetVisible(false);
+    t.exit->SetEnabled(true);
+    EXPECT_EQ(menuChar(L'x', sub), MAKELRESULT(2, MNC_EXECUTE));
+    EXPECT_EQ(menuChar(L'R', sub), MAKELRESULT(1, MNC_EXECUTE));
+    t.exit->SetEnabled(false);
+    EXPECT_EQ(menuChar(L'x', sub), MAKELRESULT(0, MNC_IGNORE));
+    EXPECT_EQ(menuChar(L'h', menu->Handle()), MAKELRESULT(1, MNC_EXECUTE));
+    SetStrProp(*t.form, "Menu", "");
+    EXPECT_EQ(GetMenu(wnd), nullptr);
+}
+
+TEST(Menus, StandardDrawingShowsImageCheckAndState) {
+    Fixture t;
+    auto* images = new TImageList(t.form.get());
+    images->SetSize(16, 16);
+    TBitmap green(16, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) green.ScanLine(y)[x] = 0x00C000;
+    images->Add(&green, nullptr);
+    auto* popup = new TPopupMenu(t.form.get());
+    popup->SetImages(images);
+    popup->SetOwnerDraw(true);
+    TMenuItem* item = NewItem(t.form.get(), popup->Items(), "&Green");
+    item->SetImageIndex(0);
+    auto render = [&](bool selected) {
+        auto b = std::make_unique<TBitmap>(120, 24);
+        TCanvas& c = b->Canvas();
+        AssignMenuFont(c.Font());
+        int w = 0, h = 0;
+        item->DefaultMeasureItem(c, w, h);
+        EXPECT_GT(w, 16 + c.TextExtent("Green").cx);
+        EXPECT_GE(h, 16);
+        item->DrawItem(c, {0, 0, 120, 24}, selected);
+        return b;
+    };
+    auto count = [](TBitmap& b, uint32_t colour, int x0, int x1) {
+        int n = 0;
+        for (int y = 0; y < b.Height(); ++y)
+            for (int x = x0; x < x1; ++x) n += (b.ScanLine(y)[x] & 0xFFFFFF) == colour;
+        return n;
+    };
+    const uint32_t menu = ColorToRGB(clMenu), highlight = ColorToRGB(clHighlight);
+    auto swap = [](uint32_t bgr) {
+        return ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
+    };
+    auto plain = render(false);
+    EXPECT_EQ(count(*plain, 0x00C000, 0, 24), 256); // the whole image in the glyph box
+    EXPECT_GT(count(*plain, swap(menu), 0, 120), 0);
+    EXPECT_EQ(count(*plain, swap(highlight), 0, 120), 0);
+    // The text is drawn right of the glyph box.
+    EXPECT_LT(count(*plain, swap(menu), 24, 120), 96 * 24);
+    auto selected = render(true);
+    EXPECT_GT(count(*selected, swap(highlight), 0, 120), 0);
+    // Disabled: the image is greyed.
+    item->SetEnabled(false);
+    EXPECT_EQ(count(*render(false), 0x00C000, 0, 24), 0);
+    // Checked without an image: a mark in the glyph box.
+    item->SetEnabled(true);
+    item->SetImageIndex(-1);
+    EXPECT_EQ(count(*render(false), swap(menu), 0, 20), 20 * 24);
+    item->SetChecked(true);
+    EXPECT_LT(count(*render(false), swap(menu), 0, 20), 20 * 24);
+}
