@@ -251,6 +251,10 @@ public:
     void FreeNotification(TComponent* other);
     void RemoveFreeNotification(TComponent* other);
 
+    // The form reader hands a component that is not a control the component its block lies in
+    // (the root for top-level blocks); menu items join their menu or parent item here.
+    virtual void SetParentComponent(TComponent* parent) {}
+
     // Methods the form reader can bind to events by name ("btn1Click").
     virtual TNotifyEvent FindMethod(std::string_view name) { return nullptr; }
 

@@ -56,6 +56,12 @@ private:
                 control->SetParent(parentControl);
             else if (parent != &root_)
                 Fail(d.name, "Parent " + parent->Name() + " cannot hold controls", d.line);
+        } else {
+            try {
+                c->SetParentComponent(parent);
+            } catch (const Exception& e) {
+                Fail(d.name, e.what(), d.line);
+            }
         }
         Apply(*c, d.props, root_.Name() + "." + d.name);
         for (const FormObject& child : d.children) ReadChild(child, c);

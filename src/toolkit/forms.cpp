@@ -2,6 +2,8 @@
 
 #include "toolkit/form_reader.h"
 #include "toolkit/stdctrls.h"
+
+#include "toolkit/menus.h"
 #include "toolkit/win_text.h"
 
 #include <commctrl.h>
@@ -121,6 +123,14 @@ const TClassInfo& TCustomForm::StaticClass() {
                  "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"},
                 [](TCustomForm& f) { return f.Position(); },
                 [](TCustomForm& f, int64_t v) { f.SetPosition(static_cast<TPosition>(v)); })
+            .Str(
+                "Menu",
+                [](TCustomForm& f) { return f.Menu() ? f.Menu()->Name() : std::string(); },
+                [](TCustomForm& f, const std::string& v) {
+                    // A name: the menu may be read after the form's own properties.
+                    f.pendingMenu_ = v;
+                    if (!f.IsLoading()) f.ResolveMenu();
+                })
             .Event("OnShow", [](TCustomForm& f, TNotifyEvent e) { f.OnShow = std::move(e); })
             .Event("OnCreate", [](TCustomForm& f, TNotifyEvent e) { f.OnCreate = std::move(e); })
             .Event("OnDestroy", [](TCustomForm& f, TNotifyEvent e) { f.OnDestroy = std::move(e); })
@@ -150,6 +160,8 @@ void TCustomForm::BeforeDestruction() {
         f.erase(std::remove(f.begin(), f.end(), this), f.end());
     }
     if (Application && Application->MainForm() == this) Application->Terminate();
+    // The menu handles belong to the menu objects: the window must not take them with it.
+    ReleaseMenuHandle();
     TWinControl::BeforeDestruction();
 }
 
@@ -161,8 +173,61 @@ TCustomForm::~TCustomForm() {
         f.erase(std::remove(f.begin(), f.end(), this), f.end());
     }
     if (Application && Application->MainForm() == this) Application->Terminate();
+    SetMenu(nullptr);
     // Controls are owned by the form: free them while the form is still a form.
     DestroyComponents();
+    ReleaseMenuHandle();
+}
+
+void TCustomForm::Loaded() {
+    TWinControl::Loaded();
+    if (!pendingMenu_.empty()) ResolveMenu();
+}
+
+void TCustomForm::ResolveMenu() {
+    std::string name = std::move(pendingMenu_);
+    pendingMenu_.clear();
+    if (name.empty()) {
+        SetMenu(nullptr);
+        return;
+    }
+    TComponent* found = FindComponent(name);
+    if (!found && Owner()) found = Owner()->FindComponent(name);
+    auto* menu = dynamic_cast<TMainMenu*>(found);
+    if (!menu) throw Exception("Menu " + name + " of " + Name() + " not found");
+    SetMenu(menu);
+}
+
+void TCustomForm::SetMenu(TMainMenu* menu) {
+    if (menu == menu_) return;
+    if (menu_) {
+        menu_->form_ = nullptr;
+        if (handle_ && menu_->Items()->HandleAllocated() && GetMenu(handle_) == menu_->Handle())
+            ::SetMenu(handle_, nullptr);
+    }
+    if (menu && menu->form_) menu->form_->SetMenu(nullptr);
+    menu_ = menu;
+    if (menu_) menu_->form_ = this;
+    UpdateMenu();
+}
+
+void TCustomForm::UpdateMenu() {
+    if (!handle_) return;
+    HMENU want = menu_ ? menu_->Handle() : nullptr;
+    if (GetMenu(handle_) != want) ::SetMenu(handle_, want);
+    if (menu_) menu_->window_ = handle_;
+    DrawMenuBar(handle_);
+}
+
+void TCustomForm::ReleaseMenuHandle() {
+    if (!handle_) return;
+    HMENU current = GetMenu(handle_);
+    if (current && FindMenuItemByHandle(current)) ::SetMenu(handle_, nullptr);
+}
+
+void TCustomForm::DestroyWnd() {
+    ReleaseMenuHandle();
+    TWinControl::DestroyWnd();
 }
 
 void TCustomForm::SelectNext(TWinControl* current, bool forward) {
@@ -244,6 +309,8 @@ void TCustomForm::InitializeWnd() {
         SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     if (HICON little = ApplicationIcon(true))
         SendMessageW(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
+
+    if (menu_) UpdateMenu();
     if (clientWidth_ >= 0 || clientHeight_ >= 0) {
         // The frame's real size is known only now (menu bars, themes): fit the client area exactly.
         RECT c;
@@ -342,6 +409,30 @@ void TCustomForm::WndProc(TMessage& m) {
             return;
         }
         break;
+
+    case WM_COMMAND:
+        // From a menu: no control, notification code 0.
+        if (HIWORD(m.WParam) == 0 && m.LParam == 0) {
+            UINT id = LOWORD(m.WParam);
+            TMenuItem* item = menu_ ? menu_->FindItem(id, fkCommand) : nullptr;
+            if (!item) item = FindMenuItem(id);
+            if (item) {
+                item->Click();
+                m.Result = 0;
+                return;
+            }
+        }
+        break;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+    case WM_INITMENUPOPUP:
+    case WM_MENUCHAR:
+        if (DispatchMenuMessage(m)) return;
+        break;
+    case CM_MENUCHANGED:
+        UpdateMenu();
+        m.Result = 0;
+        return;
     case WM_GETMINMAXINFO:
         if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin && handle_) {
             DefaultHandler(m);

@@ -23,6 +23,8 @@ private:
     UniqueWindow wnd_;
 };
 
+class TMainMenu;
+
 class TTimer : public TComponent {
     TOOLKIT_CLASS(TTimer)
 public:
@@ -79,6 +81,11 @@ public:
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* c);
 
+    // The menu bar: the window shows the menu's handle and follows its changes (CM_MENUCHANGED).
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* menu);
+    void Loaded() override;
+
     TNotifyEvent OnShow;
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -93,6 +100,7 @@ protected:
     void BeforeDestruction() override;
     void CreateParams(TCreateParams& p) override;
     void InitializeWnd() override;
+    void DestroyWnd() override;
     void WndProc(TMessage& m) override;
     virtual void DoShow();
     void ApplyPosition();
@@ -108,6 +116,14 @@ private:
     TWinControl* activeControl_ = nullptr;
     HWND lastFocus_ = nullptr;
     bool shownOnce_ = false;
+    TMainMenu* menu_ = nullptr;
+    std::string pendingMenu_;
+    // Finds the menu named by the description (Menu = MainMenu1).
+    void ResolveMenu();
+    // Gives the window the menu's handle (again) and redraws the bar.
+    void UpdateMenu();
+    // The window must never destroy a toolkit menu with itself.
+    void ReleaseMenuHandle();
 };
 
 class TForm : public TCustomForm {

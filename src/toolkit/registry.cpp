@@ -2,6 +2,8 @@
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
+#include "toolkit/imglist.h"
+#include "toolkit/menus.h"
 #include "toolkit/web_browser.h"
 
 void RegisterToolkitClasses() {
@@ -10,6 +12,8 @@ void RegisterToolkitClasses() {
           &TEdit::StaticClass(), &TMemo::StaticClass(), &TPanel::StaticClass(),
           &TShape::StaticClass(), &TLabeledEdit::StaticClass(), &TPageControl::StaticClass(),
           &TTabSheet::StaticClass(), &TListView::StaticClass(), &TTimer::StaticClass(),
-          &TOpenDialog::StaticClass(), &TWebBrowser::StaticClass()})
+          &TOpenDialog::StaticClass(), &TWebBrowser::StaticClass(), &TMainMenu::StaticClass(),
+          &TPopupMenu::StaticClass(), &TMenuItem::StaticClass(), &TAction::StaticClass(),
+          &TImageList::StaticClass()})
         RegisterComponentClass(*c);
 }
