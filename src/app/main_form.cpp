@@ -1,5 +1,7 @@
 #include "app/main_form.h"
 
+#include "skin/data/skin_manage.h"
+
 #include "analysis/conversion.h"
 #include "analysis/extraction.h"
 #include "app/shell_open.h"
@@ -16,6 +18,7 @@ const TClassInfo& TForm1::StaticClass() {
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
     RegisterComponentClass(TRegExp::StaticClass());
     RegisterSkinDataClass();
+    InstallSkinManager();
     LoadFromResource();
     BindFields();
     InitDownloads();

@@ -81,6 +81,22 @@ private:
     HDC dc_;
 };
 
+// The DC of the whole window, frame included (GetWindowDC), released to its window.
+class WindowFrameDc {
+public:
+    explicit WindowFrameDc(HWND wnd) : wnd_(wnd), dc_(GetWindowDC(wnd)) {}
+    WindowFrameDc(const WindowFrameDc&) = delete;
+    WindowFrameDc& operator=(const WindowFrameDc&) = delete;
+    ~WindowFrameDc() {
+        if (dc_) ReleaseDC(wnd_, dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HWND wnd_;
+    HDC dc_;
+};
+
 // Selects an object into a DC and puts the previous one back.
 class SelectObjectGuard {
 public:

