@@ -677,6 +677,18 @@ TEST(ImageList, AddsAndDrawsEnabledAndDisabled) {
     // Green and red differ in brightness, so their grey copies differ too.
     EXPECT_NE(draw(1, false)->ScanLine(4)[4], g);
 
+    // A copy of a foreign list has its size and images, and lives on its own.
+    TImageList copy(nullptr);
+    HIMAGELIST foreign = ImageList_Duplicate(list.Handle());
+    ASSERT_TRUE(copy.AssignHandle(foreign));
+    ImageList_Destroy(foreign);
+    EXPECT_EQ(copy.Width(), 4);
+    EXPECT_EQ(copy.Count(), 3);
+    auto target = std::make_unique<TBitmap>(10, 10);
+    copy.Draw(target->Canvas(), 3, 3, 1, true);
+    EXPECT_EQ(target->ScanLine(4)[4], 0x00FF00u);
+    EXPECT_FALSE(copy.AssignHandle(nullptr));
+
     // Out of range draws nothing; a new size drops the images.
     EXPECT_EQ(draw(3, true)->ScanLine(4)[4], 0x404040u);
     EXPECT_EQ(draw(-1, true)->ScanLine(4)[4], 0x404040u);
