@@ -824,3 +824,37 @@ TEST(Menus, StandardDrawingShowsImageCheckAndState) {
     item->SetChecked(true);
     EXPECT_LT(count(*render(false), swap(menu), 0, 20), 20 * 24);
 }
+
+TEST(Menus, SubmenuTrackedForTheFormReachesItsItems) {
+    // The way a skinned menu bar opens a drop-down: the form window owns the popup.
+    Fixture t;
+    TMainMenu* menu = t.BuildMenu();
+    menu->SetOwnerDraw(true);
+    t.form->SetMenu(menu);
+    t.form->Show();
+    std::map<TObject*, int> drawn;
+    for (int i = 0; i < t.file->Count(); ++i)
+        t.file->Items(i)->OnDrawItem = [&](TObject* s, TCanvas&, const RECT&, bool) { ++drawn[s]; };
+    int clicks = 0;
+    t.open->OnClick = [&](TObject*) { ++clicks; };
+    bool sent = false;
+    {
+        MenuCloser closer([&] {
+            HWND menuWnd = FindWindowW(L"#32768", nullptr);
+            if (!menuWnd || drawn.size() < 4) return false;
+            if (!sent) {
+                PostMessageW(menuWnd, WM_KEYDOWN, VK_DOWN, 0); // to Open, the first entry
+                PostMessageW(menuWnd, WM_KEYDOWN, VK_RETURN, 0);
+                sent = true;
+            }
+            return false;
+        });
+        TrackPopupMenu(t.file->Handle(), TPM_VERTICAL | TPM_RIGHTBUTTON, 50, 50, 0,
+                       t.form->WindowHandle(), nullptr);
+        EXPECT_FALSE(closer.TimedOut());
+    }
+    EXPECT_EQ(drawn.size(), 4u); // the visible ones: Open, the line, Recent, Exit
+    EXPECT_EQ(drawn.count(t.hidden), 0u);
+    PumpUntil([&] { return clicks > 0; }, 2000); // the choice arrives as WM_COMMAND
+    EXPECT_EQ(clicks, 1);
+}
