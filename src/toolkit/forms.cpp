@@ -375,6 +375,10 @@ void TCustomForm::WndProc(TMessage& m) {
         UpdateMenu();
         m.Result = 0;
         return;
+    case WM_DESTROY:
+        // Also when someone else destroys the window.
+        ReleaseMenuHandle();
+        break;
     case WM_GETMINMAXINFO:
         if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin && handle_) {
             DefaultHandler(m);

@@ -253,6 +253,10 @@ TEST(Menus, FormShowsItsMenuAndRoutesCommands) {
     t.form->RecreateWnd();
     EXPECT_TRUE(IsMenu(bar));
     EXPECT_EQ(GetMenu(t.form->WindowHandle()), bar);
+    DestroyWindow(t.form->WindowHandle());
+    EXPECT_TRUE(IsMenu(bar));
+    t.form->Show();
+    EXPECT_EQ(GetMenu(t.form->WindowHandle()), bar);
     // Taken off, the window keeps no menu and the menu lives on.
     t.form->SetMenu(nullptr);
     EXPECT_EQ(GetMenu(t.form->WindowHandle()), nullptr);
