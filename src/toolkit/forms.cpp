@@ -124,8 +124,7 @@ const TClassInfo& TCustomForm::StaticClass() {
                 [](TCustomForm& f) { return f.Position(); },
                 [](TCustomForm& f, int64_t v) { f.SetPosition(static_cast<TPosition>(v)); })
             .Str(
-                "Menu",
-                [](TCustomForm& f) { return f.Menu() ? f.Menu()->Name() : std::string(); },
+                "Menu", [](TCustomForm& f) { return f.Menu() ? f.Menu()->Name() : std::string(); },
                 [](TCustomForm& f, const std::string& v) {
                     // A name: the menu may be read after the form's own properties.
                     f.pendingMenu_ = v;
@@ -433,6 +432,10 @@ void TCustomForm::WndProc(TMessage& m) {
         UpdateMenu();
         m.Result = 0;
         return;
+    case WM_DESTROY:
+        // Also when someone else destroys the window.
+        ReleaseMenuHandle();
+        break;
     case WM_GETMINMAXINFO:
         if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin && handle_) {
             DefaultHandler(m);

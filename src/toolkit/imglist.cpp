@@ -106,6 +106,18 @@ void TImageList::Clear() {
     }
 }
 
+bool TImageList::AssignHandle(HIMAGELIST source) {
+    HIMAGELIST copy = source ? ImageList_Duplicate(source) : nullptr;
+    if (!copy) return false;
+    int w = 0, h = 0;
+    ImageList_GetIconSize(copy, &w, &h);
+    handle_.reset(copy);
+    width_ = w;
+    height_ = h;
+    Changed();
+    return true;
+}
+
 void TImageList::Draw(HDC dc, int x, int y, int index, bool enabled) {
     if (!handle_ || !dc || index < 0 || index >= Count()) return;
     if (enabled) {

@@ -42,6 +42,8 @@ public:
     int AddMasked(TBitmap* image, TColor maskColor);
     void Delete(int index);
     void Clear();
+    // Takes a copy of another image list (such as one a skin holds), its size included.
+    bool AssignHandle(HIMAGELIST source);
 
     // Disabled images are drawn as a light grey copy of their visible pixels.
     void Draw(HDC dc, int x, int y, int index, bool enabled = true);

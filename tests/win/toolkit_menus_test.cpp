@@ -253,6 +253,10 @@ TEST(Menus, FormShowsItsMenuAndRoutesCommands) {
     t.form->RecreateWnd();
     EXPECT_TRUE(IsMenu(bar));
     EXPECT_EQ(GetMenu(t.form->WindowHandle()), bar);
+    DestroyWindow(t.form->WindowHandle());
+    EXPECT_TRUE(IsMenu(bar));
+    t.form->Show();
+    EXPECT_EQ(GetMenu(t.form->WindowHandle()), bar);
     // Taken off, the window keeps no menu and the menu lives on.
     t.form->SetMenu(nullptr);
     EXPECT_EQ(GetMenu(t.form->WindowHandle()), nullptr);
@@ -677,6 +681,18 @@ TEST(ImageList, AddsAndDrawsEnabledAndDisabled) {
     // Green and red differ in brightness, so their grey copies differ too.
     EXPECT_NE(draw(1, false)->ScanLine(4)[4], g);
 
+    // A copy of a foreign list has its size and images, and lives on its own.
+    TImageList copy(nullptr);
+    HIMAGELIST foreign = ImageList_Duplicate(list.Handle());
+    ASSERT_TRUE(copy.AssignHandle(foreign));
+    ImageList_Destroy(foreign);
+    EXPECT_EQ(copy.Width(), 4);
+    EXPECT_EQ(copy.Count(), 3);
+    auto target = std::make_unique<TBitmap>(10, 10);
+    copy.Draw(target->Canvas(), 3, 3, 1, true);
+    EXPECT_EQ(target->ScanLine(4)[4], 0x00FF00u);
+    EXPECT_FALSE(copy.AssignHandle(nullptr));
+
     // Out of range draws nothing; a new size drops the images.
     EXPECT_EQ(draw(3, true)->ScanLine(4)[4], 0x404040u);
     EXPECT_EQ(draw(-1, true)->ScanLine(4)[4], 0x404040u);
@@ -811,4 +827,38 @@ TEST(Menus, StandardDrawingShowsImageCheckAndState) {
     EXPECT_EQ(count(*render(false), swap(menu), 0, 20), 20 * 24);
     item->SetChecked(true);
     EXPECT_LT(count(*render(false), swap(menu), 0, 20), 20 * 24);
+}
+
+TEST(Menus, SubmenuTrackedForTheFormReachesItsItems) {
+    // The way a skinned menu bar opens a drop-down: the form window owns the popup.
+    Fixture t;
+    TMainMenu* menu = t.BuildMenu();
+    menu->SetOwnerDraw(true);
+    t.form->SetMenu(menu);
+    t.form->Show();
+    std::map<TObject*, int> drawn;
+    for (int i = 0; i < t.file->Count(); ++i)
+        t.file->Items(i)->OnDrawItem = [&](TObject* s, TCanvas&, const RECT&, bool) { ++drawn[s]; };
+    int clicks = 0;
+    t.open->OnClick = [&](TObject*) { ++clicks; };
+    bool sent = false;
+    {
+        MenuCloser closer([&] {
+            HWND menuWnd = FindWindowW(L"#32768", nullptr);
+            if (!menuWnd || drawn.size() < 4) return false;
+            if (!sent) {
+                PostMessageW(menuWnd, WM_KEYDOWN, VK_DOWN, 0); // to Open, the first entry
+                PostMessageW(menuWnd, WM_KEYDOWN, VK_RETURN, 0);
+                sent = true;
+            }
+            return false;
+        });
+        TrackPopupMenu(t.file->Handle(), TPM_VERTICAL | TPM_RIGHTBUTTON, 50, 50, 0,
+                       t.form->WindowHandle(), nullptr);
+        EXPECT_FALSE(closer.TimedOut());
+    }
+    EXPECT_EQ(drawn.size(), 4u); // the visible ones: Open, the line, Recent, Exit
+    EXPECT_EQ(drawn.count(t.hidden), 0u);
+    PumpUntil([&] { return clicks > 0; }, 2000); // the choice arrives as WM_COMMAND
+    EXPECT_EQ(clicks, 1);
 }
