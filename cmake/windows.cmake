@@ -66,13 +66,21 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# The skin archive builder and encoder (portable), so tests under Wine can pack skins of their
+# own geometry.
+add_library(win_skinpack STATIC ${CMAKE_SOURCE_DIR}/skins/tools/lzh_encoder.cpp
+  ${CMAKE_SOURCE_DIR}/skins/tools/sample_skin.cpp ${CMAKE_SOURCE_DIR}/skins/tools/skin_archive.cpp)
+target_include_directories(win_skinpack PUBLIC ${CMAKE_SOURCE_DIR}/skins/tools)
+target_compile_options(win_skinpack PRIVATE ${CORVANE_WARNINGS})
+target_link_libraries(win_skinpack PUBLIC corvane_portable)
+
 file(GLOB CORVANE_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(win_tests ${CORVANE_WIN_TESTS} ${CORVANE_RC})
 add_dependencies(win_tests corvane_description)
 target_compile_options(win_tests PRIVATE ${CORVANE_WARNINGS})
 target_compile_definitions(win_tests PRIVATE
   CORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" CORVANE_BINARY_DIR="${CMAKE_BINARY_DIR}")
-target_link_libraries(win_tests PRIVATE corvane_win gtest)
+target_link_libraries(win_tests PRIVATE corvane_win win_skinpack gtest)
 set_target_properties(win_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 foreach(sub tools bench)

@@ -111,7 +111,8 @@ void TWinSkinForm::Classify() {
 }
 
 void TWinSkinForm::AttachCommon(TSkinData* data) {
-    if (!Handle || !IsWindow(Handle) || !data) return;
+    // Without a loaded skin the window keeps its own look.
+    if (!Handle || !IsWindow(Handle) || !data || data->SkinNotLoaded) return;
     data_ = data;
     data_->FreeNotification(this);
     skinFrame_ = InSet(data_->SkinControls, xcMainMenu);

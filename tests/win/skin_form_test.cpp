@@ -1,0 +1,583 @@
+// Skinned windows on real windows under Wine: frame geometry from two skins of different
+// shape, pixels read back from the window, the region, hit testing, title buttons and window
+// commands, what the previous window procedure sees, and no handle growth.
+#include "app_fixture.h"
+#include "message_log.h"
+#include "test_skins.h"
+
+#include "skin/data/skin_manage.h"
+#include "skin/form/win_skin_form.h"
+#include "toolkit/menus.h"
+
+#include <gtest/gtest.h>
+
+using namespace testskins;
+
+namespace {
+
+// The window as it is on screen, pixels as TColor (red low).
+struct Capture {
+    int w = 0, h = 0;
+    std::vector<uint32_t> px;
+    explicit Capture(HWND wnd) {
+        RECT r;
+        GetWindowRect(wnd, &r);
+        w = r.right - r.left;
+        h = r.bottom - r.top;
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        UniqueBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        UniqueMemDc mem(CreateCompatibleDC(nullptr));
+        SelectObjectGuard sel(mem.get(), bmp.get());
+        WindowFrameDc dc(wnd);
+        BitBlt(mem.get(), 0, 0, w, h, dc.get(), 0, 0, SRCCOPY);
+        GdiFlush();
+        auto* p = static_cast<uint32_t*>(bits);
+        px.assign(p, p + static_cast<size_t>(w) * h);
+    }
+    TColor At(int x, int y) const {
+        uint32_t v = px[static_cast<size_t>(y) * w + x];
+        return static_cast<TColor>(((v >> 16) & 0xFF) | (v & 0xFF00) | ((v & 0xFF) << 16));
+    }
+};
+
+SIZE WindowSize(HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+SIZE ClientSize(HWND w) {
+    RECT r;
+    GetClientRect(w, &r);
+    return {r.right, r.bottom};
+}
+
+LPARAM ScreenPoint(HWND w, int x, int y) {
+    RECT r;
+    GetWindowRect(w, &r);
+    return MAKELPARAM(r.left + x, r.top + y);
+}
+
+// A shown form with the skin applied by hand (no manager), optionally with a recorder in
+// front of the window's own procedure that the skin object then chains to.
+struct SkinnedForm {
+    std::unique_ptr<TForm> form;
+    TSkinData* data = nullptr;
+    TWinSkinForm* skin = nullptr;
+    TWindowSubclass recorder;
+    MessageLog previous;
+    SIZE nativeClient{}, nativeWindow{};
+
+    SkinnedForm(const std::vector<std::uint8_t>& store, TFormBorderStyle border = bsSizeable,
+                bool record = false, bool apply = true) {
+        form = std::make_unique<TForm>(&TestApplication());
+        form->SetTag(99); // the manager, if one is about, leaves it to the test
+        form->SetBorderStyle(border);
+        form->SetBorderIcons(biSystemMenu | biMinimize | biMaximize);
+        form->SetCaption("Skinned");
+        form->SetBounds(100, 100, 320, 240);
+        form->Show();
+        PumpFor(10);
+        nativeClient = ClientSize(form->WindowHandle());
+        nativeWindow = WindowSize(form->WindowHandle());
+        if (record)
+            recorder.Attach(form->WindowHandle(), [this](TMessage& m) {
+                previous.Record(m.Msg, m.WParam, m.LParam);
+                recorder.CallPrevious(m);
+            });
+        data = MakeSkinData(store, form.get());
+        if (apply) Apply();
+    }
+    void Apply() {
+        skin = new TWinSkinForm(form.get());
+        skin->Handle = form->WindowHandle();
+        skin->Attach(data, form.get());
+        SendMessageW(form->WindowHandle(), WM_SKIN_APPLY, 0, kSkinApplyTag);
+        PumpFor(10);
+    }
+    HWND Wnd() const { return form->WindowHandle(); }
+    // A title button's centre, for the geometry skin's buttons placed from the right edge.
+    POINT ButtonCentre(int xFromRight) const {
+        SIZE s = WindowSize(Wnd());
+        return {s.cx - xFromRight + kButtonW / 2, kButtonY + kButtonH / 2};
+    }
+    LRESULT Nc(UINT msg, WPARAM hit, POINT framePoint) {
+        return SendMessageW(Wnd(), msg, hit, ScreenPoint(Wnd(), framePoint.x, framePoint.y));
+    }
+};
+
+bool PeekPosted(HWND w, UINT msg, WPARAM* wParam = nullptr) {
+    MSG m;
+    if (!PeekMessageW(&m, w, msg, msg, PM_REMOVE)) return false;
+    if (wParam) *wParam = m.wParam;
+    return true;
+}
+
+} // namespace
+
+TEST(SkinForm, FrameWidthsComeFromTheSkinAndTheClientKeepsItsSize) {
+    for (const auto& store : {GeometrySkinStore(), ProductSkinStore()}) {
+        ASSERT_FALSE(store.empty());
+        SkinnedForm t(store);
+        ASSERT_TRUE(t.skin->Attached());
+        TSkinData& d = *t.data;
+        EXPECT_EQ(t.skin->LeftWidth(), d.FrameLeft->Bitmap->Width() / d.FrameLeft->FrameCount);
+        EXPECT_EQ(t.skin->RightWidth(), d.FrameRight->Bitmap->Width() / d.FrameRight->FrameCount);
+        EXPECT_EQ(t.skin->TitleHeight(), d.FrameTop->Bitmap->Height() / d.FrameTop->FrameCount);
+        EXPECT_EQ(t.skin->BottomHeight(),
+                  d.FrameBottom->Bitmap->Height() / d.FrameBottom->FrameCount);
+        SIZE client = ClientSize(t.Wnd()), window = WindowSize(t.Wnd());
+        EXPECT_EQ(client.cx, t.nativeClient.cx);
+        EXPECT_EQ(client.cy, t.nativeClient.cy);
+        EXPECT_EQ(window.cx, client.cx + t.skin->LeftWidth() + t.skin->RightWidth());
+        EXPECT_EQ(window.cy, client.cy + t.skin->TitleHeight() + t.skin->BottomHeight());
+        EXPECT_EQ(t.form->Color(), d.ButtonFaceColor);
+        EXPECT_EQ(SendMessageW(t.Wnd(), WM_SKIN_QUERY, 0, 0), 1);
+        t.skin->Detach();
+        EXPECT_EQ(ClientSize(t.Wnd()).cx, t.nativeClient.cx);
+        EXPECT_EQ(ClientSize(t.Wnd()).cy, t.nativeClient.cy);
+        EXPECT_EQ(WindowSize(t.Wnd()).cx, t.nativeWindow.cx);
+        EXPECT_EQ(WindowSize(t.Wnd()).cy, t.nativeWindow.cy);
+        EXPECT_EQ(t.form->Color(), clBtnFace);
+        EXPECT_NE(SendMessageW(t.Wnd(), WM_SKIN_QUERY, 0, 0), 1);
+    }
+}
+
+TEST(SkinForm, PiecesArePaintedActiveAndInactive) {
+    SkinnedForm t(GeometrySkinStore());
+    SetForegroundWindow(t.Wnd());
+    SendMessageW(t.Wnd(), WM_NCACTIVATE, TRUE, 0);
+    {
+        Capture c(t.Wnd());
+        EXPECT_EQ(c.At(1, c.h / 2), kLeftActive);
+        EXPECT_EQ(c.At(c.w - 2, c.h / 2), kRightActive);
+        EXPECT_EQ(c.At(c.w / 2, c.h - 1), kBottomActive);
+        EXPECT_EQ(c.At(c.w / 2 + 20, 1), kTopActive);
+        POINT b = t.ButtonCentre(kCloseX);
+        EXPECT_EQ(c.At(b.x, b.y), static_cast<TColor>(kButtonFrames[0]));
+    }
+    // Deactivation repaints the frame and answers 1, so the system paints nothing of its own.
+    EXPECT_EQ(SendMessageW(t.Wnd(), WM_NCACTIVATE, FALSE, 0), 1);
+    EXPECT_FALSE(t.skin->Active());
+    Capture c(t.Wnd());
+    EXPECT_EQ(c.At(1, c.h / 2), kLeftInactive);
+    EXPECT_EQ(c.At(c.w - 2, c.h / 2), kRightInactive);
+    EXPECT_EQ(c.At(c.w / 2, c.h - 1), kBottomInactive);
+    EXPECT_EQ(c.At(c.w / 2 + 20, 1), kTopInactive);
+    POINT b = t.ButtonCentre(kCloseX);
+    EXPECT_EQ(c.At(b.x, b.y), static_cast<TColor>(kButtonFrames[3])); // 4 frames: frame 4
+}
+
+TEST(SkinForm, RegionFollowsTheSkinsTransparency) {
+    {
+        // Nothing transparent, a bottom border of height 1: a plain rectangle.
+        SkinnedForm t(GeometrySkinStore());
+        UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+        ASSERT_EQ(GetWindowRgn(t.Wnd(), rgn.get()), SIMPLEREGION);
+        RECT box;
+        GetRgnBox(rgn.get(), &box);
+        SIZE s = WindowSize(t.Wnd());
+        EXPECT_EQ(box.right - box.left, s.cx);
+        EXPECT_EQ(box.bottom - box.top, s.cy);
+    }
+    {
+        SkinnedForm t(ProductSkinStore());
+        TSkinData& d = *t.data;
+        UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+        int kind = GetWindowRgn(t.Wnd(), rgn.get());
+        ASSERT_NE(kind, ERROR);
+        SIZE s = WindowSize(t.Wnd());
+        EXPECT_TRUE(PtInRegion(rgn.get(), s.cx / 2, s.cy / 2));
+        // Where the skin's left piece is magenta at the top corner, the window has a hole.
+        bool keyedCorner = d.FrameLeft->Trans == 1 && d.FrameLeft->Bitmap->Canvas().Pixel(0, 0) ==
+                                                          static_cast<TColor>(0xFF00FF);
+        if (keyedCorner) {
+            EXPECT_FALSE(PtInRegion(rgn.get(), 0, 0));
+        }
+        // The region is rebuilt when the size changes.
+        SetWindowPos(t.Wnd(), nullptr, 0, 0, s.cx + 40, s.cy + 30,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        UniqueRegion after(CreateRectRgn(0, 0, 0, 0));
+        GetWindowRgn(t.Wnd(), after.get());
+        RECT box;
+        GetRgnBox(after.get(), &box);
+        EXPECT_EQ(box.right, s.cx + 40);
+        EXPECT_EQ(box.bottom, s.cy + 30);
+    }
+}
+
+TEST(SkinForm, HitTestingKeepsTheSizingEdgesAndMakesTheTitleCaption) {
+    SkinnedForm t(GeometrySkinStore());
+    SIZE s = WindowSize(t.Wnd());
+    auto hit = [&](int x, int y) {
+        return SendMessageW(t.Wnd(), WM_NCHITTEST, 0, ScreenPoint(t.Wnd(), x, y));
+    };
+    EXPECT_EQ(hit(s.cx / 2, kTitle / 2), HTCAPTION);
+    EXPECT_EQ(hit(s.cx / 2, 1), HTTOP); // the top rows keep the system's answer
+    EXPECT_EQ(hit(s.cx / 2, s.cy / 2), HTCLIENT);
+    EXPECT_EQ(hit(s.cx - 1, s.cy - 1), HTBOTTOMRIGHT);
+    // Where the system would put its own close button, the skin's title is caption.
+    int nativeClose = s.cx - GetSystemMetrics(SM_CXSIZE) / 2 - 2;
+    LRESULT r = hit(nativeClose, kTitle / 2);
+    EXPECT_TRUE(r == HTCAPTION || r == HTRIGHT || r == HTTOPRIGHT) << r;
+}
+
+TEST(SkinForm, TitleButtonsTrackTheMouseAndPerformTheirActions) {
+    SkinnedForm t(GeometrySkinStore());
+    SetForegroundWindow(t.Wnd());
+    SendMessageW(t.Wnd(), WM_NCACTIVATE, TRUE, 0);
+    t.skin->PaintFrame();
+    POINT close = t.ButtonCentre(kCloseX), custom = t.ButtonCentre(kCustomX);
+    TWinSysButton* closeButton = t.skin->FindTitleButton(close);
+    TWinSysButton* customButton = t.skin->FindTitleButton(custom);
+    ASSERT_NE(closeButton, nullptr);
+    ASSERT_NE(customButton, nullptr);
+    EXPECT_EQ(closeButton->Element.Action, 0);
+    EXPECT_EQ(customButton->Element.Action, 40);
+
+    t.Nc(WM_NCMOUSEMOVE, HTCAPTION, close);
+    EXPECT_EQ(closeButton->State, ncsHot);
+    EXPECT_EQ(Capture(t.Wnd()).At(close.x, close.y), static_cast<TColor>(kButtonFrames[2]));
+    // Straight onto the next button: the first is normal again before the second turns hot.
+    t.Nc(WM_NCMOUSEMOVE, HTCAPTION, custom);
+    EXPECT_EQ(closeButton->State, ncsNormal);
+    EXPECT_EQ(customButton->State, ncsHot);
+    EXPECT_EQ(t.skin->HotObject, customButton);
+
+    // Press and release on the custom button: WM_SKIN_BUTTON with its type.
+    t.Nc(WM_NCLBUTTONDOWN, HTCAPTION, custom);
+    EXPECT_EQ(customButton->State, ncsPressed);
+    EXPECT_EQ(Capture(t.Wnd()).At(custom.x, custom.y), static_cast<TColor>(kButtonFrames[1]));
+    t.Nc(WM_NCLBUTTONUP, HTCAPTION, custom);
+    WPARAM type = 0;
+    EXPECT_TRUE(PeekPosted(t.Wnd(), WM_SKIN_BUTTON, &type));
+    EXPECT_EQ(type, 40u);
+
+    // Press on close, release over another button: nothing happens, the message is eaten.
+    t.Nc(WM_NCLBUTTONDOWN, HTCAPTION, close);
+    EXPECT_EQ(t.Nc(WM_NCLBUTTONUP, HTCAPTION, custom), 0);
+    EXPECT_FALSE(PeekPosted(t.Wnd(), WM_SYSCOMMAND));
+    EXPECT_FALSE(PeekPosted(t.Wnd(), WM_SKIN_BUTTON));
+    // Press on close, release elsewhere on the caption: no command either.
+    t.Nc(WM_NCLBUTTONDOWN, HTCAPTION, close);
+    t.Nc(WM_NCLBUTTONUP, HTCAPTION, POINT{20, kTitle / 2});
+    EXPECT_FALSE(PeekPosted(t.Wnd(), WM_SYSCOMMAND));
+    // A real click on close asks the window to close.
+    t.Nc(WM_NCMOUSEMOVE, HTCAPTION, close);
+    t.Nc(WM_NCLBUTTONDOWN, HTCAPTION, close);
+    t.Nc(WM_NCLBUTTONUP, HTCAPTION, close);
+    WPARAM cmd = 0;
+    EXPECT_TRUE(PeekPosted(t.Wnd(), WM_SYSCOMMAND, &cmd));
+    EXPECT_EQ(cmd, static_cast<WPARAM>(SC_CLOSE));
+}
+
+TEST(SkinForm, AButtonWithVisibility1000AsksTheWindow) {
+    SkinnedForm t(GeometrySkinStore());
+    LRESULT answer = 0;
+    int asked = 0;
+    TWndProcHook hook;
+    hook.Install(*t.form, [&](TMessage& m) {
+        if (m.Msg == WM_SKIN_BUTTON_VISIBLE) {
+            ++asked;
+            EXPECT_EQ(m.WParam, 1000u);
+            EXPECT_EQ(m.LParam, 41);
+            m.Result = answer;
+            return;
+        }
+        hook.CallPrevious(m);
+    });
+    POINT ask = t.ButtonCentre(kAskX);
+    t.skin->PaintFrame();
+    EXPECT_GT(asked, 0);
+    EXPECT_EQ(t.skin->FindTitleButton(ask), nullptr);
+    answer = 1;
+    t.skin->PaintFrame();
+    ASSERT_NE(t.skin->FindTitleButton(ask), nullptr);
+    EXPECT_EQ(t.skin->FindTitleButton(ask)->Element.Action, 41);
+}
+
+TEST(SkinForm, MaximiseRestoreMinimiseAndNoDragWhenMaximised) {
+    SkinnedForm t(GeometrySkinStore(), bsSizeable, true);
+    SetForegroundWindow(t.Wnd());
+    SendMessageW(t.Wnd(), WM_NCACTIVATE, TRUE, 0);
+    t.skin->ToggleMaximize();
+    PumpUntil([&] { return IsZoomed(t.Wnd()) != FALSE; }, 2000);
+    ASSERT_TRUE(IsZoomed(t.Wnd()));
+    EXPECT_EQ(t.skin->WindowState(), wsMaximized);
+    // A press on the caption of a maximised window reaches the system as a menu press.
+    t.previous.Clear();
+    t.Nc(WM_NCLBUTTONDOWN, HTCAPTION, POINT{40, kTitle / 2});
+    ASSERT_TRUE(t.previous.Contains(WM_NCLBUTTONDOWN));
+    EXPECT_EQ(t.previous.Entries()[t.previous.IndexOf(WM_NCLBUTTONDOWN)].wParam,
+              static_cast<WPARAM>(HTMENU));
+    // A double click on the caption restores.
+    t.Nc(WM_NCLBUTTONDBLCLK, HTCAPTION, POINT{40, kTitle / 2});
+    PumpUntil([&] { return !IsZoomed(t.Wnd()); }, 2000);
+    EXPECT_FALSE(IsZoomed(t.Wnd()));
+    EXPECT_EQ(t.skin->WindowState(), wsNormal);
+    EXPECT_EQ(ClientSize(t.Wnd()).cx, t.nativeClient.cx);
+    t.skin->ToggleMinimize();
+    PumpUntil([&] { return IsIconic(t.Wnd()) != FALSE; }, 2000);
+    EXPECT_TRUE(IsIconic(t.Wnd()));
+    t.skin->Restore();
+    PumpUntil([&] { return !IsIconic(t.Wnd()); }, 2000);
+    EXPECT_FALSE(IsIconic(t.Wnd()));
+    EXPECT_EQ(ClientSize(t.Wnd()).cy, t.nativeClient.cy);
+}
+
+TEST(SkinForm, SystemMenuPopupFromTheWindowsSystemMenu) {
+    SkinnedForm t(GeometrySkinStore());
+    SetForegroundWindow(t.Wnd());
+    // The popup is modal: a timer closes it from inside its loop.
+    UINT_PTR timer = SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    SendMessageW(t.Wnd(), WM_SYSCOMMAND, SC_KEYMENU, L' ');
+    KillTimer(nullptr, timer);
+    TPopupMenu* popup = t.skin->SystemMenuPopup();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(popup->Tag(), 33333);
+    EXPECT_TRUE(popup->OwnerDraw());
+    bool sawClose = false, sawRestore = false, sawMaximize = false;
+    for (int i = 0; i < popup->Items()->Count(); ++i) {
+        TMenuItem* item = popup->Items()->Items(i);
+        switch (item->Tag() & 0xFFF0) {
+        case SC_CLOSE:
+            sawClose = true;
+            EXPECT_EQ(item->ImageIndex(), 3);
+            break;
+        case SC_RESTORE:
+            sawRestore = true;
+            EXPECT_FALSE(item->Enabled()); // the window is not maximised or minimised
+            break;
+        case SC_MAXIMIZE:
+            sawMaximize = true;
+            EXPECT_TRUE(item->Enabled());
+            EXPECT_EQ(item->ImageIndex(), 1);
+            break;
+        default:
+            break;
+        }
+    }
+    EXPECT_TRUE(sawClose);
+    EXPECT_TRUE(sawRestore);
+    EXPECT_TRUE(sawMaximize);
+}
+
+TEST(SkinForm, SettingTheCaptionNeverLetsTheSystemDrawIt) {
+    SkinnedForm t(GeometrySkinStore(), bsSizeable, true);
+    t.previous.Clear();
+    t.form->SetCaption("A new caption");
+    std::vector<UINT> seen;
+    for (const LoggedMessage& e : t.previous.Entries())
+        if (e.msg == WM_SETREDRAW || e.msg == WM_SETTEXT) seen.push_back(e.msg);
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_EQ(seen[0], static_cast<UINT>(WM_SETREDRAW));
+    EXPECT_EQ(seen[1], static_cast<UINT>(WM_SETTEXT));
+    EXPECT_EQ(seen[2], static_cast<UINT>(WM_SETREDRAW));
+    const auto& e = t.previous.Entries();
+    EXPECT_EQ(e[static_cast<size_t>(t.previous.IndexOf(WM_SETREDRAW))].wParam, 0u);
+    wchar_t text[64] = {};
+    GetWindowTextW(t.Wnd(), text, 64);
+    EXPECT_STREQ(text, L"A new caption");
+    EXPECT_TRUE(IsWindowVisible(t.Wnd()));
+}
+
+TEST(SkinForm, ThePreviousProcedureSeesTheSameClientMessagesWithAndWithoutTheSkin) {
+    auto drive = [](SkinnedForm& t) {
+        t.previous.Clear();
+        HWND w = t.Wnd();
+        SendMessageW(w, WM_KEYDOWN, 'A', 1);
+        SendMessageW(w, WM_CHAR, 'a', 1);
+        SendMessageW(w, WM_KEYUP, 'A', 1 | (1u << 30) | (1u << 31));
+        SendMessageW(w, WM_USER + 7, 1, 2);
+        SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+        SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+        SendMessageW(w, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+        SetWindowPos(w, nullptr, 130, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        std::vector<UINT> out;
+        for (const LoggedMessage& e : t.previous.Entries())
+            if (e.msg < WM_NCCREATE || e.msg > 0x00AF) // leave out the non-client family
+                out.push_back(e.msg);
+        return out;
+    };
+    SkinnedForm plain(GeometrySkinStore(), bsSizeable, true, false);
+    SkinnedForm skinned(GeometrySkinStore(), bsSizeable, true, true);
+    std::vector<UINT> a = drive(plain), b = drive(skinned);
+    auto dump = [](const std::vector<UINT>& v) {
+        std::string s;
+        char buf[8];
+        for (UINT m : v) {
+            wsprintfA(buf, "%04X ", m);
+            s += buf;
+        }
+        return s;
+    };
+    EXPECT_EQ(a, b) << "unskinned: " << dump(a) << "\nskinned:   " << dump(b);
+}
+
+// ---------------------------------------------------------------- the manager
+
+namespace {
+struct Manager {
+    TSkinManage* m;
+    TSkinData* data;
+    std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
+    explicit Manager(const std::vector<std::uint8_t>& store = GeometrySkinStore()) {
+        InstallSkinManager();
+        m = static_cast<TSkinManage*>(EnsureSkinManager());
+        data = MakeSkinData(store, holder.get());
+        m->Register(*data);
+        m->SetEnabled(true);
+    }
+    ~Manager() {
+        holder.reset(); // the skin data goes, and with it every window it skinned
+        m->SetEnabled(false);
+    }
+};
+
+struct PlainForm {
+    std::unique_ptr<TForm> form;
+    explicit PlainForm(int tag = 0, bool show = true) {
+        form = std::make_unique<TForm>(&TestApplication());
+        form->SetTag(tag);
+        form->SetBounds(50, 50, 200, 150);
+        if (show) {
+            form->Show();
+            PumpFor(10);
+        }
+    }
+};
+} // namespace
+
+TEST(SkinManager, SkinsFormsButLeavesTheExcludedOnesAlone) {
+    Manager mgr;
+    PlainForm normal, tagged(99);
+    EXPECT_TRUE(mgr.m->SkinWindow(normal.form->WindowHandle()));
+    EXPECT_FALSE(mgr.m->SkinWindow(normal.form->WindowHandle())); // once only
+    PumpFor(20);
+    EXPECT_EQ(SendMessageW(normal.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_FALSE(mgr.m->SkinWindow(tagged.form->WindowHandle()));
+
+    // A window of another module is skinned only when it is a standard dialog.
+    HINSTANCE other = GetModuleHandleW(L"kernel32.dll");
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = other;
+    wc.lpszClassName = L"CorvaneForeignWindow";
+    RegisterClassW(&wc);
+    wc.lpszClassName = L"TApplication";
+    wc.hInstance = GetModuleHandleW(nullptr);
+    RegisterClassW(&wc);
+    wc.lpszClassName = L"TPrintPreviewForm";
+    RegisterClassW(&wc);
+    auto make = [](const wchar_t* cls, HINSTANCE inst) {
+        return CreateWindowExW(0, cls, L"x", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 150,
+                               nullptr, nullptr, inst, nullptr);
+    };
+    HWND foreign = make(L"CorvaneForeignWindow", other);
+    HWND app = make(L"TApplication", GetModuleHandleW(nullptr));
+    HWND preview = make(L"TPrintPreviewForm", GetModuleHandleW(nullptr));
+    HWND dialog = CreateWindowExW(0, L"#32770", L"dialog", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0,
+                                  200, 150, nullptr, nullptr, other, nullptr);
+    EXPECT_FALSE(mgr.m->SkinWindow(foreign));
+    EXPECT_FALSE(mgr.m->SkinWindow(app));
+    EXPECT_TRUE(mgr.m->SkinWindow(dialog));
+    // Preview windows follow xoPreview of the main component.
+    mgr.data->Options &= static_cast<TSkinOptions>(~SetBit(xoPreview));
+    EXPECT_FALSE(mgr.m->SkinWindow(preview));
+    mgr.data->Options |= static_cast<TSkinOptions>(SetBit(xoPreview));
+    EXPECT_TRUE(mgr.m->SkinWindow(preview));
+    PumpFor(20);
+    for (HWND w : {foreign, app, preview, dialog}) DestroyWindow(w);
+    PumpFor(20); // the objects of destroyed foreign windows are freed soon after
+    EXPECT_EQ(mgr.m->FindSkinnedForm(dialog), nullptr);
+}
+
+TEST(SkinManager, OnlyOneCommandIsPendingAndActiveOffAndOnReskins) {
+    Manager mgr;
+    mgr.m->SetActiveCount(1);
+    mgr.m->SetChanging(*mgr.data);
+    PlainForm a, b;
+    mgr.m->PostCommand(skin::kSkinAllCommand, 250);
+    mgr.m->PostCommand(skin::kUnskinAllCommand, 250); // replaces the first
+    EXPECT_EQ(mgr.m->PendingCommand(), skin::kUnskinAllCommand);
+    PumpFor(400);
+    EXPECT_EQ(mgr.m->PendingCommand(), 0u);
+    EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_FALSE(mgr.m->Enabled());
+    // Skin all: every visible form, after the delay.
+    mgr.m->SetChanging(*mgr.data);
+    mgr.m->PostCommand(skin::kSkinAllCommand, 250);
+    PumpFor(100);
+    EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    PumpFor(300);
+    EXPECT_EQ(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(b.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    SIZE skinnedClient = ClientSize(a.form->WindowHandle());
+    // Unskin all gives the native frames back with the client sizes kept.
+    mgr.m->SetChanging(*mgr.data);
+    mgr.m->PostCommand(skin::kUnskinAllCommand, 250);
+    PumpFor(400);
+    EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_EQ(ClientSize(a.form->WindowHandle()).cx, skinnedClient.cx);
+    EXPECT_EQ(ClientSize(a.form->WindowHandle()).cy, skinnedClient.cy);
+    EXPECT_TRUE(mgr.m->SkinnedForms().empty());
+}
+
+TEST(SkinManager, NewWindowsAreSkinnedWhenTheyActivate) {
+    Manager mgr;
+    mgr.m->InstallHook();
+    mgr.m->SetActiveCount(1);
+    PlainForm later; // shown: activation reaches the hook
+    PumpUntil([&] { return SendMessageW(later.form->WindowHandle(), WM_SKIN_QUERY, 0, 0) == 1; },
+              1000);
+    EXPECT_EQ(SendMessageW(later.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+}
+
+TEST(SkinManager, ADamagedSkinLeavesWindowsUnskinnedAndWorking) {
+    Manager mgr(DamagedStore());
+    EXPECT_TRUE(mgr.data->SkinNotLoaded);
+    PlainForm f;
+    EXPECT_FALSE(mgr.m->SkinWindow(f.form->WindowHandle()));
+    auto* b = new TButton(f.form.get());
+    b->SetParent(f.form.get());
+    int clicks = 0;
+    b->OnClick = [&](TObject*) { ++clicks; };
+    SendMessageW(b->WindowHandle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+    // And by hand: attaching without a skin does nothing.
+    TWinSkinForm skin(nullptr);
+    skin.Handle = f.form->WindowHandle();
+    skin.Attach(mgr.data, f.form.get());
+    EXPECT_FALSE(skin.Attached());
+}
+
+// ---------------------------------------------------------------- leaks
+
+TEST(SkinForm, NoHandleGrowthOverSkinCyclesAndFramePaints) {
+    SkinnedForm t(ProductSkinStore(), bsSizeable, false, false);
+    t.Apply(); // warm-up: fonts, caches
+    t.skin->Detach();
+    delete t.skin;
+    PumpFor(20);
+    int thunks = LiveSubclassThunks();
+    GuiCounts base = CurrentGuiCounts();
+    for (int i = 0; i < 100; ++i) {
+        t.Apply();
+        t.skin->Detach();
+        delete t.skin;
+        t.skin = nullptr;
+    }
+    PumpFor(20);
+    GuiCounts cycles = CurrentGuiCounts();
+    EXPECT_LE(cycles.gdi, base.gdi);
+    EXPECT_LE(cycles.user, base.user);
+    EXPECT_EQ(LiveSubclassThunks(), thunks);
+    t.Apply();
+    PumpFor(20);
+    GuiCounts before = CurrentGuiCounts();
+    for (int i = 0; i < 1000; ++i) t.skin->PaintFrame();
+    EXPECT_LE(CurrentGuiCounts().gdi, before.gdi);
+    EXPECT_LE(CurrentGuiCounts().user, before.user);
+}
