@@ -201,6 +201,16 @@ void TWindowSubclass::Detach() {
     link->FreeWhenIdle();
 }
 
+void TWindowSubclass::Abandon() {
+    SubclassLink* link = link_;
+    if (!link) return;
+    link_ = nullptr;
+    link->owner = nullptr;
+    // Nothing can call a thunk whose window is gone; one still in a live chain stays.
+    if (!IsWindow(link->wnd)) link->inChain = false;
+    link->FreeWhenIdle();
+}
+
 HWND TWindowSubclass::Handle() const {
     return link_ ? link_->wnd : nullptr;
 }

@@ -33,6 +33,9 @@ public:
     // exist or belongs to another process. A subclass attached elsewhere detaches first.
     bool Attach(HWND wnd, Handler handler);
     void Detach();
+    // For a window destroyed without this subclass seeing its WM_NCDESTROY (a subclasser in
+    // front put an older procedure back): lets go without touching the window again.
+    void Abandon();
     bool Attached() const { return link_ != nullptr; }
     HWND Handle() const;
     bool Unicode() const;

@@ -445,6 +445,8 @@ struct PlainForm {
         if (show) {
             form->Show();
             PumpFor(10);
+        } else {
+            form->HandleNeeded(); // not shown: no activation reaches a hook of the manager
         }
     }
 };
@@ -452,7 +454,8 @@ struct PlainForm {
 
 TEST(SkinManager, SkinsFormsButLeavesTheExcludedOnesAlone) {
     Manager mgr;
-    PlainForm normal, tagged(99);
+    // Hidden windows: the rules are asked here, not by the window hook on activation.
+    PlainForm normal(0, false), tagged(99, false);
     EXPECT_TRUE(mgr.m->SkinWindow(normal.form->WindowHandle()));
     EXPECT_FALSE(mgr.m->SkinWindow(normal.form->WindowHandle())); // once only
     PumpFor(20);
@@ -472,14 +475,14 @@ TEST(SkinManager, SkinsFormsButLeavesTheExcludedOnesAlone) {
     wc.lpszClassName = L"TPrintPreviewForm";
     RegisterClassW(&wc);
     auto make = [](const wchar_t* cls, HINSTANCE inst) {
-        return CreateWindowExW(0, cls, L"x", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 150,
-                               nullptr, nullptr, inst, nullptr);
+        return CreateWindowExW(0, cls, L"x", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr, nullptr,
+                               inst, nullptr);
     };
     HWND foreign = make(L"CorvaneForeignWindow", other);
     HWND app = make(L"TApplication", GetModuleHandleW(nullptr));
     HWND preview = make(L"TPrintPreviewForm", GetModuleHandleW(nullptr));
-    HWND dialog = CreateWindowExW(0, L"#32770", L"dialog", WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, 0,
-                                  200, 150, nullptr, nullptr, other, nullptr);
+    HWND dialog = CreateWindowExW(0, L"#32770", L"dialog", WS_POPUP | WS_CAPTION, 0, 0, 200, 150,
+                                  nullptr, nullptr, other, nullptr);
     EXPECT_FALSE(mgr.m->SkinWindow(foreign));
     EXPECT_FALSE(mgr.m->SkinWindow(app));
     EXPECT_TRUE(mgr.m->SkinWindow(dialog));

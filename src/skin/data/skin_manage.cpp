@@ -128,8 +128,10 @@ void TSkinManage::PostCommand(unsigned command, unsigned delayMs) {
 
 void TSkinManage::Purge() {
     std::vector<TWinSkinForm*> finished;
-    for (TWinSkinForm* f : forms_)
+    for (TWinSkinForm* f : forms_) {
+        if (!f->Finished() && !IsWindow(f->Handle)) f->Abandon();
         if (f->Finished()) finished.push_back(f);
+    }
     for (TWinSkinForm* f : finished) {
         forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
         delete f;
@@ -194,7 +196,13 @@ bool TSkinManage::SkinWindow(HWND w) {
     if (!enabled_ || !w || !IsWindow(w)) return false;
     Purge();
     if (SendMessageW(w, WM_SKIN_QUERY, 0, 0) == 1) return false;
-    if (FindSkinnedForm(w)) return false;
+    // An entry for a window that does not answer as skinned is left over from a window of
+    // the same handle that went without telling us.
+    if (TWinSkinForm* stale = FindSkinnedForm(w)) {
+        forms_.erase(std::remove(forms_.begin(), forms_.end(), stale), forms_.end());
+        stale->Abandon();
+        delete stale;
+    }
     TControl* f = FormOfWindow(w);
     const LONG style = GetWindowLongW(w, GWL_STYLE);
     const LONG exStyle = GetWindowLongW(w, GWL_EXSTYLE);

@@ -372,6 +372,15 @@ void TWinSkinForm::Detach() {
     HotObject = nullptr;
 }
 
+void TWinSkinForm::Abandon() {
+    timer_->SetEnabled(false);
+    systemPopup_.reset();
+    formHook_.Remove();
+    subclass_.Abandon();
+    skinState_ = ssFinished;
+    HotObject = nullptr;
+}
+
 void TWinSkinForm::DetachForDestroy() {
     skinState_ = ssDestroying;
     RestoreWindow(true);

@@ -48,6 +48,9 @@ public:
     void Attach(TSkinData* data, TCustomForm* form); // a toolkit form
     void Detach();
     bool Attached() const { return subclass_.Attached(); }
+    // The window went away without this object seeing it (someone in front cut it off):
+    // forget it without touching the window handle, which may belong to another window now.
+    void Abandon();
 
     // The whole non-client paint; with no DC the window DC is taken and released.
     void PaintFrame(HDC dc = nullptr);
