@@ -53,7 +53,8 @@ void CALLBACK CaptureModal(HWND, UINT, UINT_PTR id, DWORD) {
         return;
     }
     KillTimer(nullptr, id);
-    RedrawWindow(dialog, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RedrawWindow(dialog, nullptr, nullptr,
+                 RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     WriteWindowPng(dialog, gFolder + gName);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     PostMessageW(dialog, WM_CLOSE, 0, 0);
@@ -87,8 +88,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         if (!WriteWindowPng(main, gFolder + L"main-window.png")) rc = 3;
 
         // Inactive: another window of ours takes the activation for a moment.
-        HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1,
-                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr,
+                                     nullptr, GetModuleHandleW(nullptr), nullptr);
         SetActiveWindow(other);
         Pump(300);
         WriteWindowPng(main, gFolder + L"main-window-inactive.png");

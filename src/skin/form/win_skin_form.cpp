@@ -310,6 +310,7 @@ void TWinSkinForm::ReloadSkin() {
     RECT c;
     GetClientRect(Handle, &c);
     ComputeFrameMetrics();
+    for (CachedPiece& p : pieces_) p = {};
     attachClient_ = c;
     ResizeFrame(false);
     regionSize_ = {};
@@ -536,23 +537,33 @@ void TWinSkinForm::UpdateRegion() {
 
 // ---------------------------------------------------------------- painting
 
-void TWinSkinForm::DrawPiece(HDC dc, int index, const RECT& target) {
-    if (!data_) return;
+TBitmap* TWinSkinForm::Piece(int index, int tw, int th) {
+    if (!data_ || tw <= 0 || th <= 0) return nullptr;
     TDataSkinBorder* e = index == 1   ? data_->FrameLeft.get()
                          : index == 2 ? data_->FrameRight.get()
                          : index == 3 ? data_->FrameTop.get()
                                       : data_->FrameBottom.get();
-    if (!Present(e)) return;
-    const int tw = target.right - target.left, th = target.bottom - target.top;
-    if (tw <= 0 || th <= 0) return;
-    const bool vertical = index >= 3;
+    if (!Present(e)) return nullptr;
     const int frames = Frames(e);
     const int frame = active_ || frames == 1 ? 1 : 2;
+    // Pieces are cut and scaled once per size and look; repaints reuse them.
+    CachedPiece& c = pieces_[index - 1];
+    if (c.bitmap && c.width == tw && c.height == th && c.frame == frame && c.source == e)
+        return c.bitmap.get();
     RECT size{0, 0, tw, th};
-    std::unique_ptr<TBitmap> piece =
-        skin::NineSlice(size, *e->Bitmap, MarginsOf(*e), vertical, e->Tile != 1, frames, frame);
-    if (!piece) return;
-    BitBlt(dc, target.left, target.top, tw, th, piece->Canvas().Handle(), 0, 0, SRCCOPY);
+    c.bitmap =
+        skin::NineSlice(size, *e->Bitmap, MarginsOf(*e), index >= 3, e->Tile != 1, frames, frame);
+    c.width = tw;
+    c.height = th;
+    c.frame = frame;
+    c.source = e;
+    return c.bitmap.get();
+}
+
+void TWinSkinForm::DrawPiece(HDC dc, int index, const RECT& target) {
+    const int tw = target.right - target.left, th = target.bottom - target.top;
+    if (TBitmap* piece = Piece(index, tw, th))
+        BitBlt(dc, target.left, target.top, tw, th, piece->Canvas().Handle(), 0, 0, SRCCOPY);
 }
 
 std::wstring TWinSkinForm::WindowText() const {
@@ -640,7 +651,12 @@ void TWinSkinForm::DrawTitleBar(HDC windowDc, int w, int h) {
         FillRect(dc, &all, face.get());
         piece = {0, 0, w, title_};
     } else {
-        BitBlt(dc, 0, 0, w, bh, windowDc, 0, 0, SRCCOPY);
+        // The corners above the client belong to the side pieces: their top parts go into
+        // the buffer too, so nothing is read back from the screen.
+        if (TBitmap* l = Piece(1, left_, h))
+            BitBlt(dc, 0, 0, left_, bh, l->Canvas().Handle(), 0, 0, SRCCOPY);
+        if (TBitmap* r = Piece(2, right_, h))
+            BitBlt(dc, w - right_, 0, right_, bh, r->Canvas().Handle(), 0, 0, SRCCOPY);
         piece = {left_, 0, w - right_, title_};
     }
     DrawPiece(dc, 3, piece);
@@ -679,8 +695,12 @@ void TWinSkinForm::PaintFrame(HDC given) {
         windowWidth_ = w;
         windowHeight_ = h;
         if (windowState_ != wsMinimized) {
-            DrawPiece(dc, 1, {0, 0, left_, h});
-            DrawPiece(dc, 2, {w - right_, 0, w, h});
+            // Below the title bar; the title buffer carries the top of each side piece.
+            if (TBitmap* l = Piece(1, left_, h))
+                BitBlt(dc, 0, title_, left_, h - title_, l->Canvas().Handle(), 0, title_, SRCCOPY);
+            if (TBitmap* r = Piece(2, right_, h))
+                BitBlt(dc, w - right_, title_, right_, h - title_, r->Canvas().Handle(), 0, title_,
+                       SRCCOPY);
             DrawPiece(dc, 4, {left_, h - bottom_, w - right_, h});
         }
         DrawTitleBar(dc, w, h);

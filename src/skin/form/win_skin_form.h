@@ -133,6 +133,7 @@ private:
     void UpdateWindowState();
     void CaptionStyle(bool on);
     void DrawPiece(HDC dc, int index, const RECT& target);
+    TBitmap* Piece(int index, int width, int height);
     void DrawTitleBar(HDC windowDc, int w, int h);
     void DrawCaption(HDC dc, const RECT& titleRect, int buttonsLeft);
     void DetachForDestroy();
@@ -176,6 +177,12 @@ private:
     HICON icon_ = nullptr;
     TBitmap iconBitmap_;
     TBitmap titleBuffer_;
+    struct CachedPiece {
+        std::unique_ptr<TBitmap> bitmap;
+        int width = 0, height = 0, frame = 0;
+        const void* source = nullptr;
+    };
+    CachedPiece pieces_[4];
     UniqueFont captionFont_;
     UINT doubleClickTime_ = 500;
     DWORD lastRightClick_ = 0;
