@@ -584,3 +584,83 @@ TEST(SkinForm, NoHandleGrowthOverSkinCyclesAndFramePaints) {
     EXPECT_LE(CurrentGuiCounts().gdi, before.gdi);
     EXPECT_LE(CurrentGuiCounts().user, before.user);
 }
+
+TEST(SkinForm, WindowsWithoutACaptionGetNoFrame) {
+    SkinnedForm t(GeometrySkinStore(), bsNone);
+    EXPECT_EQ(t.skin->BorderKind(), bkNone);
+    EXPECT_EQ(t.skin->LeftWidth() + t.skin->TitleHeight() + t.skin->RightWidth() +
+                  t.skin->BottomHeight(),
+              0);
+    SIZE client = ClientSize(t.Wnd()), window = WindowSize(t.Wnd());
+    EXPECT_EQ(client.cx, window.cx);
+    EXPECT_EQ(client.cy, window.cy);
+}
+
+TEST(SkinForm, ADialogWhoseCaptionIsWiderThanItGrowsAndKeepsItsContentsCentred) {
+    HWND dlg = CreateWindowExW(WS_EX_DLGMODALFRAME, L"#32770",
+                               L"A caption far wider than the little dialog it belongs to",
+                               WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 50, 50, 120, 80,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND child = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE, 10, 10, 40, 20, dlg,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
+    TSkinData* data = MakeSkinData(GeometrySkinStore(), holder.get());
+    auto* skin = new TWinSkinForm(holder.get());
+    skin->Handle = dlg;
+    skin->Attach(data);
+    ASSERT_TRUE(skin->Attached());
+    EXPECT_TRUE(skin->DialogClass());
+    EXPECT_EQ(skin->BorderKind(), bkDialog);
+    const int before = WindowSize(dlg).cx;
+    SendMessageW(dlg, WM_SKIN_APPLY, 0, kSkinApplyTag);
+    const int after = WindowSize(dlg).cx;
+    EXPECT_GT(after, before);
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_GT(r.left, 10); // moved right by half of what the dialog grew
+    // A foreign window's client is filled with the skin's face.
+    PumpFor(20);
+    Capture c(dlg);
+    EXPECT_EQ(c.At(kLeft + 70, kTitle + 40), kFace);
+    DestroyWindow(dlg);
+    EXPECT_TRUE(skin->Finished());
+}
+
+TEST(SkinForm, SecondRightClickWithinTheDoubleClickTimeClosesWhenAButtonIsHot) {
+    SkinnedForm t(GeometrySkinStore());
+    SetForegroundWindow(t.Wnd());
+    SendMessageW(t.Wnd(), WM_NCACTIVATE, TRUE, 0);
+    UINT_PTR timer = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+    t.Nc(WM_NCRBUTTONDOWN, HTCAPTION, POINT{30, kTitle / 2}); // shows the system menu
+    KillTimer(nullptr, timer);
+    ASSERT_NE(t.skin->SystemMenuPopup(), nullptr);
+    while (PeekPosted(t.Wnd(), WM_SYSCOMMAND)) {
+    }
+    t.Nc(WM_NCMOUSEMOVE, HTCAPTION, t.ButtonCentre(kCloseX)); // a title button is hot
+    t.skin->ShowSystemMenu(POINT{100, 100});                  // the second click
+    EXPECT_TRUE(PeekPosted(t.Wnd(), WM_CLOSE));
+}
+
+TEST(SkinForm, KeyMenuWithADashGoesToTheSystem) {
+    SkinnedForm t(GeometrySkinStore(), bsSizeable, true);
+    t.previous.Clear();
+    SendMessageW(t.Wnd(), WM_SYSCOMMAND, SC_KEYMENU, L'-');
+    EXPECT_TRUE(t.previous.Contains(WM_SYSCOMMAND));
+    EXPECT_EQ(t.skin->SystemMenuPopup(), nullptr);
+}
+
+TEST(SkinForm, InactiveButtonsWithFewerThanFourFramesShowTheirFirst) {
+    SkinnedForm t(GeometrySkinStore(), bsSizeable, false, false);
+    for (auto& b : t.data->SysButtons)
+        if (b->Action == 0) b->FrameCount = 3; // the strip's frames 1 to 3 only
+    t.Apply();
+    SendMessageW(t.Wnd(), WM_NCACTIVATE, FALSE, 0);
+    POINT b = t.ButtonCentre(kCloseX);
+    // Three frames share the 4-frame strip now: frame 1 covers its first third.
+    TWinSysButton* close = t.skin->FindTitleButton(b);
+    ASSERT_NE(close, nullptr);
+    Capture c(t.Wnd());
+    EXPECT_EQ(c.At(close->Bounds.left + 1, close->Bounds.top + 1),
+              static_cast<TColor>(kButtonFrames[0]));
+}
