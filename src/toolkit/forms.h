@@ -79,6 +79,13 @@ public:
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* c);
 
+    // Scroll bars appear when controls lie beyond the client area.
+    bool AutoScroll() const { return autoScroll_; }
+    void SetAutoScroll(bool v);
+    POINT ScrollPosition() const { return scrollPos_; }
+    void ScrollTo(int x, int y);
+    void AlignControls() override;
+
     TNotifyEvent OnShow;
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -103,6 +110,10 @@ private:
     TWinControl* activeControl_ = nullptr;
     HWND lastFocus_ = nullptr;
     bool shownOnce_ = false;
+    void UpdateScrollRange();
+    void Scrolled(int bar, int code);
+    bool autoScroll_ = false, updatingScroll_ = false;
+    POINT scrollPos_{0, 0};
 };
 
 class TForm : public TCustomForm {

@@ -1,3 +1,4 @@
+#include "toolkit/buttons.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
@@ -11,5 +12,12 @@ void RegisterToolkitClasses() {
           &TShape::StaticClass(), &TLabeledEdit::StaticClass(), &TPageControl::StaticClass(),
           &TTabSheet::StaticClass(), &TListView::StaticClass(), &TTimer::StaticClass(),
           &TOpenDialog::StaticClass(), &TWebBrowser::StaticClass()})
+        RegisterComponentClass(*c);
+    for (const TClassInfo* c :
+         {&TBitBtn::StaticClass(), &TSpeedButton::StaticClass(), &TRadioButton::StaticClass(),
+          &TGroupBox::StaticClass(), &TRadioGroup::StaticClass(), &TComboBox::StaticClass(),
+          &TListBox::StaticClass(), &TScrollBar::StaticClass(), &TStatusBar::StaticClass(),
+          &TUpDown::StaticClass(), &TProgressBar::StaticClass(), &TTrackBar::StaticClass(),
+          &TTabControl::StaticClass(), &TTabSet::StaticClass(), &TDateTimePicker::StaticClass()})
         RegisterComponentClass(*c);
 }
