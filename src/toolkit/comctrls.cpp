@@ -1309,8 +1309,11 @@ void TDateTimePicker::SetDate(const std::string& v) {
     st.wYear = static_cast<WORD>(y);
     st.wMonth = static_cast<WORD>(m);
     st.wDay = static_cast<WORD>(d);
-    FILETIME ft;
-    if (!SystemTimeToFileTime(&st, &ft)) return; // not a date
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    if (y < 1601 || y > 9999 || m < 1 || m > 12 || d < 1 ||
+        d > static_cast<unsigned>(kDays[m - 1] + (m == 2 && leap ? 1 : 0)))
+        return; // not a date
     SetDateTime(st);
 }
 
@@ -1363,7 +1366,7 @@ void TDateTimePicker::SetChecked(bool v) {
     if (v)
         SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&value_));
     else
-        SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_NONE, 0);
+        SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_NONE, reinterpret_cast<LPARAM>(&value_));
 }
 
 void TDateTimePicker::CreateParams(TCreateParams& p) {
@@ -1381,7 +1384,8 @@ void TDateTimePicker::CreateParams(TCreateParams& p) {
 void TDateTimePicker::InitializeWnd() {
     TWinControl::InitializeWnd();
     SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&value_));
-    if (showCheckbox_ && !checked_) SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_NONE, 0);
+    if (showCheckbox_ && !checked_)
+        SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_NONE, reinterpret_cast<LPARAM>(&value_));
 }
 
 void TDateTimePicker::WndProc(TMessage& m) {

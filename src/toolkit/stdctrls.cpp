@@ -710,7 +710,9 @@ void TRadioButton::SetAlignment(TAlignment v) {
 void TRadioButton::CreateParams(TCreateParams& p) {
     TButtonControl::CreateParams(p);
     p.SysClassName = L"BUTTON";
-    p.Style |= BS_AUTORADIOBUTTON;
+    // Not an automatic radio button: the system's would clear every radio button of the
+    // dialog group, which reaches into nested panels and group boxes; ours clear their siblings.
+    p.Style |= BS_RADIOBUTTON;
     if (alignment_ == taLeftJustify) p.Style |= BS_LEFTTEXT;
 }
 
@@ -721,15 +723,7 @@ void TRadioButton::InitializeWnd() {
 
 void TRadioButton::WndProc(TMessage& m) {
     if (m.Msg == CN_COMMAND) {
-        if (HIWORD(m.WParam) == BN_CLICKED) {
-            // The system checked this button and cleared its group; our siblings follow.
-            checked_ = true;
-            if (parent_)
-                for (int i = 0; i < parent_->ControlCount(); ++i)
-                    if (auto* r = dynamic_cast<TRadioButton*>(parent_->Controls(i)); r && r != this)
-                        r->SetChecked(false);
-            Click();
-        }
+        if (HIWORD(m.WParam) == BN_CLICKED) SetChecked(true);
         return;
     }
     if (m.Msg == WM_DESTROY) checked_ = Checked();
