@@ -6,12 +6,16 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 
 // ---------------------------------------------------------------- TTabSheet
 
 const TClassInfo& TTabSheet::StaticClass() {
     static const TClassInfo info =
         TClassBuilder<TTabSheet>("TTabSheet", TWinControl::StaticClass())
+            .Bool(
+                "ParentBackground", [](TTabSheet& t) { return t.ParentBackground(); },
+                [](TTabSheet& t, bool v) { t.SetParentBackground(v); })
             .Event("OnShow", [](TTabSheet& t, TNotifyEvent e) { t.OnShow = std::move(e); })
             .Event("OnHide", [](TTabSheet& t, TNotifyEvent e) { t.OnHide = std::move(e); })
             .Creatable()
@@ -54,11 +58,217 @@ void TTabSheet::CreateParams(TCreateParams& p) {
     p.Caption.clear();
 }
 
+// ---------------------------------------------------------------- TCustomTabControl
+
+const TClassInfo& TCustomTabControl::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TCustomTabControl>("TCustomTabControl", TWinControl::StaticClass())
+            .Enum(
+                "Style", {"tsTabs", "tsButtons", "tsFlatButtons"},
+                [](TCustomTabControl& t) { return t.Style(); },
+                [](TCustomTabControl& t, int64_t v) { t.SetStyle(static_cast<TTabStyle>(v)); })
+            .Enum(
+                "TabPosition", {"tpTop", "tpBottom", "tpLeft", "tpRight"},
+                [](TCustomTabControl& t) { return t.TabPosition(); },
+                [](TCustomTabControl& t, int64_t v) {
+                    t.SetTabPosition(static_cast<TTabPosition>(v));
+                })
+            .Bool(
+                "MultiLine", [](TCustomTabControl& t) { return t.MultiLine(); },
+                [](TCustomTabControl& t, bool v) { t.SetMultiLine(v); })
+            .Event("OnChange",
+                   [](TCustomTabControl& t, TNotifyEvent e) { t.OnChange = std::move(e); })
+            .Build();
+    return info;
+}
+
+TCustomTabControl::TCustomTabControl(TComponent* owner) : TWinControl(owner) {
+    SetTabStop(true);
+    SetBounds(0, 0, 289, 193);
+}
+
+void TCustomTabControl::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.SysClassName = WC_TABCONTROLW;
+    p.Style |= WS_CLIPCHILDREN | TCS_FOCUSONBUTTONDOWN;
+    if (style_ != tsTabs) p.Style |= TCS_BUTTONS;
+    if (style_ == tsFlatButtons) p.Style |= TCS_FLATBUTTONS;
+    // Side tabs exist only as several rows.
+    if (multiLine_ || tabPosition_ == tpLeft || tabPosition_ == tpRight) p.Style |= TCS_MULTILINE;
+    if (tabPosition_ == tpBottom) p.Style |= TCS_BOTTOM;
+    if (tabPosition_ == tpLeft) p.Style |= TCS_VERTICAL;
+    if (tabPosition_ == tpRight) p.Style |= TCS_VERTICAL | TCS_RIGHT;
+    p.ExStyle |= WS_EX_CONTROLPARENT;
+}
+
+void TCustomTabControl::SetStyle(TTabStyle v) {
+    if (v == style_) return;
+    style_ = v;
+    RecreateWnd();
+    AlignControls();
+}
+
+void TCustomTabControl::SetTabPosition(TTabPosition v) {
+    if (v == tabPosition_) return;
+    tabPosition_ = v;
+    RecreateWnd();
+    AlignControls();
+}
+
+void TCustomTabControl::SetMultiLine(bool v) {
+    if (v == multiLine_) return;
+    multiLine_ = v;
+    RecreateWnd();
+    AlignControls();
+}
+
+RECT TCustomTabControl::DisplayRect() const {
+    RECT r = ClientRect();
+    if (handle_) SendMessageW(handle_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+void TCustomTabControl::InsertTab(int index, const std::string& text) {
+    if (!handle_) return;
+    std::wstring w = Widen(text);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = w.data();
+    SendMessageW(handle_, TCM_INSERTITEMW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+void TCustomTabControl::SetTabText(int index, const std::string& text) {
+    if (!handle_) return;
+    std::wstring w = Widen(text);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = w.data();
+    SendMessageW(handle_, TCM_SETITEMW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+void TCustomTabControl::DeleteTab(int index) {
+    if (handle_) SendMessageW(handle_, TCM_DELETEITEM, static_cast<WPARAM>(index), 0);
+}
+
+int TCustomTabControl::SelectedTab() const {
+    return handle_ ? static_cast<int>(SendMessageW(handle_, TCM_GETCURSEL, 0, 0)) : -1;
+}
+
+void TCustomTabControl::SelectTab(int index) {
+    if (handle_) SendMessageW(handle_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void TCustomTabControl::WndProc(TMessage& m) {
+    if (m.Msg == CN_NOTIFY) {
+        auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
+        if (hdr->code == TCN_SELCHANGE) TabChanged(SelectedTab());
+        return;
+    }
+    if (m.Msg == WM_PAINT && !m.WParam) {
+        // The system draws the tabs and the pane; graphic children go on top.
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(handle_, &ps);
+        DefWndProc(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        PaintControls(dc);
+        EndPaint(handle_, &ps);
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------- TTabControl
+
+const TClassInfo& TTabStrings::StaticClass() {
+    static const TClassInfo info{"TTabStrings", &TStrings::StaticClass(), {}, {}};
+    return info;
+}
+
+static void CheckTabIndex(int index, int count) {
+    if (index < 0 || index >= count)
+        throw Exception("List index out of bounds (" + std::to_string(index) + ")");
+}
+
+std::string TTabStrings::Get(int index) const {
+    CheckTabIndex(index, Count());
+    return tabs_[static_cast<size_t>(index)];
+}
+
+void TTabStrings::Put(int index, const std::string& s) {
+    CheckTabIndex(index, Count());
+    tabs_[static_cast<size_t>(index)] = s;
+    owner_.SetTabText(index, s);
+}
+
+void TTabStrings::Insert(int index, const std::string& s) {
+    if (index < 0 || index > Count()) CheckTabIndex(index, Count());
+    tabs_.insert(tabs_.begin() + index, s);
+    owner_.InsertTab(index, s);
+    if (owner_.tabIndex_ < 0 && !owner_.IsLoading()) owner_.SetTabIndex(0);
+}
+
+void TTabStrings::Delete(int index) {
+    CheckTabIndex(index, Count());
+    tabs_.erase(tabs_.begin() + index);
+    owner_.DeleteTab(index);
+    if (owner_.tabIndex_ >= Count()) owner_.SetTabIndex(Count() - 1);
+}
+
+void TTabStrings::Clear() {
+    tabs_.clear();
+    if (HWND h = owner_.WindowHandle()) SendMessageW(h, TCM_DELETEALLITEMS, 0, 0);
+    owner_.tabIndex_ = -1;
+}
+
+const TClassInfo& TTabControl::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TTabControl>("TTabControl", TCustomTabControl::StaticClass())
+            .Strings(
+                "Tabs", [](TTabControl& t) { return t.Tabs().ToVector(); },
+                [](TTabControl& t, const std::vector<std::string>& v) { t.Tabs().Assign(v); })
+            .Int(
+                "TabIndex", [](TTabControl& t) { return t.TabIndex(); },
+                [](TTabControl& t, int64_t v) { t.SetTabIndex(static_cast<int>(v)); })
+            .Creatable()
+            .Build();
+    return info;
+}
+
+TTabControl::TTabControl(TComponent* owner) : TCustomTabControl(owner), tabs_(*this) {}
+
+int TTabControl::TabIndex() const {
+    return handle_ ? SelectedTab() : tabIndex_;
+}
+
+void TTabControl::SetTabIndex(int v) {
+    if (v < -1 || v >= tabs_.Count()) v = -1;
+    tabIndex_ = v;
+    SelectTab(v);
+}
+
+void TTabControl::InitializeWnd() {
+    TCustomTabControl::InitializeWnd();
+    for (int i = 0; i < tabs_.Count(); ++i) InsertTab(i, tabs_[i]);
+    if (tabIndex_ < 0 && tabs_.Count() > 0) tabIndex_ = 0;
+    SelectTab(tabIndex_);
+}
+
+void TTabControl::WndProc(TMessage& m) {
+    if (m.Msg == WM_DESTROY && handle_) tabIndex_ = SelectedTab();
+    TCustomTabControl::WndProc(m);
+}
+
+void TTabControl::TabChanged(int index) {
+    tabIndex_ = index;
+    if (OnChange) OnChange(this);
+}
+
 // ---------------------------------------------------------------- TPageControl
 
 const TClassInfo& TPageControl::StaticClass() {
     static const TClassInfo info =
-        TClassBuilder<TPageControl>("TPageControl", TWinControl::StaticClass())
+        TClassBuilder<TPageControl>("TPageControl", TCustomTabControl::StaticClass())
             .Str(
                 "ActivePage",
                 [](TPageControl& p) {
@@ -73,32 +283,15 @@ const TClassInfo& TPageControl::StaticClass() {
             .Int(
                 "ActivePageIndex", [](TPageControl& p) { return p.ActivePageIndex(); },
                 [](TPageControl& p, int64_t v) { p.SetActivePageIndex(static_cast<int>(v)); })
-            .Enum(
-                "Style", {"tsTabs", "tsButtons", "tsFlatButtons"},
-                [](TPageControl& p) { return p.Style(); },
-                [](TPageControl& p, int64_t v) { p.SetStyle(static_cast<TTabStyle>(v)); })
-            .Event("OnChange", [](TPageControl& p, TNotifyEvent e) { p.OnChange = std::move(e); })
             .Creatable()
             .Build();
     return info;
 }
 
-TPageControl::TPageControl(TComponent* owner) : TWinControl(owner) {
-    SetTabStop(true);
-    SetBounds(0, 0, 289, 193);
-}
-
-void TPageControl::CreateParams(TCreateParams& p) {
-    TWinControl::CreateParams(p);
-    p.SysClassName = WC_TABCONTROLW;
-    p.Style |= WS_CLIPCHILDREN | TCS_FOCUSONBUTTONDOWN;
-    if (style_ != tsTabs) p.Style |= TCS_BUTTONS;
-    if (style_ == tsFlatButtons) p.Style |= TCS_FLATBUTTONS;
-    p.ExStyle |= WS_EX_CONTROLPARENT;
-}
+TPageControl::TPageControl(TComponent* owner) : TCustomTabControl(owner) {}
 
 void TPageControl::InitializeWnd() {
-    TWinControl::InitializeWnd();
+    TCustomTabControl::InitializeWnd();
     for (size_t i = 0; i < pages_.size(); ++i) {
         std::wstring text = Widen(pages_[i]->Caption());
         TCITEMW item{};
@@ -110,7 +303,7 @@ void TPageControl::InitializeWnd() {
 }
 
 void TPageControl::Loaded() {
-    TWinControl::Loaded();
+    TCustomTabControl::Loaded();
     for (TTabSheet* t : pages_)
         if (!pendingActive_.empty() && SameText(t->Name(), pendingActive_)) SetActivePage(t);
     if (!active_ && !pages_.empty()) SetActivePage(pages_.front());
@@ -188,37 +381,17 @@ void TPageControl::ShowPage(TTabSheet* page) {
     if (page && page->OnShow && !page->IsLoading()) page->OnShow(page);
 }
 
-void TPageControl::SetStyle(TTabStyle v) {
-    if (v == style_) return;
-    style_ = v;
-    RecreateWnd();
-}
-
-RECT TPageControl::DisplayRect() const {
-    RECT r = ClientRect();
-    if (handle_) SendMessageW(handle_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
-    return r;
-}
-
 void TPageControl::AlignControls() {
     RECT r = DisplayRect();
     for (TTabSheet* t : pages_) t->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
-    TWinControl::AlignControls();
+    TCustomTabControl::AlignControls();
 }
 
-void TPageControl::WndProc(TMessage& m) {
-    if (m.Msg == CN_NOTIFY) {
-        auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
-        if (hdr->code == TCN_SELCHANGE) {
-            int i = static_cast<int>(SendMessageW(handle_, TCM_GETCURSEL, 0, 0));
-            if (i >= 0 && i < PageCount()) {
-                ShowPage(pages_[static_cast<size_t>(i)]);
-                if (OnChange) OnChange(this);
-            }
-        }
-        return;
+void TPageControl::TabChanged(int i) {
+    if (i >= 0 && i < PageCount()) {
+        ShowPage(pages_[static_cast<size_t>(i)]);
+        if (OnChange) OnChange(this);
     }
-    TWinControl::WndProc(m);
 }
 
 // ---------------------------------------------------------------- list view
@@ -372,79 +545,97 @@ void TListItems::EndUpdate() {
     }
 }
 
-const TClassInfo& TListView::StaticClass() {
+const TClassInfo& TCustomListView::StaticClass() {
     static const TClassInfo info =
-        TClassBuilder<TListView>("TListView", TWinControl::StaticClass())
+        TClassBuilder<TCustomListView>("TCustomListView", TWinControl::StaticClass())
             .Collection(
-                "Columns", [](TListView& l) -> TPersistent* { return l.AddColumn(); },
-                [](TListView& l) { l.ClearColumns(); })
+                "Columns", [](TCustomListView& l) -> TPersistent* { return l.AddColumn(); },
+                [](TCustomListView& l) { l.ClearColumns(); })
             .Enum(
                 "ViewStyle", {"vsIcon", "vsSmallIcon", "vsList", "vsReport"},
-                [](TListView& l) { return l.ViewStyle(); },
-                [](TListView& l, int64_t v) { l.SetViewStyle(static_cast<TViewStyle>(v)); })
+                [](TCustomListView& l) { return l.ViewStyle(); },
+                [](TCustomListView& l, int64_t v) { l.SetViewStyle(static_cast<TViewStyle>(v)); })
             .Bool(
-                "ReadOnly", [](TListView& l) { return l.ReadOnly(); },
-                [](TListView& l, bool v) { l.SetReadOnly(v); })
+                "ReadOnly", [](TCustomListView& l) { return l.ReadOnly(); },
+                [](TCustomListView& l, bool v) { l.SetReadOnly(v); })
             .Bool(
-                "RowSelect", [](TListView& l) { return l.RowSelect(); },
-                [](TListView& l, bool v) { l.SetRowSelect(v); })
-            .Creatable()
+                "RowSelect", [](TCustomListView& l) { return l.RowSelect(); },
+                [](TCustomListView& l, bool v) { l.SetRowSelect(v); })
+            .Enum(
+                "BorderStyle", {"bsNone", "bsSingle"},
+                [](TCustomListView& l) { return l.BorderStyle(); },
+                [](TCustomListView& l, int64_t v) {
+                    l.SetBorderStyle(static_cast<TBorderStyle>(v));
+                })
             .Build();
     return info;
 }
 
-TListView::TListView(TComponent* owner) : TWinControl(owner), items_(*this) {
+const TClassInfo& TListView::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TListView>("TListView", TCustomListView::StaticClass()).Creatable().Build();
+    return info;
+}
+
+TCustomListView::TCustomListView(TComponent* owner) : TWinControl(owner), items_(*this) {
     SetTabStop(true);
     SetColor(clWindow);
     SetBounds(0, 0, 250, 150);
 }
 
-TListView::~TListView() {
+TCustomListView::~TCustomListView() {
     // The items die with this object; the window must not ask them for anything meanwhile.
     if (handle_) DestroyWindow(handle_);
 }
 
-TListColumn* TListView::AddColumn() {
+TListColumn* TCustomListView::AddColumn() {
     columns_.push_back(std::make_unique<TListColumn>(*this));
     InsertColumnWindow(ColumnCount() - 1);
     return columns_.back().get();
 }
 
-void TListView::ClearColumns() {
+void TCustomListView::ClearColumns() {
     if (handle_)
         for (int i = ColumnCount() - 1; i >= 0; --i)
             SendMessageW(handle_, LVM_DELETECOLUMN, static_cast<WPARAM>(i), 0);
     columns_.clear();
 }
 
-void TListView::SetViewStyle(TViewStyle v) {
+void TCustomListView::SetViewStyle(TViewStyle v) {
     if (v == viewStyle_) return;
     viewStyle_ = v;
     RecreateWnd();
 }
 
-void TListView::SetRowSelect(bool v) {
+void TCustomListView::SetRowSelect(bool v) {
     rowSelect_ = v;
     if (handle_)
         SendMessageW(handle_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                      v ? LVS_EX_FULLROWSELECT : 0);
 }
 
-void TListView::Scroll(int dx, int dy) {
+void TCustomListView::SetBorderStyle(TBorderStyle v) {
+    v = v == bsNone ? bsNone : bsSingle;
+    if (v == borderStyle_) return;
+    borderStyle_ = v;
+    RecreateWnd();
+}
+
+void TCustomListView::Scroll(int dx, int dy) {
     if (handle_) SendMessageW(handle_, LVM_SCROLL, static_cast<WPARAM>(dx), dy);
 }
 
-void TListView::CreateParams(TCreateParams& p) {
+void TCustomListView::CreateParams(TCreateParams& p) {
     TWinControl::CreateParams(p);
     p.SysClassName = WC_LISTVIEWW;
     static const DWORD kView[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
     p.Style |= kView[viewStyle_] | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
     if (!readOnly_) p.Style |= LVS_EDITLABELS;
-    p.ExStyle |= WS_EX_CLIENTEDGE;
+    if (borderStyle_ == bsSingle) p.ExStyle |= WS_EX_CLIENTEDGE;
     p.Caption.clear();
 }
 
-void TListView::InitializeWnd() {
+void TCustomListView::InitializeWnd() {
     TWinControl::InitializeWnd();
     if (rowSelect_)
         SendMessageW(handle_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
@@ -453,7 +644,7 @@ void TListView::InitializeWnd() {
     for (int i = 0; i < items_.Count(); ++i) InsertItemWindow(i);
 }
 
-void TListView::InsertColumnWindow(int index) {
+void TCustomListView::InsertColumnWindow(int index) {
     if (!handle_) return;
     TListColumn* c = Column(index);
     std::wstring text = Widen(c->Caption());
@@ -466,7 +657,7 @@ void TListView::InsertColumnWindow(int index) {
                  reinterpret_cast<LPARAM>(&col));
 }
 
-void TListView::InsertItemWindow(int index) {
+void TCustomListView::InsertItemWindow(int index) {
     if (!handle_) return;
     TListItem* item = items_.Item(index);
     std::wstring text = Widen(item->caption_);
@@ -479,7 +670,7 @@ void TListView::InsertItemWindow(int index) {
         SetItemText(index, i + 1, item->subItems_.Get(i));
 }
 
-void TListView::SetItemText(int index, int column, const std::string& s) {
+void TCustomListView::SetItemText(int index, int column, const std::string& s) {
     if (!handle_ || index < 0) return;
     std::wstring text = Widen(s);
     LVITEMW lv{};
@@ -489,12 +680,724 @@ void TListView::SetItemText(int index, int column, const std::string& s) {
                  reinterpret_cast<LPARAM>(&lv));
 }
 
-void TListView::WndProc(TMessage& m) {
+void TCustomListView::WndProc(TMessage& m) {
     if (m.Msg == CN_NOTIFY) {
         auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
         if (hdr->code == LVN_BEGINLABELEDITW || hdr->code == LVN_BEGINLABELEDITA)
             m.Result = readOnly_ ? TRUE : FALSE;
         return;
     }
+    TWinControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------- status bar
+
+const TClassInfo& TStatusPanel::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TStatusPanel>("TStatusPanel", TPersistent::StaticClass())
+            .Str(
+                "Text", [](TStatusPanel& p) { return p.Text(); },
+                [](TStatusPanel& p, const std::string& v) { p.SetText(v); })
+            .Int(
+                "Width", [](TStatusPanel& p) { return p.Width(); },
+                [](TStatusPanel& p, int64_t v) { p.SetWidth(static_cast<int>(v)); })
+            .Enum(
+                "Alignment", {"taLeftJustify", "taRightJustify", "taCenter"},
+                [](TStatusPanel& p) { return p.Alignment(); },
+                [](TStatusPanel& p, int64_t v) { p.SetAlignment(static_cast<TAlignment>(v)); })
+            .Enum(
+                "Bevel", {"pbNone", "pbLowered", "pbRaised"},
+                [](TStatusPanel& p) { return p.Bevel(); },
+                [](TStatusPanel& p, int64_t v) { p.SetBevel(static_cast<TStatusPanelBevel>(v)); })
+            .Build();
+    return info;
+}
+
+int TStatusPanel::Index() const {
+    for (int i = 0; i < owner_.PanelCount(); ++i)
+        if (owner_.Panel(i) == this) return i;
+    return -1;
+}
+
+void TStatusPanel::SetText(const std::string& v) {
+    text_ = v;
+    owner_.UpdatePanelText(Index());
+}
+
+void TStatusPanel::SetWidth(int v) {
+    width_ = std::max(v, 0);
+    owner_.UpdatePanels();
+}
+
+void TStatusPanel::SetAlignment(TAlignment v) {
+    alignment_ = v;
+    owner_.UpdatePanelText(Index());
+}
+
+void TStatusPanel::SetBevel(TStatusPanelBevel v) {
+    bevel_ = v;
+    owner_.UpdatePanelText(Index());
+}
+
+const TClassInfo& TStatusBar::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TStatusBar>("TStatusBar", TWinControl::StaticClass())
+            .Collection(
+                "Panels", [](TStatusBar& s) -> TPersistent* { return s.AddPanel(); },
+                [](TStatusBar& s) { s.ClearPanels(); })
+            .Bool(
+                "SimplePanel", [](TStatusBar& s) { return s.SimplePanel(); },
+                [](TStatusBar& s, bool v) { s.SetSimplePanel(v); })
+            .Str(
+                "SimpleText", [](TStatusBar& s) { return s.SimpleText(); },
+                [](TStatusBar& s, const std::string& v) { s.SetSimpleText(v); })
+            .Bool(
+                "SizeGrip", [](TStatusBar& s) { return s.SizeGrip(); },
+                [](TStatusBar& s, bool v) { s.SetSizeGrip(v); })
+            .Creatable()
+            .Build();
+    return info;
+}
+
+TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner) {
+    SetBounds(0, 0, 200, 19);
+    SetAlign(alBottom);
+}
+
+TStatusPanel* TStatusBar::AddPanel() {
+    panels_.push_back(std::make_unique<TStatusPanel>(*this));
+    UpdatePanels();
+    return panels_.back().get();
+}
+
+void TStatusBar::ClearPanels() {
+    panels_.clear();
+    UpdatePanels();
+}
+
+void TStatusBar::SetSimplePanel(bool v) {
+    simplePanel_ = v;
+    if (handle_) SendMessageW(handle_, SB_SIMPLE, v ? TRUE : FALSE, 0);
+}
+
+void TStatusBar::SetSimpleText(const std::string& v) {
+    simpleText_ = v;
+    if (!handle_) return;
+    std::wstring w = Widen(v);
+    WPARAM flags = SB_SIMPLEID | (UseRightToLeftReading() ? SBT_RTLREADING : 0);
+    SendMessageW(handle_, SB_SETTEXTW, flags, reinterpret_cast<LPARAM>(w.c_str()));
+}
+
+void TStatusBar::SetSizeGrip(bool v) {
+    if (v == sizeGrip_) return;
+    sizeGrip_ = v;
+    RecreateWnd();
+}
+
+void TStatusBar::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.SysClassName = STATUSCLASSNAMEW;
+    // Our alignment places the bar, not the bar itself.
+    p.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE;
+    if (sizeGrip_) p.Style |= SBARS_SIZEGRIP;
+    p.Caption.clear();
+}
+
+void TStatusBar::InitializeWnd() {
+    TWinControl::InitializeWnd();
+    UpdatePanels();
+    SetSimpleText(simpleText_);
+    SendMessageW(handle_, SB_SIMPLE, simplePanel_ ? TRUE : FALSE, 0);
+}
+
+void TStatusBar::UpdatePanels() {
+    if (!handle_) return;
+    // Each part's right edge; the last part reaches the end of the bar.
+    std::vector<int> edges;
+    int x = 0;
+    for (const auto& p : panels_) edges.push_back(x += p->Width());
+    if (edges.empty()) edges.push_back(-1);
+    edges.back() = -1;
+    SendMessageW(handle_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+    for (int i = 0; i < PanelCount(); ++i) UpdatePanelText(i);
+}
+
+void TStatusBar::UpdatePanelText(int index) {
+    if (!handle_ || index < 0 || index >= PanelCount()) return;
+    const TStatusPanel& p = *Panel(index);
+    // Status bars centre text after one tab and right-align it after two.
+    std::string text = p.Alignment() == taCenter         ? "\t" + p.Text()
+                       : p.Alignment() == taRightJustify ? "\t\t" + p.Text()
+                                                         : p.Text();
+    std::wstring w = Widen(text);
+    WPARAM flags = static_cast<WPARAM>(index);
+    if (p.Bevel() == pbNone) flags |= SBT_NOBORDERS;
+    if (p.Bevel() == pbRaised) flags |= SBT_POPOUT;
+    if (UseRightToLeftReading()) flags |= SBT_RTLREADING;
+    SendMessageW(handle_, SB_SETTEXTW, flags, reinterpret_cast<LPARAM>(w.c_str()));
+}
+
+// ---------------------------------------------------------------- TUpDown
+
+const TClassInfo& TUpDown::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TUpDown>("TUpDown", TWinControl::StaticClass())
+            .Int(
+                "Min", [](TUpDown& u) { return u.Min(); },
+                [](TUpDown& u, int64_t v) { u.SetMin(static_cast<int>(v)); })
+            .Int(
+                "Max", [](TUpDown& u) { return u.Max(); },
+                [](TUpDown& u, int64_t v) { u.SetMax(static_cast<int>(v)); })
+            .Int(
+                "Position", [](TUpDown& u) { return u.Position(); },
+                [](TUpDown& u, int64_t v) { u.SetPosition(static_cast<int>(v)); })
+            .Int(
+                "Increment", [](TUpDown& u) { return u.Increment(); },
+                [](TUpDown& u, int64_t v) { u.SetIncrement(static_cast<int>(v)); })
+            .Enum(
+                "Orientation", {"udHorizontal", "udVertical"},
+                [](TUpDown& u) { return u.Orientation(); },
+                [](TUpDown& u, int64_t v) { u.SetOrientation(static_cast<TUDOrientation>(v)); })
+            .Bool(
+                "Wrap", [](TUpDown& u) { return u.Wrap(); },
+                [](TUpDown& u, bool v) { u.SetWrap(v); })
+            .Str(
+                "Associate", [](TUpDown& u) { return u.associate_; },
+                [](TUpDown& u, const std::string& v) {
+                    u.associate_ = v;
+                    if (!u.IsLoading()) u.AttachBuddy();
+                })
+            .Creatable()
+            .Build();
+    return info;
+}
+
+TUpDown::TUpDown(TComponent* owner) : TWinControl(owner) {
+    SetBounds(0, 0, 17, 21);
+}
+
+void TUpDown::SetMin(int v) {
+    min_ = v;
+    if (handle_) SendMessageW(handle_, UDM_SETRANGE32, static_cast<WPARAM>(min_), max_);
+}
+
+void TUpDown::SetMax(int v) {
+    max_ = v;
+    if (handle_) SendMessageW(handle_, UDM_SETRANGE32, static_cast<WPARAM>(min_), max_);
+}
+
+int TUpDown::Position() const {
+    if (handle_) {
+        BOOL error = FALSE;
+        int pos = static_cast<int>(
+            SendMessageW(handle_, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&error)));
+        if (!error) position_ = pos;
+    }
+    return position_;
+}
+
+void TUpDown::SetPosition(int v) {
+    position_ = std::clamp(v, std::min(min_, max_), std::max(min_, max_));
+    if (handle_) SendMessageW(handle_, UDM_SETPOS32, 0, position_);
+}
+
+void TUpDown::SetIncrement(int v) {
+    increment_ = v;
+    if (handle_) {
+        UDACCEL accel{0, static_cast<UINT>(std::max(v, 1))};
+        SendMessageW(handle_, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
+    }
+}
+
+void TUpDown::SetOrientation(TUDOrientation v) {
+    if (v == orientation_) return;
+    orientation_ = v;
+    Position();
+    RecreateWnd();
+}
+
+void TUpDown::SetWrap(bool v) {
+    if (v == wrap_) return;
+    wrap_ = v;
+    Position();
+    RecreateWnd();
+}
+
+TWinControl* TUpDown::Associate() const {
+    if (associate_.empty()) return nullptr;
+    TComponent* found = Owner() ? Owner()->FindComponent(associate_) : nullptr;
+    if (!found && parent_)
+        for (int i = 0; i < parent_->ControlCount() && !found; ++i)
+            if (SameText(parent_->Controls(i)->Name(), associate_)) found = parent_->Controls(i);
+    auto* w = dynamic_cast<TWinControl*>(found);
+    return w != this ? w : nullptr;
+}
+
+void TUpDown::SetAssociate(TWinControl* c) {
+    if (c && c->Name().empty()) throw Exception("An up-down's associate needs a name");
+    associate_ = c ? c->Name() : std::string();
+    AttachBuddy();
+}
+
+void TUpDown::AttachBuddy() {
+    if (!handle_) return;
+    TWinControl* buddy = Associate();
+    SendMessageW(
+        handle_, UDM_SETBUDDY,
+        reinterpret_cast<WPARAM>(buddy && parent_ == buddy->Parent() ? buddy->Handle() : nullptr),
+        0);
+    if (buddy) SendMessageW(handle_, UDM_SETPOS32, 0, position_);
+}
+
+void TUpDown::Loaded() {
+    TWinControl::Loaded();
+    AttachBuddy();
+}
+
+void TUpDown::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.SysClassName = UPDOWN_CLASSW;
+    p.Style |= UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_ALIGNRIGHT | UDS_NOTHOUSANDS;
+    if (orientation_ == udHorizontal) p.Style |= UDS_HORZ;
+    if (wrap_) p.Style |= UDS_WRAP;
+    p.Caption.clear();
+}
+
+void TUpDown::InitializeWnd() {
+    TWinControl::InitializeWnd();
+    SendMessageW(handle_, UDM_SETRANGE32, static_cast<WPARAM>(min_), max_);
+    SendMessageW(handle_, UDM_SETPOS32, 0, position_);
+    SetIncrement(increment_);
+    if (!IsLoading()) AttachBuddy();
+}
+
+void TUpDown::WndProc(TMessage& m) {
+    if (m.Msg == CN_VSCROLL || m.Msg == CN_HSCROLL) {
+        if (LOWORD(m.WParam) == SB_THUMBPOSITION) {
+            Position();
+            Click();
+        }
+        m.Result = 0;
+        return;
+    }
+    if (m.Msg == WM_DESTROY) Position();
+    TWinControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------- TProgressBar
+
+const TClassInfo& TProgressBar::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TProgressBar>("TProgressBar", TWinControl::StaticClass())
+            .Int(
+                "Min", [](TProgressBar& b) { return b.Min(); },
+                [](TProgressBar& b, int64_t v) { b.SetMin(static_cast<int>(v)); })
+            .Int(
+                "Max", [](TProgressBar& b) { return b.Max(); },
+                [](TProgressBar& b, int64_t v) { b.SetMax(static_cast<int>(v)); })
+            .Int(
+                "Position", [](TProgressBar& b) { return b.Position(); },
+                [](TProgressBar& b, int64_t v) { b.SetPosition(static_cast<int>(v)); })
+            .Int(
+                "Step", [](TProgressBar& b) { return b.Step(); },
+                [](TProgressBar& b, int64_t v) { b.SetStep(static_cast<int>(v)); })
+            .Enum(
+                "Orientation", {"pbHorizontal", "pbVertical"},
+                [](TProgressBar& b) { return b.Orientation(); },
+                [](TProgressBar& b, int64_t v) {
+                    b.SetOrientation(static_cast<TProgressBarOrientation>(v));
+                })
+            .Bool(
+                "Smooth", [](TProgressBar& b) { return b.Smooth(); },
+                [](TProgressBar& b, bool v) { b.SetSmooth(v); })
+            .Enum(
+                "Style", {"pbstNormal", "pbstMarquee"}, [](TProgressBar& b) { return b.Style(); },
+                [](TProgressBar& b, int64_t v) { b.SetStyle(static_cast<TProgressBarStyle>(v)); })
+            .Creatable()
+            .Build();
+    return info;
+}
+
+TProgressBar::TProgressBar(TComponent* owner) : TWinControl(owner) {
+    SetBounds(0, 0, 150, 17);
+}
+
+void TProgressBar::SetMin(int v) {
+    min_ = v;
+    if (handle_) SendMessageW(handle_, PBM_SETRANGE32, static_cast<WPARAM>(min_), max_);
+}
+
+void TProgressBar::SetMax(int v) {
+    max_ = v;
+    if (handle_) SendMessageW(handle_, PBM_SETRANGE32, static_cast<WPARAM>(min_), max_);
+}
+
+int TProgressBar::Position() const {
+    if (handle_) position_ = static_cast<int>(SendMessageW(handle_, PBM_GETPOS, 0, 0));
+    return position_;
+}
+
+void TProgressBar::SetPosition(int v) {
+    position_ = std::clamp(v, std::min(min_, max_), std::max(min_, max_));
+    if (handle_) SendMessageW(handle_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+}
+
+void TProgressBar::SetStep(int v) {
+    step_ = v;
+    if (handle_) SendMessageW(handle_, PBM_SETSTEP, static_cast<WPARAM>(v), 0);
+}
+
+void TProgressBar::StepIt() {
+    if (handle_)
+        SendMessageW(handle_, PBM_STEPIT, 0, 0);
+    else
+        position_ =
+            position_ + step_ > max_ ? min_ + (position_ + step_ - max_) : position_ + step_;
+}
+
+void TProgressBar::SetOrientation(TProgressBarOrientation v) {
+    if (v == orientation_) return;
+    Position();
+    orientation_ = v;
+    RecreateWnd();
+}
+
+void TProgressBar::SetSmooth(bool v) {
+    if (v == smooth_) return;
+    Position();
+    smooth_ = v;
+    RecreateWnd();
+}
+
+void TProgressBar::SetStyle(TProgressBarStyle v) {
+    if (v == style_) return;
+    Position();
+    style_ = v;
+    RecreateWnd();
+}
+
+void TProgressBar::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.SysClassName = PROGRESS_CLASSW;
+    if (orientation_ == pbVertical) p.Style |= PBS_VERTICAL;
+    if (smooth_) p.Style |= PBS_SMOOTH;
+    if (style_ == pbstMarquee) p.Style |= PBS_MARQUEE;
+    p.Caption.clear();
+}
+
+void TProgressBar::InitializeWnd() {
+    TWinControl::InitializeWnd();
+    SendMessageW(handle_, PBM_SETRANGE32, static_cast<WPARAM>(min_), max_);
+    SendMessageW(handle_, PBM_SETSTEP, static_cast<WPARAM>(step_), 0);
+    SendMessageW(handle_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+    if (style_ == pbstMarquee) SendMessageW(handle_, PBM_SETMARQUEE, TRUE, 30);
+}
+
+void TProgressBar::WndProc(TMessage& m) {
+    if (m.Msg == WM_DESTROY) Position();
+    TWinControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------- TTrackBar
+
+const TClassInfo& TTrackBar::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TTrackBar>("TTrackBar", TWinControl::StaticClass())
+            .Int(
+                "Min", [](TTrackBar& t) { return t.Min(); },
+                [](TTrackBar& t, int64_t v) { t.SetMin(static_cast<int>(v)); })
+            .Int(
+                "Max", [](TTrackBar& t) { return t.Max(); },
+                [](TTrackBar& t, int64_t v) { t.SetMax(static_cast<int>(v)); })
+            .Int(
+                "Position", [](TTrackBar& t) { return t.Position(); },
+                [](TTrackBar& t, int64_t v) { t.SetPosition(static_cast<int>(v)); })
+            .Int(
+                "Frequency", [](TTrackBar& t) { return t.Frequency(); },
+                [](TTrackBar& t, int64_t v) { t.SetFrequency(static_cast<int>(v)); })
+            .Int(
+                "PageSize", [](TTrackBar& t) { return t.PageSize(); },
+                [](TTrackBar& t, int64_t v) { t.SetPageSize(static_cast<int>(v)); })
+            .Enum(
+                "Orientation", {"trHorizontal", "trVertical"},
+                [](TTrackBar& t) { return t.Orientation(); },
+                [](TTrackBar& t, int64_t v) {
+                    t.SetOrientation(static_cast<TTrackBarOrientation>(v));
+                })
+            .Enum(
+                "TickStyle", {"tsNone", "tsAuto", "tsManual"},
+                [](TTrackBar& t) { return t.TickStyle(); },
+                [](TTrackBar& t, int64_t v) { t.SetTickStyle(static_cast<TTickStyle>(v)); })
+            .Enum(
+                "TickMarks", {"tmBottomRight", "tmTopLeft", "tmBoth"},
+                [](TTrackBar& t) { return t.TickMarks(); },
+                [](TTrackBar& t, int64_t v) { t.SetTickMarks(static_cast<TTickMark>(v)); })
+            .Event("OnChange", [](TTrackBar& t, TNotifyEvent e) { t.OnChange = std::move(e); })
+            .Creatable()
+            .Build();
+    return info;
+}
+
+TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner) {
+    SetTabStop(true);
+    SetBounds(0, 0, 150, 45);
+}
+
+void TTrackBar::SetMin(int v) {
+    min_ = v;
+    if (handle_) SendMessageW(handle_, TBM_SETRANGEMIN, TRUE, v);
+}
+
+void TTrackBar::SetMax(int v) {
+    max_ = v;
+    if (handle_) SendMessageW(handle_, TBM_SETRANGEMAX, TRUE, v);
+}
+
+int TTrackBar::Position() const {
+    if (handle_) position_ = static_cast<int>(SendMessageW(handle_, TBM_GETPOS, 0, 0));
+    return position_;
+}
+
+void TTrackBar::SetPosition(int v) {
+    position_ = std::clamp(v, std::min(min_, max_), std::max(min_, max_));
+    if (handle_) SendMessageW(handle_, TBM_SETPOS, TRUE, position_);
+}
+
+void TTrackBar::SetFrequency(int v) {
+    frequency_ = v;
+    if (handle_) SendMessageW(handle_, TBM_SETTICFREQ, static_cast<WPARAM>(v), 0);
+}
+
+void TTrackBar::SetPageSize(int v) {
+    pageSize_ = v;
+    if (handle_) SendMessageW(handle_, TBM_SETPAGESIZE, 0, v);
+}
+
+void TTrackBar::SetOrientation(TTrackBarOrientation v) {
+    if (v == orientation_) return;
+    Position();
+    orientation_ = v;
+    if (!IsLoading()) SetBounds(left_, top_, height_, width_);
+    RecreateWnd();
+}
+
+void TTrackBar::SetTickStyle(TTickStyle v) {
+    if (v == tickStyle_) return;
+    Position();
+    tickStyle_ = v;
+    RecreateWnd();
+}
+
+void TTrackBar::SetTickMarks(TTickMark v) {
+    if (v == tickMarks_) return;
+    Position();
+    tickMarks_ = v;
+    RecreateWnd();
+}
+
+void TTrackBar::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.SysClassName = TRACKBAR_CLASSW;
+    p.Style |= orientation_ == trVertical ? TBS_VERT : TBS_HORZ;
+    if (tickStyle_ == tsNone) p.Style |= TBS_NOTICKS;
+    if (tickStyle_ == tsAuto) p.Style |= TBS_AUTOTICKS;
+    static const DWORD kMarks[] = {TBS_BOTTOM, TBS_TOP, TBS_BOTH};
+    p.Style |= kMarks[tickMarks_];
+    p.Caption.clear();
+}
+
+void TTrackBar::InitializeWnd() {
+    TWinControl::InitializeWnd();
+    SendMessageW(handle_, TBM_SETRANGEMIN, FALSE, min_);
+    SendMessageW(handle_, TBM_SETRANGEMAX, FALSE, max_);
+    SendMessageW(handle_, TBM_SETTICFREQ, static_cast<WPARAM>(frequency_), 0);
+    SendMessageW(handle_, TBM_SETPAGESIZE, 0, pageSize_);
+    SendMessageW(handle_, TBM_SETPOS, TRUE, position_);
+}
+
+void TTrackBar::WndProc(TMessage& m) {
+    if (m.Msg == CN_HSCROLL || m.Msg == CN_VSCROLL) {
+        int old = position_;
+        if (Position() != old && OnChange) OnChange(this);
+        m.Result = 0;
+        return;
+    }
+    if (m.Msg == WM_DESTROY) Position();
+    TWinControl::WndProc(m);
+}
+
+// ---------------------------------------------------------------- TDateTimePicker
+
+const TClassInfo& TDateTimePicker::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TDateTimePicker>("TDateTimePicker", TWinControl::StaticClass())
+            .Str(
+                "Date", [](TDateTimePicker& d) { return d.Date(); },
+                [](TDateTimePicker& d, const std::string& v) { d.SetDate(v); })
+            .Str(
+                "Time", [](TDateTimePicker& d) { return d.Time(); },
+                [](TDateTimePicker& d, const std::string& v) { d.SetTime(v); })
+            .Enum(
+                "Kind", {"dtkDate", "dtkTime"}, [](TDateTimePicker& d) { return d.Kind(); },
+                [](TDateTimePicker& d, int64_t v) { d.SetKind(static_cast<TDateTimeKind>(v)); })
+            .Enum(
+                "DateFormat", {"dfShort", "dfLong"},
+                [](TDateTimePicker& d) { return d.DateFormat(); },
+                [](TDateTimePicker& d, int64_t v) {
+                    d.SetDateFormat(static_cast<TDTDateFormat>(v));
+                })
+            .Bool(
+                "ShowCheckbox", [](TDateTimePicker& d) { return d.ShowCheckbox(); },
+                [](TDateTimePicker& d, bool v) { d.SetShowCheckbox(v); })
+            .Bool(
+                "Checked", [](TDateTimePicker& d) { return d.Checked(); },
+                [](TDateTimePicker& d, bool v) { d.SetChecked(v); })
+            .Event("OnChange",
+                   [](TDateTimePicker& d, TNotifyEvent e) { d.OnChange = std::move(e); })
+            .Creatable()
+            .Build();
+    return info;
+}
+
+TDateTimePicker::TDateTimePicker(TComponent* owner) : TWinControl(owner) {
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
+        return InitCommonControlsEx(&icc) != FALSE;
+    }();
+    (void)registered;
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetBounds(0, 0, 186, 21);
+    GetLocalTime(&value_);
+    value_.wMilliseconds = 0;
+}
+
+void TDateTimePicker::SaveState() {
+    if (!handle_) return;
+    SYSTEMTIME st{};
+    LRESULT r = SendMessageW(handle_, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st));
+    checked_ = r == GDT_VALID;
+    if (checked_) value_ = st;
+}
+
+SYSTEMTIME TDateTimePicker::DateTime() const {
+    const_cast<TDateTimePicker*>(this)->SaveState();
+    return value_;
+}
+
+void TDateTimePicker::SetDateTime(const SYSTEMTIME& v) {
+    value_ = v;
+    // The day of the week follows from the date.
+    FILETIME ft;
+    if (SystemTimeToFileTime(&value_, &ft)) FileTimeToSystemTime(&ft, &value_);
+    checked_ = true;
+    if (handle_)
+        SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&value_));
+}
+
+std::string TDateTimePicker::Date() const {
+    SYSTEMTIME st = DateTime();
+    char buf[16];
+    snprintf(buf, sizeof(buf), "%04u-%02u-%02u", st.wYear, st.wMonth, st.wDay);
+    return buf;
+}
+
+void TDateTimePicker::SetDate(const std::string& v) {
+    unsigned y = 0, m = 0, d = 0;
+    if (sscanf(v.c_str(), "%u-%u-%u", &y, &m, &d) != 3) return;
+    SYSTEMTIME st = DateTime();
+    st.wYear = static_cast<WORD>(y);
+    st.wMonth = static_cast<WORD>(m);
+    st.wDay = static_cast<WORD>(d);
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    if (y < 1601 || y > 9999 || m < 1 || m > 12 || d < 1 ||
+        d > static_cast<unsigned>(kDays[m - 1] + (m == 2 && leap ? 1 : 0)))
+        return; // not a date
+    SetDateTime(st);
+}
+
+std::string TDateTimePicker::Time() const {
+    SYSTEMTIME st = DateTime();
+    char buf[16];
+    snprintf(buf, sizeof(buf), "%02u:%02u:%02u", st.wHour, st.wMinute, st.wSecond);
+    return buf;
+}
+
+void TDateTimePicker::SetTime(const std::string& v) {
+    unsigned h = 0, m = 0, s = 0;
+    if (sscanf(v.c_str(), "%u:%u:%u", &h, &m, &s) < 2 || h > 23 || m > 59 || s > 59) return;
+    SYSTEMTIME st = DateTime();
+    st.wHour = static_cast<WORD>(h);
+    st.wMinute = static_cast<WORD>(m);
+    st.wSecond = static_cast<WORD>(s);
+    SetDateTime(st);
+}
+
+void TDateTimePicker::SetKind(TDateTimeKind v) {
+    if (v == kind_) return;
+    SaveState();
+    kind_ = v;
+    RecreateWnd();
+}
+
+void TDateTimePicker::SetDateFormat(TDTDateFormat v) {
+    if (v == dateFormat_) return;
+    SaveState();
+    dateFormat_ = v;
+    RecreateWnd();
+}
+
+void TDateTimePicker::SetShowCheckbox(bool v) {
+    if (v == showCheckbox_) return;
+    SaveState();
+    showCheckbox_ = v;
+    RecreateWnd();
+}
+
+bool TDateTimePicker::Checked() const {
+    const_cast<TDateTimePicker*>(this)->SaveState();
+    return checked_;
+}
+
+void TDateTimePicker::SetChecked(bool v) {
+    checked_ = v;
+    if (!handle_ || !showCheckbox_) return;
+    if (v)
+        SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&value_));
+    else
+        SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_NONE, reinterpret_cast<LPARAM>(&value_));
+}
+
+void TDateTimePicker::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    p.SysClassName = DATETIMEPICK_CLASSW;
+    if (kind_ == dtkTime)
+        p.Style |= DTS_TIMEFORMAT;
+    else if (dateFormat_ == dfLong)
+        p.Style |= DTS_LONGDATEFORMAT;
+    if (showCheckbox_) p.Style |= DTS_SHOWNONE;
+    if (UseRightToLeftAlignment()) p.Style |= DTS_RIGHTALIGN;
+    p.Caption.clear();
+}
+
+void TDateTimePicker::InitializeWnd() {
+    TWinControl::InitializeWnd();
+    SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&value_));
+    if (showCheckbox_ && !checked_)
+        SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_NONE, reinterpret_cast<LPARAM>(&value_));
+}
+
+void TDateTimePicker::WndProc(TMessage& m) {
+    if (m.Msg == CN_NOTIFY) {
+        auto* hdr = reinterpret_cast<NMHDR*>(m.LParam);
+        if (hdr->code == DTN_DATETIMECHANGE) {
+            SaveState();
+            if (OnChange && !IsLoading()) OnChange(this);
+        }
+        m.Result = 0;
+        return;
+    }
+    if (m.Msg == WM_DESTROY) SaveState();
     TWinControl::WndProc(m);
 }

@@ -276,6 +276,12 @@ const TClassInfo& TControl::StaticClass() {
                 "ParentFont", [](TControl& c) { return c.ParentFont(); },
                 [](TControl& c, bool v) { c.SetParentFont(v); })
             .Event("OnClick", [](TControl& c, TNotifyEvent e) { c.OnClick = std::move(e); })
+            .Enum(
+                "BiDiMode",
+                {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign",
+                 "bdRightToLeftReadingOnly"},
+                [](TControl& c) { return c.BiDiMode(); },
+                [](TControl& c, int64_t v) { c.SetBiDiMode(static_cast<TBiDiMode>(v)); })
             .Build();
     return info;
 }
@@ -424,6 +430,16 @@ void TControl::VisibleChanged() {
 }
 
 void TControl::EnabledChanged() {
+    Invalidate();
+}
+
+void TControl::SetBiDiMode(TBiDiMode v) {
+    if (v == biDiMode_) return;
+    biDiMode_ = v;
+    BiDiModeChanged();
+}
+
+void TControl::BiDiModeChanged() {
     Invalidate();
 }
 
@@ -716,6 +732,38 @@ void TWinControl::CreateParams(TCreateParams& p) {
     p.Height = height_;
     p.WndParent = parent_ ? parent_->Handle() : nullptr;
     p.Caption = Widen(text_);
+    if (UseRightToLeftReading()) p.ExStyle |= WS_EX_RTLREADING;
+    if (UseRightToLeftAlignment()) p.ExStyle |= WS_EX_RIGHT;
+    if (BiDiMode() == bdRightToLeft || BiDiMode() == bdRightToLeftNoAlign)
+        p.ExStyle |= WS_EX_LEFTSCROLLBAR;
+}
+
+void TWinControl::BiDiModeChanged() {
+    // The reading order lives in the window's extended style.
+    RecreateWnd();
+    TControl::BiDiModeChanged();
+}
+
+void TWinControl::SetParentBackground(bool v) {
+    if (v == parentBackground_) return;
+    parentBackground_ = v;
+    Invalidate();
+}
+
+void TWinControl::PaintParentBackground(HDC dc) {
+    HWND parentWnd = parent_ ? parent_->WindowHandle() : nullptr;
+    if (!parentWnd || !handle_) {
+        RECT r{0, 0, width_, height_};
+        FillRect(dc, &r, ColorBrush());
+        return;
+    }
+    SavedDc saved(dc);
+    POINT origin{0, 0};
+    MapWindowPoints(handle_, parentWnd, &origin, 1);
+    POINT old;
+    OffsetViewportOrgEx(dc, -origin.x, -origin.y, &old);
+    SendMessageW(parentWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SendMessageW(parentWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
 }
 
 void TWinControl::CreateWnd() {
@@ -1005,6 +1053,10 @@ void TWinControl::PaintHandler(TMessage& m) {
 }
 
 void TWinControl::PaintWindow(HDC dc) {
+    if (parentBackground_) {
+        PaintParentBackground(dc);
+        return;
+    }
     RECT r;
     GetClientRect(handle_, &r);
     FillRect(dc, &r, ColorBrush());
@@ -1270,4 +1322,26 @@ void TWinControl::AlignControls() {
         c->anchorBottom_ = keepBottom;
     }
     --alignLock_;
+}
+
+// ---------------------------------------------------------------- TCustomControl
+
+const TClassInfo& TCustomControl::StaticClass() {
+    static const TClassInfo info{"TCustomControl", &TWinControl::StaticClass(), {}, {}};
+    return info;
+}
+
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
+
+void TCustomControl::PaintWindow(HDC dc) {
+    TWinControl::PaintWindow(dc);
+    canvas_.SetHandle(dc);
+    canvas_.Font().Assign(Font());
+    try {
+        Paint();
+    } catch (...) {
+        canvas_.SetHandle(nullptr);
+        throw;
+    }
+    canvas_.SetHandle(nullptr);
 }

@@ -92,6 +92,9 @@ private:
     std::shared_ptr<toolkit_detail::WndProcHookNode> node_;
 };
 
+// Reading order and alignment of a control's text (right-to-left scripts).
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
 class TControl : public TComponent {
     TOOLKIT_CLASS(TControl)
 public:
@@ -153,6 +156,10 @@ public:
     const TFont& Font() const { return font_; }
     bool ParentFont() const { return parentFont_; }
     void SetParentFont(bool v);
+    TBiDiMode BiDiMode() const { return biDiMode_; }
+    void SetBiDiMode(TBiDiMode v);
+    bool UseRightToLeftReading() const { return biDiMode_ != bdLeftToRight; }
+    bool UseRightToLeftAlignment() const { return biDiMode_ == bdRightToLeft; }
 
     TNotifyEvent OnClick;
     virtual void Click();
@@ -194,6 +201,7 @@ protected:
     virtual void VisibleChanged();
     virtual void EnabledChanged();
     virtual void BoundsChanged() {}
+    virtual void BiDiModeChanged();
     // Called by a parent when the parent's font or colour changed.
     void ParentFontChanged();
     void ParentColorChanged();
@@ -220,6 +228,8 @@ private:
     TFont font_;
     bool clicking_ = false;
     std::vector<toolkit_detail::WndProcHookNode*> hooks_;
+
+    TBiDiMode biDiMode_ = bdLeftToRight;
 };
 
 // Window-less controls (labels, shapes, bound labels), painted by their parent.
@@ -279,6 +289,10 @@ public:
     void SetTabStop(bool v);
     int TabOrder() const;
     void SetTabOrder(int v);
+    // The control shows its parent's background instead of its own colour. Published by the
+    // classes that honour it (panels, tab sheets, group boxes).
+    bool ParentBackground() const { return parentBackground_; }
+    void SetParentBackground(bool v);
 
     void SetBounds(int left, int top, int width, int height) override;
     RECT ClientRect() const override;
@@ -321,6 +335,10 @@ protected:
     void EnabledChanged() override;
     bool IsGraphic() const override { return false; }
     void UpdateWindowStyle(DWORD add, DWORD remove);
+    void BiDiModeChanged() override;
+    // Has the parent paint its background and graphic children into dc, as seen through this
+    // control's client area.
+    void PaintParentBackground(HDC dc);
 
     void BeforeDestruction() override;
 
@@ -347,6 +365,24 @@ private:
     TControl* captureControl_ = nullptr;
     UniqueBrush colorBrush_;
     TColor colorBrushColor_ = clNone;
+    bool parentBackground_ = false;
+};
+
+// A windowed control of our own that draws itself on its Canvas in Paint (off screen, then one
+// block transfer), after its background.
+class TCustomControl : public TWinControl {
+    TOOLKIT_CLASS(TCustomControl)
+public:
+    explicit TCustomControl(TComponent* owner);
+    // Bound to the device context only while Paint runs.
+    TCanvas& Canvas() { return canvas_; }
+
+protected:
+    virtual void Paint() {}
+    void PaintWindow(HDC dc) override;
+
+private:
+    TCanvas canvas_;
 };
 
 // Registers the toolkit's streamable control classes with the form reader.

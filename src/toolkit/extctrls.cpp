@@ -3,6 +3,7 @@
 #include "toolkit/win_text.h"
 
 #include <algorithm>
+#include <commctrl.h>
 
 // ---------------------------------------------------------------- TCustomPanel
 
@@ -24,6 +25,9 @@ const TClassInfo& TCustomPanel::StaticClass() {
                 "Alignment", {"taLeftJustify", "taRightJustify", "taCenter"},
                 [](TCustomPanel& p) { return p.Alignment(); },
                 [](TCustomPanel& p, int64_t v) { p.SetAlignment(static_cast<TAlignment>(v)); })
+            .Bool(
+                "ParentBackground", [](TCustomPanel& p) { return p.ParentBackground(); },
+                [](TCustomPanel& p, bool v) { p.SetParentBackground(v); })
             .Build();
     return info;
 }
@@ -266,4 +270,268 @@ void TCustomLabeledEdit::VisibleChanged() {
 void TCustomLabeledEdit::EnabledChanged() {
     TCustomEdit::EnabledChanged();
     label_->SetEnabled(Enabled());
+}
+
+// ---------------------------------------------------------------- TCustomRadioGroup
+
+const TClassInfo& TCustomRadioGroup::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TCustomRadioGroup>("TCustomRadioGroup", TCustomGroupBox::StaticClass())
+            .Strings(
+                "Items", [](TCustomRadioGroup& g) { return g.Items().ToVector(); },
+                [](TCustomRadioGroup& g, const std::vector<std::string>& v) {
+                    g.Items().Assign(v);
+                })
+            .Int(
+                "ItemIndex", [](TCustomRadioGroup& g) { return g.ItemIndex(); },
+                [](TCustomRadioGroup& g, int64_t v) { g.SetItemIndex(static_cast<int>(v)); })
+            .Int(
+                "Columns", [](TCustomRadioGroup& g) { return g.Columns(); },
+                [](TCustomRadioGroup& g, int64_t v) { g.SetColumns(static_cast<int>(v)); })
+            .Build();
+    return info;
+}
+
+const TClassInfo& TRadioGroup::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TRadioGroup>("TRadioGroup", TCustomRadioGroup::StaticClass())
+            .Creatable()
+            .Build();
+    return info;
+}
+
+TCustomRadioGroup::TCustomRadioGroup(TComponent* owner) : TCustomGroupBox(owner) {
+    items_.OnChange = [this] { UpdateButtons(); };
+}
+
+TCustomRadioGroup::~TCustomRadioGroup() {
+    // The buttons call back into the group; they go while it is still whole.
+    items_.OnChange = nullptr;
+    DestroyComponents();
+    buttons_.clear();
+}
+
+void TCustomRadioGroup::SetItemIndex(int v) {
+    if (v < -1 || v >= items_.Count()) v = -1;
+    itemIndex_ = v;
+    if (IsLoading()) return;
+    updating_ = true;
+    for (int i = 0; i < ButtonCount(); ++i) buttons_[static_cast<size_t>(i)]->SetChecked(i == v);
+    updating_ = false;
+}
+
+void TCustomRadioGroup::SetColumns(int v) {
+    columns_ = std::clamp(v, 1, 16);
+    ArrangeButtons();
+}
+
+void TCustomRadioGroup::Loaded() {
+    TCustomGroupBox::Loaded();
+    UpdateButtons();
+}
+
+void TCustomRadioGroup::UpdateButtons() {
+    if (IsLoading()) return;
+    while (ButtonCount() > items_.Count()) {
+        delete buttons_.back();
+        buttons_.pop_back();
+    }
+    while (ButtonCount() < items_.Count()) {
+        auto* b = new TRadioButton(this);
+        b->SetTabStop(false);
+        b->OnClick = [this, b](TObject*) {
+            if (updating_) return;
+            auto it = std::find(buttons_.begin(), buttons_.end(), b);
+            if (it == buttons_.end() || !b->Checked()) return;
+            itemIndex_ = static_cast<int>(it - buttons_.begin());
+            Click();
+        };
+        b->SetEnabled(Enabled());
+        b->SetParent(this);
+        buttons_.push_back(b);
+    }
+    for (int i = 0; i < ButtonCount(); ++i) buttons_[static_cast<size_t>(i)]->SetCaption(items_[i]);
+    if (itemIndex_ >= items_.Count()) itemIndex_ = -1;
+    SetItemIndex(itemIndex_);
+    ArrangeButtons();
+}
+
+void TCustomRadioGroup::ArrangeButtons() {
+    if (buttons_.empty()) return;
+    HDC screen = GetDC(nullptr);
+    TEXTMETRICW tm{};
+    {
+        SelectObjectGuard f(screen, Font().Handle());
+        GetTextMetricsW(screen, &tm);
+    }
+    ReleaseDC(nullptr, screen);
+    int count = ButtonCount();
+    int perColumn = (count + columns_ - 1) / columns_;
+    int buttonWidth = (width_ - 10) / columns_;
+    int free = height_ - tm.tmHeight - 5;
+    int buttonHeight = free / perColumn;
+    int topMargin = tm.tmHeight + 1 + (free % perColumn) / 2;
+    for (int i = 0; i < count; ++i) {
+        int col = i / perColumn, row = i % perColumn;
+        int left = col * buttonWidth + 8;
+        if (UseRightToLeftAlignment()) left = width_ - left - (buttonWidth - 10);
+        buttons_[static_cast<size_t>(i)]->SetBounds(left, row * buttonHeight + topMargin,
+                                                    buttonWidth - 10, buttonHeight);
+    }
+}
+
+void TCustomRadioGroup::BoundsChanged() {
+    TCustomGroupBox::BoundsChanged();
+    ArrangeButtons();
+}
+
+void TCustomRadioGroup::FontChanged() {
+    TCustomGroupBox::FontChanged();
+    ArrangeButtons();
+}
+
+void TCustomRadioGroup::EnabledChanged() {
+    TCustomGroupBox::EnabledChanged();
+    for (TRadioButton* b : buttons_) b->SetEnabled(Enabled());
+}
+
+// ---------------------------------------------------------------- TTabSet
+
+const TClassInfo& TTabSet::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TTabSet>("TTabSet", TCustomControl::StaticClass())
+            .Strings(
+                "Tabs", [](TTabSet& t) { return t.Tabs().ToVector(); },
+                [](TTabSet& t, const std::vector<std::string>& v) { t.Tabs().Assign(v); })
+            .Int(
+                "TabIndex", [](TTabSet& t) { return t.TabIndex(); },
+                [](TTabSet& t, int64_t v) { t.SetTabIndex(static_cast<int>(v)); })
+            .Int(
+                "FirstIndex", [](TTabSet& t) { return t.FirstIndex(); },
+                [](TTabSet& t, int64_t v) { t.SetFirstIndex(static_cast<int>(v)); })
+            .Int(
+                "StartMargin", [](TTabSet& t) { return t.StartMargin(); },
+                [](TTabSet& t, int64_t v) { t.SetStartMargin(static_cast<int>(v)); })
+            .Int(
+                "EndMargin", [](TTabSet& t) { return t.EndMargin(); },
+                [](TTabSet& t, int64_t v) { t.SetEndMargin(static_cast<int>(v)); })
+            .Int(
+                "SelectedColor", [](TTabSet& t) { return t.SelectedColor(); },
+                [](TTabSet& t, int64_t v) { t.SetSelectedColor(static_cast<TColor>(v)); })
+            .Event("OnChange", [](TTabSet& t, TNotifyEvent e) { t.OnChange = std::move(e); })
+            .Creatable()
+            .Build();
+    return info;
+}
+
+TTabSet::TTabSet(TComponent* owner) : TCustomControl(owner) {
+    SetTabStop(true);
+    SetBounds(0, 0, 185, 21);
+    tabs_.OnChange = [this] {
+        if (tabIndex_ >= tabs_.Count()) tabIndex_ = tabs_.Count() - 1;
+        if (tabIndex_ < 0 && tabs_.Count() > 0) tabIndex_ = 0;
+        Invalidate();
+    };
+}
+
+void TTabSet::SetTabIndex(int v) {
+    if (v < -1 || v >= tabs_.Count()) return;
+    tabIndex_ = v;
+    Invalidate();
+}
+
+void TTabSet::SetFirstIndex(int v) {
+    firstIndex_ = std::max(v, 0);
+    Invalidate();
+}
+
+void TTabSet::SetStartMargin(int v) {
+    startMargin_ = v;
+    Invalidate();
+}
+
+void TTabSet::SetEndMargin(int v) {
+    endMargin_ = v;
+    Invalidate();
+}
+
+void TTabSet::SetSelectedColor(TColor v) {
+    selectedColor_ = v;
+    Invalidate();
+}
+
+int TTabSet::TabWidth(HDC dc, int index) {
+    SelectObjectGuard f(dc, Font().Handle());
+    std::wstring w = Widen(tabs_[index]);
+    SIZE sz{};
+    GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &sz);
+    return sz.cx + 9;
+}
+
+RECT TTabSet::TabRect(int index) {
+    RECT none{0, 0, 0, 0};
+    if (index < firstIndex_ || index >= tabs_.Count()) return none;
+    HDC screen = GetDC(nullptr);
+    int x = startMargin_;
+    RECT r = none;
+    for (int i = firstIndex_; i <= index; ++i) {
+        int w = TabWidth(screen, i);
+        if (x + w > width_ - endMargin_) break;
+        if (i == index) r = {x, 0, x + w, height_};
+        x += w;
+    }
+    ReleaseDC(nullptr, screen);
+    return r;
+}
+
+void TTabSet::Paint() {
+    TCanvas& c = Canvas();
+    HDC dc = c.Handle();
+    int x = startMargin_;
+    // The line the tabs hang from; the selected tab breaks it.
+    RECT top{0, 0, width_, 1};
+    FillRect(dc, &top, GetSysColorBrush(COLOR_3DDKSHADOW));
+    UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+    if (UseRightToLeftReading()) format |= DT_RTLREADING;
+    for (int i = firstIndex_; i < tabs_.Count(); ++i) {
+        int w = TabWidth(dc, i);
+        if (x + w > width_ - endMargin_) break;
+        bool selected = i == tabIndex_;
+        int bottom = height_ - (selected ? 1 : 3);
+        POINT shape[] = {
+            {x, selected ? 0 : 1}, {x + 4, bottom}, {x + w - 4, bottom}, {x + w, selected ? 0 : 1}};
+        c.Brush().SetColor(selected ? selectedColor_ : Color());
+        c.Pen().SetColor(clBtnShadow);
+        {
+            SelectObjectGuard b(dc, c.Brush().Handle()), p(dc, c.Pen().Handle());
+            Polygon(dc, shape, 4);
+        }
+        if (selected) {
+            c.Pen().SetColor(selectedColor_);
+            SelectObjectGuard p(dc, c.Pen().Handle());
+            MoveToEx(dc, x + 1, 0, nullptr);
+            LineTo(dc, x + w, 0);
+        }
+        c.Font().SetColor(Enabled() ? Font().Color() : clGrayText);
+        RECT text{x, 0, x + w, bottom};
+        SetBkMode(dc, TRANSPARENT);
+        c.TextRect(text, tabs_[i], format);
+        x += w;
+    }
+}
+
+void TTabSet::WndProc(TMessage& m) {
+    if (m.Msg == WM_LBUTTONDOWN) {
+        POINT p{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+        for (int i = firstIndex_; i < tabs_.Count(); ++i) {
+            RECT r = TabRect(i);
+            if (PtInRect(&r, p) && i != tabIndex_) {
+                SetTabIndex(i);
+                if (OnChange) OnChange(this);
+                break;
+            }
+        }
+        if (CanFocus()) ::SetFocus(handle_);
+    }
+    TCustomControl::WndProc(m);
 }

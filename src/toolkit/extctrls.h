@@ -33,6 +33,74 @@ public:
     using TCustomPanel::TCustomPanel;
 };
 
+// A group box of radio buttons made from its Items, laid out in Columns.
+class TCustomRadioGroup : public TCustomGroupBox {
+    TOOLKIT_CLASS(TCustomRadioGroup)
+public:
+    explicit TCustomRadioGroup(TComponent* owner);
+    ~TCustomRadioGroup() override;
+    TStrings& Items() { return items_; }
+    int ItemIndex() const { return itemIndex_; }
+    void SetItemIndex(int v);
+    int Columns() const { return columns_; }
+    void SetColumns(int v);
+    int ButtonCount() const { return static_cast<int>(buttons_.size()); }
+    TRadioButton* Buttons(int i) const { return buttons_.at(static_cast<size_t>(i)); }
+    void Loaded() override;
+
+protected:
+    void BoundsChanged() override;
+    void FontChanged() override;
+    void EnabledChanged() override;
+
+private:
+    void UpdateButtons();
+    void ArrangeButtons();
+    TStringList items_;
+    std::vector<TRadioButton*> buttons_; // owned as components
+    int itemIndex_ = -1, columns_ = 1;
+    bool updating_ = false;
+};
+
+class TRadioGroup : public TCustomRadioGroup {
+    TOOLKIT_CLASS(TRadioGroup)
+public:
+    using TCustomRadioGroup::TCustomRadioGroup;
+};
+
+// A row of tabs drawn by the control itself, hanging from its top edge (the edge that meets
+// the page above).
+class TTabSet : public TCustomControl {
+    TOOLKIT_CLASS(TTabSet)
+public:
+    explicit TTabSet(TComponent* owner);
+    TStrings& Tabs() { return tabs_; }
+    int TabIndex() const { return tabIndex_; }
+    void SetTabIndex(int v);
+    int FirstIndex() const { return firstIndex_; }
+    void SetFirstIndex(int v);
+    int StartMargin() const { return startMargin_; }
+    void SetStartMargin(int v);
+    int EndMargin() const { return endMargin_; }
+    void SetEndMargin(int v);
+    TColor SelectedColor() const { return selectedColor_; }
+    void SetSelectedColor(TColor v);
+    // Where tab i is drawn; empty when it is scrolled away or does not fit.
+    RECT TabRect(int index);
+    // The user chose another tab.
+    TNotifyEvent OnChange;
+
+protected:
+    void Paint() override;
+    void WndProc(TMessage& m) override;
+
+private:
+    int TabWidth(HDC dc, int index);
+    TStringList tabs_;
+    int tabIndex_ = -1, firstIndex_ = 0, startMargin_ = 5, endMargin_ = 5;
+    TColor selectedColor_ = clWindow;
+};
+
 enum TShapeType { stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle };
 
 class TShape : public TGraphicControl {

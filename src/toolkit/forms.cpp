@@ -130,6 +130,10 @@ const TClassInfo& TCustomForm::StaticClass() {
                     f.pendingMenu_ = v;
                     if (!f.IsLoading()) f.ResolveMenu();
                 })
+
+            .Bool(
+                "AutoScroll", [](TCustomForm& f) { return f.AutoScroll(); },
+                [](TCustomForm& f, bool v) { f.SetAutoScroll(v); })
             .Event("OnShow", [](TCustomForm& f, TNotifyEvent e) { f.OnShow = std::move(e); })
             .Event("OnCreate", [](TCustomForm& f, TNotifyEvent e) { f.OnCreate = std::move(e); })
             .Event("OnDestroy", [](TCustomForm& f, TNotifyEvent e) { f.OnDestroy = std::move(e); })
@@ -436,6 +440,15 @@ void TCustomForm::WndProc(TMessage& m) {
         // Also when someone else destroys the window.
         ReleaseMenuHandle();
         break;
+
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (m.LParam == 0) { // the form's own scroll bars
+            Scrolled(m.Msg == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(m.WParam));
+            m.Result = 0;
+            return;
+        }
+        break;
     case WM_GETMINMAXINFO:
         if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin && handle_) {
             DefaultHandler(m);
@@ -446,6 +459,115 @@ void TCustomForm::WndProc(TMessage& m) {
         break;
     }
     TWinControl::WndProc(m);
+}
+
+void TCustomForm::SetAutoScroll(bool v) {
+    if (v == autoScroll_) return;
+    autoScroll_ = v;
+    if (!v) ScrollTo(0, 0);
+    UpdateScrollRange();
+}
+
+void TCustomForm::AlignControls() {
+    TWinControl::AlignControls();
+    UpdateScrollRange();
+}
+
+void TCustomForm::UpdateScrollRange() {
+    if (!handle_ || updatingScroll_ || IsLoading()) return;
+    updatingScroll_ = true;
+    if (!autoScroll_) {
+        ShowScrollBar(handle_, SB_BOTH, FALSE);
+    } else {
+        // The extent is measured in unscrolled coordinates; aligned controls follow the client.
+        int right = 0, bottom = 0;
+        for (int i = 0; i < ControlCount(); ++i) {
+            TControl* c = Controls(i);
+            if (!c->Visible() || c->Align() != alNone) continue;
+            right = std::max(right, c->Left() + c->Width() + static_cast<int>(scrollPos_.x));
+            bottom = std::max(bottom, c->Top() + c->Height() + static_cast<int>(scrollPos_.y));
+        }
+        for (int pass = 0; pass < 2; ++pass) { // a new bar narrows the other direction
+            RECT client;
+            GetClientRect(handle_, &client);
+            for (int bar : {SB_HORZ, SB_VERT}) {
+                SCROLLINFO si{sizeof(si), SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+                si.nMax = (bar == SB_HORZ ? right : bottom) - 1;
+                si.nPage = static_cast<UINT>(bar == SB_HORZ ? client.right : client.bottom);
+                SetScrollInfo(handle_, bar, &si, TRUE);
+            }
+        }
+        RECT client;
+        GetClientRect(handle_, &client);
+        int x = std::clamp(static_cast<int>(scrollPos_.x), 0,
+                           std::max(0, right - static_cast<int>(client.right)));
+        int y = std::clamp(static_cast<int>(scrollPos_.y), 0,
+                           std::max(0, bottom - static_cast<int>(client.bottom)));
+        updatingScroll_ = false;
+        ScrollTo(x, y);
+        return;
+    }
+    updatingScroll_ = false;
+}
+
+void TCustomForm::ScrollTo(int x, int y) {
+    int dx = x - static_cast<int>(scrollPos_.x), dy = y - static_cast<int>(scrollPos_.y);
+    if (handle_) {
+        SCROLLINFO si{sizeof(si), SIF_POS, 0, 0, 0, 0, 0};
+        si.nPos = x;
+        SetScrollInfo(handle_, SB_HORZ, &si, TRUE);
+        si.nPos = y;
+        SetScrollInfo(handle_, SB_VERT, &si, TRUE);
+    }
+    if (!dx && !dy) return;
+    scrollPos_ = {x, y};
+    updatingScroll_ = true;
+    DisableAlign();
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* c = Controls(i);
+        if (c->Align() == alNone)
+            c->SetBounds(c->Left() - dx, c->Top() - dy, c->Width(), c->Height());
+    }
+    EnableAlign();
+    updatingScroll_ = false;
+    Invalidate();
+}
+
+void TCustomForm::Scrolled(int bar, int code) {
+    SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(handle_, bar, &si);
+    int pos = si.nPos, line = 16, page = std::max(1, static_cast<int>(si.nPage));
+    switch (code) {
+    case SB_LINEUP:
+        pos -= line;
+        break;
+    case SB_LINEDOWN:
+        pos += line;
+        break;
+    case SB_PAGEUP:
+        pos -= page;
+        break;
+    case SB_PAGEDOWN:
+        pos += page;
+        break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+        pos = si.nTrackPos;
+        break;
+    case SB_TOP:
+        pos = si.nMin;
+        break;
+    case SB_BOTTOM:
+        pos = si.nMax;
+        break;
+    default:
+        return;
+    }
+    pos = std::clamp(pos, 0, std::max(0, si.nMax - page + 1));
+    if (bar == SB_HORZ)
+        ScrollTo(pos, static_cast<int>(scrollPos_.y));
+    else
+        ScrollTo(static_cast<int>(scrollPos_.x), pos);
 }
 
 TCustomForm* GetParentForm(TControl* control) {

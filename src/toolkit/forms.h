@@ -86,6 +86,13 @@ public:
     void SetMenu(TMainMenu* menu);
     void Loaded() override;
 
+    // Scroll bars appear when controls lie beyond the client area.
+    bool AutoScroll() const { return autoScroll_; }
+    void SetAutoScroll(bool v);
+    POINT ScrollPosition() const { return scrollPos_; }
+    void ScrollTo(int x, int y);
+    void AlignControls() override;
+
     TNotifyEvent OnShow;
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -124,6 +131,11 @@ private:
     void UpdateMenu();
     // The window must never destroy a toolkit menu with itself.
     void ReleaseMenuHandle();
+
+    void UpdateScrollRange();
+    void Scrolled(int bar, int code);
+    bool autoScroll_ = false, updatingScroll_ = false;
+    POINT scrollPos_{0, 0};
 };
 
 class TForm : public TCustomForm {

@@ -1,3 +1,4 @@
+#include "toolkit/buttons.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
@@ -15,5 +16,12 @@ void RegisterToolkitClasses() {
           &TOpenDialog::StaticClass(), &TWebBrowser::StaticClass(), &TMainMenu::StaticClass(),
           &TPopupMenu::StaticClass(), &TMenuItem::StaticClass(), &TAction::StaticClass(),
           &TImageList::StaticClass()})
+        RegisterComponentClass(*c);
+    for (const TClassInfo* c :
+         {&TBitBtn::StaticClass(), &TSpeedButton::StaticClass(), &TRadioButton::StaticClass(),
+          &TGroupBox::StaticClass(), &TRadioGroup::StaticClass(), &TComboBox::StaticClass(),
+          &TListBox::StaticClass(), &TScrollBar::StaticClass(), &TStatusBar::StaticClass(),
+          &TUpDown::StaticClass(), &TProgressBar::StaticClass(), &TTrackBar::StaticClass(),
+          &TTabControl::StaticClass(), &TTabSet::StaticClass(), &TDateTimePicker::StaticClass()})
         RegisterComponentClass(*c);
 }

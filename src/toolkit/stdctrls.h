@@ -1,6 +1,7 @@
 #pragma once
 // Standard controls: labels, buttons, check boxes, edits and memos, and string lists.
 #include "toolkit/controls.h"
+#include "toolkit/forms.h"
 
 #include <string>
 #include <vector>
@@ -42,6 +43,12 @@ public:
     void Delete(int index) override;
     void Clear() override;
     std::function<void()> OnChange;
+
+protected:
+    // A batch of changes tells once, at its end.
+    void SetUpdateState(bool updating) override {
+        if (!updating) Changed();
+    }
 
 private:
     void Changed() {
@@ -122,6 +129,11 @@ public:
     void SetChecked(bool v) { SetState(v ? cbChecked : cbUnchecked); }
     TCheckBoxState State() const;
     void SetState(TCheckBoxState v);
+    bool AllowGrayed() const { return allowGrayed_; }
+    void SetAllowGrayed(bool v);
+    // taLeftJustify puts the caption left of the box.
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment v);
 
 protected:
     void CreateParams(TCreateParams& p) override;
@@ -130,12 +142,185 @@ protected:
 
 private:
     TCheckBoxState state_ = cbUnchecked;
+    bool allowGrayed_ = false;
+    TAlignment alignment_ = taRightJustify;
 };
 
 class TCheckBox : public TCustomCheckBox {
     TOOLKIT_CLASS(TCheckBox)
 public:
     using TCustomCheckBox::TCustomCheckBox;
+};
+
+// A radio button unchecks the radio buttons beside it (same parent) when it becomes checked.
+class TRadioButton : public TButtonControl {
+    TOOLKIT_CLASS(TRadioButton)
+public:
+    explicit TRadioButton(TComponent* owner);
+    bool Checked() const;
+    void SetChecked(bool v);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment v);
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void InitializeWnd() override;
+    void WndProc(TMessage& m) override;
+
+private:
+    bool checked_ = false;
+    TAlignment alignment_ = taRightJustify;
+};
+
+// A group box is a container: the system draws the frame and caption, the children are ours.
+class TCustomGroupBox : public TWinControl {
+    TOOLKIT_CLASS(TCustomGroupBox)
+public:
+    explicit TCustomGroupBox(TComponent* owner);
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void WndProc(TMessage& m) override;
+};
+
+class TGroupBox : public TCustomGroupBox {
+    TOOLKIT_CLASS(TGroupBox)
+public:
+    using TCustomGroupBox::TCustomGroupBox;
+};
+
+// Only bsNone and bsSingle apply to controls.
+using TBorderStyle = TFormBorderStyle;
+
+// The items of a combo box or list box, held here and mirrored into the window.
+class TListControlItems : public TStrings {
+    TOOLKIT_CLASS(TListControlItems)
+public:
+    TListControlItems(TWinControl& control, bool combo) : control_(control), combo_(combo) {}
+    int Count() const override { return static_cast<int>(items_.size()); }
+    std::string Get(int index) const override;
+    void Put(int index, const std::string& s) override;
+    void Insert(int index, const std::string& s) override;
+    void Delete(int index) override;
+    void Clear() override;
+    // Fills a new window with the items.
+    void FillWindow() const;
+
+private:
+    void InsertIntoWindow(int index) const;
+    TWinControl& control_;
+    bool combo_;
+    std::vector<std::string> items_;
+};
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+
+class TCustomComboBox : public TWinControl {
+    TOOLKIT_CLASS(TCustomComboBox)
+public:
+    explicit TCustomComboBox(TComponent* owner);
+    TStrings& Items() { return items_; }
+    TComboBoxStyle Style() const { return style_; }
+    void SetStyle(TComboBoxStyle v);
+    int ItemIndex() const;
+    void SetItemIndex(int v);
+    int DropDownCount() const { return dropDownCount_; }
+    void SetDropDownCount(int v);
+    // The edit's text, or the selected item's in a drop-down list.
+    std::string GetText() const override;
+    void SetText(const std::string& v) override;
+    void SetBounds(int left, int top, int width, int height) override;
+    TNotifyEvent OnChange;
+    virtual void Change();
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void InitializeWnd() override;
+    void WndProc(TMessage& m) override;
+
+private:
+    void ApplyDropDownHeight();
+    TListControlItems items_;
+    TComboBoxStyle style_ = csDropDown;
+    int itemIndex_ = -1;
+    int dropDownCount_ = 8;
+};
+
+class TComboBox : public TCustomComboBox {
+    TOOLKIT_CLASS(TComboBox)
+public:
+    using TCustomComboBox::TCustomComboBox;
+};
+
+class TCustomListBox : public TWinControl {
+    TOOLKIT_CLASS(TCustomListBox)
+public:
+    explicit TCustomListBox(TComponent* owner);
+    TStrings& Items() { return items_; }
+    // The selected item, or with MultiSelect the item with the focus rectangle.
+    int ItemIndex() const;
+    void SetItemIndex(int v);
+    bool MultiSelect() const { return multiSelect_; }
+    void SetMultiSelect(bool v);
+    bool Selected(int index) const;
+    void SetSelected(int index, bool v);
+    int SelCount() const;
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle v);
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void InitializeWnd() override;
+    void WndProc(TMessage& m) override;
+
+private:
+    void SaveSelection();
+    TListControlItems items_;
+    int itemIndex_ = -1;
+    std::vector<int> selected_; // kept while there is no window
+    bool multiSelect_ = false;
+    TBorderStyle borderStyle_ = bsSingle;
+};
+
+class TListBox : public TCustomListBox {
+    TOOLKIT_CLASS(TListBox)
+public:
+    using TCustomListBox::TCustomListBox;
+};
+
+enum TScrollBarKind { sbHorizontal, sbVertical };
+
+class TScrollBar : public TWinControl {
+    TOOLKIT_CLASS(TScrollBar)
+public:
+    explicit TScrollBar(TComponent* owner);
+    TScrollBarKind Kind() const { return kind_; }
+    void SetKind(TScrollBarKind v);
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    int Position() const { return position_; }
+    void SetMin(int v) { SetParams(position_, v, max_); }
+    void SetMax(int v) { SetParams(position_, min_, v); }
+    void SetPosition(int v) { SetParams(v, min_, max_); }
+    // The position is kept within the range; OnChange fires when it moves.
+    void SetParams(int position, int min, int max);
+    int SmallChange() const { return smallChange_; }
+    void SetSmallChange(int v) { smallChange_ = v; }
+    int LargeChange() const { return largeChange_; }
+    void SetLargeChange(int v) { largeChange_ = v; }
+    int PageSize() const { return pageSize_; }
+    void SetPageSize(int v);
+    TNotifyEvent OnChange;
+
+protected:
+    void CreateParams(TCreateParams& p) override;
+    void InitializeWnd() override;
+    void WndProc(TMessage& m) override;
+
+private:
+    void UpdateScrollInfo();
+    TScrollBarKind kind_ = sbHorizontal;
+    int min_ = 0, max_ = 100, position_ = 0, smallChange_ = 1, largeChange_ = 1, pageSize_ = 0;
 };
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -154,6 +339,8 @@ public:
     std::string GetText() const override;
     void SetText(const std::string& v) override;
     void SelectAll();
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle v);
     TNotifyEvent OnChange;
     virtual void Change();
 
@@ -173,6 +360,7 @@ protected:
 private:
     bool readOnly_ = false;
     int maxLength_ = 0;
+    TBorderStyle borderStyle_ = bsSingle;
     mutable std::string model_;
     mutable bool modelValid_ = true;
     bool settingWindow_ = false;
