@@ -664,3 +664,28 @@ TEST(SkinForm, InactiveButtonsWithFewerThanFourFramesShowTheirFirst) {
     EXPECT_EQ(c.At(close->Bounds.left + 1, close->Bounds.top + 1),
               static_cast<TColor>(kButtonFrames[0]));
 }
+
+TEST(SkinForm, AnMdiParentsClientIsSubclassedWhileSkinnedAndGivenBack) {
+    SkinnedForm t(GeometrySkinStore(), bsSizeable, false, false);
+    CLIENTCREATESTRUCT ccs{GetSubMenu(GetSystemMenu(t.Wnd(), FALSE), 0), 0xFF00};
+    RECT c;
+    GetClientRect(t.Wnd(), &c);
+    HWND client =
+        CreateWindowExW(0, L"MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL,
+                        0, 0, c.right, c.bottom, t.Wnd(), nullptr, GetModuleHandleW(nullptr), &ccs);
+    ASSERT_TRUE(client);
+    WNDPROC before = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(client, GWLP_WNDPROC));
+    t.data->Options &= static_cast<TSkinOptions>(~SetBit(xoMDIScrollbar));
+    t.Apply();
+    EXPECT_EQ(t.skin->FormKind(), fkMdiParent);
+    EXPECT_EQ(t.skin->MdiClient(), client);
+    EXPECT_NE(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(client, GWLP_WNDPROC)), before);
+    SetWindowPos(client, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    EXPECT_FALSE(GetWindowLongW(client, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+    // The redraw request is answered by the parent's redraw, not passed to the client.
+    EXPECT_EQ(SendMessageW(client, WM_SKIN_MDI_REDRAW, 0, 0), 0);
+    t.skin->Detach();
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(client, GWLP_WNDPROC)), before);
+    DestroyWindow(client);
+}

@@ -93,7 +93,8 @@ void TWinSkinForm::Classify() {
     if (style_ & WS_MAXIMIZEBOX) borderIcons_ |= kBiMaximize;
     UpdateWindowState();
     formKind_ = fkOrdinary;
-    if (HasChildOfClass(Handle, L"MDIClient", nullptr)) formKind_ = fkMdiParent;
+    mdiClient_ = nullptr;
+    if (HasChildOfClass(Handle, L"MDIClient", &mdiClient_)) formKind_ = fkMdiParent;
     if (exStyle_ & WS_EX_MDICHILD) {
         formKind_ = fkMdiChild;
         if (data_ && InSet(data_->Options, xoMDIChildBorder)) skinFrame_ = false;
@@ -119,6 +120,11 @@ void TWinSkinForm::AttachCommon(TSkinData* data) {
     Classify();
     if (!subclass_.Attach(Handle, [this](TMessage& m) { Dispatch(m); })) return;
     attachedOnce_ = true;
+    if (formKind_ == fkMdiParent && mdiClient_) {
+        savedMenuUpdate_ = data_->MenuUpdate;
+        mdiSubclass_.Attach(mdiClient_, [this](TMessage& m) { MdiClientProc(m); });
+        if (TSkinManage* mgr = TSkinManage::Instance()) mgr->MdiClient = mdiClient_;
+    }
     if (skinFrame_) {
         nativeMenu_ = GetMenu(Handle);
         menuBarHeight_ = 0;
@@ -341,6 +347,7 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
     RECT w{};
     GetWindowRect(Handle, &w);
     subclass_.Detach();
+    mdiSubclass_.Detach();
     std::vector<TComponent*> controls = std::move(controls_);
     for (TComponent* c : controls) delete c;
     if (skinFrame_) {
@@ -1253,6 +1260,58 @@ void TWinSkinForm::NcRightDown(TMessage& m) {
         return;
     }
     Default(m);
+}
+
+void TWinSkinForm::MdiClientProc(TMessage& m) {
+    if (!skinFrame_ || !data_) {
+        mdiSubclass_.CallPrevious(m);
+        return;
+    }
+    TSkinManage* mgr = TSkinManage::Instance();
+    switch (m.Msg) {
+    case WM_NCCALCSIZE:
+        // The skinned parent shows no scroll bars of the client unless the skin asks for them.
+        if (!InSet(data_->Options, xoMDIScrollbar)) {
+            LONG style = GetWindowLongW(mdiClient_, GWL_STYLE);
+            if (style & (WS_HSCROLL | WS_VSCROLL))
+                SetWindowLongW(mdiClient_, GWL_STYLE, style & ~(WS_HSCROLL | WS_VSCROLL));
+        }
+        break;
+    case WM_MDICREATE: {
+        const bool was = data_->MenuUpdate;
+        data_->MenuUpdate = false;
+        mdiSubclass_.CallPrevious(m);
+        data_->MenuUpdate = was;
+        return;
+    }
+    case WM_MDIDESTROY: {
+        mdiSubclass_.CallPrevious(m);
+        BOOL maximized = FALSE;
+        HWND active = reinterpret_cast<HWND>(
+            SendMessageW(mdiClient_, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)));
+        if (mgr) mgr->SetMaximizedChild(active && maximized);
+        if (!active) data_->MenuUpdate = savedMenuUpdate_;
+        return;
+    }
+    case WM_MDITILE:
+    case WM_MDICASCADE:
+        if (mgr) mgr->ChildMaximized = false;
+        break;
+    case WM_MDISETMENU:
+        mdiSubclass_.CallPrevious(m);
+        if (m.WParam && GetMenu(Handle)) {
+            nativeMenu_ = GetMenu(Handle);
+            SetMenu(Handle, nullptr);
+        }
+        return;
+    case WM_SKIN_MDI_REDRAW:
+        RedrawWindow(Handle, nullptr, nullptr, 0x585);
+        m.Result = 0;
+        return;
+    default:
+        break;
+    }
+    mdiSubclass_.CallPrevious(m);
 }
 
 void TWinSkinForm::FormHook(TMessage& m) {

@@ -84,6 +84,7 @@ public:
     TCustomForm* Form() const { return form_; }
     bool Finished() const { return skinState_ == ssFinished; }
     HMENU SystemMenu() const { return systemMenu_; }
+    HWND MdiClient() const { return mdiClient_; }
 
     // Non-client objects.
     TNCObject* HotObject = nullptr;
@@ -120,6 +121,7 @@ private:
     bool Stage2(TMessage& m);
     void Stage3(TMessage& m);
     void FormHook(TMessage& m);
+    void MdiClientProc(TMessage& m);
     void Default(TMessage& m) { subclass_.CallPrevious(m); }
     void CalcSize(TMessage& m);
     void HitTest(TMessage& m);
@@ -144,6 +146,10 @@ private:
     TCustomForm* form_ = nullptr;
     TWindowSubclass subclass_;
     TWndProcHook formHook_;
+    // An MDI parent's client window, subclassed while the parent is skinned.
+    HWND mdiClient_ = nullptr;
+    TWindowSubclass mdiSubclass_;
+    bool savedMenuUpdate_ = true;
     bool attachedOnce_ = false;
 
     // Classification.
