@@ -7,6 +7,7 @@
 
 #include "skin/data/skin_manage.h"
 #include "skin/form/win_skin_form.h"
+#include "toolkit/imglist.h"
 #include "toolkit/menus.h"
 
 #include <gtest/gtest.h>
@@ -338,6 +339,10 @@ TEST(SkinForm, SystemMenuPopupFromTheWindowsSystemMenu) {
     ASSERT_NE(popup, nullptr);
     EXPECT_EQ(popup->Tag(), 33333);
     EXPECT_TRUE(popup->OwnerDraw());
+    if (t.data->MenuGlyphs) {
+        ASSERT_NE(popup->Images(), nullptr); // the skin's four menu glyphs
+        EXPECT_EQ(popup->Images()->Count(), 4);
+    }
     bool sawClose = false, sawRestore = false, sawMaximize = false;
     for (int i = 0; i < popup->Items()->Count(); ++i) {
         TMenuItem* item = popup->Items()->Items(i);

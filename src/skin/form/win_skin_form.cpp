@@ -2,6 +2,7 @@
 
 #include "skin/data/skin_manage.h"
 #include "skin/form/primitives.h"
+#include "toolkit/imglist.h"
 #include "toolkit/menus.h"
 #include "toolkit/win_text.h"
 
@@ -853,6 +854,10 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
     auto popup = std::make_unique<TPopupMenu>(nullptr);
     popup->SetTag(33333);
     popup->SetOwnerDraw(true);
+    if (data_ && data_->MenuGlyphs) {
+        auto* glyphs = new TImageList(popup.get());
+        if (glyphs->AssignHandle(data_->MenuGlyphs.get())) popup->SetImages(glyphs);
+    }
     const int count = GetMenuItemCount(sys);
     for (int i = 0; i < count; ++i) {
         wchar_t text[256] = {};
