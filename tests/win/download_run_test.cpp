@@ -287,3 +287,80 @@ TEST(DownloadRun, NoLeaksAfterManyImages) {
     EXPECT_LE(CurrentGuiCounts().gdi, gui.gdi + 2);
     EXPECT_LE(CurrentGuiCounts().user, gui.user + 2);
 }
+
+TEST(DownloadRun, EditsMadeElsewhereGoIntoTheBackup) {
+    HttpServer server;
+    server.AddFile("/a.gif", "A");
+    Workflow w("url(x/a.gif)", {"x/a.gif"}, {server.Url("/a.gif")});
+    w.dir.Write("style.css", "url(x/a.gif) /* edited elsewhere */");
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(ReadAll(w.cssPath + ".bak"), "url(x/a.gif) /* edited elsewhere */");
+    EXPECT_EQ(ReadAll(w.cssPath), "url(a.gif)");
+    ASSERT_EQ(ShownErrors().size(), 1u);
+    EXPECT_NE(ShownErrors()[0].find(w.cssPath + ".bak"), std::string::npos) << ShownErrors()[0];
+    // Unchanged since that rewrite: the next backup is the held text, with no message.
+    ShownErrors().clear();
+    w.form->mmo1->SetText("a.gif\r\n");
+    w.form->mmo2->SetText(server.Url("/a.gif") + "\r\n");
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(ReadAll(w.cssPath + ".bak"), "url(a.gif)");
+    EXPECT_TRUE(ShownErrors().empty());
+}
+
+TEST(DownloadRun, FailedWritesInTheRewriteKeepTheHeldText) {
+    HttpServer server;
+    server.AddFile("/a.gif", "A");
+    Workflow w("url(x/a.gif)", {"x/a.gif"}, {server.Url("/a.gif")});
+    // A folder where the backup should go: the backup cannot be written.
+    ASSERT_TRUE(CreateDirectoryA((w.cssPath + ".bak").c_str(), nullptr));
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(ShownErrors().size(), 1u);
+    EXPECT_EQ(ReadAll(w.cssPath), "url(x/a.gif)");
+    EXPECT_EQ(w.form->Memo1->GetText(), "url(x/a.gif)");
+    RemoveDirectoryA((w.cssPath + ".bak").c_str());
+    // The stylesheet itself held open without sharing: its write fails after the backup.
+    HANDLE lock = CreateFileA(w.cssPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    ShownErrors().clear();
+    ASSERT_TRUE(w.Run());
+    CloseHandle(lock);
+    EXPECT_EQ(ShownErrors().size(), 1u);
+    EXPECT_EQ(ReadAll(w.cssPath), "url(x/a.gif)");
+    EXPECT_EQ(w.form->Memo1->GetText(), "url(x/a.gif)");
+    EXPECT_EQ(ReadAll(w.cssPath + ".bak"), "url(x/a.gif)");
+}
+
+TEST(DownloadRun, Utf8StylesheetEndToEnd) {
+    HttpServer server;
+    // "背景.png" in UTF-8, requested percent-encoded as a browser requests it.
+    server.AddFile("/img/%E8%83%8C%E6%99%AF.png", "PNG-cn");
+    server.AddFile("/img/my%20icon.png", "PNG-space");
+    server.AddFile("/img/icons.svg", "SVG");
+    const std::string css = "a{background:url(img/\xE8\x83\x8C\xE6\x99\xAF.png)}\n"
+                            "b{background:url('img/my%20icon.png')}\n"
+                            "c{background:url(img/icons.svg#home)}\n";
+    TempDir pageDir;
+    SetShellOpenFunction([](HWND, const std::string&) {});
+    Workflow w(css, {}, {});
+    w.form->TestPageFolder = pageDir.Path();
+    Press(w.form->btn2);
+    ASSERT_EQ(w.form->mmo1->Lines().Count(), 3) << w.form->mmo1->GetText();
+    w.form->lbledt2->SetText(server.Url("/img/").substr(0, server.Url("/").size()));
+    Press(w.form->btn3);
+    SetShellOpenFunction(nullptr);
+    ASSERT_TRUE(w.Run());
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_EQ(ReadAll(w.dir.Path() + A("背景.png")), "PNG-cn");
+    EXPECT_EQ(ReadAll(w.dir.Path() + "my icon.png"), "PNG-space");
+    EXPECT_EQ(ReadAll(w.dir.Path() + "icons.svg"), "SVG");
+    EXPECT_EQ(ReadAll(w.cssPath), "a{background:url(\xE8\x83\x8C\xE6\x99\xAF.png)}\r\n"
+                                  "b{background:url('my%20icon.png')}\r\n"
+                                  "c{background:url(icons.svg#home)}\r\n");
+    int checked = 0;
+    EXPECT_TRUE(RewrittenReferencesResolve(*w.form, w.cssPath, &checked));
+    EXPECT_EQ(checked, 3);
+    // Each request names the stylesheet's folder and the product.
+    for (const std::string& head : server.RequestHeads())
+        EXPECT_NE(head.find("\r\nReferer: " + server.Url("/") + "\r\n"), std::string::npos) << head;
+}
