@@ -3,8 +3,10 @@
 # Safe to run again: it only acts on what is missing.
 set -euo pipefail
 
+# openssl and socat: the https tests make a test authority and put TLS in front of their server.
 packages=(cmake make g++ libgtest-dev g++-mingw-w64-x86-64 wine wine64 xvfb
-          fonts-wqy-zenhei clang libclang-rt-14-dev locales x11-utils)
+          fonts-wqy-zenhei clang libclang-rt-14-dev locales x11-utils
+          openssl socat)
 
 missing=()
 for p in "${packages[@]}"; do

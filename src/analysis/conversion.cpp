@@ -4,10 +4,51 @@
 
 namespace analysis {
 
+namespace {
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view needle) {
+    if (needle.size() > text.size()) return false;
+    for (size_t i = 0; i + needle.size() <= text.size(); ++i) {
+        size_t k = 0;
+        while (k < needle.size() && Lower(text[i + k]) == needle[k]) ++k;
+        if (k == needle.size()) return true;
+    }
+    return false;
+}
+
+bool IsSchemeChar(char c, bool first) {
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return first ? letter : letter || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+}
+
+} // namespace
+
+std::string SchemeOf(std::string_view address) {
+    size_t colon = address.find(':');
+    // "host:8080/..." has a colon too; only "scheme://" names a scheme here.
+    if (colon == std::string_view::npos || colon == 0 || address.substr(colon + 1, 2) != "//")
+        return {};
+    for (size_t i = 0; i < colon; ++i)
+        if (!IsSchemeChar(address[i], i == 0)) return {};
+    return std::string(address.substr(0, colon + 1));
+}
+
+bool IsWebAddress(std::string_view reference) {
+    return ContainsNoCase(reference, "http://") || ContainsNoCase(reference, "https://");
+}
+
 std::string FullAddress(std::string_view reference, std::string_view absolute_prefix,
                         std::string_view relative_prefix) {
     std::string address;
-    if (reference.find("http://") == std::string_view::npos) {
+    if (reference.starts_with("//")) {
+        // Protocol-relative: the page's scheme, which is the site's in the absolute prefix.
+        std::string scheme = SchemeOf(absolute_prefix);
+        address = scheme.empty() ? "https:" : scheme;
+    } else if (!IsWebAddress(reference)) {
         bool absolute = !reference.empty() && reference.front() == '/';
         address.reserve((absolute ? absolute_prefix : relative_prefix).size() + reference.size());
         address.append(absolute ? absolute_prefix : relative_prefix);

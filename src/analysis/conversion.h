@@ -7,11 +7,19 @@
 
 namespace analysis {
 
-// A reference holding "http://" anywhere is already an address; one that starts with "/" gets
-// the absolute prefix, anything else (the empty reference too) the relative prefix. The
-// prefixes are joined as they stand.
+// A protocol-relative reference ("//host/x.png") takes the scheme of the absolute prefix, or
+// "https:" when that prefix has none. A reference holding "http://" or "https://" anywhere, in
+// any letter case, is already an address; one that starts with "/" gets the absolute prefix,
+// anything else (the empty reference too) the relative prefix. The prefixes are joined as they
+// stand.
 std::string FullAddress(std::string_view reference, std::string_view absolute_prefix,
                         std::string_view relative_prefix);
+
+// "http://" or "https://" anywhere, in any letter case.
+bool IsWebAddress(std::string_view reference);
+
+// The scheme of an address that starts "scheme://", with its colon ("https:"); else "".
+std::string SchemeOf(std::string_view address);
 
 // &, <, >, " and ' as entities. None of them is ever a GBK trail byte, so multi-byte characters
 // pass through untouched.

@@ -23,6 +23,10 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     BindFields();
     InitDownloads();
     HandleNeeded();
+    // The hidden buffers keep their text in the model only: a word-wrapping edit window
+    // laying out a stylesheet of many megabytes would hold the window for tens of seconds.
+    Memo1->Lines().BeginUpdate();
+    mmo3->Lines().BeginUpdate();
 }
 
 TForm1::~TForm1() {
@@ -103,14 +107,27 @@ void TForm1::FormShow(TObject*) {
 }
 
 void TForm1::btn1Click(TObject*) {
-    if (!dlgOpen1->Execute() || dlgOpen1->FileName().empty()) return;
+    const std::string previous = dlgOpen1->FileName();
+    if (!dlgOpen1->Execute() || dlgOpen1->FileName().empty()) {
+        dlgOpen1->SetFileName(previous);
+        return;
+    }
     const std::string path = dlgOpen1->FileName();
+    // Read before anything changes: a file that cannot be read leaves the dialog, the labels,
+    // the target folder and the text as they were, so no later rewrite can write the old
+    // stylesheet's text over the new file.
+    std::string bytes;
+    try {
+        bytes = ReadFileBytes(path);
+    } catch (...) {
+        dlgOpen1->SetFileName(previous);
+        throw;
+    }
     lbl1->SetCaption(lbl1->Hint() + path);
     SetHint(text::ExtractFilePath(path));
     lbl2->SetCaption(lbl2->Hint() + Hint());
-    // Read before replacing: a file that cannot be read leaves the old text in place.
-    std::string bytes = ReadFileBytes(path);
     Memo1->Lines().SetText(text::NormalizeLineBreaks(bytes));
+    stylesheet_ = {path, download::Fingerprint(bytes)};
 }
 
 void TForm1::btn2Click(TObject*) {

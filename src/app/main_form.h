@@ -2,8 +2,10 @@
 // The main window: a four-step wizard on tab pages plus a feedback page. The steps share no
 // state of their own; they pass data through the window's text boxes, the window's Hint (the
 // target folder) and its Tag (the run position).
+#include "analysis/encoding.h"
 #include "analysis/regexp.h"
 #include "download/download_worker.h"
+#include "download/rewrite.h"
 #include "skin/data/skin_data.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/dialogs.h"
@@ -64,6 +66,7 @@ public:
 private:
     struct RowState {
         bool failed = false;
+        std::string reference; // what the rewrite writes in place of the row's reference
     };
     // The download run in progress (or the last one): its number, the transfers still going,
     // whether the end tick came and the rewrite ran, and the outcome of each row.
@@ -73,13 +76,24 @@ private:
         bool endTick = false;
         bool rewritten = false;
         std::vector<RowState> rows;
+        analysis::TextEncoding encoding = analysis::TextEncoding::Utf8;
+        std::string referrer; // the stylesheet's web folder, "" when unknown
     };
     void InitDownloads();
     void CloseDownloads();
     void StartDownload(int position, bool collisionCheck);
     void DownloadEvents();
     void RewriteWhenTransfersEnd();
+    void StartWorker(const std::string& url, const std::string& file);
+    // Marks a row failed and lets the run go on with the next address on the next tick.
+    void FailRow(int item);
     RunState run_;
+    // The stylesheet loaded last and the fingerprint of its bytes on disk as loaded or last
+    // written, to tell edits made elsewhere in the meantime.
+    struct Stylesheet {
+        std::string path;
+        download::FileFingerprint disk;
+    } stylesheet_;
     std::unique_ptr<TUtilityWindow> downloadWindow_;
     std::shared_ptr<DownloadChannel> downloadChannel_;
 

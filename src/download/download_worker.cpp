@@ -15,6 +15,7 @@ namespace {
 // Beyond the three values every worker needs the channel and the run it belongs to.
 std::shared_ptr<DownloadChannel> gCurrentChannel;
 uint32_t gCurrentRun = 0;
+std::string gCurrentReferrer;
 UniqueKernelHandle gHandedOver(CreateEventW(nullptr, FALSE, FALSE, nullptr));
 std::atomic<int> gRunning{0};
 } // namespace
@@ -47,13 +48,14 @@ DWORD WINAPI DownloadProc(LPVOID) {
     const int32_t item = CurrentItem;
     const std::shared_ptr<DownloadChannel> channel = gCurrentChannel;
     const uint32_t run = gCurrentRun;
+    const std::string referrer = gCurrentReferrer;
     SetEvent(gHandedOver.get());
 
     auto* callback = new TBindStatusCallback([&](ULONG progress, ULONG maximum, int index) {
         channel->Post({DownloadEvent::Progress, run, index, progress, maximum, false});
     });
     callback->SetItemIndex(item);
-    DownloadResult result = DownloadToFile(url, file, callback);
+    DownloadResult result = DownloadToFile(url, file, callback, referrer);
     // The callback's life is the transfer's, whatever its reference count says.
     delete callback;
     channel->Post({DownloadEvent::Finished, run, item, 0, 0, result.ok});
@@ -61,9 +63,11 @@ DWORD WINAPI DownloadProc(LPVOID) {
     return 0;
 }
 
-void StartDownloadWorker(std::shared_ptr<DownloadChannel> channel, uint32_t run) {
+void StartDownloadWorker(std::shared_ptr<DownloadChannel> channel, uint32_t run,
+                         const std::string& referrer) {
     gCurrentChannel = std::move(channel);
     gCurrentRun = run;
+    gCurrentReferrer = referrer;
     ResetEvent(gHandedOver.get());
     ++gRunning;
     HANDLE thread = CreateThread(nullptr, 1024, DownloadProc, nullptr, 0, nullptr);

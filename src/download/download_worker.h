@@ -43,8 +43,9 @@ private:
 };
 
 // Starts DownloadProc for the hand-over variables and returns once the worker holds its own
-// copies. The thread handle is not kept.
-void StartDownloadWorker(std::shared_ptr<DownloadChannel> channel, uint32_t run);
+// copies. The request carries `referrer` when it is not empty. The thread handle is not kept.
+void StartDownloadWorker(std::shared_ptr<DownloadChannel> channel, uint32_t run,
+                         const std::string& referrer = {});
 
 // Workers still running, of every run.
 int RunningDownloadWorkers();

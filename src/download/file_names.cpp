@@ -4,10 +4,94 @@
 
 namespace download {
 
+std::string_view FragmentOf(std::string_view address) {
+    size_t hash = address.find('#');
+    return hash == std::string_view::npos ? std::string_view() : address.substr(hash);
+}
+
 std::string UrlFileName(std::string_view address) {
+    address.remove_suffix(FragmentOf(address).size());
     size_t slash = address.rfind('/');
     std::string_view rest = slash == std::string_view::npos ? address : address.substr(slash + 1);
     return std::string(rest.substr(0, rest.find('?')));
+}
+
+bool IsDataAddress(std::string_view address) {
+    size_t i = address.find_first_not_of(" \t\r\n\f");
+    if (i == std::string_view::npos || address.size() - i < 5) return false;
+    constexpr std::string_view kData = "data:";
+    for (size_t k = 0; k < kData.size(); ++k) {
+        char c = address[i + k];
+        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != kData[k]) return false;
+    }
+    return true;
+}
+
+static const char kHex[] = "0123456789ABCDEF";
+
+static void AppendEscaped(std::string& out, unsigned char c) {
+    out += '%';
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+}
+
+std::string RequestForm(std::string_view address) {
+    address.remove_suffix(FragmentOf(address).size());
+    std::string out;
+    out.reserve(address.size());
+    for (char ch : address) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c <= 0x20 || c >= 0x7F || std::strchr("\"<>`{}", c))
+            AppendEscaped(out, c);
+        else
+            out += ch;
+    }
+    return out;
+}
+
+static int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string PercentDecode(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        int hi, lo;
+        if (text[i] == '%' && i + 2 < text.size() && (hi = HexValue(text[i + 1])) >= 0 &&
+            (lo = HexValue(text[i + 2])) >= 0) {
+            out += static_cast<char>(hi * 16 + lo);
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+static bool IsLeadByte(unsigned char c);
+static bool IsTrailByte(unsigned char c);
+
+std::string ReferenceForName(std::string_view name, bool double_byte) {
+    std::string out;
+    out.reserve(name.size());
+    for (size_t i = 0; i < name.size(); ++i) {
+        char ch = name[i];
+        unsigned char c = static_cast<unsigned char>(ch);
+        // A double-byte character stays whole: its trail byte may be a backslash.
+        if (double_byte && IsLeadByte(c) && i + 1 < name.size() &&
+            IsTrailByte(static_cast<unsigned char>(name[i + 1]))) {
+            out += ch;
+            out += name[++i];
+        } else if (c <= 0x20 || c == 0x7F || std::strchr("%#?\"'()\\", c))
+            AppendEscaped(out, c);
+        else
+            out += ch;
+    }
+    return out;
 }
 
 static bool IsLeadByte(unsigned char c) {

@@ -5,10 +5,31 @@
 
 namespace download {
 
-// The last "/"-separated segment of an address, cut before its first "?". "\" does not
-// separate and a "#" fragment is kept; a "/" inside the query still separates, since the
-// segment is taken before the query is cut. An address ending with "/" gives "".
+// The last "/"-separated segment of an address, cut before its first "?". The "#" fragment is
+// dropped first ("icons.svg#home" names "icons.svg"). "\\" does not separate; a "/" inside
+// the query still separates, since the segment is taken before the query is cut. An address
+// ending with "/" gives "".
 std::string UrlFileName(std::string_view address);
+
+// The fragment of an address with its "#" ("#home"), or "".
+std::string_view FragmentOf(std::string_view address);
+
+// "data:" at the start, in any letter case, after any spaces: the reference is its own image.
+bool IsDataAddress(std::string_view address);
+
+// What a browser puts on the wire for an address whose bytes are UTF-8: the fragment dropped,
+// every byte outside printable ASCII and the characters space " < > ` { } percent-encoded.
+// Existing %XX sequences stay as they are.
+std::string RequestForm(std::string_view utf8_address);
+
+// Every %XX (hex, either case) turned into its byte; a "%" without two hex digits stays.
+std::string PercentDecode(std::string_view text);
+
+// A file name written as a stylesheet reference that a browser resolves back to that name:
+// bytes that would end the reference or change its meaning (% # ? space quotes parentheses
+// backslash, control bytes) are percent-encoded; other bytes, non-ASCII ones included, stay.
+// With `double_byte` the name is code page 936 and its double-byte characters are kept whole.
+std::string ReferenceForName(std::string_view name, bool double_byte);
 
 // A name that can be created as a plain file in the target folder and means the same file
 // everywhere: `: * ? " < > | \ /` and control bytes become "_"; trailing dots and spaces,

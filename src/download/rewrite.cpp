@@ -9,6 +9,12 @@
 
 namespace download {
 
+FileFingerprint Fingerprint(std::string_view bytes) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+    return {true, bytes.size(), hash};
+}
+
 std::vector<Replacement> PairByPosition(std::string_view references_text,
                                         std::span<const RowOutcome> rows) {
     std::vector<std::string_view> lines = analysis::SplitLines(references_text);
@@ -16,7 +22,8 @@ std::vector<Replacement> PairByPosition(std::string_view references_text,
     std::vector<Replacement> pairs;
     pairs.reserve(count);
     for (size_t i = 0; i < count; ++i)
-        pairs.push_back({std::string(lines[i]), rows[i].file_name,
+        pairs.push_back({std::string(lines[i]),
+                         rows[i].reference.empty() ? rows[i].file_name : rows[i].reference,
                          rows[i].failed || rows[i].file_name.empty()});
     return pairs;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Pointing the stylesheet at the downloaded copies: every reference is replaced by the name
 // its image was saved under.
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -17,6 +18,9 @@ struct Replacement {
 struct RowOutcome {
     std::string file_name; // the list's file-name column, collision prefix included
     bool failed = false;
+    // The file name as the stylesheet must write it to reach the file (escaped, in the
+    // stylesheet's encoding, the reference's fragment kept); the file name itself when empty.
+    std::string reference = {};
 };
 
 // Pairs reference line i with row i. Lines without a row (the memo was edited after the run
@@ -33,6 +37,15 @@ std::vector<Replacement> PairByPosition(std::string_view references_text,
 // is untouched; on failure (std::length_error when the text would grow past kMaxRewrittenSize)
 // nothing is lost.
 std::string Rewrite(std::string_view stylesheet, std::span<const Replacement> pairs);
+
+// Tells whether a file's bytes changed since they were last read or written.
+struct FileFingerprint {
+    bool known = false;
+    size_t size = 0;
+    uint64_t hash = 0; // FNV-1a, 64 bits
+    bool operator==(const FileFingerprint&) const = default;
+};
+FileFingerprint Fingerprint(std::string_view bytes);
 
 inline constexpr size_t kMaxRewrittenSize = size_t{256} << 20;
 

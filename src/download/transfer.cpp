@@ -10,6 +10,8 @@
 #include <memory>
 #include <new>
 
+const char kUserAgent[] = "Mozilla/5.0 (compatible; Corvane/1.1)";
+
 namespace {
 
 struct InternetCloser {
@@ -31,8 +33,9 @@ ULONG Clamp32(unsigned long long v) {
 
 class Transfer {
 public:
-    Transfer(const std::string& url, const std::string& path, IBindStatusCallback* callback)
-        : url_(url), path_(path), callback_(callback), wideUrl_(Widen(url)) {}
+    Transfer(const std::string& url, const std::string& path, IBindStatusCallback* callback,
+             const std::string& referrer)
+        : url_(url), path_(path), referrer_(referrer), callback_(callback), wideUrl_(Widen(url)) {}
 
     DownloadResult Run();
 
@@ -51,6 +54,7 @@ private:
 
     const std::string& url_;
     const std::string& path_;
+    const std::string& referrer_;
     IBindStatusCallback* callback_;
     std::wstring wideUrl_;
     DownloadResult result_;
@@ -66,7 +70,7 @@ DownloadResult Transfer::Run() {
     }
 
     UniqueInternet session(
-        InternetOpenA("Corvane", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        InternetOpenA(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return Fail(SystemErrorText(GetLastError()));
     // A server that stops answering must not hold the worker for ever.
     DWORD connectMs = 30000, receiveMs = 60000;
@@ -80,7 +84,13 @@ DownloadResult Transfer::Run() {
                         INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_UI |
                         INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTP |
                         INTERNET_FLAG_IGNORE_REDIRECT_TO_HTTPS;
-    UniqueInternet request(InternetOpenUrlA(session.get(), url_.c_str(), nullptr, 0, flags, 0));
+    // Redirects, to https and back included, are followed by the service; certificate checks
+    // stay as the system makes them.
+    std::string headers;
+    if (!referrer_.empty()) headers = "Referer: " + referrer_ + "\r\n";
+    UniqueInternet request(InternetOpenUrlA(session.get(), url_.c_str(),
+                                            headers.empty() ? nullptr : headers.c_str(),
+                                            static_cast<DWORD>(headers.size()), flags, 0));
     if (!request) return Fail(SystemErrorText(GetLastError()));
 
     // Only HTTP answers carry a status; other schemes that WinINet opens are taken as they come.
@@ -149,7 +159,7 @@ DownloadResult Transfer::Run() {
 } // namespace
 
 DownloadResult DownloadToFile(const std::string& url, const std::string& path,
-                              IBindStatusCallback* callback) {
+                              IBindStatusCallback* callback, const std::string& referrer) {
     // Held for the length of the call, as any COM caller would.
     if (callback) callback->AddRef();
     struct ReleaseOnExit {
@@ -159,7 +169,7 @@ DownloadResult DownloadToFile(const std::string& url, const std::string& path,
         }
     } release{callback};
     try {
-        return Transfer(url, path, callback).Run();
+        return Transfer(url, path, callback, referrer).Run();
     } catch (const std::bad_alloc&) {
         DownloadResult result;
         result.reason = SystemErrorText(ERROR_NOT_ENOUGH_MEMORY);

@@ -19,12 +19,17 @@ struct DownloadResult {
     explicit operator bool() const { return ok; }
 };
 
-// Fetches url (http or https, redirects followed, never from the cache) into path (8-bit system
+// What every request says about its sender: the product, as a browser names itself.
+extern const char kUserAgent[];
+
+// Fetches url (http or https, redirects followed as a browser follows them, http to https
+// included, with the system's certificate checks; never from the cache) into path (8-bit system
 // code page). Calls callback->OnProgress (when callback is not null) on the calling thread with
 // the bytes received so far and the announced length (0 while unknown); exactly one notification
 // has progress equal to maximum, the last one, sent once the file is in place. A failure (status
 // 400 or above, network or file error, a truncated body) sends no such notification and leaves
 // no file of its own behind: an existing file at path stays as it was. A failing OnProgress
-// result cancels the download. Never throws.
+// result cancels the download. The request carries `referrer` as its Referer when not empty.
+// Never throws.
 DownloadResult DownloadToFile(const std::string& url, const std::string& path,
-                              IBindStatusCallback* callback);
+                              IBindStatusCallback* callback, const std::string& referrer = {});

@@ -42,14 +42,22 @@ TEST(AddressRule, PicksThePrefixByTheReference) {
     EXPECT_EQ(FullAddress("/image/top.gif", abs, rel), "http://www.example.com/image/top.gif");
     EXPECT_EQ(FullAddress("image/top.gif", abs, rel), "http://www.example.com/css/image/top.gif");
     EXPECT_EQ(FullAddress("", abs, rel), rel);
-    // "http://" anywhere, case-sensitive, keeps the reference; other schemes do not.
+    // "http://" or "https://" anywhere, in any letter case, keeps the reference.
     EXPECT_EQ(FullAddress("http://cdn.example.org/a.gif", abs, rel),
               "http://cdn.example.org/a.gif");
     EXPECT_EQ(FullAddress("/p.php?u=http://x/y.gif", abs, rel), "/p.php?u=http://x/y.gif");
-    EXPECT_EQ(FullAddress("https://cdn/a.gif", abs, rel), std::string(rel) + "https://cdn/a.gif");
-    EXPECT_EQ(FullAddress("HTTP://cdn/a.gif", abs, rel), std::string(rel) + "HTTP://cdn/a.gif");
-    // Joined as they stand: no separator added or removed.
-    EXPECT_EQ(FullAddress("//cdn/a.gif", abs, rel), "http://www.example.com//cdn/a.gif");
+    EXPECT_EQ(FullAddress("https://cdn/a.gif", abs, rel), "https://cdn/a.gif");
+    EXPECT_EQ(FullAddress("HTTP://cdn/a.gif", abs, rel), "HTTP://cdn/a.gif");
+    EXPECT_EQ(FullAddress("HtTpS://cdn/a.gif", abs, rel), "HtTpS://cdn/a.gif");
+    EXPECT_EQ(FullAddress("ftp://cdn/a.gif", abs, rel), std::string(rel) + "ftp://cdn/a.gif");
+    EXPECT_EQ(FullAddress("https:/cdn/a.gif", abs, rel), std::string(rel) + "https:/cdn/a.gif");
+    // Protocol-relative: the absolute prefix's scheme, https when it has none.
+    EXPECT_EQ(FullAddress("//cdn/a.gif", abs, rel), "http://cdn/a.gif");
+    EXPECT_EQ(FullAddress("//cdn/a.gif", "HTTPS://www.example.com", rel), "HTTPS://cdn/a.gif");
+    EXPECT_EQ(FullAddress("//cdn/a.gif", "", rel), "https://cdn/a.gif");
+    EXPECT_EQ(FullAddress("//cdn/a.gif", "www.example.com:8080", rel), "https://cdn/a.gif");
+    EXPECT_EQ(FullAddress("//cdn/p?u=http://x", abs, rel), "http://cdn/p?u=http://x");
+    EXPECT_EQ(FullAddress("/a.gif", "", ""), "/a.gif");
     EXPECT_EQ(FullAddress("../img/a.gif", abs, rel), "http://www.example.com/css/../img/a.gif");
     EXPECT_EQ(FullAddress("/a.gif", "", ""), "/a.gif");
 }

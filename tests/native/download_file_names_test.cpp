@@ -15,7 +15,11 @@ TEST(UrlFileName, LastSegmentBeforeTheQuery) {
     EXPECT_EQ(UrlFileName("http://www.example.com/img/c.gif?x=1"), "c.gif");
     EXPECT_EQ(UrlFileName("http://www.example.com"), "www.example.com");
     EXPECT_EQ(UrlFileName("a\\b.gif"), "a\\b.gif"); // only "/" separates
-    EXPECT_EQ(UrlFileName("img/a.gif#top"), "a.gif#top");
+    // The fragment is no part of the name, even when it holds a "/" or a "?".
+    EXPECT_EQ(UrlFileName("img/a.gif#top"), "a.gif");
+    EXPECT_EQ(UrlFileName("img/icons.svg#a/b?c"), "icons.svg");
+    EXPECT_EQ(UrlFileName("img/a.gif?x#y"), "a.gif");
+    EXPECT_EQ(UrlFileName("#only"), "");
     EXPECT_EQ(UrlFileName("img/?a.gif"), "");
     EXPECT_EQ(UrlFileName("img/a.gif??b"), "a.gif");
     EXPECT_EQ(UrlFileName(""), "");
@@ -97,4 +101,48 @@ TEST(SafeFileName, AnyInputGivesAStableSafeName) {
                 << name;
         }
     }
+}
+
+TEST(Addresses, FragmentsAndDataReferences) {
+    EXPECT_EQ(download::FragmentOf("icons.svg#home"), "#home");
+    EXPECT_EQ(download::FragmentOf("a.svg?x#y#z"), "#y#z");
+    EXPECT_EQ(download::FragmentOf("a.svg"), "");
+    EXPECT_TRUE(download::IsDataAddress("data:image/png;base64,AAAA"));
+    EXPECT_TRUE(download::IsDataAddress("  DaTa:,x"));
+    EXPECT_FALSE(download::IsDataAddress("http://h/data:x"));
+    EXPECT_FALSE(download::IsDataAddress("dat"));
+    EXPECT_FALSE(download::IsDataAddress("images/data.png"));
+}
+
+TEST(Addresses, RequestFormEncodesWhatABrowserEncodes) {
+    using download::RequestForm;
+    EXPECT_EQ(RequestForm("http://h/img/a.gif?x=1"), "http://h/img/a.gif?x=1");
+    EXPECT_EQ(RequestForm("http://h/icons.svg#home"), "http://h/icons.svg");
+    // UTF-8 bytes of "背景.png", a space and the characters a browser never sends bare.
+    EXPECT_EQ(RequestForm("http://h/\xE8\x83\x8C\xE6\x99\xAF.png"),
+              "http://h/%E8%83%8C%E6%99%AF.png");
+    EXPECT_EQ(RequestForm("http://h/a b\"<>`{}.png"), "http://h/a%20b%22%3C%3E%60%7B%7D.png");
+    EXPECT_EQ(RequestForm(std::string("http://h/\x01\x7f", 11)), "http://h/%01%7F");
+    // Escapes already there are sent as written.
+    EXPECT_EQ(RequestForm("http://h/my%20icon.png"), "http://h/my%20icon.png");
+}
+
+TEST(Addresses, PercentDecodingAndReferencesBackToNames) {
+    using download::PercentDecode;
+    using download::ReferenceForName;
+    EXPECT_EQ(PercentDecode("my%20icon.png"), "my icon.png");
+    EXPECT_EQ(PercentDecode("%e8%83%8C"), "\xE8\x83\x8C");
+    EXPECT_EQ(PercentDecode("100%"), "100%");
+    EXPECT_EQ(PercentDecode("a%2"), "a%2");
+    EXPECT_EQ(PercentDecode("a%zz%41"), "a%zzA");
+    EXPECT_EQ(PercentDecode("%2541"), "%41"); // decoded once only
+    EXPECT_EQ(ReferenceForName("my icon.png", false), "my%20icon.png");
+    EXPECT_EQ(ReferenceForName("50%#1?(a)'b\".png", false), "50%25%231%3F%28a%29%27b%22.png");
+    EXPECT_EQ(ReferenceForName("\xE8\x83\x8C.png", false), "\xE8\x83\x8C.png");
+    // A code-page-936 character whose trail byte is a backslash stays whole.
+    EXPECT_EQ(ReferenceForName("\x95\x5c.png", true), "\x95\x5c.png");
+    EXPECT_EQ(ReferenceForName("\x95\x5c.png", false), "\x95%5C.png");
+    // The round trip a browser makes: the reference decodes to the name again.
+    for (const char* name : {"a b.png", "50%.png", "x#y.png", "q?.png", "(1).png", "%41.png"})
+        EXPECT_EQ(PercentDecode(ReferenceForName(name, false)), name);
 }

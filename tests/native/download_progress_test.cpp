@@ -59,9 +59,11 @@ TEST(CollisionRandom, SameSequenceEveryRun) {
     EXPECT_EQ(second.NextPrefix(), "0_");
     EXPECT_EQ(second.NextPrefix(), "313_");
     EXPECT_EQ(second.NextPrefix(), "8609_");
-    // Draws stay below their bound whatever it is.
+    // The bound scales the same state sequence: the upper half of state x bound.
     download::CollisionRandom r;
-    for (int i = 0; i < 100000; ++i) ASSERT_LT(r.Next(9999), 9999u);
+    std::vector<uint32_t> percent;
+    for (int i = 0; i < 8; ++i) percent.push_back(r.Next(100));
+    EXPECT_EQ(percent, (std::vector<uint32_t>{0, 3, 86, 20, 27, 67, 31, 16}));
     EXPECT_EQ(r.Next(1), 0u);
     EXPECT_EQ(r.Next(0), 0u);
 }

@@ -1,5 +1,6 @@
 #include "app_fixture.h"
 
+#include "analysis/encoding.h"
 #include "toolkit/win_text.h"
 
 #include <winternl.h>
@@ -202,4 +203,148 @@ std::string ReadAll(const std::string& path) {
     while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
     fclose(f);
     return out;
+}
+
+std::vector<std::string> UrlReferences(const std::string& css) {
+    std::vector<std::string> refs;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    for (size_t i = 0; i + 4 <= css.size(); ++i) {
+        if (!(lower(css[i]) == 'u' && lower(css[i + 1]) == 'r' && lower(css[i + 2]) == 'l' &&
+              css[i + 3] == '('))
+            continue;
+        size_t p = i + 4;
+        while (p < css.size() && (css[p] == ' ' || css[p] == '\t')) ++p;
+        std::string ref;
+        if (p < css.size() && (css[p] == '\'' || css[p] == '"')) {
+            size_t end = css.find(css[p], p + 1);
+            if (end == std::string::npos) break;
+            ref = css.substr(p + 1, end - p - 1);
+            i = end;
+        } else {
+            size_t end = css.find(')', p);
+            if (end == std::string::npos) break;
+            ref = css.substr(p, end - p);
+            while (!ref.empty() && (ref.back() == ' ' || ref.back() == '\t')) ref.pop_back();
+            i = end;
+        }
+        refs.push_back(ref);
+    }
+    return refs;
+}
+
+namespace {
+
+std::wstring ToWide(const std::string& bytes, UINT codePage) {
+    if (bytes.empty()) return {};
+    int n = MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), int(bytes.size()), w.data(), n);
+    return w;
+}
+
+int Hex(wchar_t c) {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    return -1;
+}
+
+// The file a browser opens for a reference of a stylesheet in `folder`; empty when the
+// reference does not stay on the local disk.
+std::wstring Resolve(const std::wstring& folder, const std::string& ref, UINT codePage) {
+    std::wstring w = ToWide(ref, codePage);
+    w = w.substr(0, w.find_first_of(L"?#"));
+    if (w.empty() || w[0] == L'/' || w[0] == L'\\' || w.find(L':') != std::wstring::npos) return {};
+    // Runs of %XX are UTF-8 bytes.
+    std::wstring decoded;
+    for (size_t i = 0; i < w.size();) {
+        std::string bytes;
+        while (i + 2 < w.size() && w[i] == L'%' && Hex(w[i + 1]) >= 0 && Hex(w[i + 2]) >= 0) {
+            bytes += char(Hex(w[i + 1]) * 16 + Hex(w[i + 2]));
+            i += 3;
+        }
+        if (!bytes.empty()) {
+            decoded += ToWide(bytes, CP_UTF8);
+            continue;
+        }
+        decoded += w[i++];
+    }
+    std::vector<std::wstring> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t slash = decoded.find(L'/', start);
+        std::wstring part = decoded.substr(start, slash - start);
+        if (part == L"..") {
+            if (parts.empty()) return {};
+            parts.pop_back();
+        } else if (part != L"." && !part.empty()) {
+            parts.push_back(part);
+        }
+        if (slash == std::wstring::npos) break;
+        start = slash + 1;
+    }
+    std::wstring path = folder;
+    for (size_t i = 0; i < parts.size(); ++i) path += (i ? L"\\" : L"") + parts[i];
+    return path;
+}
+
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    auto open = [](const std::wstring& p) {
+        return CreateFileW(p.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    HANDLE ha = open(a), hb = open(b);
+    BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+    bool same = ha != INVALID_HANDLE_VALUE && hb != INVALID_HANDLE_VALUE &&
+                GetFileInformationByHandle(ha, &ia) && GetFileInformationByHandle(hb, &ib) &&
+                ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+                ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+    if (ha != INVALID_HANDLE_VALUE) CloseHandle(ha);
+    if (hb != INVALID_HANDLE_VALUE) CloseHandle(hb);
+    return same;
+}
+
+} // namespace
+
+::testing::AssertionResult RewrittenReferencesResolve(TForm1& form, const std::string& cssPath,
+                                                      int* downloaded) {
+    const std::string rewritten = ReadAll(cssPath);
+    const std::string original = ReadAll(cssPath + ".bak");
+    std::vector<std::string> now = UrlReferences(rewritten), before = UrlReferences(original);
+    if (now.size() != before.size())
+        return ::testing::AssertionFailure() << now.size() << " url() references after the "
+                                             << "rewrite, " << before.size() << " before";
+    const UINT codePage =
+        analysis::DetectEncoding(rewritten) == analysis::TextEncoding::Utf8 ? CP_UTF8 : CP_ACP;
+    const std::string folder = cssPath.substr(0, cssPath.find_last_of('\\') + 1);
+    const std::string done = Utf8ToAnsi("完成");
+    int checked = 0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        // The row of this reference, found by the reference line it shows.
+        int row = -1;
+        for (int r = 0; r < form.ListView1->Items().Count(); ++r) {
+            TListItem* item = form.ListView1->Items()[r];
+            if (item->SubItems().Count() > 2 && item->SubItems()[2] == before[i]) {
+                row = r;
+                break;
+            }
+        }
+        TListItem* item = row >= 0 ? form.ListView1->Items()[row] : nullptr;
+        if (!item || item->Caption().rfind(done, 0) != 0) {
+            if (now[i] != before[i])
+                return ::testing::AssertionFailure()
+                       << "reference " << i << " \"" << before[i] << "\" was not downloaded but "
+                       << "became \"" << now[i] << "\"";
+            continue;
+        }
+        std::wstring expected = Widen(folder + item->SubItems()[1]);
+        std::wstring resolved = Resolve(Widen(folder), now[i], codePage);
+        if (resolved.empty() || !SameFile(resolved, expected))
+            return ::testing::AssertionFailure()
+                   << "reference " << i << " \"" << now[i] << "\" (was \"" << before[i]
+                   << "\") does not resolve to the downloaded file " << Narrow(expected);
+        ++checked;
+    }
+    if (downloaded) *downloaded = checked;
+    return ::testing::AssertionSuccess();
 }

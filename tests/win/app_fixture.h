@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -58,3 +60,15 @@ private:
 };
 
 std::string ReadAll(const std::string& path);
+
+// The url(...) references of a stylesheet in order, quotes and surrounding spaces removed.
+std::vector<std::string> UrlReferences(const std::string& css);
+
+// The check every end-to-end run must pass: pairing the url(...) references of the stylesheet
+// at `cssPath` with those of its backup by position, each reference whose image was downloaded
+// (its row shows completion) resolves under URL rules (relative to the stylesheet, query and
+// fragment dropped, percent-decoded as UTF-8, other bytes in the stylesheet's encoding) to that
+// row's file in the stylesheet's folder, and that file exists; every other reference is as it
+// was. `downloaded` receives how many references were checked against a file.
+::testing::AssertionResult RewrittenReferencesResolve(TForm1& form, const std::string& cssPath,
+                                                      int* downloaded = nullptr);

@@ -90,6 +90,9 @@ TEST(DownloadRun, EndToEndWithARealTheme) {
     // References are bare names already, so the rewrite keeps the text as it was.
     EXPECT_EQ(ReadAll(css), normalized);
     EXPECT_EQ(form->Tag(), 3);
+    int checked = 0;
+    EXPECT_TRUE(RewrittenReferencesResolve(*form, css, &checked));
+    EXPECT_GT(checked, 0);
 }
 
 TEST(DownloadRun, RewritePointsAtTheLocalCopies) {
@@ -109,6 +112,9 @@ TEST(DownloadRun, RewritePointsAtTheLocalCopies) {
     EXPECT_EQ(ReadAll(w.cssPath),
               "x{background:url('a.gif')}\r\ny{background:url(b.png)}\r\n/* a.gif */");
     EXPECT_EQ(w.form->Memo1->GetText(), ReadAll(w.cssPath));
+    int checked = 0;
+    EXPECT_TRUE(RewrittenReferencesResolve(*w.form, w.cssPath, &checked));
+    EXPECT_EQ(checked, 2);
     // A second run on the same stylesheet backs up the once-rewritten text.
     w.form->mmo1->SetText("a.gif\r\n");
     w.form->mmo2->SetText(server.Url("/site/images/a.gif") + "\r\n");
@@ -135,22 +141,33 @@ TEST(DownloadRun, EmptyAddressListShowsTheProductPageOnly) {
     EXPECT_EQ(GetFileAttributesA((w.cssPath + ".bak").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST(DownloadRun, FailedTransferStallsAndLeavesNoErrorPage) {
+TEST(DownloadRun, FailuresInTheMiddleDoNotStopTheRun) {
     HttpServer server;
     server.AddFile("/a.gif", "A");
     server.AddError("/missing.gif", 404);
     server.AddFile("/c.gif", "C");
-    Workflow w("url(a.gif) url(missing.gif) url(c.gif)", {"a.gif", "missing.gif", "c.gif"},
-               {server.Url("/a.gif"), server.Url("/missing.gif"), server.Url("/c.gif")});
-    Press(w.form->btn5);
-    ASSERT_TRUE(PumpUntil(
-        [&] { return w.form->ListView1->Items().Count() == 2 && Row(*w.form, 1, 0) == A("失败1"); },
-        10000));
-    PumpFor(400);
-    EXPECT_EQ(w.form->ListView1->Items().Count(), 2); // the run waits at the failed row
+    const std::string data = "data:image/gif;base64,R0lGODlhAQABAAAAACw=";
+    Workflow w("url(a.gif) url(missing.gif) url(" + data + ") url(dir/) url(c.gif)",
+               {"a.gif", "missing.gif", data, "dir/", "c.gif"},
+               {server.Url("/a.gif"), server.Url("/missing.gif"), data, server.Url("/dir/"),
+                server.Url("/c.gif")});
+    ASSERT_TRUE(w.Run());
+    ASSERT_EQ(w.form->ListView1->Items().Count(), 5);
+    EXPECT_EQ(Row(*w.form, 0, 0), A("完成0"));
+    EXPECT_EQ(Row(*w.form, 1, 0), A("失败1"));
+    EXPECT_EQ(Row(*w.form, 2, 0), A("失败2"));
+    EXPECT_EQ(Row(*w.form, 3, 0), A("失败3"));
+    EXPECT_EQ(Row(*w.form, 4, 0), A("完成4"));
     EXPECT_EQ(GetFileAttributesA((w.dir.Path() + "missing.gif").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(server.RequestCount("/c.gif"), 0);
-    EXPECT_EQ(GetFileAttributesA((w.cssPath + ".bak").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ReadAll(w.dir.Path() + "c.gif"), "C");
+    // A data: reference and an address without a name are never requested.
+    EXPECT_EQ(server.RequestCount(), 3);
+    EXPECT_EQ(server.RequestCount("/dir/"), 0);
+    // The rewrite ran and left the failed references as they were.
+    EXPECT_EQ(ReadAll(w.cssPath),
+              "url(a.gif) url(missing.gif) url(" + data + ") url(dir/) url(c.gif)");
+    EXPECT_TRUE(RewrittenReferencesResolve(*w.form, w.cssPath));
+    EXPECT_TRUE(ShownErrors().empty());
 }
 
 TEST(DownloadRun, CollisionsGetAPrefixButNotTheFirstDownload) {
@@ -167,6 +184,7 @@ TEST(DownloadRun, CollisionsGetAPrefixButNotTheFirstDownload) {
     EXPECT_TRUE(std::regex_match(second, std::regex("[0-9]{1,4}_a\\.gif"))) << second;
     EXPECT_EQ(ReadAll(w.dir.Path() + second), "second");
     EXPECT_EQ(ReadAll(w.cssPath), "url(a.gif) url(" + second + ")");
+    EXPECT_TRUE(RewrittenReferencesResolve(*w.form, w.cssPath));
 }
 
 TEST(DownloadRun, HostileNamesStayInTheFolder) {
@@ -268,4 +286,81 @@ TEST(DownloadRun, NoLeaksAfterManyImages) {
     EXPECT_LE(after, handles + 5); // threads and files closed
     EXPECT_LE(CurrentGuiCounts().gdi, gui.gdi + 2);
     EXPECT_LE(CurrentGuiCounts().user, gui.user + 2);
+}
+
+TEST(DownloadRun, EditsMadeElsewhereGoIntoTheBackup) {
+    HttpServer server;
+    server.AddFile("/a.gif", "A");
+    Workflow w("url(x/a.gif)", {"x/a.gif"}, {server.Url("/a.gif")});
+    w.dir.Write("style.css", "url(x/a.gif) /* edited elsewhere */");
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(ReadAll(w.cssPath + ".bak"), "url(x/a.gif) /* edited elsewhere */");
+    EXPECT_EQ(ReadAll(w.cssPath), "url(a.gif)");
+    ASSERT_EQ(ShownErrors().size(), 1u);
+    EXPECT_NE(ShownErrors()[0].find(w.cssPath + ".bak"), std::string::npos) << ShownErrors()[0];
+    // Unchanged since that rewrite: the next backup is the held text, with no message.
+    ShownErrors().clear();
+    w.form->mmo1->SetText("a.gif\r\n");
+    w.form->mmo2->SetText(server.Url("/a.gif") + "\r\n");
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(ReadAll(w.cssPath + ".bak"), "url(a.gif)");
+    EXPECT_TRUE(ShownErrors().empty());
+}
+
+TEST(DownloadRun, FailedWritesInTheRewriteKeepTheHeldText) {
+    HttpServer server;
+    server.AddFile("/a.gif", "A");
+    Workflow w("url(x/a.gif)", {"x/a.gif"}, {server.Url("/a.gif")});
+    // A folder where the backup should go: the backup cannot be written.
+    ASSERT_TRUE(CreateDirectoryA((w.cssPath + ".bak").c_str(), nullptr));
+    ASSERT_TRUE(w.Run());
+    EXPECT_EQ(ShownErrors().size(), 1u);
+    EXPECT_EQ(ReadAll(w.cssPath), "url(x/a.gif)");
+    EXPECT_EQ(w.form->Memo1->GetText(), "url(x/a.gif)");
+    RemoveDirectoryA((w.cssPath + ".bak").c_str());
+    // The stylesheet itself held open without sharing: its write fails after the backup.
+    HANDLE lock = CreateFileA(w.cssPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    ShownErrors().clear();
+    ASSERT_TRUE(w.Run());
+    CloseHandle(lock);
+    EXPECT_EQ(ShownErrors().size(), 1u);
+    EXPECT_EQ(ReadAll(w.cssPath), "url(x/a.gif)");
+    EXPECT_EQ(w.form->Memo1->GetText(), "url(x/a.gif)");
+    EXPECT_EQ(ReadAll(w.cssPath + ".bak"), "url(x/a.gif)");
+}
+
+TEST(DownloadRun, Utf8StylesheetEndToEnd) {
+    HttpServer server;
+    // "背景.png" in UTF-8, requested percent-encoded as a browser requests it.
+    server.AddFile("/img/%E8%83%8C%E6%99%AF.png", "PNG-cn");
+    server.AddFile("/img/my%20icon.png", "PNG-space");
+    server.AddFile("/img/icons.svg", "SVG");
+    const std::string css = "a{background:url(img/\xE8\x83\x8C\xE6\x99\xAF.png)}\n"
+                            "b{background:url('img/my%20icon.png')}\n"
+                            "c{background:url(img/icons.svg#home)}\n";
+    TempDir pageDir;
+    SetShellOpenFunction([](HWND, const std::string&) {});
+    Workflow w(css, {}, {});
+    w.form->TestPageFolder = pageDir.Path();
+    Press(w.form->btn2);
+    ASSERT_EQ(w.form->mmo1->Lines().Count(), 3) << w.form->mmo1->GetText();
+    w.form->lbledt2->SetText(server.Url("/img/").substr(0, server.Url("/").size()));
+    Press(w.form->btn3);
+    SetShellOpenFunction(nullptr);
+    ASSERT_TRUE(w.Run());
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_EQ(ReadAll(w.dir.Path() + A("背景.png")), "PNG-cn");
+    EXPECT_EQ(ReadAll(w.dir.Path() + "my icon.png"), "PNG-space");
+    EXPECT_EQ(ReadAll(w.dir.Path() + "icons.svg"), "SVG");
+    EXPECT_EQ(ReadAll(w.cssPath), "a{background:url(\xE8\x83\x8C\xE6\x99\xAF.png)}\r\n"
+                                  "b{background:url('my%20icon.png')}\r\n"
+                                  "c{background:url(icons.svg#home)}\r\n");
+    int checked = 0;
+    EXPECT_TRUE(RewrittenReferencesResolve(*w.form, w.cssPath, &checked));
+    EXPECT_EQ(checked, 3);
+    // Each request names the stylesheet's folder and the product.
+    for (const std::string& head : server.RequestHeads())
+        EXPECT_NE(head.find("\r\nReferer: " + server.Url("/") + "\r\n"), std::string::npos) << head;
 }

@@ -2,6 +2,8 @@
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <windows.h>
+#include <wincrypt.h>
 
 #include <algorithm>
 #include <atomic>
@@ -80,6 +82,7 @@ public:
         Load(closesocket, "closesocket");
         Load(select, "select");
         Load(setsockopt, "setsockopt");
+        Load(connect, "connect");
         WSADATA data;
         if (startup(MAKEWORD(2, 2), &data) != 0) {
             FreeLibrary(module_);
@@ -106,6 +109,7 @@ public:
     decltype(&::closesocket) closesocket;
     decltype(&::select) select;
     decltype(&::setsockopt) setsockopt;
+    decltype(&::connect) connect;
 
 private:
     template <class F> void Load(F& f, const char* name) {
@@ -450,4 +454,238 @@ std::string HttpServer::ErrorPage(int status) {
     std::string title = std::to_string(status) + " " + ReasonPhrase(status);
     return "<html><head><title>" + title + "</title></head><body><h1>" + title +
            "</h1><p>The server cannot deliver this address.</p></body></html>";
+}
+
+namespace {
+
+std::string UnixPath(const std::string& windowsPath) {
+    using Fn = char*(CDECL*)(LPCWSTR);
+    static const auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!fn) return {};
+    std::wstring wide(windowsPath.begin(), windowsPath.end());
+    char* unix = fn(wide.c_str());
+    if (!unix) return {};
+    std::string out = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return out;
+}
+
+// Starts a Unix command line through the shell; Wine runs Unix programs given a Z: path.
+bool RunShell(const std::string& script) {
+    std::string cmd = "Z:\\bin\\sh -c \"" + script + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+std::string ReadFileText(const std::string& path) {
+    std::string out;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n) out.append(buffer, n);
+    CloseHandle(h);
+    return out;
+}
+
+u_short SwapBytes16(u_short v) {
+    return static_cast<u_short>((v << 8) | (v >> 8));
+}
+
+unsigned short FreePort() {
+    HttpWinsock ws;
+    SOCKET s = ws.socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = SwapBytes32(INADDR_LOOPBACK);
+    int len = sizeof a;
+    unsigned short port = 0;
+    if (ws.bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+        ws.getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        port = SwapBytes16(a.sin_port);
+    ws.closesocket(s);
+    return port;
+}
+
+bool Answers(unsigned short port) {
+    HttpWinsock ws;
+    SOCKET s = ws.socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = SwapBytes32(INADDR_LOOPBACK);
+    a.sin_port = SwapBytes16(port);
+    bool ok = ws.connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    ws.closesocket(s);
+    return ok;
+}
+
+// The certificate store calls, found at run time like the socket calls.
+struct Crypt32 {
+    HMODULE module = LoadLibraryW(L"crypt32.dll");
+    template <class F> F Get(const char* name) const {
+        return module
+                   ? reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
+                   : nullptr;
+    }
+    decltype(&::CertOpenStore) open = Get<decltype(&::CertOpenStore)>("CertOpenStore");
+    decltype(&::CertCloseStore) close = Get<decltype(&::CertCloseStore)>("CertCloseStore");
+    decltype(&::CertAddEncodedCertificateToStore) add =
+        Get<decltype(&::CertAddEncodedCertificateToStore)>("CertAddEncodedCertificateToStore");
+    decltype(&::CertDeleteCertificateFromStore) remove =
+        Get<decltype(&::CertDeleteCertificateFromStore)>("CertDeleteCertificateFromStore");
+    decltype(&::CertCreateCertificateContext) create =
+        Get<decltype(&::CertCreateCertificateContext)>("CertCreateCertificateContext");
+    decltype(&::CertFreeCertificateContext) free =
+        Get<decltype(&::CertFreeCertificateContext)>("CertFreeCertificateContext");
+    decltype(&::CertGetCertificateChain) chain =
+        Get<decltype(&::CertGetCertificateChain)>("CertGetCertificateChain");
+    decltype(&::CertFreeCertificateChain) freeChain =
+        Get<decltype(&::CertFreeCertificateChain)>("CertFreeCertificateChain");
+    bool Usable() const {
+        return open && close && add && remove && create && free && chain && freeChain;
+    }
+};
+
+const Crypt32& CryptApi() {
+    static const Crypt32 api;
+    return api;
+}
+
+} // namespace
+
+TlsFront::TlsFront(HttpServer& backend, bool trusted) {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    static int counter = 0;
+    dir_ = std::string(base) + "corvane-tls-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(++counter) + "\\";
+    CreateDirectoryA(dir_.c_str(), nullptr);
+    const std::string unix = UnixPath(dir_);
+    port_ = FreePort();
+    if (unix.empty() || !port_) {
+        problem_ = "no Unix path or no free port";
+        return;
+    }
+    const std::string p = std::to_string(port_), b = std::to_string(backend.Port());
+    // The authority signs a certificate for the name the tests use; Wine checks the name
+    // against the certificate's DNS names and refuses an address there.
+    std::string script =
+        "cd '" + unix +
+        "' && "
+        "printf 'subjectAltName=DNS:localhost\\nextendedKeyUsage=serverAuth\\n"
+        "basicConstraints=CA:FALSE\\ncrlDistributionPoints=URI:http://127.0.0.1:" +
+        b +
+        "/test-authority.crl\\n' > site.ext && "
+        "printf '[ca]\\ndefault_ca=d\\n[d]\\ndatabase=index.txt\\ncrlnumber=crlnumber\\n"
+        "default_md=sha256\\ndefault_crl_days=2\\n' > ca.cnf && touch index.txt && "
+        "echo 01 > crlnumber && "
+        "openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 2 "
+        "-subj '/CN=Corvane Test Authority' >log 2>&1 && "
+        "openssl req -newkey rsa:2048 -nodes -keyout site.key -out site.csr "
+        "-subj '/CN=localhost' >>log 2>&1 && "
+        "openssl x509 -req -in site.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 "
+        "-extfile site.ext -out site.crt >>log 2>&1 && "
+        "openssl x509 -in ca.crt -outform DER -out ca.der >>log 2>&1 && "
+        "openssl x509 -in site.crt -outform DER -out site.der >>log 2>&1 && "
+        "openssl ca -config ca.cnf -gencrl -keyfile ca.key -cert ca.crt -out ca.crl.pem "
+        ">>log 2>&1 && openssl crl -in ca.crl.pem -outform DER -out ca.crl >>log 2>&1 && "
+        "{ timeout 300 socat OPENSSL-LISTEN:" +
+        p +
+        ",bind=127.0.0.1,reuseaddr,fork,cert=site.crt,key=site.key,verify=0 TCP:127.0.0.1:" + b +
+        " </dev/null >>log 2>&1 & echo $! > pid; } ; touch done";
+    if (!RunShell(script)) {
+        problem_ = "cannot start the shell";
+        return;
+    }
+    DWORD start = GetTickCount();
+    while (GetFileAttributesA((dir_ + "done").c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount() - start > 30000) {
+            problem_ = "certificates not made: " + ReadFileText(dir_ + "log");
+            return;
+        }
+        Sleep(50);
+    }
+    std::string der = ReadFileText(dir_ + "ca.der");
+    if (der.empty()) {
+        problem_ = "certificates not made: " + ReadFileText(dir_ + "log");
+        return;
+    }
+    std::string crl = ReadFileText(dir_ + "ca.crl");
+    if (crl.empty()) {
+        problem_ = "no revocation list: " + ReadFileText(dir_ + "log");
+        return;
+    }
+    backend.AddFile("/test-authority.crl", crl, "application/pkix-crl");
+    if (trusted) {
+        const Crypt32& crypt = CryptApi();
+        if (!crypt.Usable()) {
+            problem_ = "crypt32.dll not usable";
+            return;
+        }
+        HCERTSTORE root =
+            crypt.open(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+        PCCERT_CONTEXT added = nullptr;
+        if (!root ||
+            !crypt.add(root, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                       static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added)) {
+            problem_ = "cannot trust the test authority";
+            if (root) crypt.close(root, 0);
+            return;
+        }
+        trustedCert_ = added;
+        crypt.close(root, 0);
+        // Whether the system now builds a trusted chain for the site's certificate.
+        std::string site = ReadFileText(dir_ + "site.der");
+        if (PCCERT_CONTEXT cert =
+                crypt.create(X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(site.data()),
+                             static_cast<DWORD>(site.size()))) {
+            CERT_CHAIN_PARA para{};
+            para.cbSize = sizeof para;
+            PCCERT_CHAIN_CONTEXT chain = nullptr;
+            if (crypt.chain(nullptr, cert, nullptr, nullptr, &para, 0, nullptr, &chain)) {
+                chainStatus_ = chain->TrustStatus.dwErrorStatus;
+                crypt.freeChain(chain);
+            }
+            crypt.free(cert);
+        }
+    }
+    start = GetTickCount();
+    while (!Answers(port_)) {
+        if (GetTickCount() - start > 10000) {
+            problem_ = "socat does not answer: " + ReadFileText(dir_ + "log");
+            return;
+        }
+        Sleep(50);
+    }
+    ready_ = true;
+}
+
+TlsFront::~TlsFront() {
+    std::string pid = ReadFileText(dir_ + "pid");
+    while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) pid.pop_back();
+    if (!pid.empty() && pid.find_first_not_of("0123456789") == std::string::npos)
+        RunShell("kill " + pid);
+    if (trustedCert_) {
+        // Deleting through a context of the store removes it from the store itself.
+        CryptApi().remove(static_cast<PCCERT_CONTEXT>(trustedCert_));
+    }
+    for (const char* f :
+         {"site.ext", "ca.key", "ca.crt", "ca.srl", "site.key", "site.csr", "site.crt", "ca.der",
+          "site.der", "ca.cnf", "index.txt", "index.txt.attr", "crlnumber", "crlnumber.old",
+          "ca.crl.pem", "ca.crl", "log", "pid", "done"})
+        DeleteFileA((dir_ + f).c_str());
+    RemoveDirectoryA(dir_.c_str());
+}
+
+std::string TlsFront::Url(const std::string& path) const {
+    return "https://localhost:" + std::to_string(port_) + path;
 }

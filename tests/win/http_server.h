@@ -67,3 +67,38 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// https in front of an HttpServer: a test certificate authority and a certificate for
+// "localhost" made with openssl, the authority's revocation list served by the server (the
+// system checks revocation and refuses a certificate whose status it cannot learn), the authority
+// added to this prefix's CurrentUser Root store while the object lives (unless `trusted` is false,
+// so that certificate checks can be seen to refuse), and socat answering TLS on 127.0.0.1 and
+// passing each connection to the server. The front stops itself after five minutes even if nothing
+// stops it.
+class TlsFront {
+public:
+    explicit TlsFront(HttpServer& backend, bool trusted = true);
+    ~TlsFront();
+    TlsFront(const TlsFront&) = delete;
+    TlsFront& operator=(const TlsFront&) = delete;
+
+    // False when the tools are missing or the front did not start; Problem() says why.
+    bool Ready() const { return ready_; }
+    const std::string& Problem() const { return problem_; }
+    // The system builds a trusted chain for the front's certificate: its error status is 0.
+    // (Wine 8 keeps its Root store in memory, filled from the host's certificates, so an
+    // authority added at run time may not be seen by the chain engine.)
+    bool AuthorityTrusted() const { return chainStatus_ == 0; }
+    unsigned long ChainStatus() const { return chainStatus_; }
+    // "https://localhost:<port>" followed by path.
+    std::string Url(const std::string& path) const;
+    unsigned short Port() const { return port_; }
+
+private:
+    std::string dir_; // Windows path, ends with a separator
+    unsigned short port_ = 0;
+    bool ready_ = false;
+    std::string problem_;
+    const void* trustedCert_ = nullptr; // PCCERT_CONTEXT
+    unsigned long chainStatus_ = ~0ul;
+};

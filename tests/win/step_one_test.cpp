@@ -87,20 +87,24 @@ TEST(StepOne, SecondStylesheetLeavesLaterStepsAlone) {
     EXPECT_EQ(form->Tag(), 3);
 }
 
-TEST(StepOne, UnreadableFileKeepsTheOldText) {
-    TempDir dir;
+TEST(StepOne, UnreadableFileChangesNothing) {
+    TempDir dir, other;
     auto form = MakeMainForm();
-    OpenThroughDialog(*form, dir.Write("good.css", "good"));
-    std::string missing = dir.Path() + "missing.css";
+    std::string good = dir.Write("good.css", "good");
+    OpenThroughDialog(*form, good);
+    std::string missing = other.Path() + "missing.css";
     OpenThroughDialog(*form, missing);
     ASSERT_EQ(ShownErrors().size(), 1u);
     EXPECT_EQ(ShownErrors()[0].rfind("Cannot open file \"" + missing + "\". ", 0), 0u)
         << ShownErrors()[0];
     EXPECT_GT(ShownErrors()[0].size(), ("Cannot open file \"" + missing + "\". ").size());
     EXPECT_EQ(form->Memo1->GetText(), "good");
-    // The labels and the folder already show the new file.
-    EXPECT_EQ(form->lbl1->Caption(), A("CSS样式文件：") + missing);
+    // Everything still points at the file that was read, so a later rewrite cannot write
+    // its text over another file.
+    EXPECT_EQ(form->lbl1->Caption(), A("CSS样式文件：") + good);
+    EXPECT_EQ(form->lbl2->Caption(), A("CSS文件路径：") + dir.Path());
     EXPECT_EQ(form->Hint(), dir.Path());
+    EXPECT_EQ(form->dlgOpen1->FileName(), good);
 }
 
 TEST(StepOne, NoHandleLeaks) {

@@ -124,9 +124,9 @@ TEST(StepThree, AddressRulesOneLinePerReference) {
                                       "http://www.example.com/css/",
                                       "http://cdn.example.com/c.gif",
                                       "x.php?u=http://h/d.gif",
-                                      "http://www.example.com/css/https://e.example.com/e.gif",
-                                      "http://www.example.com/css/HTTP://F/f.gif",
-                                      "http://www.example.com//g.example.com/g.gif",
+                                      "https://e.example.com/e.gif",
+                                      "HTTP://F/f.gif",
+                                      "http://g.example.com/g.gif",
                                       "http://www.example.com/css/../h.gif"};
     EXPECT_EQ(Lines(form->mmo2), expected);
     ASSERT_EQ(shell.opened.size(), 1u);

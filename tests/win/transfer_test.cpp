@@ -301,6 +301,69 @@ TEST(Transfer, RedirectsAreFollowed) {
     EXPECT_FALSE(Exists(folder / "b.gif"));
 }
 
+// https needs the test authority in this prefix's trust store; certificate checks stay on.
+TEST(Transfer, HttpsWithTheTestAuthorityAndRedirectsAcrossSchemes) {
+    HttpServer server;
+    server.AddFile("/secure/a.png", "PNG-over-tls");
+    TlsFront front(server);
+    ASSERT_TRUE(front.Ready()) << front.Problem();
+    if (!front.AuthorityTrusted())
+        GTEST_SKIP() << "this prefix does not trust an authority added at run time (chain status "
+                     << front.ChainStatus() << ")";
+    server.AddRedirect("/up/a.png", front.Url("/secure/a.png"));         // http to https
+    server.AddRedirect("/down/a.png", server.Url("/secure/a.png"), 301); // https to http
+    TempFolder folder;
+    DownloadResult r = DownloadToFile(front.Url("/secure/a.png"), folder / "a.png", nullptr);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.httpStatus, 200u);
+    EXPECT_EQ(ReadFileBytes(folder / "a.png"), "PNG-over-tls");
+    r = DownloadToFile(server.Url("/up/a.png"), folder / "b.png", nullptr);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(ReadFileBytes(folder / "b.png"), "PNG-over-tls");
+    r = DownloadToFile(front.Url("/down/a.png"), folder / "c.png", nullptr);
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(ReadFileBytes(folder / "c.png"), "PNG-over-tls");
+    EXPECT_EQ(server.RequestCount("/secure/a.png"), 3);
+    // The final status decides: a redirect to https that ends at an error is an error.
+    server.AddRedirect("/up/none.png", front.Url("/secure/none.png"));
+    r = DownloadToFile(server.Url("/up/none.png"), folder / "d.png", nullptr);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.httpStatus, 404u);
+    EXPECT_FALSE(Exists(folder / "d.png"));
+}
+
+TEST(Transfer, HttpsRefusedWhenTheAuthorityIsNotTrusted) {
+    HttpServer server;
+    server.AddFile("/secure/a.png", "PNG-over-tls");
+    TlsFront front(server, false);
+    ASSERT_TRUE(front.Ready()) << front.Problem();
+    TempFolder folder;
+    DownloadResult r = DownloadToFile(front.Url("/secure/a.png"), folder / "a.png", nullptr);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.reason.empty());
+    EXPECT_EQ(server.RequestCount("/secure/a.png"), 0);
+    EXPECT_FALSE(Exists(folder / "a.png"));
+}
+
+TEST(Transfer, RequestsNameTheProductAndTheReferrer) {
+    HttpServer server;
+    server.AddFile("/img/a.png", "A");
+    TempFolder folder;
+    ASSERT_TRUE(DownloadToFile(server.Url("/img/a.png"), folder / "a.png", nullptr,
+                               "http://site.example/css/")
+                    .ok);
+    ASSERT_TRUE(DownloadToFile(server.Url("/img/a.png"), folder / "b.png", nullptr).ok);
+    std::vector<std::string> heads = server.RequestHeads();
+    ASSERT_EQ(heads.size(), 2u);
+    EXPECT_NE(heads[0].find("\r\nReferer: http://site.example/css/\r\n"), std::string::npos)
+        << heads[0];
+    EXPECT_NE(heads[0].find(std::string("\r\nUser-Agent: ") + kUserAgent + "\r\n"),
+              std::string::npos)
+        << heads[0];
+    EXPECT_NE(std::string(kUserAgent).find("Corvane"), std::string::npos);
+    EXPECT_EQ(heads[1].find("Referer:"), std::string::npos) << heads[1];
+}
+
 TEST(Transfer, CutOffBodyFailsAndLeavesNothing) {
     HttpServer server;
     HttpReply reply;
