@@ -44,7 +44,10 @@ TEST(MainWindow, WindowItself) {
     EXPECT_NEAR((w.top + w.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 16);
     EXPECT_EQ(form->Hint(), "");
     EXPECT_EQ(form->Tag(), 0);
-    EXPECT_EQ(Application->MainForm() == nullptr || Screen->FormCount() >= 1, true);
+    // The window is one of the screen's forms.
+    bool listed = false;
+    for (int i = 0; i < Screen->FormCount(); ++i) listed |= Screen->Forms(i) == form.get();
+    EXPECT_TRUE(listed);
 }
 
 TEST(MainWindow, BannerAndLabels) {

@@ -206,8 +206,6 @@ TEST(StepThree, UnwritablePageKeepsTheAddresses) {
 
 TEST(StepThree, HelpBoxToggles) {
     auto form = MakeMainForm();
-    std::vector<std::string> help =
-        form->lbl4->Caption().empty() ? std::vector<std::string>{} : std::vector<std::string>{};
     TStringList lines;
     lines.SetText(form->lbl4->Caption());
     ASSERT_EQ(lines.Count(), 10);
