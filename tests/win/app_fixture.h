@@ -61,6 +61,15 @@ private:
 
 std::string ReadAll(const std::string& path);
 
+// prefix, the number, suffix. Built by appending: GCC 12 warns falsely (-Wrestrict) about a
+// literal added in front of a temporary string.
+inline std::string NumberedName(const char* prefix, int n, const char* suffix) {
+    std::string s = prefix;
+    s += std::to_string(n);
+    s += suffix;
+    return s;
+}
+
 // The url(...) references of a stylesheet in order, quotes and surrounding spaces removed.
 std::vector<std::string> UrlReferences(const std::string& css);
 

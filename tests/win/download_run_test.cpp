@@ -258,7 +258,7 @@ TEST(DownloadRun, NoLeaksAfterManyImages) {
     HttpServer server;
     std::vector<std::string> refs, urls;
     for (int i = 0; i < 200; ++i) {
-        std::string name = "i" + std::to_string(i) + ".gif";
+        std::string name = NumberedName("i", i, ".gif");
         server.AddFile("/" + name, "image " + std::to_string(i));
         refs.push_back(name);
         urls.push_back(server.Url("/" + name));

@@ -54,7 +54,7 @@ TEST(StepOne, LineEndsOfEveryKind) {
     };
     int n = 0;
     for (auto& c : cases) {
-        std::string path = dir.Write("s" + std::to_string(n++) + ".css", c.in);
+        std::string path = dir.Write(NumberedName("s", n++, ".css"), c.in);
         OpenThroughDialog(*form, path);
         EXPECT_EQ(form->Memo1->GetText(), c.out) << c.in;
     }
