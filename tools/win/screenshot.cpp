@@ -1,14 +1,11 @@
 // Writes a PNG of a top-level window found by its caption (or class name), waiting for it
 // to appear: screenshot.exe <output.png> <caption-or-class> [timeout-seconds]
-#include "toolkit/png_writer.h"
-#include "toolkit/handles.h"
+#include "window_capture.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdio>
 #include <string>
-#include <vector>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
@@ -27,30 +24,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     if (!wnd) return 3;
     Sleep(1000); // let it finish painting
-    RECT r;
-    GetWindowRect(wnd, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    UniqueMemDc dc(CreateCompatibleDC(screen));
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    UniqueBitmap bmp(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    {
-        SelectObjectGuard sel(dc.get(), bmp.get());
-        BitBlt(dc.get(), 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    }
-    ReleaseDC(nullptr, screen);
-    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
-                                 static_cast<const uint32_t*>(bits) + static_cast<size_t>(w) * h);
-    std::string png = EncodePng(pixels, w, h);
-    FILE* f = _wfopen(out.c_str(), L"wb");
-    if (!f) return 4;
-    fwrite(png.data(), 1, png.size(), f);
-    fclose(f);
-    return 0;
+    return CaptureWindowToPng(wnd, out) ? 0 : 4;
 }
