@@ -950,6 +950,7 @@ void TCustomComboBox::CreateParams(TCreateParams& p) {
     p.SysClassName = L"COMBOBOX";
     static const DWORD kStyle[] = {CBS_DROPDOWN, CBS_SIMPLE, CBS_DROPDOWNLIST};
     p.Style |= kStyle[style_] | CBS_AUTOHSCROLL | WS_VSCROLL;
+    if (style_ == csSimple) p.Style |= CBS_NOINTEGRALHEIGHT; // the list fills the control
     if (style_ == csDropDownList) p.Caption.clear();
 }
 

@@ -5,9 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdio>
 #include <string>
-#include <vector>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
@@ -26,5 +24,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     if (!wnd) return 3;
     Sleep(1000); // let it finish painting
-    return WriteWindowPng(wnd, out) ? 0 : 4;
+    return CaptureWindowToPng(wnd, out) ? 0 : 4;
 }

@@ -55,7 +55,7 @@ void CALLBACK CaptureModal(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     RedrawWindow(dialog, nullptr, nullptr,
                  RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    WriteWindowPng(dialog, gFolder + gName);
+    CaptureWindowToPng(dialog, gFolder + gName);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     PostMessageW(dialog, WM_CLOSE, 0, 0);
 }
@@ -85,14 +85,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         form->Show();
         Pump(1500);
         HWND main = form->WindowHandle();
-        if (!WriteWindowPng(main, gFolder + L"main-window.png")) rc = 3;
+        if (!CaptureWindowToPng(main, gFolder + L"main-window.png")) rc = 3;
 
         // Inactive: another window of ours takes the activation for a moment.
         HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1, nullptr,
                                      nullptr, GetModuleHandleW(nullptr), nullptr);
         SetActiveWindow(other);
         Pump(300);
-        WriteWindowPng(main, gFolder + L"main-window-inactive.png");
+        CaptureWindowToPng(main, gFolder + L"main-window-inactive.png");
         DestroyWindow(other);
         SetForegroundWindow(main);
         Pump(300);
