@@ -12,6 +12,7 @@ const char kDescription[] = R"(object GalleryForm: TGalleryForm
   Left = 0
   Top = 0
   Caption = 'Control gallery'
+  Menu = MainMenu1
   ClientWidth = 1000
   ClientHeight = 640
   object Buttons: TGroupBox
@@ -642,6 +643,142 @@ const char kDescription[] = R"(object GalleryForm: TGalleryForm
         Text = 'No events yet'
       end>
   end
+  object MenuImages: TImageList
+    Width = 16
+    Height = 16
+  end
+  object MainMenu1: TMainMenu
+    Images = MenuImages
+    object FileMenu: TMenuItem
+      Caption = '&File'
+      object OpenItem: TMenuItem
+        Caption = '&Open...'
+        ShortCut = 16463
+        ImageIndex = 0
+        Default = True
+        OnClick = NoteEvent
+      end
+      object SaveItem: TMenuItem
+        Caption = '&Save'
+        ShortCut = 16467
+        ImageIndex = 1
+        OnClick = NoteEvent
+      end
+      object FileLine1: TMenuItem
+        Caption = '-'
+      end
+      object RecentMenu: TMenuItem
+        Caption = '&Recent'
+        object Recent1: TMenuItem
+          Caption = '&1 style.css'
+          OnClick = NoteEvent
+        end
+        object Recent2: TMenuItem
+          Caption = '&2 theme.css'
+          OnClick = NoteEvent
+        end
+        object MoreRecent: TMenuItem
+          Caption = '&More'
+          object Recent3: TMenuItem
+            Caption = '&3 old.css'
+            OnClick = NoteEvent
+          end
+          object Recent4: TMenuItem
+            Caption = '&4 older.css'
+            Enabled = False
+          end
+        end
+      end
+      object FileLine2: TMenuItem
+        Caption = '-'
+      end
+      object ExitItem: TMenuItem
+        Caption = 'E&xit'
+        ShortCut = 32883
+        OnClick = NoteEvent
+      end
+    end
+    object ViewMenu: TMenuItem
+      Caption = '&View'
+      object ToolbarItem: TMenuItem
+        Caption = '&Toolbar'
+        Checked = True
+        OnClick = NoteEvent
+      end
+      object GridItem: TMenuItem
+        Caption = '&Grid'
+        Checked = True
+        ImageIndex = 2
+        OnClick = NoteEvent
+      end
+      object ViewLine1: TMenuItem
+        Caption = '-'
+      end
+      object LargeItem: TMenuItem
+        Caption = '&Large icons'
+        RadioItem = True
+        GroupIndex = 1
+        Checked = True
+        OnClick = NoteEvent
+      end
+      object SmallItem: TMenuItem
+        Caption = '&Small icons'
+        RadioItem = True
+        GroupIndex = 1
+        OnClick = NoteEvent
+      end
+      object ViewLine2: TMenuItem
+        Caption = '-'
+      end
+      object DisabledItem: TMenuItem
+        Caption = '&Disabled item'
+        Enabled = False
+      end
+    end
+    object DisabledMenu: TMenuItem
+      Caption = '&Unavailable'
+      Enabled = False
+      object NeverItem: TMenuItem
+        Caption = 'Never shown'
+      end
+    end
+    object HelpMenu: TMenuItem
+      Caption = '&Help'
+      object AboutItem: TMenuItem
+        Caption = '&About the gallery'
+        ShortCut = 112
+        OnClick = NoteEvent
+      end
+    end
+  end
+  object PopupMenu1: TPopupMenu
+    Images = MenuImages
+    object CutItem: TMenuItem
+      Caption = 'Cu&t'
+      ShortCut = 16472
+      ImageIndex = 0
+      OnClick = NoteEvent
+    end
+    object CopyItem: TMenuItem
+      Caption = '&Copy'
+      ShortCut = 16451
+      ImageIndex = 1
+      OnClick = NoteEvent
+    end
+    object PasteItem: TMenuItem
+      Caption = '&Paste'
+      ShortCut = 16470
+      Enabled = False
+    end
+    object PopupLine: TMenuItem
+      Caption = '-'
+    end
+    object SelectAllItem: TMenuItem
+      Caption = 'Select &all'
+      ShortCut = 16449
+      OnClick = NoteEvent
+    end
+  end
 end
 )";
 
@@ -658,9 +795,21 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
     DrawGlyphs();
     FillLists();
     if (auto* edit = Find<TWinControl>("FocusedEdit")) SetActiveControl(edit);
-    // MENUS: the main menu (nested submenus, separators, disabled, checked and image items)
-    // and a popup menu for the list view go here once TMainMenu/TPopupMenu exist:
-    //   MainMenu1 -> SetMenu(...); ListView1 -> PopupMenu1.
+    DrawMenuImages();
+    // The list view's context menu.
+    if (auto* lv = Find<TListView>("ListView1"))
+        listPopup_.Install(*lv, [this](TMessage& m) {
+            if (m.Msg == WM_CONTEXTMENU) {
+                if (auto* popup = Find<TPopupMenu>("PopupMenu1")) {
+                    POINT p{static_cast<short>(LOWORD(m.LParam)),
+                            static_cast<short>(HIWORD(m.LParam))};
+                    popup->Popup(p.x, p.y);
+                    m.Result = 0;
+                    return;
+                }
+            }
+            listPopup_.CallPrevious(m);
+        });
 }
 
 TNotifyEvent TGalleryForm::FindMethod(std::string_view name) {
@@ -722,6 +871,28 @@ void Letter(HDC dc, const wchar_t* text, bool bold, bool italic) {
 }
 
 } // namespace
+
+void TGalleryForm::DrawMenuImages() {
+    auto* images = Find<TImageList>("MenuImages");
+    if (!images) return;
+    // A document, a disk and a grid, on white that the list masks out.
+    const COLORREF colours[3] = {RGB(40, 110, 220), RGB(200, 60, 60), RGB(40, 150, 70)};
+    for (int i = 0; i < 3; ++i) {
+        TBitmap b(16, 16);
+        HDC dc = b.Canvas().Handle();
+        RECT all{0, 0, 16, 16};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        UniqueBrush fill(CreateSolidBrush(colours[i]));
+        RECT shape = i == 0 ? RECT{3, 1, 13, 15} : i == 1 ? RECT{2, 2, 14, 14} : RECT{1, 3, 15, 13};
+        FillRect(dc, &shape, fill.get());
+        if (i == 2)
+            for (int x = 5; x < 15; x += 4) {
+                RECT line{x, 3, x + 1, 13};
+                FillRect(dc, &line, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+            }
+        images->AddMasked(&b, clWhite);
+    }
+}
 
 void TGalleryForm::DrawGlyphs() {
     // Two images: normal (blue disc) and disabled (grey disc).

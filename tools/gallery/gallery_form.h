@@ -6,6 +6,8 @@
 #include "toolkit/comctrls.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/forms.h"
+#include "toolkit/imglist.h"
+#include "toolkit/menus.h"
 
 class TGalleryForm : public TForm {
     TOOLKIT_CLASS(TGalleryForm)
@@ -26,6 +28,8 @@ protected:
 
 private:
     void DrawGlyphs();
+    void DrawMenuImages();
+    TWndProcHook listPopup_;
     void FillLists();
     // Counts the events the controls raise; the status bar shows the last one.
     void Note(TObject* sender);
