@@ -83,6 +83,8 @@ public:
         Load(select, "select");
         Load(setsockopt, "setsockopt");
         Load(connect, "connect");
+        Load(ioctlsocket, "ioctlsocket");
+        Load(lastError, "WSAGetLastError");
         WSADATA data;
         if (startup(MAKEWORD(2, 2), &data) != 0) {
             FreeLibrary(module_);
@@ -110,6 +112,8 @@ public:
     decltype(&::select) select;
     decltype(&::setsockopt) setsockopt;
     decltype(&::connect) connect;
+    decltype(&::ioctlsocket) ioctlsocket;
+    decltype(&::WSAGetLastError) lastError;
 
 private:
     template <class F> void Load(F& f, const char* name) {
@@ -343,12 +347,35 @@ bool HttpServer::Impl::Respond(SOCKET s, const std::string& method, const std::s
 }
 
 bool HttpServer::Impl::SendAll(SOCKET s, const char* data, size_t size) {
+    // A client that stops reading (a cancelled download whose connection the client keeps)
+    // would block a plain send for good, and Stop with it: the socket sends without blocking
+    // and waits for room in slices, giving up once the server is stopping.
+    u_long nonBlocking = 1;
+    ws.ioctlsocket(s, FIONBIO, &nonBlocking);
     while (size > 0) {
-        int n = ws.send(s, data, static_cast<int>(std::min<size_t>(size, 1 << 20)), 0);
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<size_t>(n);
+        int n = ws.send(s, data, static_cast<int>(std::min<size_t>(size, 1 << 16)), 0);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && ws.lastError() != WSAEWOULDBLOCK) return false;
+        for (;;) {
+            {
+                std::lock_guard lock(mutex);
+                if (stopping) return false;
+            }
+            fd_set set;
+            set.fd_count = 1;
+            set.fd_array[0] = s;
+            timeval slice{0, 50 * 1000};
+            int ready = ws.select(0, nullptr, &set, nullptr, &slice);
+            if (ready < 0) return false;
+            if (ready > 0) break;
+        }
     }
+    u_long blocking = 0;
+    ws.ioctlsocket(s, FIONBIO, &blocking);
     return true;
 }
 
