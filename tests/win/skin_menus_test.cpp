@@ -154,10 +154,10 @@ struct MenuManager {
     TSkinManage* m;
     TSkinData* data;
     std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
-    MenuManager() {
+    explicit MenuManager(const std::vector<std::uint8_t>& store) {
         InstallSkinManager();
         m = static_cast<TSkinManage*>(EnsureSkinManager());
-        data = MakeSkinData(MenuSkinStore(), holder.get());
+        data = MakeSkinData(store, holder.get());
         m->Register(*data);
         m->SetEnabled(true);
         m->InstallHook();
@@ -191,7 +191,9 @@ struct MenuForm {
         return it;
     }
 
-    explicit MenuForm(bool apply = true, bool rightToLeft = false) {
+    explicit MenuForm(bool apply = true, bool rightToLeft = false,
+                      const std::vector<std::uint8_t>& store = MenuSkinStore())
+        : mgr(store) {
         form = std::make_unique<TForm>(&TestApplication());
         form->SetTag(99); // the manager leaves it to the test
         form->SetCaption("Menus");
@@ -748,16 +750,6 @@ TEST(SkinPopupMenu, TheFormsPopupAndTheSystemMenuAreSkinned) {
                                painters = sys && sys->Items()->Count() > 0 &&
                                           sys->Items()->Items(0)->OnDrawItem &&
                                           sys->Items()->Items(0)->OnMeasureItem;
-                               auto p = OpenPopups();
-                               if (!p.empty()) Pixels(p[0]).Save("system-menu-popup.png");
-                               RECT wr;
-                               GetWindowRect(t.Wnd(), &wr);
-                               if (!p.empty()) {
-                                   RECT pr;
-                                   GetWindowRect(p[0], &pr);
-                                   UnionRect(&wr, &wr, &pr);
-                               }
-                               Pixels(wr).Save("system-menu.png");
                            }});
         SendMessageW(t.Wnd(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
     }
@@ -779,27 +771,137 @@ TEST(SkinMenuBar, RightToLeftBarsRunFromTheRightAndSwapTheArrows) {
     EXPECT_EQ(opened, (std::vector<int>{0, 1}));
 }
 
-TEST(SkinMenuBar, ScreenshotOfAnOpenNestedMenu) {
+// Screenshots for the documentation, with the product skin: an open nested menu and the
+// skinned system menu.
+TEST(SkinMenuBar, ScreenshotsOfAnOpenNestedMenuAndTheSystemMenu) {
     const char* dir = std::getenv("CORVANE_SCREENSHOT_DIR");
     if (!dir) GTEST_SKIP() << "CORVANE_SCREENSHOT_DIR not set";
-    MenuForm t;
-    size_t popups = 0;
-    MenuScript script({[] {}, [&] { t.Key(VK_DOWN); }, [&] { t.Key(VK_DOWN); },
-                       [&] { t.Key(VK_RIGHT); }, [] {},
-                       [&] {
-                           auto p = OpenPopups();
-                           popups = p.size();
-                           RECT all;
-                           GetWindowRect(t.Wnd(), &all);
-                           for (HWND w : p) {
-                               RECT r;
-                               GetWindowRect(w, &r);
-                               UnionRect(&all, &all, &r);
-                           }
-                           Pixels(all).Save("menu-nested.png");
-                       }});
-    t.Click(0);
-    EXPECT_EQ(popups, 2u);
+    MenuForm t(true, false, ProductSkinStore());
+    auto shoot = [&](const char* name) {
+        auto p = OpenPopups();
+        RECT all;
+        GetWindowRect(t.Wnd(), &all);
+        for (HWND w : p) {
+            RECT r;
+            GetWindowRect(w, &r);
+            UnionRect(&all, &all, &r);
+        }
+        Pixels(all).Save(name);
+        return p.size();
+    };
+    size_t nested = 0, system = 0;
+    {
+        MenuScript script({[] {}, [&] { t.Key(VK_DOWN); }, [&] { t.Key(VK_DOWN); },
+                           [&] { t.Key(VK_RIGHT); }, [] {},
+                           [&] { nested = shoot("menu-nested.png"); }});
+        t.Click(0);
+    }
+    {
+        MenuScript script(
+            {[] {}, [&] { t.Key(VK_DOWN); }, [] {}, [&] { system = shoot("system-menu.png"); }});
+        SendMessageW(t.Wnd(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    }
+    EXPECT_EQ(nested, 2u);
+    EXPECT_EQ(system, 1u);
+}
+
+// A window of another kind (no toolkit object) with a native menu: its items are drawn as
+// foreign items and measured from their text, and its commands reach its own procedure.
+TEST(SkinMenuBar, AForeignWindowsMenuIsSkinnedAndItsCommandsArrive) {
+    MenuManager mgr(MenuSkinStore());
+    static std::vector<UINT> commands;
+    commands.clear();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = [](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (msg == WM_COMMAND) commands.push_back(LOWORD(wp));
+        return DefWindowProcW(w, msg, wp, lp);
+    };
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"CorvaneForeignMenuWindow";
+    RegisterClassW(&wc);
+    HMENU bar = CreateMenu(), sub = CreatePopupMenu();
+    AppendMenuW(sub, MF_STRING, 0x2001, L"&Alpha\tCtrl+A");
+    AppendMenuW(sub, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(sub, MF_STRING | MF_GRAYED, 0x2002, L"&Beta");
+    AppendMenuW(sub, MF_STRING | MF_CHECKED, 0x2003, L"&Gamma");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), L"&Things");
+    HWND wnd = CreateWindowExW(0, wc.lpszClassName, L"Foreign", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                               120, 120, 300, 200, nullptr, bar, wc.hInstance, nullptr);
+    ASSERT_NE(wnd, nullptr);
+    SetForegroundWindow(wnd);
+    PumpFor(20);
+    // A window of this program: the manager skins it when it activates.
+    TWinSkinForm* skin = mgr.m->FindSkinnedForm(wnd);
+    ASSERT_NE(skin, nullptr);
+    ASSERT_NE(skin->MenuBar(), nullptr);
+    ASSERT_EQ(skin->MenuBar()->Buttons().size(), 1u);
+    EXPECT_EQ(skin->MenuBar()->Buttons()[0]->Caption, L"&Things");
+    RECT itemRect{};
+    std::unique_ptr<Pixels> shot;
+    RECT popupRect{};
+    {
+        MenuScript script({[] {},
+                           [&] {
+                               auto p = OpenPopups();
+                               if (p.empty()) return;
+                               GetWindowRect(p[0], &popupRect);
+                               GetMenuItemRect(p[0], sub, 0, &itemRect);
+                               shot = std::make_unique<Pixels>(p[0]);
+                           },
+                           [&] { PostMessageW(wnd, WM_KEYDOWN, VK_RETURN, 0); }});
+        RECT w;
+        GetWindowRect(wnd, &w);
+        const RECT& b = skin->MenuBar()->Buttons()[0]->Bounds;
+        SendMessageW(wnd, WM_NCLBUTTONDOWN, HTMENU,
+                     MAKELPARAM(w.left + b.left + 3, w.top + b.top + 3));
+    }
+    PumpFor(30);
+    ASSERT_TRUE(shot);
+    OffsetRect(&itemRect, -popupRect.left, -popupRect.top);
+    // The first item, selected on open, in the skin's selected frame; the width has room for
+    // the text, its keys and the skin's margin.
+    EXPECT_EQ(shot->At(itemRect.right - 3, (itemRect.top + itemRect.bottom) / 2), kItemSelected);
+    EXPECT_TRUE(shot->Has(itemRect, kHilightText));
+    EXPECT_EQ(shot->At(1, 1), kPopupBorder);
+    // The entry's own command (its submenu handle's position id) comes first, then Alpha.
+    ASSERT_FALSE(commands.empty());
+    EXPECT_EQ(commands.back(), 0x2001u);
+    skin->Detach();
+    EXPECT_EQ(GetMenu(wnd), bar);
+    MENUITEMINFOW mii{sizeof(mii)};
+    mii.fMask = MIIM_FTYPE;
+    GetMenuItemInfoW(sub, 0, TRUE, &mii);
+    EXPECT_FALSE(mii.fType & MFT_OWNERDRAW);
+    DestroyWindow(wnd);
+    PumpFor(20);
+}
+
+// With the skin's control set holding the menu-item kind, the main menu itself is owner-drawn
+// with the painters, and given back as it was.
+TEST(SkinMenuItems, TheMenuItemKindSwitchesTheMainMenuToThePainters) {
+    MenuForm t(false);
+    t.mgr.data->SkinControls |= SetBit(xcMenuItem);
+    t.Apply();
+    EXPECT_TRUE(t.menu->OwnerDraw());
+    EXPECT_TRUE(static_cast<bool>(t.open->OnDrawItem));
+    EXPECT_TRUE(static_cast<bool>(t.open->OnMeasureItem));
+    EXPECT_TRUE(static_cast<bool>(t.deep->OnDrawItem));
+    EXPECT_FALSE(static_cast<bool>(t.file->OnDrawItem)); // the bar's own entries are the skin's
+    ASSERT_EQ(t.Bar()->Buttons().size(), 5u);
+    EXPECT_EQ(t.Button(0)->Caption, L"&File");
+    // The menu opens from WM_SKIN_MENU_AT as from a click.
+    std::vector<int> opened;
+    {
+        MenuScript script({[] {}, [&] { opened.push_back(TWinSkinMenu::OpenIndex()); }});
+        POINT p = t.ScreenOf(t.Button(1));
+        SendMessageW(t.Wnd(), WM_SKIN_MENU_AT, 0, MAKELPARAM(p.x, p.y));
+    }
+    EXPECT_EQ(opened, (std::vector<int>{1}));
+    t.Unskin();
+    EXPECT_FALSE(t.menu->OwnerDraw());
+    EXPECT_FALSE(static_cast<bool>(t.open->OnDrawItem));
+    EXPECT_FALSE(static_cast<bool>(t.open->OnMeasureItem));
+    EXPECT_EQ(GetMenu(t.Wnd()), t.menu->Handle());
 }
 
 TEST(SkinMenuBar, NoHandleGrowthOverManyOpenings) {

@@ -400,10 +400,14 @@ void TWinSkinMenu::Open(TMenuBtn* first) {
         PostMessageW(wnd, WM_COMMAND, b->Command, 0);
         if (!b->SubMenu) return;
         HMENU sub = b->SubMenu;
-        if (b->Item) {
-            TidySeparators(*b->Item);
-            for (int i = 0; i < b->Item->Count(); ++i) b->Item->Items(i)->InitiateAction();
-            sub = b->Item->Handle();
+        if (TMenuItem* item = b->Item) {
+            // Hiding separators and action updates change the menu, and a changed menu
+            // rebuilds the entries: the button is looked up again afterwards.
+            TidySeparators(*item);
+            for (int i = 0; i < item->Count(); ++i) item->Items(i)->InitiateAction();
+            sub = item->Handle();
+            if (index >= static_cast<int>(buttons_.size())) return;
+            b = buttons_[static_cast<size_t>(index)].get();
         }
         gTrack.Reset();
         gTrack.menu = this;
