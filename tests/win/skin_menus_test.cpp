@@ -719,20 +719,48 @@ TEST(SkinPopupMenu, TheFormsPopupAndTheSystemMenuAreSkinned) {
     size_t skinned = 0;
     int selected = -2;
     std::unique_ptr<Pixels> shot;
+    HWND popupWindow = nullptr;
+    COLORREF printedBorder = 0;
+    LRESULT eraseWith = 0, eraseWithout = 0, query = 0;
     {
-        MenuScript script({[] {},
-                           [&] {
-                               skinned = t.mgr.m->PopupMenuCount();
-                               t.Key(VK_DOWN);
-                           },
-                           [&] {
-                               selected = Hilited(t.popup->Handle());
-                               auto p = OpenPopups();
-                               if (!p.empty()) shot = std::make_unique<Pixels>(p[0]);
-                           },
-                           [&] { t.Key(VK_RETURN); }});
+        MenuScript script(
+            {[] {},
+             [&] {
+                 skinned = t.mgr.m->PopupMenuCount();
+                 t.Key(VK_DOWN);
+             },
+             [&] {
+                 selected = Hilited(t.popup->Handle());
+                 auto p = OpenPopups();
+                 if (p.empty()) return;
+                 shot = std::make_unique<Pixels>(p[0]);
+                 popupWindow = p[0];
+                 RECT r;
+                 GetWindowRect(p[0], &r);
+                 // Printing the popup lays the skin's background under the
+                 // system's drawing.
+                 TBitmap print(r.right - r.left, r.bottom - r.top);
+                 SendMessageW(p[0], WM_PRINT, reinterpret_cast<WPARAM>(print.Canvas().Handle()),
+                              PRF_CLIENT | PRF_NONCLIENT);
+                 printedBorder = GetPixel(print.Canvas().Handle(), 1, 1);
+                 // With xoMenuBG the background is never erased; either way the
+                 // answer is 1.
+                 t.mgr.data->Options |= SetBit(xoMenuBG);
+                 HDC dc = GetDC(p[0]);
+                 eraseWith = SendMessageW(p[0], WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+                 t.mgr.data->Options &= static_cast<TSkinOptions>(~SetBit(xoMenuBG));
+                 eraseWithout = SendMessageW(p[0], WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+                 ReleaseDC(p[0], dc);
+                 query = SendMessageW(p[0], WM_SKIN_QUERY, 0, 0);
+             },
+             [&] { t.Key(VK_RETURN); }});
         t.popup->Popup(200, 200);
     }
+    EXPECT_EQ(printedBorder, ::ColorToRGB(kPopupBorder));
+    EXPECT_EQ(eraseWith, 1);
+    EXPECT_EQ(eraseWithout, 1);
+    EXPECT_EQ(query, 1);
+    EXPECT_FALSE(IsWindow(popupWindow) && t.mgr.m->IsPopupMenu(popupWindow));
     EXPECT_EQ(skinned, 1u);
     EXPECT_EQ(selected, 0);
     ASSERT_TRUE(shot);
