@@ -253,6 +253,7 @@ struct MenuForm {
         popA = Add(popup->Items(), "Popup &A", "popA");
         Add(popup->Items(), "-");
         popB = Add(popup->Items(), "Popup &B", "popB");
+        SetCursorPos(5, 5); // off the form: a resting mouse must not pick an entry
         form->Show();
         if (rightToLeft)
             SetWindowLongW(Wnd(), GWL_EXSTYLE,
@@ -483,6 +484,18 @@ TEST(SkinMenuBar, TheMouseSlidesFromOneOpenEntryToTheNext) {
     t.Click(0);
     EXPECT_FALSE(script.TimedOut());
     EXPECT_EQ(opened, (std::vector<int>{0, 1, 3, 3}));
+}
+
+TEST(SkinMenuBar, AMouseRestingOverAnEntryDoesNotPickIt) {
+    MenuForm t;
+    POINT p = t.ScreenOf(t.Button(3), 4, 4);
+    SetCursorPos(p.x, p.y);
+    std::vector<int> opened;
+    auto note = [&] { opened.push_back(TWinSkinMenu::OpenIndex()); };
+    MenuScript script({[] {}, note, [&] { PostMessageW(t.Wnd(), WM_MOUSEMOVE, 0, 0); }, note});
+    t.Click(0);
+    SetCursorPos(5, 5);
+    EXPECT_EQ(opened, (std::vector<int>{0, 0}));
 }
 
 TEST(SkinMenuBar, AltAcceleratorsAndTheMenuKeyOpenEntries) {

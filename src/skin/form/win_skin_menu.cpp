@@ -93,15 +93,24 @@ void SwapArrows(MSG& msg) {
 
 namespace {
 
+// The newest visible popup menu window of this thread, or null.
+HWND OpenPopupWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM l) -> BOOL {
+            wchar_t name[16] = {};
+            GetClassNameW(w, name, 16);
+            if (lstrcmpW(name, L"#32768") != 0 || !IsWindowVisible(w)) return TRUE;
+            *reinterpret_cast<HWND*>(l) = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 // Both hooks see the messages of the menu loop: the filter hook where the system offers it,
 // the message hook as well, so the bar switches on systems whose menu loop has no filter call.
-LRESULT CALLBACK FilterProc(int code, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK MessageProc(int code, WPARAM wParam, LPARAM lParam);
-
-} // namespace
-
-namespace {
-
 LRESULT CALLBACK FilterProc(int code, WPARAM wParam, LPARAM lParam) {
     auto* msg = reinterpret_cast<MSG*>(lParam);
     TWinSkinMenu* menu = gTrack.menu;
@@ -412,6 +421,8 @@ void TWinSkinMenu::Open(TMenuBtn* first) {
         gTrack.Reset();
         gTrack.menu = this;
         gTrack.openIndex = index;
+        // Only a move of the mouse slides to another entry, not where it happens to rest.
+        GetCursorPos(&gTrack.lastMouse);
         if (TSkinManage::IsNT()) MakeOwnerDraw(sub);
         tracking_ = true;
         trackedMenu_ = sub;
@@ -423,6 +434,7 @@ void TWinSkinMenu::Open(TMenuBtn* first) {
         if (TSkinManage* mgr = TSkinManage::Instance()) {
             mgr->MenuSource = 1;
             mgr->MenuBarOpen = true;
+            mgr->MarkAllPopups();
         }
         if (b->State != ncsPressed) {
             if (form_->HotObject && form_->HotObject != b) form_->HotObject->MouseLeave();
@@ -500,7 +512,7 @@ bool TWinSkinMenu::Filter(MSG& msg) {
     if (!gTrack.firstKeySent) {
         gTrack.firstKeySent = true;
         // The popup opens with its first item selected, as a native bar's does.
-        HWND popup = FindWindowW(L"#32768", nullptr);
+        HWND popup = OpenPopupWindow();
         PostMessageW(popup ? popup : form_->Handle, WM_KEYDOWN, VK_DOWN, 0);
     }
     TMenuBtn* target = nullptr;
