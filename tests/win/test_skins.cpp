@@ -32,7 +32,8 @@ std::vector<std::uint8_t> Text(const std::string& s) {
 
 } // namespace
 
-std::vector<std::uint8_t> GeometrySkinStore() {
+namespace {
+std::vector<std::uint8_t> GeometryStore(bool menus) {
     const TColor left[] = {kLeftActive, kLeftInactive}, right[] = {kRightActive, kRightInactive},
                  top[] = {kTopActive, kTopInactive}, bottom[] = {kBottomActive, kBottomInactive};
     std::vector<skinpack::Entry> entries;
@@ -63,8 +64,51 @@ std::vector<std::uint8_t> GeometrySkinStore() {
     button("ButtonClose", 0, kCloseX, 0);
     button("ButtonCustom", 40, kCustomX, 0);
     button("ButtonAsk", 41, kAskX, 1000);
+    if (menus) {
+        const TColor bar[] = {kBarActive, kBarInactive};
+        entries.push_back({"menubar.bmp", Bmp(40, 10, 2, true, bar)});
+        skin::TPixelImage item(kItemFrameW * 5, kItemFrameH);
+        const TColor frames[] = {kItemNormal, kSeparatorTop, kItemFrame3, kItemSelected,
+                                 kItemFrame5};
+        for (int f = 0; f < 5; ++f)
+            item.FillRect(f * kItemFrameW, 0, (f + 1) * kItemFrameW, kItemFrameH, frames[f]);
+        // The separator frame: its bottom rows differ from the top, one of them a hole.
+        item.FillRect(kItemFrameW, kSeparatorSplit, 2 * kItemFrameW, kItemFrameH, kSeparatorBottom);
+        item.FillRect(kItemFrameW, kSeparatorHole, 2 * kItemFrameW, kSeparatorHole + 1, skin::kMagenta);
+        entries.push_back({"menuitem.bmp", skin::WriteBitmapFile(item)});
+        skin::TPixelImage bg(30, 30);
+        bg.FillRect(0, 0, 30, 30, kPopupBorder);
+        bg.FillRect(3, 3, 27, 27, kPopupFill);
+        entries.push_back({"menubg.bmp", skin::WriteBitmapFile(bg)});
+        auto insertAfter = [&](const std::string& section, const std::string& keys) {
+            ini.insert(ini.find(section) + section.size(), keys);
+        };
+        insertAfter("[Personality]\r\n", "menuBar=menubar.bmp\r\nTileMenu=1\r\nTileLeftMenu=" +
+                                             std::to_string(kBarMargin) + "\r\nTileRightMenu=" +
+                                             std::to_string(kBarMargin) + "\r\n");
+        ini += "[MenuItem]\r\nImage=menuitem.bmp\r\nFrame=5\r\nLeftWidth=2\r\nRightWidth=2\r\n"
+               "TopHeight=1\r\nBottomHeight=1\r\nTrans=1\r\nTile=0\r\n";
+        ini += "[MenuBackground]\r\nImage=menubg.bmp\r\nFrame=1\r\nLeftWidth=3\r\n"
+               "RightWidth=3\r\nTopHeight=3\r\nBottomHeight=3\r\nTile=0\r\n";
+        insertAfter(
+            "[Colours]\r\n",
+            "Menu=" + Triple(kMenuFill) + "\r\nMenuText=" + Triple(kMenuText) +
+                "\r\nHilight=" + Triple(kHilight) + "\r\nHilightText=" + Triple(kHilightText) +
+                "\r\nButtonShadow=" + Triple(kDisabledText) +
+                "\r\nMenuBarText=" + Triple(kBarText) + "\r\nButtonHilight=" + Triple(kHotFrame) +
+                "\r\nMenubar=" + Triple(kBarActive) + "\r\n");
+    }
     entries.push_back({"geometry.ini", Text(ini)});
     return skinpack::PackStore(skinpack::BuildArchive(entries));
+}
+} // namespace
+
+std::vector<std::uint8_t> GeometrySkinStore() {
+    return GeometryStore(false);
+}
+
+std::vector<std::uint8_t> MenuSkinStore() {
+    return GeometryStore(true);
 }
 
 std::vector<std::uint8_t> ProductSkinStore() {

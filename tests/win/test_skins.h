@@ -25,6 +25,19 @@ constexpr int kButtonW = 14, kButtonH = 12;
 constexpr int kCloseX = 20, kCustomX = 40, kAskX = 60, kButtonY = 3;
 
 std::vector<std::uint8_t> GeometrySkinStore();
+// The geometry skin with menu elements: a two-frame bar, a five-frame item and a popup
+// background whose 3-pixel border has a colour of its own.
+std::vector<std::uint8_t> MenuSkinStore();
+constexpr TColor kBarActive = 0x40A040, kBarInactive = 0x205020;
+constexpr TColor kItemNormal = 0xF0E0D0, kItemSelected = 0x8040C0, kItemFrame3 = 0x111111,
+                 kItemFrame5 = 0x222222;
+constexpr TColor kSeparatorTop = 0x0080FF, kSeparatorBottom = 0x0000A0;
+constexpr TColor kPopupFill = 0xD0F0F0, kPopupBorder = 0x602060;
+constexpr TColor kMenuFill = 0xC8C8C8, kMenuText = 0x101010, kHilight = 0x703000,
+                 kHilightText = 0xFFFFF0, kDisabledText = 0x7070A0, kBarText = 0x000050,
+                 kHotFrame = 0x00FFFF;
+constexpr int kItemFrameW = 20, kItemFrameH = 24, kSeparatorSplit = 16, kSeparatorHole = 20;
+constexpr int kBarMargin = 2;
 std::vector<std::uint8_t> ProductSkinStore();
 // A store that opens as nothing (damaged).
 std::vector<std::uint8_t> DamagedStore();

@@ -1,6 +1,7 @@
 #include "skin/data/skin_manage.h"
 
 #include "skin/form/win_skin_form.h"
+#include "skin/form/win_skin_popmenu.h"
 #include "toolkit/forms.h"
 #include "toolkit/win_text.h"
 
@@ -72,6 +73,7 @@ TSkinManage::~TSkinManage() {
         forms_.erase(forms_.begin());
         Unskin(f);
     }
+    popups_.clear();
     if (hook_) UnhookWindowsHookEx(hook_);
     hook_ = nullptr;
     if (gManager == this) gManager = nullptr;
@@ -253,18 +255,81 @@ LRESULT CALLBACK TSkinManage::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
         try {
             if (code == HCBT_CREATEWND) {
                 auto* cbt = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
-                // Menus and scroll-bar grips come with their issues; an MDI child is skinned
-                // while it is created.
-                if (cbt && cbt->lpcs && (cbt->lpcs->dwExStyle & WS_EX_MDICHILD)) m->SkinWindow(w);
+                // Scroll-bar grips come with their issue; an MDI child is skinned while it is
+                // created.
+                if (cbt && cbt->lpcs && !(cbt->lpcs->style & WS_CHILD) && ClassOf(w) == L"#32768")
+                    m->SkinPopupMenu(w);
+                else if (cbt && cbt->lpcs && (cbt->lpcs->dwExStyle & WS_EX_MDICHILD))
+                    m->SkinWindow(w);
             } else if (code == HCBT_ACTIVATE) {
                 if (m->activeCount_ == 0) m->activeCount_ = 1;
                 m->SkinWindow(w);
+            } else if (code == HCBT_DESTROYWND) {
+                m->PopupMenuGone(w);
             }
         } catch (...) {
             // A hook must never throw into the system's window creation.
         }
     }
     return CallNextHookEx(hook, code, wParam, lParam);
+}
+
+bool TSkinManage::SkinPopupMenu(HWND w) {
+    if (!enabled_ || !w) return false;
+    if (IsPopupMenu(w) || SendMessageW(w, WM_SKIN_QUERY, 0, 0) == 1) return false;
+    TSkinData* data = ChooseComponent(w, L"#32768");
+    if (!data || data->SkinNotLoaded) return false;
+    const TSkinControlTypes kinds = data->SkinControls;
+    const bool allowed = MenuSource == 1   ? InSet(kinds, xcMainMenu) || InSet(kinds, xcMenuItem)
+                         : MenuSource == 2 ? InSet(kinds, xcSystemMenu)
+                                           : InSet(kinds, xcPopupMenu);
+    if (!allowed) return false;
+    auto popup = std::make_unique<TWinSkinPopMenu>();
+    if (!popup->Attach(w, data, 0)) return false;
+    popup->MenuBarPopup = MenuBarOpen;
+    popups_.push_back(std::move(popup));
+    return true;
+}
+
+void TSkinManage::PopupMenuGone(HWND w) {
+    auto it =
+        std::find_if(popups_.begin(), popups_.end(),
+                     [&](const std::unique_ptr<TWinSkinPopMenu>& p) { return p->Handle() == w; });
+    if (it == popups_.end()) return;
+    std::unique_ptr<TWinSkinPopMenu> gone = std::move(*it);
+    popups_.erase(it);
+    gone->Detach();
+    gone.reset();
+    if (popups_.empty()) {
+        MenuBarOpen = false;
+        MenuSource = 0;
+    }
+}
+
+bool TSkinManage::IsPopupMenu(HWND w) const {
+    for (const auto& p : popups_)
+        if (p->Handle() == w) return true;
+    return false;
+}
+
+TWinSkinPopMenu* TSkinManage::PopupOfMenu(HMENU menu) const {
+    if (!menu) return nullptr;
+    for (auto it = popups_.rbegin(); it != popups_.rend(); ++it)
+        if ((*it)->Menu() == menu) return it->get();
+    return nullptr;
+}
+
+void TSkinManage::AttachMenu(HMENU menu) {
+    if (!menu || PopupOfMenu(menu)) return;
+    for (auto it = popups_.rbegin(); it != popups_.rend(); ++it)
+        if (!(*it)->Menu()) {
+            (*it)->AttachedMenu = menu;
+            return;
+        }
+}
+
+void TSkinManage::MarkAllPopups() {
+    for (auto& p : popups_) p->MenuBarPopup = true;
 }
 
 void TSkinManage::Tick() {

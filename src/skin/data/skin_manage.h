@@ -12,6 +12,7 @@
 #include <vector>
 
 class TWinSkinForm;
+class TWinSkinPopMenu;
 class TTimer;
 class TUtilityWindow;
 
@@ -48,6 +49,17 @@ public:
     // The toolkit form of a window, else the control object the toolkit keeps for it.
     static TControl* FormOfWindow(HWND window);
 
+    // Popup menu windows ("#32768"): each one the skin's control set covers gets its object.
+    bool SkinPopupMenu(HWND window);
+    void PopupMenuGone(HWND window);
+    bool IsPopupMenu(HWND window) const;
+    // The popup showing that menu, or null.
+    TWinSkinPopMenu* PopupOfMenu(HMENU menu) const;
+    // The menu being drawn belongs to the newest popup that has none named yet.
+    void AttachMenu(HMENU menu);
+    void MarkAllPopups();
+    size_t PopupMenuCount() const { return popups_.size(); }
+
     bool Enabled() const { return enabled_; }
     bool HookInstalled() const { return hook_ != nullptr; }
     unsigned PendingCommand() const { return pending_; }
@@ -77,6 +89,7 @@ private:
     bool purgePosted_ = false;
     HHOOK hook_ = nullptr;
     std::vector<TWinSkinForm*> forms_;
+    std::vector<std::unique_ptr<TWinSkinPopMenu>> popups_;
     std::vector<TSkinData*> components_;
     bool enabled_ = false, forced_ = false;
     int activeCount_ = 0;

@@ -2,6 +2,8 @@
 
 #include "skin/data/skin_manage.h"
 #include "skin/form/primitives.h"
+#include "skin/form/win_skin_menu.h"
+#include "skin/form/win_skin_popmenu.h"
 #include "toolkit/imglist.h"
 #include "toolkit/menus.h"
 #include "toolkit/win_text.h"
@@ -132,7 +134,7 @@ void TWinSkinForm::AttachCommon(TSkinData* data) {
         if (nativeMenu_ && formKind_ != fkMdiChild && !childWindow_) {
             // The menu band is the skin's; the native bar comes back at detach.
             menuBarHeight_ = GetSystemMetrics(SM_CYMENU);
-            SetMenu(Handle, nullptr);
+            CreateMenuBar();
         }
         ComputeFrameMetrics();
         if (formKind_ == fkMdiChild) {
@@ -146,6 +148,7 @@ void TWinSkinForm::AttachCommon(TSkinData* data) {
         formHook_.Install(*form_, [this](TMessage& m) { FormHook(m); });
         savedColor_ = form_->Color();
         form_->SetColor(data_->ButtonFaceColor);
+        SkinFormMenus(true);
     }
 }
 
@@ -351,7 +354,9 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
     mdiSubclass_.Detach();
     std::vector<TComponent*> controls = std::move(controls_);
     for (TComponent* c : controls) delete c;
+    SkinFormMenus(false);
     if (skinFrame_) {
+        FreeMenuBar(false);
         if (nativeMenu_ && !destroying && IsMenu(nativeMenu_)) SetMenu(Handle, nativeMenu_);
         if (regionSet_) SetWindowRgn(Handle, nullptr, !destroying);
         regionSet_ = false;
@@ -384,6 +389,8 @@ void TWinSkinForm::Detach() {
 void TWinSkinForm::Abandon() {
     timer_->SetEnabled(false);
     systemPopup_.reset();
+    SkinFormMenus(false);
+    menuBar_.reset();
     formHook_.Remove();
     subclass_.Abandon();
     skinState_ = ssFinished;
@@ -401,6 +408,10 @@ void TWinSkinForm::Notification(TComponent* component, TOperation operation) {
         if (subclass_.Attached() && !Finished()) Detach();
         data_ = nullptr;
     }
+    if (operation == opRemove)
+        ownerDrawMenus_.erase(
+            std::remove(ownerDrawMenus_.begin(), ownerDrawMenus_.end(), component),
+            ownerDrawMenus_.end());
     TComponent::Notification(component, operation);
 }
 
@@ -714,9 +725,7 @@ void TWinSkinForm::PaintFrame(HDC given) {
         DrawTitleBar(dc, w, h);
         if (windowState_ != wsMinimized && menuBarHeight_ > 0) {
             RECT band{left_, title_, w - right_, title_ + menuBarHeight_};
-            FillRect(dc, &band,
-                     data_->FaceBrush ? data_->FaceBrush.get()
-                                      : static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+            PaintMenuBand(dc, band);
         }
     } catch (...) {
         // A drawing fault must never reach the window's message loop.
@@ -829,7 +838,7 @@ void TWinSkinForm::PerformButton(TWinSysButton& button) {
 }
 
 void TWinSkinForm::TrackHot() {
-    if (!HotObject) return;
+    if (!HotObject || MenuTracking()) return;
     POINT p;
     GetCursorPos(&p);
     POINT f = ToFrame(p);
@@ -901,6 +910,12 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
         HWND wnd = Handle;
         UINT id = mii.wID;
         item->OnClick = [wnd, id](TObject*) { PostMessageW(wnd, WM_SYSCOMMAND, id, 0); };
+        item->OnDrawItem = [this](TObject* s, TCanvas& c, const RECT& r, bool selected) {
+            DrawItem(*static_cast<TMenuItem*>(s), c, r, selected);
+        };
+        item->OnMeasureItem = [this](TObject* s, TCanvas& c, int& w, int& h) {
+            MeasureSystemItem(*static_cast<TMenuItem*>(s), c, w, h);
+        };
         popup->Items()->Add(item);
     }
     systemPopup_ = std::move(popup);
@@ -1059,8 +1074,8 @@ bool TWinSkinForm::Stage2(TMessage& m) {
     }
     case WM_SKIN_MENU_AT: {
         POINT p = ToFrame(PointOf(m.LParam));
-        (void)FindTitleButton(p); // menu-bar buttons come with the menu bar
         m.Result = 0;
+        if (!FindTitleButton(p)) OpenMenu(FindMenuButton(p));
         return false;
     }
     case CM_MENUCHANGED: {
@@ -1068,12 +1083,14 @@ bool TWinSkinForm::Stage2(TMessage& m) {
             TFramePaintingPause pause(*data_);
             Default(m);
         }
-        if (GetMenu(Handle)) {
-            nativeMenu_ = GetMenu(Handle);
-            SetMenu(Handle, nullptr);
-        }
+        MenuChanged();
         return false;
     }
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+    case WM_MENUSELECT:
+        if (!MenuMessage(m)) Default(m);
+        return false;
     default:
         break;
     }
@@ -1170,7 +1187,7 @@ void TWinSkinForm::SysCommand(TMessage& m) {
             m.Result = 0;
             return;
         }
-        // Menu-bar accelerators come with the skinned menu bar.
+        if (MenuKey(m)) return;
         Default(m);
         return;
     }
@@ -1187,14 +1204,18 @@ void TWinSkinForm::SysCommand(TMessage& m) {
 void TWinSkinForm::NcMouse(TMessage& m) {
     POINT p = ToFrame(PointOf(m.LParam));
     TWinSysButton* b = FindTitleButton(p);
+    TMenuBtn* entry = b ? nullptr : FindMenuButton(p);
     switch (m.Msg) {
     case WM_NCMOUSEMOVE:
         if (!active_) {
             m.Result = 0;
             return;
         }
-        if (b) {
-            b->MouseMove();
+        if (b || entry) {
+            if (b)
+                b->MouseMove();
+            else
+                entry->MouseMove();
             m.Result = 0;
             return;
         }
@@ -1202,6 +1223,18 @@ void TWinSkinForm::NcMouse(TMessage& m) {
         Default(m);
         return;
     case WM_NCLBUTTONDOWN:
+        if (entry) {
+            m.Result = 0;
+            // A click on another entry while a popup of this bar is open moves on to it.
+            if (TWinSkinMenu::Tracked() == menuBar_.get()) {
+                menuBar_->SwitchTo(entry);
+                return;
+            }
+            if (!active_) SetForegroundWindow(Handle);
+            entry->MouseDown();
+            OpenMenu(entry);
+            return;
+        }
         if (b) {
             if (!active_) SetForegroundWindow(Handle);
             b->MouseDown();
@@ -1213,6 +1246,10 @@ void TWinSkinForm::NcMouse(TMessage& m) {
         Default(m);
         return;
     case WM_NCLBUTTONUP:
+        if (entry) {
+            m.Result = 0;
+            return;
+        }
         if (b) {
             if (HotObject == b && b->State == ncsPressed) {
                 b->MouseUp();
@@ -1348,7 +1385,8 @@ void TWinSkinForm::FormHook(TMessage& m) {
     case CM_DIALOGCHAR:
         formHook_.CallPrevious(m);
         if (m.Result) return;
-        // Menu-bar accelerators come with the menu bar; other forms ask the main form.
+        if (MenuDialogChar(m)) return;
+        // Other forms ask the main form.
         if (Application && Application->MainForm() && Application->MainForm() != form_ &&
             formKind_ != fkMdiChild) {
             if (Application->MainForm()->Perform(CM_DIALOGCHAR, m.WParam, m.LParam)) {

@@ -21,6 +21,10 @@
 #include <vector>
 
 class TPopupMenu;
+class TMenu;
+class TMenuItem;
+class TMenuBtn;
+class TWinSkinMenu;
 
 enum TSkinFormState {
     ssNotApplied = 0,
@@ -107,6 +111,21 @@ public:
     // The popup shown for the system menu (rebuilt each time); null when none is up.
     TPopupMenu* SystemMenuPopup() const { return systemPopup_.get(); }
 
+    // The skinned menu bar, or null.
+    TWinSkinMenu* MenuBar() const { return menuBar_.get(); }
+    TMenuBtn* FindMenuButton(POINT framePoint) const;
+    // Opens the entry's popup and returns when it closes.
+    void OpenMenu(TMenuBtn* button);
+    bool MenuTracking() const;
+    // Item painters: the measure and draw handlers of the skinned menus' items.
+    void MeasureItem(TMenuItem& item, TCanvas& canvas, int& width, int& height);
+    void MeasureSystemItem(TMenuItem& item, TCanvas& canvas, int& width, int& height);
+    void DrawItem(TMenuItem& item, TCanvas& canvas, const RECT& rect, bool selected);
+    void DrawForeignItem(HMENU menu, UINT command, bool selected, const RECT& rect, HDC dc);
+    void DrawPlainItem(TMenuItem& item, TCanvas& canvas, bool selected, const RECT& rect);
+    // The form's popup and main menus switched to the painters above, or back.
+    void SkinFormMenus(bool on);
+
 protected:
     void Notification(TComponent* component, TOperation operation) override;
 
@@ -139,6 +158,15 @@ private:
     void DrawTitleBar(HDC windowDc, int w, int h);
     void DrawCaption(HDC dc, const RECT& titleRect, int buttonsLeft);
     void DetachForDestroy();
+    // Menu parts (win_skin_form_menus.cpp).
+    void CreateMenuBar();
+    void FreeMenuBar(bool giveBack);
+    bool MenuMessage(TMessage& m);
+    bool MenuKey(TMessage& m);
+    bool MenuDialogChar(TMessage& m);
+    void MenuChanged();
+    void PaintMenuBand(HDC dc, const RECT& band);
+    void SkinMenuItems(TMenuItem& item, bool measureToo, bool systemMeasure);
     void RestoreWindow(bool destroying);
     std::wstring WindowText() const;
 
@@ -180,6 +208,15 @@ private:
     bool active_ = true;
     std::vector<std::unique_ptr<TWinSysButton>> buttons_;
     std::unique_ptr<TPopupMenu> systemPopup_;
+    std::unique_ptr<TWinSkinMenu> menuBar_;
+    // What SkinFormMenus changed, to be put back.
+    struct SkinnedItem {
+        TMenuItem* item;
+        UINT command;
+        bool measure;
+    };
+    std::vector<SkinnedItem> skinnedItems_;
+    std::vector<TMenu*> ownerDrawMenus_;
     HICON icon_ = nullptr;
     TBitmap iconBitmap_;
     TBitmap titleBuffer_;

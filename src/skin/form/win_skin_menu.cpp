@@ -1,0 +1,566 @@
+#include "skin/form/win_skin_menu.h"
+
+#include "skin/data/skin_manage.h"
+#include "skin/form/primitives.h"
+#include "skin/form/win_skin_form.h"
+#include "skin/form/win_skin_popmenu.h"
+#include "toolkit/menus.h"
+#include "toolkit/win_text.h"
+
+#include <algorithm>
+#include <cwctype>
+
+// One menu is tracked at a time in the program: this is its state.
+struct TMenuTracking {
+    HHOOK filterHook = nullptr;
+    HHOOK messageHook = nullptr;
+    TWinSkinMenu* menu = nullptr;
+    int openIndex = -1;
+    TMenuItem* selected = nullptr;
+    bool hasSelection = false, selectedHasChildren = false;
+    HMENU selectedMenu = nullptr;
+    POINT lastMouse{-100000, -100000};
+    bool firstKeySent = false, switching = false;
+    int pending = -1; // the entry to open when the current popup has closed
+    // The last message handled: the system may show one message to the hooks several times.
+    MSG last{};
+    bool filterSeen = false;
+
+    void Reset() {
+        menu = nullptr;
+        openIndex = -1;
+        selected = nullptr;
+        hasSelection = selectedHasChildren = false;
+        selectedMenu = nullptr;
+        lastMouse = {-100000, -100000};
+        firstKeySent = switching = false;
+        last = {};
+        filterSeen = false;
+    }
+};
+
+namespace {
+
+TMenuTracking gTrack;
+
+bool Present(const TDataSkinObject* e) {
+    return e && e->Bitmap && !e->Bitmap->Empty();
+}
+
+skin::SliceMargins MarginsOf(const TDataSkinObject& e) {
+    return {e.Margins.Left, e.Margins.Top, e.Margins.Right, e.Margins.Bottom};
+}
+
+UniqueFont BarFont() {
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+    LOGFONTW lf{};
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0))
+        lf = ncm.lfMenuFont;
+    else
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    return UniqueFont(CreateFontIndirectW(&lf));
+}
+
+// The character after a single '&' of an 8-bit caption, or 0.
+wchar_t AcceleratorOf(const std::wstring& caption) {
+    std::string narrow = Narrow(caption);
+    std::wstring w = Widen(narrow);
+    for (size_t i = 0; i + 1 < w.size(); ++i) {
+        if (w[i] != L'&') continue;
+        if (w[i + 1] != L'&') return w[i + 1];
+        ++i;
+    }
+    return 0;
+}
+
+bool SameMessage(const MSG& a, const MSG& b) {
+    return a.hwnd == b.hwnd && a.message == b.message && a.wParam == b.wParam &&
+           a.lParam == b.lParam && a.time == b.time && a.pt.x == b.pt.x && a.pt.y == b.pt.y;
+}
+
+void SwapArrows(MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) return;
+    if (msg.wParam == VK_LEFT)
+        msg.wParam = VK_RIGHT;
+    else if (msg.wParam == VK_RIGHT)
+        msg.wParam = VK_LEFT;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- hooks
+
+namespace {
+
+// The newest visible popup menu window of this thread, or null.
+HWND OpenPopupWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM l) -> BOOL {
+            wchar_t name[16] = {};
+            GetClassNameW(w, name, 16);
+            if (lstrcmpW(name, L"#32768") != 0 || !IsWindowVisible(w)) return TRUE;
+            *reinterpret_cast<HWND*>(l) = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Both hooks see the messages of the menu loop: the filter hook where the system offers it,
+// the message hook as well, so the bar switches on systems whose menu loop has no filter call.
+LRESULT CALLBACK FilterProc(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    TWinSkinMenu* menu = gTrack.menu;
+    if (msg && menu && menu->Form().RightToLeft()) SwapArrows(*msg);
+    LRESULT next = CallNextHookEx(gTrack.filterHook, code, wParam, lParam);
+    if (next || code != MSGF_MENU || !msg || !menu) return next;
+    gTrack.filterSeen = true;
+    return TWinSkinMenu::FilterMessage(*msg) ? 1 : 0;
+}
+
+LRESULT CALLBACK MessageProc(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    TWinSkinMenu* menu = gTrack.menu;
+    if (code == HC_ACTION && msg && menu && !gTrack.filterSeen) {
+        MSG original = *msg;
+        if (menu->Form().RightToLeft()) SwapArrows(*msg);
+        if (!SameMessage(original, gTrack.last)) {
+            gTrack.last = original;
+            if (TWinSkinMenu::FilterMessage(*msg)) msg->message = WM_NULL;
+        } else if (gTrack.switching && (msg->message == WM_KEYDOWN) &&
+                   (msg->wParam == VK_LEFT || msg->wParam == VK_RIGHT)) {
+            msg->message = WM_NULL; // the same key, already turned into a switch
+        }
+    }
+    return CallNextHookEx(gTrack.messageHook, code, wParam, lParam);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TMenuBtn
+
+void TMenuBtn::Paint() {
+    TWinSkinMenu* bar = owner_.MenuBar();
+    if (!bar || bar->Painting() || !Data) return;
+    const RECT band = bar->Band();
+    if (band.right <= band.left || Bounds.right <= Bounds.left) return;
+    TBitmap& bg = bar->Background();
+    if (bg.Width() <= 0) return;
+    WindowFrameDc dc(owner_.Handle);
+    if (!dc.get()) return;
+    BitBlt(dc.get(), Bounds.left, band.top, Bounds.right - Bounds.left, band.bottom - band.top,
+           bg.Canvas().Handle(), Bounds.left - band.left, 0, SRCCOPY);
+    if (State == ncsHot || State == ncsPressed) {
+        UniqueBrush frame(CreateSolidBrush(::ColorToRGB(Data->ButtonHilightColor)));
+        FrameRect(dc.get(), &Bounds, frame.get());
+    }
+    UniqueFont font = BarFont();
+    SelectObjectGuard sel(dc.get(), font.get());
+    SetBkMode(dc.get(), TRANSPARENT);
+    SetTextColor(dc.get(),
+                 Enabled ? ::ColorToRGB(Data->MenuBarTextColor) : GetSysColor(COLOR_BTNSHADOW));
+    RECT r = Bounds;
+    DrawTextW(dc.get(), Caption.c_str(), static_cast<int>(Caption.size()), &r,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+// ---------------------------------------------------------------- TWinSkinMenu
+
+TWinSkinMenu::TWinSkinMenu(TWinSkinForm* form) : TComponent(nullptr), form_(form) {}
+
+TWinSkinMenu::~TWinSkinMenu() {
+    if (gTrack.menu == this) {
+        // Whatever is still open goes; the tracking loop must not come back to this object.
+        gTrack.menu = nullptr;
+        gTrack.pending = -1;
+        EndMenu();
+    }
+    if (form_ && form_->HotObject)
+        for (auto& b : buttons_)
+            if (form_->HotObject == b.get()) form_->HotObject = nullptr;
+}
+
+TWinSkinMenu* TWinSkinMenu::Tracked() {
+    return gTrack.menu;
+}
+
+int TWinSkinMenu::OpenIndex() {
+    return gTrack.openIndex;
+}
+
+void TWinSkinMenu::Rebuild() {
+    HWND wnd = form_->Handle;
+    HMENU m = GetMenu(wnd);
+    if (!m) m = native_;
+    if (!m) return;
+    native_ = m;
+    if (form_->Form() && !Menu) return;
+    if (form_->HotObject)
+        for (auto& b : buttons_)
+            if (form_->HotObject == b.get()) form_->HotObject = nullptr;
+    buttons_.clear();
+    const int count = GetMenuItemCount(m);
+    for (int i = 0; i < count; ++i) {
+        char text[80] = {};
+        MENUITEMINFOA mii{};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
+        mii.dwTypeData = text;
+        mii.cch = sizeof(text) - 1;
+        if (!GetMenuItemInfoA(m, static_cast<UINT>(i), TRUE, &mii)) continue;
+        auto b = std::make_unique<TMenuBtn>(*form_, form_->SkinData(), i);
+        b->SubMenu = mii.hSubMenu;
+        b->Enabled = !(mii.fState & (MFS_GRAYED | MFS_DISABLED));
+        b->Visible = true;
+        b->State = ncsNormal;
+        b->Command = mii.wID;
+        b->Caption = (mii.fType & (MFT_OWNERDRAW | MFT_BITMAP)) ? std::wstring() : Widen(text);
+        if (TMenuItem* item = Menu ? Menu->FindItem(mii.wID, fkCommand) : nullptr) {
+            item->InitiateAction();
+            b->Caption = Widen(GetStrProp(*item, "Caption"));
+            b->Enabled = item->Enabled();
+            b->Item = item;
+            b->SubMenu = item->Count() > 0 ? item->Handle() : nullptr;
+        }
+        buttons_.push_back(std::move(b));
+    }
+    SetMenu(wnd, nullptr);
+}
+
+int TWinSkinMenu::StartOffset(int bandWidth) const {
+    TSkinData* d = form_->SkinData();
+    if (!d || !Present(d->MenuBar.get())) return 6;
+    int offset =
+        form_->RightToLeft() ? d->MenuBar->Margins.Right + 8 : d->MenuBar->Margins.Left + 4;
+    return bandWidth < offset ? 12 : offset;
+}
+
+void TWinSkinMenu::Paint(HDC windowDc, const RECT& band) {
+    TSkinData* d = form_->SkinData();
+    const int w = band.right - band.left, h = band.bottom - band.top;
+    if (!d || w <= 0 || h <= 0) return;
+    band_ = band;
+    TBitmap& scratch = skin::SharedScratchBitmap();
+    if (scratch.Width() != w || scratch.Height() != h) scratch.SetSize(w, h);
+    HDC dc = scratch.Canvas().Handle();
+    RECT all{0, 0, w, h};
+    if (Present(d->MenuBar.get())) {
+        TDataSkinObject& e = *d->MenuBar;
+        const int frame = form_->Active() ? 1 : 2;
+        if (e.Tile == 1)
+            skin::DrawNineSlice(dc, all, *e.Bitmap, true, false, false, 2, frame, MarginsOf(e));
+        else
+            skin::DrawThreeSlice(dc, all, *e.Bitmap, true, false, 2, frame, MarginsOf(e));
+    } else {
+        UniqueBrush b(CreateSolidBrush(::ColorToRGB(d->MenubarColor)));
+        FillRect(dc, &all, b.get());
+    }
+    GdiFlush();
+    if (background_.Width() != w || background_.Height() != h) background_.SetSize(w, h);
+    BitBlt(background_.Canvas().Handle(), 0, 0, w, h, dc, 0, 0, SRCCOPY);
+    UniqueFont font = BarFont();
+    SelectObjectGuard sel(dc, font.get());
+    SetBkMode(dc, TRANSPARENT);
+    painting_ = true;
+    const bool rtl = form_->RightToLeft();
+    const int start = StartOffset(w);
+    int x = rtl ? w - start : start;
+    for (auto& b : buttons_) {
+        if (!b->Visible) {
+            b->Bounds = {0, 0, 0, 0};
+            continue;
+        }
+        RECT calc{0, 0, 0, 0};
+        DrawTextW(dc, b->Caption.c_str(), static_cast<int>(b->Caption.size()), &calc,
+                  DT_CALCRECT | DT_NOCLIP);
+        const int measured = calc.right - calc.left;
+        const int width = measured > 0 ? measured + 10 : measured;
+        RECT slot = rtl ? RECT{x - width, 0, x, h - 1} : RECT{x, 0, x + width, h - 1};
+        SetTextColor(dc,
+                     b->Enabled ? ::ColorToRGB(d->MenuBarTextColor) : GetSysColor(COLOR_BTNSHADOW));
+        if (width > 0)
+            DrawTextW(dc, b->Caption.c_str(), static_cast<int>(b->Caption.size()), &slot,
+                      DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        b->Bounds = {band.left + slot.left, band.top, band.left + slot.right, band.bottom - 1};
+        x += rtl ? -width : width;
+    }
+    painting_ = false;
+    GdiFlush();
+    BitBlt(windowDc, band.left, band.top, w, h, dc, 0, 0, SRCCOPY);
+}
+
+void TWinSkinMenu::PaintNow() {
+    if (band_.right <= band_.left) return;
+    WindowFrameDc dc(form_->Handle);
+    if (dc.get()) Paint(dc.get(), band_);
+}
+
+TMenuBtn* TWinSkinMenu::FindMenuButton(POINT p) const {
+    for (auto& b : buttons_)
+        if (!b->Caption.empty() && PtInRect(&b->Bounds, p)) return b.get();
+    return nullptr;
+}
+
+TMenuBtn* TWinSkinMenu::FindByAccelerator(wchar_t ch) const {
+    const wint_t key = std::towupper(ch);
+    for (auto& b : buttons_) {
+        if (!b->Enabled || !b->Visible) continue;
+        const wchar_t a = AcceleratorOf(b->Caption);
+        if (a && std::towupper(a) == key) return b.get();
+    }
+    return nullptr;
+}
+
+void TWinSkinMenu::TidySeparators(TMenuItem& parent) {
+    const int n = parent.Count();
+    int firstReal = -1, lastReal = -1;
+    for (int i = 0; i < n; ++i) {
+        TMenuItem* c = parent.Items(i);
+        if (c->Visible() && !c->IsLine()) {
+            if (firstReal < 0) firstReal = i;
+            lastReal = i;
+        }
+    }
+    for (int i = 0; i < n; ++i) {
+        TMenuItem* c = parent.Items(i);
+        if (c->IsLine() && c->Visible() && (firstReal < 0 || i < firstReal || i > lastReal))
+            c->SetVisible(false);
+    }
+    if (firstReal < 0) return;
+    std::vector<TMenuItem*> run;
+    for (int i = firstReal + 1; i <= lastReal; ++i) {
+        TMenuItem* c = parent.Items(i);
+        if (c->IsLine()) {
+            run.push_back(c);
+            continue;
+        }
+        if (!c->Visible()) continue;
+        if (!run.empty()) {
+            for (size_t k = 0; k + 1 < run.size(); ++k)
+                if (run[k]->Visible()) run[k]->SetVisible(false);
+            if (!run.back()->Visible()) run.back()->SetVisible(true);
+        }
+        run.clear();
+    }
+}
+
+void TWinSkinMenu::MakeOwnerDraw(HMENU menu) {
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_FTYPE | MIIM_SUBMENU;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
+        if (!(mii.fType & MFT_OWNERDRAW)) {
+            MENUITEMINFOW set{};
+            set.cbSize = sizeof(set);
+            set.fMask = MIIM_FTYPE;
+            set.fType = mii.fType | MFT_OWNERDRAW;
+            if (SetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &set))
+                ownerDrawn_.push_back({menu, static_cast<UINT>(i)});
+        }
+        if (mii.hSubMenu) MakeOwnerDraw(mii.hSubMenu);
+    }
+}
+
+void TWinSkinMenu::RestoreOwnerDraw() {
+    std::vector<OwnerDrawn> list = std::move(ownerDrawn_);
+    ownerDrawn_.clear();
+    for (const OwnerDrawn& o : list) {
+        if (!IsMenu(o.menu)) continue;
+        // A toolkit menu that is owner-drawn by its own choice stays so.
+        TMenuItem* owner = FindMenuItemByHandle(o.menu);
+        TMenu* tk = owner ? owner->GetParentMenu() : nullptr;
+        if (tk && tk->OwnerDraw()) continue;
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_FTYPE;
+        if (!GetMenuItemInfoW(o.menu, o.position, TRUE, &mii) || !(mii.fType & MFT_OWNERDRAW))
+            continue;
+        mii.fType &= ~static_cast<UINT>(MFT_OWNERDRAW);
+        SetMenuItemInfoW(o.menu, o.position, TRUE, &mii);
+    }
+}
+
+void TWinSkinMenu::PostOpen(TMenuBtn* b) {
+    if (!b) return;
+    RECT w;
+    GetWindowRect(form_->Handle, &w);
+    PostMessageW(form_->Handle, WM_NCLBUTTONDOWN, HTMENU,
+                 MAKELPARAM(w.left + b->Bounds.left + 1, w.top + b->Bounds.top + 1));
+}
+
+void TWinSkinMenu::SwitchTo(TMenuBtn* b) {
+    if (!b || gTrack.menu != this) return;
+    gTrack.pending = b->Index;
+    EndMenu();
+}
+
+void TWinSkinMenu::Open(TMenuBtn* first) {
+    if (!first) return;
+    HWND wnd = form_->Handle;
+    int index = first->Index;
+    while (index >= 0 && index < static_cast<int>(buttons_.size())) {
+        gTrack.pending = -1;
+        TMenuBtn* b = buttons_[static_cast<size_t>(index)].get();
+        PostMessageW(wnd, WM_COMMAND, b->Command, 0);
+        if (!b->SubMenu) return;
+        HMENU sub = b->SubMenu;
+        if (TMenuItem* item = b->Item) {
+            // Hiding separators and action updates change the menu, and a changed menu
+            // rebuilds the entries: the button is looked up again afterwards.
+            TidySeparators(*item);
+            for (int i = 0; i < item->Count(); ++i) item->Items(i)->InitiateAction();
+            sub = item->Handle();
+            if (index >= static_cast<int>(buttons_.size())) return;
+            b = buttons_[static_cast<size_t>(index)].get();
+        }
+        gTrack.Reset();
+        gTrack.menu = this;
+        gTrack.openIndex = index;
+        // Only a move of the mouse slides to another entry, not where it happens to rest.
+        GetCursorPos(&gTrack.lastMouse);
+        if (TSkinManage::IsNT()) MakeOwnerDraw(sub);
+        tracking_ = true;
+        trackedMenu_ = sub;
+        RECT wr;
+        GetWindowRect(wnd, &wr);
+        const bool rtl = form_->RightToLeft();
+        const int x = wr.left + (rtl ? b->Bounds.right : b->Bounds.left);
+        const int y = wr.top + b->Bounds.bottom;
+        if (TSkinManage* mgr = TSkinManage::Instance()) {
+            mgr->MenuSource = 1;
+            mgr->MenuBarOpen = true;
+            mgr->MarkAllPopups();
+        }
+        if (b->State != ncsPressed) {
+            if (form_->HotObject && form_->HotObject != b) form_->HotObject->MouseLeave();
+            form_->HotObject = b;
+            b->State = ncsPressed;
+            b->Paint();
+        }
+        const DWORD thread = GetCurrentThreadId();
+        if (!gTrack.filterHook)
+            gTrack.filterHook = SetWindowsHookExW(WH_MSGFILTER, FilterProc, nullptr, thread);
+        if (!gTrack.messageHook)
+            gTrack.messageHook = SetWindowsHookExW(WH_GETMESSAGE, MessageProc, nullptr, thread);
+        if (b->Enabled)
+            TrackPopupMenu(sub, TPM_VERTICAL | TPM_RIGHTBUTTON | (rtl ? TPM_RIGHTALIGN : 0), x, y,
+                           0, wnd, nullptr);
+        if (gTrack.filterHook) UnhookWindowsHookEx(gTrack.filterHook);
+        if (gTrack.messageHook) UnhookWindowsHookEx(gTrack.messageHook);
+        gTrack.filterHook = gTrack.messageHook = nullptr;
+        const bool alive = gTrack.menu == this;
+        const int next = gTrack.pending;
+        gTrack.Reset();
+        gTrack.pending = -1;
+        if (!alive) return; // the bar went while its popup was open
+        tracking_ = false;
+        trackedMenu_ = nullptr;
+        if (index < static_cast<int>(buttons_.size())) {
+            TMenuBtn* open = buttons_[static_cast<size_t>(index)].get();
+            if (open->State != ncsNormal) {
+                open->State = ncsNormal;
+                if (form_->HotObject == open) form_->HotObject = nullptr;
+                open->Paint();
+            }
+        }
+        index = next;
+        if (index >= 0 && index < static_cast<int>(buttons_.size())) {
+            TMenuBtn* n = buttons_[static_cast<size_t>(index)].get();
+            n->MouseDown();
+        }
+    }
+}
+
+void TWinSkinMenu::MenuSelected(UINT item, UINT flags, HMENU menu) {
+    if (gTrack.menu != this) return;
+    if (flags == 0xFFFF && !menu) {
+        if (!gTrack.switching) tracking_ = false;
+        gTrack.hasSelection = false;
+        return;
+    }
+    gTrack.switching = false;
+    gTrack.hasSelection = menu != nullptr;
+    gTrack.selectedMenu = menu;
+    gTrack.selectedHasChildren = (flags & MF_POPUP) != 0;
+    gTrack.selected = nullptr;
+    if (!Menu || !menu) return;
+    if (flags & MF_POPUP) {
+        if (HMENU sub = GetSubMenu(menu, static_cast<int>(item)))
+            gTrack.selected = Menu->FindItem(reinterpret_cast<UINT_PTR>(sub), fkHandle);
+    } else {
+        gTrack.selected = Menu->FindItem(item, fkCommand);
+    }
+}
+
+TMenuBtn* TWinSkinMenu::Neighbour(int step) const {
+    const int n = static_cast<int>(buttons_.size());
+    if (n == 0 || gTrack.openIndex < 0) return nullptr;
+    return buttons_[static_cast<size_t>(((gTrack.openIndex + step) % n + n) % n)].get();
+}
+
+bool TWinSkinMenu::FilterMessage(MSG& msg) {
+    TWinSkinMenu* self = gTrack.menu;
+    return self ? self->Filter(msg) : false;
+}
+
+bool TWinSkinMenu::Filter(MSG& msg) {
+    if (!gTrack.firstKeySent) {
+        gTrack.firstKeySent = true;
+        // The popup opens with its first item selected, as a native bar's does.
+        HWND popup = OpenPopupWindow();
+        PostMessageW(popup ? popup : form_->Handle, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    TMenuBtn* target = nullptr;
+    bool eat = false;
+    switch (msg.message) {
+    case WM_KEYDOWN:
+        if (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) {
+            gTrack.switching = false;
+        } else if (msg.wParam == VK_LEFT) {
+            if (!gTrack.hasSelection || gTrack.selectedMenu == trackedMenu_) {
+                target = Neighbour(-1);
+                eat = true;
+            } else {
+                // The system closes the open submenu; the selection is back on the item that
+                // opened it, which the system need not announce again.
+                TMenuItem* owner = FindMenuItemByHandle(gTrack.selectedMenu);
+                gTrack.selectedMenu = owner && owner->Parent() && owner->Parent()->Parent()
+                                          ? owner->Parent()->Handle()
+                                          : trackedMenu_;
+                gTrack.selectedHasChildren = true;
+                gTrack.selected = owner;
+            }
+        } else if (msg.wParam == VK_RIGHT) {
+            if (!gTrack.hasSelection || !gTrack.selectedHasChildren) {
+                target = Neighbour(1);
+                eat = true;
+            }
+        }
+        break;
+    case WM_SYSKEYDOWN:
+        if (msg.wParam == VK_MENU) tracking_ = false;
+        return false;
+    case WM_MENUSELECT:
+        MenuSelected(LOWORD(msg.wParam), HIWORD(msg.wParam), reinterpret_cast<HMENU>(msg.lParam));
+        return false;
+    case WM_MOUSEMOVE:
+        if (msg.pt.x != gTrack.lastMouse.x || msg.pt.y != gTrack.lastMouse.y) {
+            target = FindMenuButton(form_->ToFrame(msg.pt));
+            gTrack.lastMouse = msg.pt;
+        }
+        break;
+    default:
+        break;
+    }
+    if (target && target->Index != gTrack.openIndex) {
+        gTrack.switching = true;
+        PostOpen(target);
+        return eat;
+    }
+    return false;
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The skinned menu bar. A skinned window with a menu loses its native bar: TWinSkinMenu keeps
+// the menu handle, draws the top-level entries (one TMenuBtn each) in the band between title
+// and client, and opens an entry's submenu with TrackPopupMenu under it. While a popup is open
+// a message-filter hook lets the user slide to the neighbouring entries with the mouse or the
+// arrow keys, as in a native bar. Only one menu is tracked at a time in the program.
+#include "skin/data/skin_data.h"
+#include "skin/form/nc_objects.h"
+#include "toolkit/classes.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TWinSkinForm;
+class TMenu;
+class TMenuItem;
+
+class TMenuBtn : public TNCObject {
+public:
+    TMenuBtn(TWinSkinForm& owner, TSkinData* data, int index)
+        : TNCObject(owner), Data(data), Index(index) {}
+    // Repaints this entry alone from the bar's saved background.
+    void Paint() override;
+
+    TMenuItem* Item = nullptr;
+    TSkinData* Data = nullptr;
+    int Index = 0;
+    std::wstring Caption;
+    bool Enabled = true;
+    HMENU SubMenu = nullptr;
+    UINT Command = 0;
+};
+
+class TWinSkinMenu : public TComponent {
+public:
+    explicit TWinSkinMenu(TWinSkinForm* form);
+    ~TWinSkinMenu() override;
+
+    TMenu* Menu = nullptr; // the toolkit menu of the form, none for a foreign window
+    // Rebuilds the entries from the window's menu (or the one kept); removes the native bar.
+    void Rebuild();
+    // Draws the whole bar into the window DC at the band (window coordinates).
+    void Paint(HDC windowDc, const RECT& band);
+    void PaintNow(); // the band as the frame last placed it
+    TMenuBtn* FindMenuButton(POINT framePoint) const;
+    TMenuBtn* FindByAccelerator(wchar_t ch) const;
+    int StartOffset(int bandWidth) const;
+    // Opens the entry's submenu and returns when it closes (and when the user slid on to other
+    // entries, when the last of them closes).
+    void Open(TMenuBtn* button);
+    // The entry's menu is opened through the window's own click path (posted).
+    void PostOpen(TMenuBtn* button);
+    const std::vector<std::unique_ptr<TMenuBtn>>& Buttons() const { return buttons_; }
+    HMENU NativeMenu() const { return native_; }
+    void SetNativeMenu(HMENU menu) { native_ = menu; }
+    const RECT& Band() const { return band_; }
+    TBitmap& Background() { return background_; }
+    bool Painting() const { return painting_; }
+    TWinSkinForm& Form() const { return *form_; }
+    // The window's menus that were made owner-drawn for the skin get their own look back.
+    void RestoreOwnerDraw();
+
+    // The process-wide tracking state.
+    static TWinSkinMenu* Tracked();
+    static int OpenIndex();
+    bool Tracking() const { return tracking_; }
+    HMENU TrackedMenu() const { return trackedMenu_; }
+    // From the window's WM_MENUSELECT while a popup of this bar is open.
+    void MenuSelected(UINT item, UINT flags, HMENU menu);
+    // The window's click on an entry while one of its popups is tracked: switch to it.
+    void SwitchTo(TMenuBtn* button);
+
+    // Hides leading, doubled and trailing separators among the visible children.
+    static void TidySeparators(TMenuItem& parent);
+    // One message of the open menu's loop (from the hooks); true when it is to be eaten.
+    static bool FilterMessage(MSG& msg);
+
+private:
+    friend struct TMenuTracking;
+    void MakeOwnerDraw(HMENU menu);
+    bool Filter(MSG& msg);
+    TMenuBtn* Neighbour(int step) const;
+
+    TWinSkinForm* form_;
+    std::vector<std::unique_ptr<TMenuBtn>> buttons_;
+    RECT band_{};
+    TBitmap background_;
+    bool painting_ = false;
+    HMENU native_ = nullptr;
+    bool tracking_ = false;
+    HMENU trackedMenu_ = nullptr;
+    struct OwnerDrawn {
+        HMENU menu;
+        UINT position;
+    };
+    std::vector<OwnerDrawn> ownerDrawn_;
+};
