@@ -37,12 +37,27 @@ corvane_prepare_prefix() {
 corvane_ensure_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
   local n
-  for n in $(seq 91 120); do
-    [ -e /tmp/.X$n-lock ] && continue
+  for n in $(seq 91 160); do
+    if [ -e /tmp/.X$n-lock ]; then
+      # A server killed without tidying up leaves its lock behind: reuse the number then.
+      local pid
+      pid=$(tr -dc '0-9' < /tmp/.X$n-lock 2>/dev/null)
+      if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then continue; fi
+      rm -f /tmp/.X$n-lock /tmp/.X11-unix/X$n 2>/dev/null || continue
+    fi
     Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     CORVANE_XVFB_PID=$!
     export DISPLAY=:$n
-    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    local up=no
+    for _ in $(seq 50); do
+      if xdpyinfo >/dev/null 2>&1; then up=yes; break; fi
+      sleep 0.1
+    done
+    if [ "$up" != yes ]; then
+      kill "$CORVANE_XVFB_PID" 2>/dev/null || true
+      unset CORVANE_XVFB_PID DISPLAY
+      continue
+    fi
     echo "display: no display found, using Xvfb on $DISPLAY"
     return 0
   done
