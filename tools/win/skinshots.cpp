@@ -3,12 +3,17 @@
 //
 // The dialogs are modal: a timer captures them from inside their own loop and closes them.
 #include "app/main_form.h"
+#include "gallery_form.h"
+#include "skin/data/skin_manage.h"
+#include "skin/form/win_skin_form.h"
 #include "window_capture.h"
 
 #include <ole2.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -67,6 +72,68 @@ void CaptureNextModal(HWND owner, const wchar_t* name) {
     SetTimer(nullptr, 0, 100, CaptureModal);
 }
 
+// A menu open on `area`: keys walk into it, then the screen under the window (the menu on top)
+// is captured and the menu closed, all from a timer inside the menu's own loop.
+struct MenuShot {
+    HWND area;
+    const wchar_t* name;
+    std::vector<UINT> keys;
+    int tick = 0;
+};
+MenuShot* gMenuShot = nullptr;
+
+HWND OpenMenuWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM l) -> BOOL {
+            wchar_t cls[16] = {};
+            GetClassNameW(w, cls, 16);
+            if (IsWindowVisible(w) && lstrcmpW(cls, L"#32768") == 0)
+                *reinterpret_cast<HWND*>(l) = w;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void CALLBACK MenuStep(HWND, UINT, UINT_PTR id, DWORD) {
+    if (!gMenuShot) {
+        KillTimer(nullptr, id);
+        return;
+    }
+    MenuShot& s = *gMenuShot;
+    ++s.tick;
+    if (s.tick > 60) { // never leave a menu waiting
+        KillTimer(nullptr, id);
+        EndMenu();
+        return;
+    }
+    HWND menu = OpenMenuWindow();
+    if (!menu) return;
+    const size_t step = static_cast<size_t>(s.tick);
+    if (step <= s.keys.size() + 2) {
+        if (step >= 3) {
+            UINT key = s.keys[step - 3];
+            PostMessageW(menu, WM_KEYDOWN, key, 1);
+            PostMessageW(menu, WM_KEYUP, key, 0xC0000001);
+        }
+        return;
+    }
+    if (step < s.keys.size() + 6) return; // let the last submenu paint
+    KillTimer(nullptr, id);
+    CaptureWindowToPng(s.area, gFolder + s.name);
+    EndMenu();
+}
+
+void ShootMenu(MenuShot& shot, const std::function<void()>& open) {
+    gMenuShot = &shot;
+    SetTimer(nullptr, 0, 120, MenuStep);
+    open();
+    Pump(200);
+    gMenuShot = nullptr;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -105,6 +172,35 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         CaptureNextModal(main, L"open-dialog.png");
         form->dlgOpen1->Execute();
         Pump(300);
+
+        // The main window's system menu, as Alt+Space shows it.
+        SetForegroundWindow(main);
+        Pump(200);
+        MenuShot system{main, L"main-window-system-menu.png", {}};
+        ShootMenu(system, [&] { SendMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, L' '); });
+
+        // The gallery, skinned like every window of the program, with a nested menu open:
+        // File (Open selected), down to Recent, into it, down to More, into it.
+        auto* gallery = new TGalleryForm(&app);
+        gallery->Show();
+        Pump(1000);
+        HWND g = gallery->WindowHandle();
+        CaptureWindowToPng(g, gFolder + L"gallery-skinned.png");
+        MenuShot nested{
+            g, L"gallery-menu.png", {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RIGHT}};
+        ShootMenu(nested, [&] {
+            // The File entry opened the way a click on it does.
+            TWinSkinForm* skin =
+                TSkinManage::Instance() ? TSkinManage::Instance()->FindSkinnedForm(g) : nullptr;
+            if (!skin) return;
+            RECT wr;
+            GetWindowRect(g, &wr);
+            SendMessageW(g, WM_SKIN_MENU_AT, 0,
+                         MAKELPARAM(wr.left + skin->LeftWidth() + 12,
+                                    wr.top + skin->TitleHeight() + skin->MenuBarHeight() / 2));
+        });
+        gallery->Close();
+        Pump(100);
         form->Close();
         Pump(100);
     }
