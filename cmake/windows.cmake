@@ -30,7 +30,7 @@ add_custom_command(
   OUTPUT ${CORVANE_GENERATED_DIR}/skin.stream ${CORVANE_GENERATED_DIR}/corvane.ico
   COMMAND env -u CC -u CXX ${CMAKE_COMMAND} -S ${CMAKE_SOURCE_DIR} -B ${CORVANE_HOST_DIR}
           -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DCORVANE_BENCH=OFF > /dev/null
-  COMMAND ${CMAKE_COMMAND} --build ${CORVANE_HOST_DIR} --target skingen skinpack > /dev/null
+  COMMAND env -u MAKEFLAGS -u MFLAGS ${CMAKE_COMMAND} --build ${CORVANE_HOST_DIR} --target skingen skinpack -j2 > /dev/null
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${CORVANE_GENERATED_DIR}/skin
   COMMAND ${CORVANE_HOST_DIR}/skins/generator/skingen ${CORVANE_GENERATED_DIR}/skin
           --icon ${CORVANE_GENERATED_DIR}/corvane.ico

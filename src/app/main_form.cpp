@@ -130,12 +130,24 @@ void TForm1::btn1Click(TObject*) {
     stylesheet_ = {path, download::Fingerprint(bytes)};
 }
 
+std::string PatternRejectedMessage(const std::string& pattern, const std::string& service) {
+    std::string message = Utf8ToAnsi("正则表达式无效：\"") + pattern + "\"";
+    if (!service.empty()) message += "\r\n" + service;
+    return message;
+}
+
 void TForm1::btn2Click(TObject*) {
     mmo1->Lines().Clear();
     RegExp1->SetGlobal(true);
     RegExp1->SetPattern(edt1->GetText());
     RegExp1->SetIgnoreCase(true);
-    std::vector<RegExpMatch> matches = RegExp1->Execute(Memo1->GetText());
+    std::vector<RegExpMatch> matches;
+    try {
+        matches = RegExp1->Execute(Memo1->GetText());
+    } catch (const EOleException& e) {
+        // The service often says no more than that the call failed: name the pattern.
+        throw EOleException(PatternRejectedMessage(edt1->GetText(), e.what()));
+    }
     std::vector<std::string> candidates;
     candidates.reserve(matches.size());
     for (RegExpMatch& m : matches)

@@ -13,6 +13,10 @@
 #include "toolkit/forms.h"
 #include "toolkit/web_browser.h"
 
+// The message for a pattern the regular-expression service refused: the pattern quoted, then
+// what the service said, if anything.
+std::string PatternRejectedMessage(const std::string& pattern, const std::string& service);
+
 class TForm1 : public TForm {
     TOOLKIT_CLASS(TForm1)
 public:
