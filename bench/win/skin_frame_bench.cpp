@@ -6,6 +6,8 @@
 #include "skin/form/win_skin_form.h"
 #include "toolkit/forms.h"
 
+#include "bench_timing.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -17,20 +19,6 @@
 #include <iterator>
 
 namespace {
-
-// Best per-call time in microseconds over `runs` runs of `calls` calls.
-double BestMicros(int runs, int calls, const std::function<void()>& f) {
-    double best = 1e30;
-    for (int r = 0; r < runs; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < calls; ++i) f();
-        const double us =
-            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
-                .count();
-        best = std::min(best, us / calls);
-    }
-    return best;
-}
 
 struct Figures {
     double paint, resize;

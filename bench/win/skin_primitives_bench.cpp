@@ -7,6 +7,8 @@
 // compared before any time is printed.
 #include "skin/form/primitives.h"
 
+#include "bench_timing.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -19,20 +21,6 @@
 using namespace skin;
 
 namespace {
-
-// Best per-call time in microseconds over `runs` runs of `calls` calls.
-double BestMicros(int runs, int calls, const std::function<void()>& f) {
-    double best = 1e30;
-    for (int r = 0; r < runs; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < calls; ++i) f();
-        const double us =
-            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
-                .count();
-        best = std::min(best, us / calls);
-    }
-    return best;
-}
 
 constexpr std::uint32_t kKey = 0xFF00FF;
 

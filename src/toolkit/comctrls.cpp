@@ -185,31 +185,26 @@ const TClassInfo& TTabStrings::StaticClass() {
     return info;
 }
 
-static void CheckTabIndex(int index, int count) {
-    if (index < 0 || index >= count)
-        throw Exception("List index out of bounds (" + std::to_string(index) + ")");
-}
-
 std::string TTabStrings::Get(int index) const {
-    CheckTabIndex(index, Count());
+    CheckListIndex(index, Count());
     return tabs_[static_cast<size_t>(index)];
 }
 
 void TTabStrings::Put(int index, const std::string& s) {
-    CheckTabIndex(index, Count());
+    CheckListIndex(index, Count());
     tabs_[static_cast<size_t>(index)] = s;
     owner_.SetTabText(index, s);
 }
 
 void TTabStrings::Insert(int index, const std::string& s) {
-    if (index < 0 || index > Count()) CheckTabIndex(index, Count());
+    if (index < 0 || index > Count()) CheckListIndex(index, Count());
     tabs_.insert(tabs_.begin() + index, s);
     owner_.InsertTab(index, s);
     if (owner_.tabIndex_ < 0 && !owner_.IsLoading()) owner_.SetTabIndex(0);
 }
 
 void TTabStrings::Delete(int index) {
-    CheckTabIndex(index, Count());
+    CheckListIndex(index, Count());
     tabs_.erase(tabs_.begin() + index);
     owner_.DeleteTab(index);
     if (owner_.tabIndex_ >= Count()) owner_.SetTabIndex(Count() - 1);
@@ -443,11 +438,6 @@ void TListColumn::SetWidth(int v) {
 const TClassInfo& TListSubItems::StaticClass() {
     static const TClassInfo info{"TListSubItems", &TStrings::StaticClass(), {}, {}};
     return info;
-}
-
-static void CheckListIndex(int index, int count) {
-    if (index < 0 || index >= count)
-        throw Exception("List index out of bounds (" + std::to_string(index) + ")");
 }
 
 std::string TListSubItems::Get(int index) const {

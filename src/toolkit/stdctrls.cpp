@@ -83,30 +83,30 @@ const TClassInfo& TStringList::StaticClass() {
     return info;
 }
 
-static void CheckIndex(int index, int count) {
+void CheckListIndex(int index, int count) {
     if (index < 0 || index >= count)
         throw Exception("List index out of bounds (" + std::to_string(index) + ")");
 }
 
 std::string TStringList::Get(int index) const {
-    CheckIndex(index, Count());
+    CheckListIndex(index, Count());
     return lines_[static_cast<size_t>(index)];
 }
 
 void TStringList::Put(int index, const std::string& s) {
-    CheckIndex(index, Count());
+    CheckListIndex(index, Count());
     lines_[static_cast<size_t>(index)] = s;
     Changed();
 }
 
 void TStringList::Insert(int index, const std::string& s) {
-    if (index < 0 || index > Count()) CheckIndex(index, Count());
+    if (index < 0 || index > Count()) CheckListIndex(index, Count());
     lines_.insert(lines_.begin() + index, s);
     Changed();
 }
 
 void TStringList::Delete(int index) {
-    CheckIndex(index, Count());
+    CheckListIndex(index, Count());
     lines_.erase(lines_.begin() + index);
     Changed();
 }
@@ -552,7 +552,7 @@ std::string TMemoStrings::Get(int index) const {
 void TMemoStrings::Insert(int index, const std::string& s) {
     const auto& starts = memo_.LineStarts();
     int count = static_cast<int>(starts.size());
-    if (index < 0 || index > count) CheckIndex(index, count);
+    if (index < 0 || index > count) CheckListIndex(index, count);
     std::string t = memo_.ModelText();
     if (index < count) {
         t.insert(starts[static_cast<size_t>(index)], s + "\r\n");
@@ -569,7 +569,7 @@ void TMemoStrings::Insert(int index, const std::string& s) {
 
 void TMemoStrings::Delete(int index) {
     const auto& starts = memo_.LineStarts();
-    CheckIndex(index, static_cast<int>(starts.size()));
+    CheckListIndex(index, static_cast<int>(starts.size()));
     std::string t = memo_.ModelText();
     size_t start = starts[static_cast<size_t>(index)];
     size_t end = t.find("\r\n", start);
@@ -808,7 +808,7 @@ const TClassInfo& TListControlItems::StaticClass() {
 }
 
 std::string TListControlItems::Get(int index) const {
-    CheckIndex(index, Count());
+    CheckListIndex(index, Count());
     return items_[static_cast<size_t>(index)];
 }
 
@@ -821,7 +821,7 @@ void TListControlItems::InsertIntoWindow(int index) const {
 }
 
 void TListControlItems::Put(int index, const std::string& s) {
-    CheckIndex(index, Count());
+    CheckListIndex(index, Count());
     items_[static_cast<size_t>(index)] = s;
     if (HWND h = control_.WindowHandle()) {
         SendMessageW(h, combo_ ? CB_DELETESTRING : LB_DELETESTRING, static_cast<WPARAM>(index), 0);
@@ -830,13 +830,13 @@ void TListControlItems::Put(int index, const std::string& s) {
 }
 
 void TListControlItems::Insert(int index, const std::string& s) {
-    if (index < 0 || index > Count()) CheckIndex(index, Count());
+    if (index < 0 || index > Count()) CheckListIndex(index, Count());
     items_.insert(items_.begin() + index, s);
     InsertIntoWindow(index);
 }
 
 void TListControlItems::Delete(int index) {
-    CheckIndex(index, Count());
+    CheckListIndex(index, Count());
     items_.erase(items_.begin() + index);
     if (HWND h = control_.WindowHandle())
         SendMessageW(h, combo_ ? CB_DELETESTRING : LB_DELETESTRING, static_cast<WPARAM>(index), 0);
@@ -1071,14 +1071,14 @@ void TCustomListBox::SetBorderStyle(TBorderStyle v) {
 }
 
 bool TCustomListBox::Selected(int index) const {
-    CheckIndex(index, items_.Count());
+    CheckListIndex(index, items_.Count());
     if (handle_) return SendMessageW(handle_, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
     if (!multiSelect_) return index == itemIndex_;
     return std::find(selected_.begin(), selected_.end(), index) != selected_.end();
 }
 
 void TCustomListBox::SetSelected(int index, bool v) {
-    CheckIndex(index, items_.Count());
+    CheckListIndex(index, items_.Count());
     if (!multiSelect_) {
         if (v)
             SetItemIndex(index);

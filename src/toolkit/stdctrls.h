@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// Throws the list's "index out of bounds" error unless 0 <= index < count.
+void CheckListIndex(int index, int count);
+
 // A list of 8-bit lines.
 class TStrings : public TPersistent {
     TOOLKIT_CLASS(TStrings)

@@ -4,6 +4,7 @@
 #include "app_fixture.h"
 #include "message_log.h"
 #include "test_skins.h"
+#include "window_pixels.h"
 
 #include "skin/data/skin_manage.h"
 #include "skin/form/win_skin_form.h"
@@ -15,33 +16,6 @@
 using namespace testskins;
 
 namespace {
-
-// The window as it is on screen, pixels as TColor (red low).
-struct Capture {
-    int w = 0, h = 0;
-    std::vector<uint32_t> px;
-    explicit Capture(HWND wnd) {
-        RECT r;
-        GetWindowRect(wnd, &r);
-        w = r.right - r.left;
-        h = r.bottom - r.top;
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        UniqueBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-        UniqueMemDc mem(CreateCompatibleDC(nullptr));
-        SelectObjectGuard sel(mem.get(), bmp.get());
-        WindowFrameDc dc(wnd);
-        BitBlt(mem.get(), 0, 0, w, h, dc.get(), 0, 0, SRCCOPY);
-        GdiFlush();
-        auto* p = static_cast<uint32_t*>(bits);
-        px.assign(p, p + static_cast<size_t>(w) * h);
-    }
-    TColor At(int x, int y) const {
-        uint32_t v = px[static_cast<size_t>(y) * w + x];
-        return static_cast<TColor>(((v >> 16) & 0xFF) | (v & 0xFF00) | ((v & 0xFF) << 16));
-    }
-};
 
 SIZE WindowSize(HWND w) {
     RECT r;
