@@ -33,6 +33,10 @@ std::vector<std::uint8_t> Text(const std::string& s) {
 } // namespace
 
 std::vector<std::uint8_t> GeometrySkinStore() {
+    return ControlsSkinStore(-1, -1);
+}
+
+std::vector<std::uint8_t> ControlsSkinStore(int checkFrames, int radioFrames) {
     const TColor left[] = {kLeftActive, kLeftInactive}, right[] = {kRightActive, kRightInactive},
                  top[] = {kTopActive, kTopInactive}, bottom[] = {kBottomActive, kBottomInactive};
     std::vector<skinpack::Entry> entries;
@@ -63,6 +67,21 @@ std::vector<std::uint8_t> GeometrySkinStore() {
     button("ButtonClose", 0, kCloseX, 0);
     button("ButtonCustom", 40, kCustomX, 0);
     button("ButtonAsk", 41, kAskX, 1000);
+    if (checkFrames >= 0) {
+        entries.push_back({"push.bmp", Bmp(20, 12, 5, false, kPushFrames)});
+        ini += "[Buttons]\r\nBitmap=push.bmp\r\nLeftWidth=0\r\nTopHeight=0\r\nRightWidth=0"
+               "\r\nBottomHeight=0\r\nTrans=0\r\nTile=0\r\n";
+        if (checkFrames > 0) {
+            entries.push_back({"check.bmp", Bmp(kGlyph, kGlyph, checkFrames, false, kGlyphFrames)});
+            ini +=
+                "CheckButton=check.bmp\r\nCheckButtonFrame=" + std::to_string(checkFrames) + "\r\n";
+        }
+        if (radioFrames > 0) {
+            entries.push_back({"radio.bmp", Bmp(kGlyph, kGlyph, radioFrames, false, kRadioFrames)});
+            ini +=
+                "RadioButton=radio.bmp\r\nRadioButtonFrame=" + std::to_string(radioFrames) + "\r\n";
+        }
+    }
     entries.push_back({"geometry.ini", Text(ini)});
     return skinpack::PackStore(skinpack::BuildArchive(entries));
 }

@@ -1,6 +1,7 @@
 #include "skin/form/win_skin_form.h"
 
 #include "skin/data/skin_manage.h"
+#include "skin/form/control_discovery.h"
 #include "skin/form/primitives.h"
 #include "toolkit/menus.h"
 #include "toolkit/win_text.h"
@@ -219,6 +220,7 @@ void TWinSkinForm::ApplySkin() {
     if (!subclass_.Attached()) return;
     systemMenu_ = GetSystemMenu(Handle, FALSE);
     CaptureIcon();
+    SkinChildControls();
     if (skinState_ == ssNotApplied) {
         GetClientRect(Handle, &attachClient_);
         RECT w;
@@ -406,6 +408,15 @@ bool TWinSkinForm::RegisterControl(TComponent* control) {
 
 void TWinSkinForm::UnregisterControl(TComponent* control) {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+}
+
+void TWinSkinForm::SkinChildControls() {
+    if (!data_) return;
+    TControlDiscovery discovery(*this, *data_, &controlCanvas_);
+    if (form_)
+        discovery.SkinFormControls(*form_);
+    else
+        discovery.SkinChildWindows(Handle);
 }
 
 bool TWinSkinForm::IsSkinned(HWND window) const {
