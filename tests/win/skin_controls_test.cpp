@@ -658,3 +658,23 @@ TEST(SkinControlCheck, ThePreviousProcedureSeesChecksAndClicksAsWithoutTheSkin) 
     EXPECT_EQ(changes[0], changes[1]);
     EXPECT_GT(changes[1], 0);
 }
+
+TEST(SkinControlButton, MenuButtonFromTheClassMapDrawsItsArrow) {
+    ControlForm t(ControlsSkinStore());
+    auto* button = t.Add<TButton>(10, 10, 100, 30, "Menu");
+    t.data->Skin3rd().Add("TButton=menubtn");
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinMenuButton>(button), nullptr);
+    HWND wnd = button->Handle();
+    Refresh(wnd);
+    // The triangle's middle, in window text; the frame around it.
+    EXPECT_EQ(PixelAt(wnd, 100 - 12, 15), static_cast<TColor>(ColorToRGB(clWindowText)));
+    EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[0]);
+    button->SetFocus();
+    Refresh(wnd);
+    EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[3]); // focused shows hot
+    button->SetEnabled(false);
+    Refresh(wnd);
+    EXPECT_EQ(PixelAt(wnd, 100 - 12, 15), static_cast<TColor>(ColorToRGB(clBtnShadow)));
+    EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[2]);
+}

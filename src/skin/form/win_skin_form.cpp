@@ -1,5 +1,6 @@
 #include "skin/form/win_skin_form.h"
 
+#include "skin/controls/skin_control.h"
 #include "skin/data/skin_manage.h"
 #include "skin/form/control_discovery.h"
 #include "skin/form/primitives.h"
@@ -317,6 +318,7 @@ void TWinSkinForm::ReloadSkin() {
     ResizeFrame(false);
     regionSize_ = {};
     UpdateRegion();
+    ReskinControls();
     SendMessageW(Handle, CN_SKIN_APPLIED, 0, kSkinMagic);
     skinState_ = ssApplied;
     PaintFrame();
@@ -417,6 +419,12 @@ void TWinSkinForm::SkinChildControls() {
         discovery.SkinFormControls(*form_);
     else
         discovery.SkinChildWindows(Handle);
+}
+
+void TWinSkinForm::ReskinControls() {
+    std::vector<TComponent*> controls = controls_;
+    for (TComponent* c : controls)
+        if (auto* s = dynamic_cast<TSkinControl*>(c)) s->SkinChanged();
 }
 
 bool TWinSkinForm::IsSkinned(HWND window) const {
@@ -1275,6 +1283,7 @@ void TWinSkinForm::FormHook(TMessage& m) {
                 if (auto* f = dynamic_cast<TCustomForm*>(form_->Components(i)))
                     f->SetColor(data_->ButtonFaceColor);
         }
+        ReskinControls();
         if (skinState_ == ssReapplying && skinFrame_) {
             ResizeFrame(false);
             SendMessageW(Handle, CN_SKIN_APPLIED, 0, kSkinMagic);

@@ -120,6 +120,8 @@ private:
     void ApplySkin();
     // Control discovery: a skin object for each child control the skin's rules select.
     void SkinChildControls();
+    // Every skinned control takes the skin's colours and elements again.
+    void ReskinControls();
     void ResizeFrame(bool firstApply);
     void Dispatch(TMessage& m);
     bool Stage2(TMessage& m);
