@@ -678,3 +678,80 @@ TEST(SkinControlButton, MenuButtonFromTheClassMapDrawsItsArrow) {
     EXPECT_EQ(PixelAt(wnd, 100 - 12, 15), static_cast<TColor>(ColorToRGB(clBtnShadow)));
     EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[2]);
 }
+
+// What the keyboard does on a form of buttons, a check box and a radio group, with and without
+// the skin: Tab order, Space, Enter on the default button, arrows in the group, accelerators.
+TEST(SkinControlKeyboard, KeysDoWhatTheyDidWithoutTheSkin) {
+    struct Outcome {
+        std::vector<std::string> focus;
+        int okClicks = 0, goClicks = 0;
+        bool checked = false;
+        int radio = -1;
+        bool operator==(const Outcome&) const = default;
+    } seen[2];
+    for (int skinned = 0; skinned < 2; ++skinned) {
+        SCOPED_TRACE(skinned ? "skinned" : "plain");
+        ControlForm t(ControlsSkinStore());
+        auto* edit = t.Add<TEdit>(10, 10, 100, 22, "");
+        edit->SetName("edit");
+        auto* ok = t.Add<TButton>(10, 40, 90, 26, "OK");
+        ok->SetName("ok");
+        ok->SetDefault(true);
+        auto* go = t.Add<TButton>(110, 40, 90, 26, "&Go");
+        go->SetName("go");
+        auto* check = t.Add<TCheckBox>(10, 80, 120, 20, "Check");
+        check->SetName("check");
+        auto* r1 = t.Add<TRadioButton>(10, 110, 120, 20, "One");
+        r1->SetName("r1");
+        auto* r2 = t.Add<TRadioButton>(10, 135, 120, 20, "Two");
+        r2->SetName("r2");
+        Outcome& o = seen[skinned];
+        ok->OnClick = [&](TObject*) { ++o.okClicks; };
+        go->OnClick = [&](TObject*) { ++o.goClicks; };
+        if (skinned) {
+            t.Apply();
+            ASSERT_EQ(t.skin->SkinnedControls().size(), 5u);
+        } else {
+            t.form->Show();
+            PumpFor(10);
+        }
+        auto key = [](UINT vk) {
+            HWND focus = GetFocus();
+            PostMessageW(focus, WM_KEYDOWN, vk, 1);
+            PostMessageW(focus, WM_KEYUP, vk, 1 | (1u << 30) | (1u << 31));
+            PumpFor(20);
+        };
+        auto focused = [&] {
+            TWinControl* c = TWinControl::FromHandle(GetFocus());
+            o.focus.push_back(c ? c->Name() : "?");
+        };
+        edit->SetFocus();
+        PumpFor(10);
+        key(VK_RETURN); // the default button
+        for (int i = 0; i < 4; ++i) {
+            key(VK_TAB);
+            focused();
+        }
+        check->SetFocus();
+        PumpFor(10);
+        key(VK_SPACE);
+        o.checked = check->Checked();
+        r1->SetFocus();
+        r1->SetChecked(true);
+        PumpFor(10);
+        key(VK_DOWN);
+        focused();
+        o.radio = r2->Checked() ? 2 : r1->Checked() ? 1 : 0;
+        PostMessageW(GetFocus(), WM_SYSCHAR, L'g', 1u << 29);
+        PumpFor(20);
+    }
+    EXPECT_EQ(seen[0].focus, seen[1].focus);
+    EXPECT_EQ(seen[0].okClicks, seen[1].okClicks);
+    EXPECT_EQ(seen[0].goClicks, seen[1].goClicks);
+    EXPECT_EQ(seen[0].checked, seen[1].checked);
+    EXPECT_EQ(seen[0].radio, seen[1].radio);
+    // And the keys did something: Tab moved on, Space checked, the accelerator pressed "&Go".
+    EXPECT_EQ(seen[1].focus.front(), "ok");
+    EXPECT_TRUE(seen[1].checked);
+    EXPECT_EQ(seen[1].goClicks, 1);
+}
