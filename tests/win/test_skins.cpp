@@ -33,7 +33,7 @@ std::vector<std::uint8_t> Text(const std::string& s) {
 } // namespace
 
 namespace {
-std::vector<std::uint8_t> GeometryStore(bool menus) {
+std::vector<std::uint8_t> GeometryStore(bool menus, int checkFrames, int radioFrames) {
     const TColor left[] = {kLeftActive, kLeftInactive}, right[] = {kRightActive, kRightInactive},
                  top[] = {kTopActive, kTopInactive}, bottom[] = {kBottomActive, kBottomInactive};
     std::vector<skinpack::Entry> entries;
@@ -74,7 +74,8 @@ std::vector<std::uint8_t> GeometryStore(bool menus) {
             item.FillRect(f * kItemFrameW, 0, (f + 1) * kItemFrameW, kItemFrameH, frames[f]);
         // The separator frame: its bottom rows differ from the top, one of them a hole.
         item.FillRect(kItemFrameW, kSeparatorSplit, 2 * kItemFrameW, kItemFrameH, kSeparatorBottom);
-        item.FillRect(kItemFrameW, kSeparatorHole, 2 * kItemFrameW, kSeparatorHole + 1, skin::kMagenta);
+        item.FillRect(kItemFrameW, kSeparatorHole, 2 * kItemFrameW, kSeparatorHole + 1,
+                      skin::kMagenta);
         entries.push_back({"menuitem.bmp", skin::WriteBitmapFile(item)});
         skin::TPixelImage bg(30, 30);
         bg.FillRect(0, 0, 30, 30, kPopupBorder);
@@ -98,17 +99,36 @@ std::vector<std::uint8_t> GeometryStore(bool menus) {
                 "\r\nMenuBarText=" + Triple(kBarText) + "\r\nButtonHilight=" + Triple(kHotFrame) +
                 "\r\nMenubar=" + Triple(kBarActive) + "\r\n");
     }
+    if (checkFrames >= 0) {
+        entries.push_back({"push.bmp", Bmp(20, 12, 5, false, kPushFrames)});
+        ini += "[Buttons]\r\nBitmap=push.bmp\r\nLeftWidth=0\r\nTopHeight=0\r\nRightWidth=0"
+               "\r\nBottomHeight=0\r\nTrans=0\r\nTile=0\r\n";
+        if (checkFrames > 0) {
+            entries.push_back({"check.bmp", Bmp(kGlyph, kGlyph, checkFrames, false, kGlyphFrames)});
+            ini +=
+                "CheckButton=check.bmp\r\nCheckButtonFrame=" + std::to_string(checkFrames) + "\r\n";
+        }
+        if (radioFrames > 0) {
+            entries.push_back({"radio.bmp", Bmp(kGlyph, kGlyph, radioFrames, false, kRadioFrames)});
+            ini +=
+                "RadioButton=radio.bmp\r\nRadioButtonFrame=" + std::to_string(radioFrames) + "\r\n";
+        }
+    }
     entries.push_back({"geometry.ini", Text(ini)});
     return skinpack::PackStore(skinpack::BuildArchive(entries));
 }
 } // namespace
 
 std::vector<std::uint8_t> GeometrySkinStore() {
-    return GeometryStore(false);
+    return GeometryStore(false, -1, -1);
 }
 
 std::vector<std::uint8_t> MenuSkinStore() {
-    return GeometryStore(true);
+    return GeometryStore(true, -1, -1);
+}
+
+std::vector<std::uint8_t> ControlsSkinStore(int checkFrames, int radioFrames) {
+    return GeometryStore(false, checkFrames, radioFrames);
 }
 
 std::vector<std::uint8_t> ProductSkinStore() {

@@ -38,6 +38,18 @@ constexpr TColor kMenuFill = 0xC8C8C8, kMenuText = 0x101010, kHilight = 0x703000
                  kHotFrame = 0x00FFFF;
 constexpr int kItemFrameW = 20, kItemFrameH = 24, kSeparatorSplit = 16, kSeparatorHole = 20;
 constexpr int kBarMargin = 2;
+
+
+// The geometry skin with a Buttons section: a 5-frame push-button image of flat colours
+// (margins 0), a check-box strip of `checkFrames` and a radio strip of `radioFrames` frames,
+// each frame kGlyph x kGlyph of its own flat colour; 0 frames leaves the strip out.
+constexpr TColor kPushFrames[5] = {0x303090, 0x309030, 0x808080, 0x903030, 0x909030};
+constexpr TColor kGlyphFrames[12] = {0x000011, 0x000022, 0x000033, 0x000044, 0x000055, 0x000066,
+                                     0x000077, 0x000088, 0x000099, 0x0000AA, 0x0000BB, 0x0000CC};
+constexpr TColor kRadioFrames[8] = {0x110000, 0x220000, 0x330000, 0x440000,
+                                    0x550000, 0x660000, 0x770000, 0x880000};
+constexpr int kGlyph = 13;
+std::vector<std::uint8_t> ControlsSkinStore(int checkFrames = 4, int radioFrames = 4);
 std::vector<std::uint8_t> ProductSkinStore();
 // A store that opens as nothing (damaged).
 std::vector<std::uint8_t> DamagedStore();

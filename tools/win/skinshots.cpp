@@ -1,5 +1,5 @@
 // Pictures of the program's windows in the skin, for review: the main window active and
-// inactive, a message box and the open dialog. skinshots.exe <output folder>
+// inactive, its step-four page, a message box and the open dialog. skinshots.exe <output folder>
 //
 // The dialogs are modal: a timer captures them from inside their own loop and closes them.
 #include "app/main_form.h"
@@ -162,6 +162,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         CaptureWindowToPng(main, gFolder + L"main-window-inactive.png");
         DestroyWindow(other);
         SetForegroundWindow(main);
+        Pump(300);
+        // Step four: the check box and the run buttons.
+        form->pgc1->SetActivePage(form->ts4);
+        Pump(300);
+        CaptureWindowToPng(main, gFolder + L"main-window-step4.png");
+        form->pgc1->SetActivePage(form->ts1);
         Pump(300);
 
         CaptureNextModal(main, L"message-box.png");

@@ -1,6 +1,8 @@
 #include "skin/form/win_skin_form.h"
 
+#include "skin/controls/skin_control.h"
 #include "skin/data/skin_manage.h"
+#include "skin/form/control_discovery.h"
 #include "skin/form/primitives.h"
 #include "skin/form/win_skin_menu.h"
 #include "skin/form/win_skin_popmenu.h"
@@ -229,6 +231,7 @@ void TWinSkinForm::ApplySkin() {
     if (!subclass_.Attached()) return;
     systemMenu_ = GetSystemMenu(Handle, FALSE);
     CaptureIcon();
+    SkinChildControls();
     if (skinState_ == ssNotApplied) {
         GetClientRect(Handle, &attachClient_);
         RECT w;
@@ -325,6 +328,7 @@ void TWinSkinForm::ReloadSkin() {
     ResizeFrame(false);
     regionSize_ = {};
     UpdateRegion();
+    ReskinControls();
     SendMessageW(Handle, CN_SKIN_APPLIED, 0, kSkinMagic);
     skinState_ = ssApplied;
     PaintFrame();
@@ -425,6 +429,21 @@ bool TWinSkinForm::RegisterControl(TComponent* control) {
 
 void TWinSkinForm::UnregisterControl(TComponent* control) {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+}
+
+void TWinSkinForm::SkinChildControls() {
+    if (!data_) return;
+    TControlDiscovery discovery(*this, *data_, &controlCanvas_);
+    if (form_)
+        discovery.SkinFormControls(*form_);
+    else
+        discovery.SkinChildWindows(Handle);
+}
+
+void TWinSkinForm::ReskinControls() {
+    std::vector<TComponent*> controls = controls_;
+    for (TComponent* c : controls)
+        if (auto* s = dynamic_cast<TSkinControl*>(c)) s->SkinChanged();
 }
 
 bool TWinSkinForm::IsSkinned(HWND window) const {
@@ -1365,6 +1384,7 @@ void TWinSkinForm::FormHook(TMessage& m) {
                 if (auto* f = dynamic_cast<TCustomForm*>(form_->Components(i)))
                     f->SetColor(data_->ButtonFaceColor);
         }
+        ReskinControls();
         if (skinState_ == ssReapplying && skinFrame_) {
             ResizeFrame(false);
             SendMessageW(Handle, CN_SKIN_APPLIED, 0, kSkinMagic);

@@ -67,6 +67,9 @@ public:
     bool RegisterControl(TComponent* control); // true when it was already listed
     void UnregisterControl(TComponent* control);
     bool IsSkinned(HWND window) const;
+    const std::vector<TComponent*>& SkinnedControls() const { return controls_; }
+    // The canvas the skinned controls draw through (bound to a DC only while one draws).
+    TCanvas* ControlCanvas() { return &controlCanvas_; }
 
     // Frame metrics and state that the title buttons and the menu bar read.
     int LeftWidth() const { return left_; }
@@ -135,6 +138,10 @@ private:
     void ComputeFrameMetrics();
     void CaptureIcon();
     void ApplySkin();
+    // Control discovery: a skin object for each child control the skin's rules select.
+    void SkinChildControls();
+    // Every skinned control takes the skin's colours and elements again.
+    void ReskinControls();
     void ResizeFrame(bool firstApply);
     void Dispatch(TMessage& m);
     bool Stage2(TMessage& m);
@@ -230,5 +237,6 @@ private:
     UINT doubleClickTime_ = 500;
     DWORD lastRightClick_ = 0;
     std::vector<TComponent*> controls_;
+    TCanvas controlCanvas_;
     TTimer* timer_ = nullptr;
 };
