@@ -4,31 +4,18 @@
 // window with every skinned control suspended (WM_SKIN_ACTIVE 0), which hands each message
 // straight to the control's own handling.
 #include "app/main_form.h"
+#include "bench_timing.h"
 #include "skin/form/skin_messages.h"
 
 #include <windows.h>
 #include <ole2.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <vector>
 
 namespace {
-
-double BestMicros(int runs, int calls, const std::function<void()>& f) {
-    double best = 1e30;
-    for (int r = 0; r < runs; ++r) {
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < calls; ++i) f();
-        const double us =
-            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
-                .count();
-        best = std::min(best, us / calls);
-    }
-    return best;
-}
 
 struct Figures {
     double button, client;

@@ -107,16 +107,8 @@ void TSkinButton::AfterMessage(TMessage& m) {
         PaintWindow(nullptr);
         break;
     case WM_KEYDOWN:
-        if (m.WParam == VK_SPACE) {
-            state_ |= kSkinPressed;
-            Repaint();
-        }
-        break;
     case WM_KEYUP:
-        if (m.WParam == VK_SPACE) {
-            state_ &= ~kSkinPressed;
-            Repaint();
-        }
+        TrackSpaceKey(m);
         break;
     case WM_MOUSEMOVE:
         if (WindowEnabled() && !(state_ & kSkinHot)) {
@@ -472,16 +464,8 @@ void TSkinSpeedButton::AfterMessage(TMessage& m) {
     case CM_ENABLEDCHANGED:
         break;
     case WM_KEYDOWN:
-        if (m.WParam == VK_SPACE) {
-            state_ |= kSkinPressed;
-            Repaint();
-        }
-        break;
     case WM_KEYUP:
-        if (m.WParam == VK_SPACE) {
-            state_ &= ~kSkinPressed;
-            Repaint();
-        }
+        TrackSpaceKey(m);
         break;
     case WM_LBUTTONUP:
         state_ &= ~kSkinPressed;

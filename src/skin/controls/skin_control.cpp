@@ -194,6 +194,15 @@ void TSkinControl::AfterMessage(TMessage& m) {
     }
 }
 
+void TSkinControl::TrackSpaceKey(const TMessage& m) {
+    if (m.WParam != VK_SPACE) return;
+    if (m.Msg == WM_KEYDOWN)
+        state_ |= kSkinPressed;
+    else
+        state_ &= ~kSkinPressed;
+    Repaint();
+}
+
 void TSkinControl::Repaint() {
     if (paintTarget_) {
         paintTarget_->Invalidate();

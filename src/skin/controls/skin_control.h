@@ -91,6 +91,9 @@ protected:
     void CallPrevious(TMessage& m);
     // Invalidates and updates the window (or asks the paint target).
     void Repaint();
+    // The space bar pressing and releasing a button-like control: the pressed state follows
+    // WM_KEYDOWN/WM_KEYUP of VK_SPACE and the control is repainted.
+    void TrackSpaceKey(const TMessage& m);
     // WM_PAINT with an own paint cycle (BeginPaint unless wParam carries a DC).
     void PaintHandler(TMessage& m);
     // WM_ERASEBKGND: the parent's background (a control) or the face colour (a bare window).
