@@ -124,7 +124,6 @@ void TWinSkinForm::AttachCommon(TSkinData* data) {
     skinFrame_ = InSet(data_->SkinControls, xcMainMenu);
     Classify();
     if (!subclass_.Attach(Handle, [this](TMessage& m) { Dispatch(m); })) return;
-    attachedOnce_ = true;
     if (formKind_ == fkMdiParent && mdiClient_) {
         savedMenuUpdate_ = data_->MenuUpdate;
         mdiSubclass_.Attach(mdiClient_, [this](TMessage& m) { MdiClientProc(m); });
@@ -643,13 +642,17 @@ void TWinSkinForm::DrawCaption(HDC dc, const RECT& titleRect, int buttonsLeft) {
             r.left = b->Bounds.right + 4;
     if (r.right <= r.left || r.bottom <= r.top) return;
     HFONT font = data_->CaptionFont ? data_->CaptionFont->Handle() : captionFont_.get();
-    UniqueFont sized;
     if (t && t->FontHeight > 0) {
-        LOGFONTW lf{};
-        GetObjectW(font, sizeof(lf), &lf);
-        lf.lfHeight = -t->FontHeight;
-        sized.reset(CreateFontIndirectW(&lf));
-        font = sized.get();
+        // Made once per caption font and height, not on every paint.
+        if (!sizedFont_ || sizedFrom_ != font || sizedHeight_ != t->FontHeight) {
+            LOGFONTW lf{};
+            GetObjectW(font, sizeof(lf), &lf);
+            lf.lfHeight = -t->FontHeight;
+            sizedFont_.reset(CreateFontIndirectW(&lf));
+            sizedFrom_ = font;
+            sizedHeight_ = t->FontHeight;
+        }
+        if (sizedFont_) font = sizedFont_.get();
     }
     SelectObjectGuard select(dc, font);
     SetBkMode(dc, TRANSPARENT);
@@ -838,10 +841,9 @@ void TWinSkinForm::PerformButton(TWinSysButton& button) {
     case sbaMdiClose:
     case sbaMdiClose2: {
         if (formKind_ != fkMdiParent) break;
-        HWND client = nullptr;
-        HasChildOfClass(Handle, L"MDIClient", &client);
-        HWND child =
-            client ? reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0)) : nullptr;
+        HWND child = mdiClient_
+                         ? reinterpret_cast<HWND>(SendMessageW(mdiClient_, WM_MDIGETACTIVE, 0, 0))
+                         : nullptr;
         if (!child) break;
         const int a = button.Element.Action;
         WPARAM cmd = (a == sbaMdiMinimize || a == sbaMdiMinimize2) ? SC_MINIMIZE
@@ -1173,11 +1175,8 @@ void TWinSkinForm::Activate(TMessage& m) {
     timer_->SetEnabled(active_);
     if (!active_ && HotObject) HotObject->MouseLeave();
     if (formKind_ == fkMdiChild) Default(m);
-    if (formKind_ == fkMdiParent) {
-        HWND client = nullptr;
-        if (HasChildOfClass(Handle, L"MDIClient", &client))
-            SendMessageW(client, WM_NCACTIVATE, m.WParam, 0);
-    }
+    if (formKind_ == fkMdiParent && mdiClient_)
+        SendMessageW(mdiClient_, WM_NCACTIVATE, m.WParam, 0);
     if (!(formKind_ == fkMdiChild && windowState_ == wsMaximized)) PaintFrame();
     m.Result = 1;
 }

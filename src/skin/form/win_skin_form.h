@@ -185,7 +185,6 @@ private:
     HWND mdiClient_ = nullptr;
     TWindowSubclass mdiSubclass_;
     bool savedMenuUpdate_ = true;
-    bool attachedOnce_ = false;
 
     // Classification.
     TSkinFormKind formKind_ = fkOrdinary;
@@ -198,7 +197,6 @@ private:
     std::wstring className_;
     TColor savedColor_ = clBtnFace;
     HMENU nativeMenu_ = nullptr, systemMenu_ = nullptr;
-    bool captionRemoved_ = false;
 
     // Geometry.
     int left_ = 0, title_ = 0, right_ = 0, bottom_ = 0, menuBarHeight_ = 0;
@@ -234,6 +232,9 @@ private:
     };
     CachedPiece pieces_[4];
     UniqueFont captionFont_;
+    UniqueFont sizedFont_; // the caption font at the skin's FontHeight
+    HFONT sizedFrom_ = nullptr;
+    int sizedHeight_ = 0;
     UINT doubleClickTime_ = 500;
     DWORD lastRightClick_ = 0;
     std::vector<TComponent*> controls_;
