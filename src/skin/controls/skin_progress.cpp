@@ -168,14 +168,28 @@ void TSkinTrackBar::DrawChannel(HDC dc) {
     SendMessageW(wnd, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&c));
     const bool vertical = (GetWindowLongPtrW(wnd, GWL_STYLE) & TBS_VERT) != 0;
     if (vertical) {
-        if (!HasImage(data_->TrackVert.get())) return;
-        // Reported lying down.
-        c = {c.top, c.left, c.bottom, c.right};
-        const TDataSkinObject& e = *data_->TrackVert;
-        const int iw = e.Bitmap->Width();
+        // Some systems report the channel of a vertical bar lying down.
+        if (c.right - c.left > c.bottom - c.top) c = {c.top, c.left, c.bottom, c.right};
+        // Without a vertical image the horizontal one serves, turned.
+        TBitmap turned;
+        TBitmap* image = nullptr;
+        int first = 0, last = 0;
+        if (HasImage(data_->TrackVert.get())) {
+            image = data_->TrackVert->Bitmap.get();
+            first = data_->TrackVert->Margins.Top;
+            last = data_->TrackVert->Margins.Bottom;
+        } else if (HasImage(data_->Track.get())) {
+            turned.Assign(*data_->Track->Bitmap);
+            skin::RotateClockwise(turned);
+            image = &turned;
+            first = data_->Track->Margins.Left;
+            last = data_->Track->Margins.Right;
+        }
+        if (!image) return;
+        const int iw = image->Width();
         const int x = c.left + (iw < c.right - c.left ? (c.right - c.left - iw) / 2 : 0);
         const RECT target = {x, c.top, x + std::min<int>(iw, c.right - c.left), c.bottom};
-        DrawThreePieces(dc, target, *e.Bitmap, e.Margins.Top, e.Margins.Bottom, true);
+        DrawThreePieces(dc, target, *image, first, last, true);
         return;
     }
     if (!HasImage(data_->Track.get())) return;
