@@ -125,8 +125,8 @@ void TSkinProgress::DrawControl(HDC dc, const RECT& r) {
         skin::DrawNineSlice(mem, whole, *bar.Bitmap, false, bar.Tile == 1, true, 2, 1,
                             MarginsOf(bar));
         if (filled > 0)
-            skin::DrawNineSlice(mem, {0, 0, filled, h}, *bar.Bitmap, false, bar.Tile == 1, true,
-                                2, 2, MarginsOf(bar));
+            skin::DrawNineSlice(mem, {0, 0, filled, h}, *bar.Bitmap, false, bar.Tile == 1, true, 2,
+                                2, MarginsOf(bar));
     }
     // Lying down, the bar filled from the left: turned, it fills from the bottom.
     if (vertical) skin::RotateCounterClockwise(bitmap);

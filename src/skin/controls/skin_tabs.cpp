@@ -106,8 +106,7 @@ bool ReadTabItem(HWND tabs, int index, bool unicode, TSkinTabItem& item) {
     t.dwStateMask = ~DWORD{0};
     t.pszText = text;
     t.cchTextMax = kTextMax;
-    if (!SendMessageA(tabs, TCM_GETITEMA, static_cast<WPARAM>(index),
-                      reinterpret_cast<LPARAM>(&t)))
+    if (!SendMessageA(tabs, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&t)))
         return false;
     item.Text = Widen(t.pszText ? t.pszText : "");
     item.Image = t.iImage;
@@ -183,8 +182,7 @@ void TSkinTabBtn::DrawControl(HDC dc, const RECT& r) {
 
 TSkinTab::~TSkinTab() = default;
 
-void TSkinTab::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                             TCanvas* canvas) {
+void TSkinTab::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor, TCanvas* canvas) {
     TSkinControl::AttachControl(form, data, ownColor, canvas);
     if (control_ && !dynamic_cast<TPageControl*>(control_)) kind_ = 2;
     Setup();
@@ -216,9 +214,9 @@ void TSkinTab::LoadImages() {
     position_ = TabPositionOfStyle(GetWindowLongPtrW(Handle(), GWL_STYLE));
     if (!HasImage()) return;
     tabImage_ = Copy24(data_->Tab->Bitmap.get());
-    paneImage_ = Copy24(data_->Tab->Style == 0
-                            ? data_->Tab->Bitmap2.get()
-                            : (data_->TabPane ? data_->TabPane->Bitmap.get() : nullptr));
+    paneImage_ =
+        Copy24(data_->Tab->Style == 0 ? data_->Tab->Bitmap2.get()
+                                      : (data_->TabPane ? data_->TabPane->Bitmap.get() : nullptr));
     switch (position_) {
     case kTabsBottom:
         skin::Flip(*tabImage_);
@@ -302,8 +300,8 @@ bool TSkinTab::CloseBoxClick(POINT p) {
         if (!PtInRect(&itemRects_[i], p)) continue;
         const LRESULT answer =
             form_ && form_->Handle
-                ? SendMessageW(form_->Handle, WM_SKIN_CLOSETAB,
-                               reinterpret_cast<WPARAM>(Handle()), static_cast<LPARAM>(i))
+                ? SendMessageW(form_->Handle, WM_SKIN_CLOSETAB, reinterpret_cast<WPARAM>(Handle()),
+                               static_cast<LPARAM>(i))
                 : 0;
         if (answer == 0 && pages && static_cast<int>(i) < pages->PageCount()) {
             std::shared_ptr<bool> alive = alive_;
@@ -361,9 +359,8 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
         TBitmap strip(length, thickness, pf24bit);
         HDC mem = strip.Canvas().Handle();
         FillFace(mem, {0, 0, length, thickness});
-        const skin::SliceMargins tabMargins =
-            MarginsOf(position_ == kTabsBottom ? TurnedMargins(tabs.Margins, kTabsBottom)
-                                               : tabs.Margins);
+        const skin::SliceMargins tabMargins = MarginsOf(
+            position_ == kTabsBottom ? TurnedMargins(tabs.Margins, kTabsBottom) : tabs.Margins);
         const int frames = tabs.FrameCount > 0 ? tabs.FrameCount : 1;
         UniquePen pen(CreatePen(PS_SOLID, 1, ColorToRGB(tabs.NormalColour2)));
         for (int i = 0; i < count; ++i) {
@@ -374,11 +371,10 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
                               reinterpret_cast<LPARAM>(&t)))
                 continue;
             RECT in = TabRectInRow(position_, t, length, r.right, display.bottom);
-            if (position_ == kTabsTop || position_ == kTabsBottom)
-                OffsetRect(&in, -row.left, 0);
+            if (position_ == kTabsTop || position_ == kTabsBottom) OffsetRect(&in, -row.left, 0);
             const int frame = i == current ? 2 : 1;
-            skin::DrawNineSlice(mem, in, *tabImage_, false, tabs.Tile == 1, tabs.Trans == 1,
-                                frames, std::min(frame, frames), tabMargins);
+            skin::DrawNineSlice(mem, in, *tabImage_, false, tabs.Tile == 1, tabs.Trans == 1, frames,
+                                std::min(frame, frames), tabMargins);
             if (closeBoxes_) {
                 const RECT box = CloseBoxOf(in);
                 SelectObjectGuard p(mem, pen.get());
@@ -408,8 +404,9 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
         BitBlt(dc, row.left, row.top, rowW, rowH, strip.Canvas().Handle(), 0, 0, SRCCOPY);
     }
     if (paneImage_) {
-        const skin::TSkinMargins margins =
-            tabs.Style != 0 && data_->TabPane ? data_->TabPane->Margins : skin::TSkinMargins{4, 5, 4, 4};
+        const skin::TSkinMargins margins = tabs.Style != 0 && data_->TabPane
+                                               ? data_->TabPane->Margins
+                                               : skin::TSkinMargins{4, 5, 4, 4};
         skin::DrawNineSlice(dc, display, *paneImage_, false, false, false, 1, 1,
                             MarginsOf(TurnedMargins(margins, position_)));
     }

@@ -153,8 +153,8 @@ void TSkinUpDown::DrawButton(HDC dc, const RECT& r, int frame, int arrow,
     const int state = (frame - 1) % 4 + 1;
     const bool sunk = state == 2 || state == 4;
     UniquePen pen(CreatePen(PS_SOLID, 1, ColorToRGB(data_->ButtonDkShadowColor)));
-    UniqueBrush brush(CreateSolidBrush(
-        ColorToRGB(sunk ? data_->ButtonShadowColor : data_->ButtonFaceColor)));
+    UniqueBrush brush(
+        CreateSolidBrush(ColorToRGB(sunk ? data_->ButtonShadowColor : data_->ButtonFaceColor)));
     {
         SelectObjectGuard p(dc, pen.get());
         SelectObjectGuard b(dc, brush.get());
@@ -178,8 +178,8 @@ void TSkinUpDown::DrawControl(HDC dc, const RECT& rect) {
     enabled_ = (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_DISABLED) == 0;
     const bool horizontal = Horizontal();
     const bool firstActive = CursorInFirstHalf(r);
-    const TUpDownFrames frames = UpDownFrames(firstActive, (state_ & kSkinPressed) != 0,
-                                              (state_ & kSkinHot) != 0, enabled_);
+    const TUpDownFrames frames =
+        UpDownFrames(firstActive, (state_ & kSkinPressed) != 0, (state_ & kSkinHot) != 0, enabled_);
     RECT first = local, second = local;
     if (horizontal) {
         first.right = second.left = w / 2;
