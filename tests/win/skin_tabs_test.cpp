@@ -133,6 +133,21 @@ std::vector<int> Where(HWND wnd, const RECT& r, int at, bool across, TColor colo
 
 } // namespace
 
+TEST(SkinTabs, FrameRules) {
+    EXPECT_EQ(TabFrame(true, false, false, true, 5), 2);
+    EXPECT_EQ(TabFrame(true, true, true, true, 5), 5);
+    EXPECT_EQ(TabFrame(true, false, true, true, 2), 2); // no focused frame in the strip
+    EXPECT_EQ(TabFrame(false, true, false, true, 5), 3);
+    EXPECT_EQ(TabFrame(false, true, false, true, 2), 1);
+    EXPECT_EQ(TabFrame(false, true, false, false, 5), 4);
+    EXPECT_EQ(TabFrame(false, false, false, true, 5), 1);
+    EXPECT_EQ(TabFrame(true, false, false, true, 1), 1);
+    EXPECT_EQ(TabButtonFrame(true, true, false), 2);
+    EXPECT_EQ(TabButtonFrame(false, true, true), 4);
+    EXPECT_EQ(TabButtonFrame(false, true, false), 3);
+    EXPECT_EQ(TabButtonFrame(false, false, true), 1);
+}
+
 TEST(SkinTabs, RowGeometryOfEachPosition) {
     const RECT tab = {10, 2, 50, 22};
     EXPECT_EQ(TabPositionOfStyle(0), kTabsTop);
@@ -183,6 +198,19 @@ TEST(SkinTabs, FlatButtonRowShowsTheCurrentTabPressedAndFollowsTheMouse) {
     Refresh(wnd);
     EXPECT_EQ(frameAt(0), kPushFrames[0]);
     EXPECT_EQ(frameAt(2), kPushFrames[1]);
+    // Hot under the mouse, disabled with the control.
+    SendMessageW(wnd, WM_MOUSEMOVE, 0,
+                 MAKELPARAM(Centre(TabRect(wnd, 1)).x, Centre(TabRect(wnd, 1)).y));
+    EXPECT_EQ(frameAt(1), kPushFrames[3]);
+    EXPECT_EQ(frameAt(0), kPushFrames[0]);
+    SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(frameAt(1), kPushFrames[0]);
+    pc->SetEnabled(false);
+    Refresh(wnd);
+    EXPECT_EQ(frameAt(1), kPushFrames[2]);
+    EXPECT_EQ(frameAt(2), kPushFrames[1]);
+    pc->SetEnabled(true);
+    Refresh(wnd);
     // Between the row and the page: the face colour.
     const RECT page = pc->DisplayRect();
     EXPECT_EQ(PixelAt(wnd, page.left + 20, page.top - 1), kFace);
@@ -191,11 +219,16 @@ TEST(SkinTabs, FlatButtonRowShowsTheCurrentTabPressedAndFollowsTheMouse) {
 TEST(SkinTabs, TopTabsCurrentFrameCaptionsAndPane) {
     TabForm t;
     auto* tc = t.Tabs(10, 10, 300, 150, tpTop);
+    auto* edit = new TEdit(t.form.get());
+    edit->SetParent(t.form.get());
+    edit->SetBounds(10, 200, 100, 22);
     t.Apply();
     auto* s = t.ObjectOf<TSkinTab>(tc);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->Kind(), 2); // a tab control, not a page control
     HWND wnd = tc->WindowHandle();
+    edit->SetFocus();
+    PumpFor(5);
     Refresh(wnd);
     for (int i = 0; i < 3; ++i) {
         RECT r = TabRect(wnd, i);
@@ -217,12 +250,41 @@ TEST(SkinTabs, TopTabsCurrentFrameCaptionsAndPane) {
     EXPECT_EQ(PixelAt(wnd, pane.right - 1, pane.top + 30), kPaneEdge);
     EXPECT_EQ(PixelAt(wnd, pane.left + 20, pane.bottom - 1), kPaneEdge);
     EXPECT_EQ(PixelAt(wnd, pane.left + 40, pane.top + 40), kPaneFill);
+    auto frameAt = [&](int i) {
+        RECT r = TabRect(wnd, i);
+        return PixelAt(wnd, r.left + 4, r.top + 1 + kTabOuterRows + 1);
+    };
+    // The current tab of the focused control, and a hot tab under the real mouse.
+    tc->SetFocus();
+    PumpFor(5);
+    EXPECT_EQ(frameAt(1), kTabFrames[4]);
+    const POINT over = tc->ClientToScreen(Centre(TabRect(wnd, 0)));
+    SetCursorPos(over.x, over.y);
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(Centre(TabRect(wnd, 0)).x, 10));
+    EXPECT_EQ(s->HotTab(), 0);
+    EXPECT_EQ(frameAt(0), kTabFrames[2]);
+    EXPECT_EQ(frameAt(2), kTabFrames[0]);
+    SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
+    SetCursorPos(2, 2);
+    EXPECT_EQ(s->HotTab(), -1);
+    EXPECT_EQ(frameAt(0), kTabFrames[0]);
+    edit->SetFocus();
+    PumpFor(5);
+    EXPECT_EQ(frameAt(1), kTabFrames[1]);
+    // Disabled: the other tabs show the disabled frame.
+    tc->SetEnabled(false);
+    Refresh(wnd);
+    EXPECT_EQ(frameAt(0), kTabFrames[3]);
+    EXPECT_EQ(frameAt(1), kTabFrames[1]);
+    tc->SetEnabled(true);
     // Another tab chosen by the mouse becomes the current frame.
     Click(wnd, Centre(TabRect(wnd, 2)));
     EXPECT_EQ(tc->TabIndex(), 2);
+    edit->SetFocus();
+    PumpFor(5);
     Refresh(wnd);
-    RECT r = TabRect(wnd, 2);
-    EXPECT_EQ(PixelAt(wnd, r.left + 4, r.top + 1 + kTabOuterRows + 1), kTabFrames[1]);
+    EXPECT_EQ(frameAt(2), kTabFrames[1]);
+    EXPECT_EQ(frameAt(1), kTabFrames[0]);
 }
 
 TEST(SkinTabs, BottomTabsAreFlippedAndSideTabsTurnedWithTheirPanes) {

@@ -2,6 +2,7 @@
 
 #include "skin/controls/skin_updown.h"
 #include "skin/data/image_utils_win.h"
+#include "skin/data/skin_shared.h"
 #include "skin/form/primitives.h"
 #include "skin/form/skin_messages.h"
 #include "skin/form/win_skin_form.h"
@@ -82,6 +83,37 @@ RECT CloseBoxOf(const RECT& tab) {
     return {tab.right - 8, tab.top + 2, tab.right - 2, tab.top + 8};
 }
 
+int TabFrame(bool current, bool hot, bool focused, bool enabled, int frames) {
+    if (current) return focused && frames >= 5 ? 5 : std::min(2, frames);
+    if (!enabled && frames >= 4) return 4;
+    if (hot && enabled && frames >= 3) return 3;
+    return 1;
+}
+
+int TabButtonFrame(bool current, bool hot, bool enabled) {
+    if (current) return 2;
+    if (!enabled) return 3;
+    return hot ? 4 : 1;
+}
+
+bool TTabHotTracker::Update(HWND tabs, const TMessage& m) {
+    int index = index_;
+    if (m.Msg == WM_MOUSEMOVE) {
+        TCHITTESTINFO hit{};
+        hit.pt = {static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+        index =
+            static_cast<int>(SendMessageW(tabs, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        skin::SkinTrackMouseLeave(tabs);
+    } else if (m.Msg == WM_MOUSELEAVE) {
+        index = -1;
+    } else {
+        return false;
+    }
+    if (index == index_) return false;
+    index_ = index;
+    return true;
+}
+
 bool ReadTabItem(HWND tabs, int index, bool unicode, TSkinTabItem& item) {
     constexpr int kTextMax = 80;
     const UINT mask = TCIF_TEXT | TCIF_IMAGE | TCIF_STATE;
@@ -129,6 +161,10 @@ bool TSkinTabBtn::BeforeMessage(TMessage& m) {
 }
 
 void TSkinTabBtn::AfterMessage(TMessage& m) {
+    if (hot_.Update(Handle(), m)) {
+        Repaint();
+        return;
+    }
     // The system tab control draws the focus and selection changes itself.
     if (m.Msg == TCM_SETCURSEL || m.Msg == TCM_SETCURFOCUS || m.Msg == WM_LBUTTONDOWN ||
         m.Msg == WM_KEYDOWN)
@@ -167,10 +203,10 @@ void TSkinTabBtn::DrawControl(HDC dc, const RECT& r) {
                           reinterpret_cast<LPARAM>(&t)))
             continue;
         OffsetRect(&t, -row.left, 1 - row.top);
-        const int frame = i == current ? 2 : 1;
+        const int frame = TabButtonFrame(i == current, i == hot_.Index(), enabled_);
         DrawElement(mem, t, button.FrameCount > 0 ? button.FrameCount : 5, frame, &button);
         TColor colour = clBlack;
-        if (frame == 1 && button.HasNormalColour2) colour = button.NormalColour2;
+        if (frame != 2 && button.HasNormalColour2) colour = button.NormalColour2;
         if (frame == 2 && button.HasPressedColour2) colour = button.PressedColour2;
         SetTextColor(mem, ColorToRGB(colour));
         DrawCaptionWithImage(mem, t, 1, item.Text, item.Image, images);
@@ -273,6 +309,10 @@ bool TSkinTab::BeforeMessage(TMessage& m) {
 }
 
 void TSkinTab::AfterMessage(TMessage& m) {
+    if (hot_.Update(Handle(), m)) {
+        Repaint();
+        return;
+    }
     switch (m.Msg) {
     case TCM_SETCURSEL:
     case TCM_SETCURFOCUS:
@@ -362,6 +402,7 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
         const skin::SliceMargins tabMargins = MarginsOf(
             position_ == kTabsBottom ? TurnedMargins(tabs.Margins, kTabsBottom) : tabs.Margins);
         const int frames = tabs.FrameCount > 0 ? tabs.FrameCount : 1;
+        const bool focused = HasFocus();
         UniquePen pen(CreatePen(PS_SOLID, 1, ColorToRGB(tabs.NormalColour2)));
         for (int i = 0; i < count; ++i) {
             TSkinTabItem item;
@@ -372,9 +413,9 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
                 continue;
             RECT in = TabRectInRow(position_, t, length, r.right, display.bottom);
             if (position_ == kTabsTop || position_ == kTabsBottom) OffsetRect(&in, -row.left, 0);
-            const int frame = i == current ? 2 : 1;
+            const int frame = TabFrame(i == current, i == hot_.Index(), focused, enabled_, frames);
             skin::DrawNineSlice(mem, in, *tabImage_, false, tabs.Tile == 1, tabs.Trans == 1, frames,
-                                std::min(frame, frames), tabMargins);
+                                frame, tabMargins);
             if (closeBoxes_) {
                 const RECT box = CloseBoxOf(in);
                 SelectObjectGuard p(mem, pen.get());
@@ -388,7 +429,9 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
                 OffsetRect(&itemRects_[static_cast<size_t>(i)], 0, 1);
             }
             SelectObjectGuard font(mem, CaptionFont());
-            SetTextColor(mem, ColorToRGB(frame == 1 ? tabs.NormalColour2 : tabs.MouseOverColour2));
+            const bool currentFrame = frame == 2 || frame == 5;
+            SetTextColor(mem,
+                         ColorToRGB(currentFrame ? tabs.MouseOverColour2 : tabs.NormalColour2));
             DrawCaptionWithImage(mem, in, 1, item.Text, item.Image, images);
         }
         if (position_ == kTabsLeft) skin::RotateCounterClockwise(strip);

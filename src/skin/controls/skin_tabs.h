@@ -30,6 +30,24 @@ RECT TabRectInRow(TSkinTabPosition position, const RECT& tab, int rowLength, int
 // The close box of a tab at `tab`.
 RECT CloseBoxOf(const RECT& tab);
 
+// Frame of the Tabs strip for a tab: 1 normal, 2 current, 3 hot, 4 disabled, 5 current in a
+// focused control; a strip with fewer frames falls back to 2 and 1.
+int TabFrame(bool current, bool hot, bool focused, bool enabled, int frames);
+// Frame of the Buttons element for a button-style tab: 2 (pressed) for the current tab, else
+// 4 hot, 3 disabled, 1 normal.
+int TabButtonFrame(bool current, bool hot, bool enabled);
+
+// The tab under the mouse, kept up to date from the control's mouse messages.
+class TTabHotTracker {
+public:
+    // True when the hot tab changed.
+    bool Update(HWND tabs, const TMessage& m);
+    int Index() const { return index_; }
+
+private:
+    int index_ = -1;
+};
+
 // One tab's text, image and state as the control holds them.
 struct TSkinTabItem {
     std::wstring Text;
@@ -45,8 +63,11 @@ public:
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
 
+    int HotTab() const { return hot_.Index(); }
+
 private:
     bool HasImage() const;
+    TTabHotTracker hot_;
 };
 
 class TSkinTab : public TSkinControl {
@@ -67,6 +88,7 @@ public:
     const std::vector<RECT>& ItemRects() const { return itemRects_; }
     // The up-down that skins the control's scroll arrows, or null.
     TSkinUpDown* UpDown() const { return upDown_.get(); }
+    int HotTab() const { return hot_.Index(); }
 
 private:
     void Setup();
@@ -82,6 +104,7 @@ private:
     bool unicode2_ = true;
     std::unique_ptr<TSkinUpDown> upDown_;
     bool closeBoxes_ = false;
+    TTabHotTracker hot_;
 };
 
 class TSkinTab31 : public TSkinControl {
