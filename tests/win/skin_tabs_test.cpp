@@ -250,6 +250,12 @@ TEST(SkinTabs, TopTabsCurrentFrameCaptionsAndPane) {
     EXPECT_EQ(PixelAt(wnd, pane.right - 1, pane.top + 30), kPaneEdge);
     EXPECT_EQ(PixelAt(wnd, pane.left + 20, pane.bottom - 1), kPaneEdge);
     EXPECT_EQ(PixelAt(wnd, pane.left + 40, pane.top + 40), kPaneFill);
+    // Under the current tab the pane's edge gives way: the tab opens into the pane.
+    const RECT current = TabRect(wnd, 1);
+    EXPECT_EQ(PixelAt(wnd, current.left + 5, pane.top), kTabFrames[1]);
+    EXPECT_EQ(PixelAt(wnd, current.left + 5, pane.top + 4), kTabFrames[1]);
+    EXPECT_EQ(PixelAt(wnd, current.left + 5, pane.top + 5), kPaneFill);
+    EXPECT_EQ(PixelAt(wnd, TabRect(wnd, 0).left + 5, pane.top), kPaneTop);
     auto frameAt = [&](int i) {
         RECT r = TabRect(wnd, i);
         return PixelAt(wnd, r.left + 4, r.top + 1 + kTabOuterRows + 1);

@@ -391,6 +391,7 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
     FillAround(dc, r, data_->ButtonFaceColor, {row, display});
 
     const TDataSkinBorder& tabs = *data_->Tab;
+    bool paneDrawn = false;
     const int count = static_cast<int>(SendMessageW(wnd, TCM_GETITEMCOUNT, 0, 0));
     itemRects_.assign(static_cast<size_t>(std::max(count, 0)), RECT{});
     if (length > 0 && thickness > 0) {
@@ -445,15 +446,65 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
             ExcludeClipRect(dc, a.left, a.top, a.right, a.bottom);
         }
         BitBlt(dc, row.left, row.top, rowW, rowH, strip.Canvas().Handle(), 0, 0, SRCCOPY);
+        DrawPane(dc, display);
+        paneDrawn = true;
+        OpenCurrentTab(dc, display, row, strip, current);
     }
-    if (paneImage_) {
-        const skin::TSkinMargins margins = tabs.Style != 0 && data_->TabPane
-                                               ? data_->TabPane->Margins
-                                               : skin::TSkinMargins{4, 5, 4, 4};
-        skin::DrawNineSlice(dc, display, *paneImage_, false, false, false, 1, 1,
-                            MarginsOf(TurnedMargins(margins, position_)));
-    }
+    if (!paneDrawn) DrawPane(dc, display);
     if (auto* wc = dynamic_cast<TWinControl*>(control_)) wc->PaintControls(dc);
+}
+
+skin::TSkinMargins TSkinTab::PaneMargins() const {
+    const skin::TSkinMargins margins = data_->Tab->Style != 0 && data_->TabPane
+                                           ? data_->TabPane->Margins
+                                           : skin::TSkinMargins{4, 5, 4, 4};
+    return TurnedMargins(margins, position_);
+}
+
+void TSkinTab::DrawPane(HDC dc, const RECT& display) {
+    if (!paneImage_) return;
+    skin::DrawNineSlice(dc, display, *paneImage_, false, false, false, 1, 1,
+                        MarginsOf(PaneMargins()));
+}
+
+void TSkinTab::OpenCurrentTab(HDC dc, const RECT& display, const RECT& row, TBitmap& strip,
+                              int current) {
+    // The pane's edge under the current tab takes the tab's own colour, so the tab opens
+    // into the pane; the tab's side borders stay where they end.
+    RECT t;
+    if (!paneImage_ || current < 0 ||
+        !SendMessageW(Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(current),
+                      reinterpret_cast<LPARAM>(&t)))
+        return;
+    const skin::TSkinMargins pane = PaneMargins();
+    const skin::TSkinMargins& own = data_->Tab->Margins;
+    const bool lying = position_ == kTabsLeft || position_ == kTabsRight;
+    int from = (lying ? t.top : t.left) + own.Left, to = (lying ? t.bottom : t.right) - own.Right;
+    from = std::max<int>(from, lying ? display.top + pane.Top : display.left + pane.Left);
+    to = std::min<int>(to, lying ? display.bottom - pane.Bottom : display.right - pane.Right);
+    if (to <= from) return;
+    HDC src = strip.Canvas().Handle();
+    const int n = to - from, rowW = row.right - row.left, rowH = row.bottom - row.top;
+    const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+    switch (position_) {
+    case kTabsTop:
+        StretchBlt(dc, from, display.top, n, pane.Top, src, from - row.left, rowH - 1, n, 1,
+                   SRCCOPY);
+        break;
+    case kTabsBottom:
+        StretchBlt(dc, from, display.bottom - pane.Bottom, n, pane.Bottom, src, from - row.left, 0,
+                   n, 1, SRCCOPY);
+        break;
+    case kTabsLeft:
+        StretchBlt(dc, display.left, from, pane.Left, n, src, rowW - 1, from - row.top, 1, n,
+                   SRCCOPY);
+        break;
+    case kTabsRight:
+        StretchBlt(dc, display.right - pane.Right, from, pane.Right, n, src, 0, from - row.top, 1,
+                   n, SRCCOPY);
+        break;
+    }
+    SetStretchBltMode(dc, oldMode);
 }
 
 // ---------------------------------------------------------------- tab set

@@ -97,6 +97,9 @@ private:
     bool HasImage() const;
     // True when a close box took the click.
     bool CloseBoxClick(POINT p);
+    skin::TSkinMargins PaneMargins() const;
+    void DrawPane(HDC dc, const RECT& display);
+    void OpenCurrentTab(HDC dc, const RECT& display, const RECT& row, TBitmap& strip, int current);
 
     std::vector<RECT> itemRects_;
     std::unique_ptr<TBitmap> tabImage_, paneImage_;
