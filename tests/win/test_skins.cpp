@@ -150,4 +150,60 @@ TSkinData* MakeSkinData(const std::vector<std::uint8_t>& store, TComponent* owne
     return data;
 }
 
+std::vector<std::uint8_t> SmallControlsSkinStore() {
+    const TColor left[] = {kLeftActive, kLeftInactive}, right[] = {kRightActive, kRightInactive},
+                 top[] = {kTopActive, kTopInactive}, bottom[] = {kBottomActive, kBottomInactive};
+    std::vector<skinpack::Entry> entries;
+    entries.push_back({"left.bmp", Bmp(kLeft, 40, 2, false, left)});
+    entries.push_back({"right.bmp", Bmp(kRight, 40, 2, false, right)});
+    entries.push_back({"top.bmp", Bmp(60, kTitle, 2, true, top)});
+    entries.push_back({"bottom.bmp", Bmp(60, kBottom, 2, true, bottom)});
+    std::string ini = "[TitlebarSkin]\r\nSkinName=SmallControls\r\n[Personality]\r\n";
+    for (const char* piece : {"Left", "Right", "Top", "Bottom"}) {
+        const std::string p = piece;
+        std::string file = p == "Left"    ? "left.bmp"
+                           : p == "Right" ? "right.bmp"
+                           : p == "Top"   ? "top.bmp"
+                                          : "bottom.bmp";
+        ini +=
+            p + "=" + file + "\r\n" + p + "Frame=2\r\n" + p + "Trans=0\r\n" + p + "Stretch=1\r\n";
+    }
+    ini += "[Colours]\r\nButtonFace=" + Triple(kFace) + "\r\n";
+    entries.push_back({"push.bmp", Bmp(20, 12, 5, false, kPushFrames)});
+    ini += "[Buttons]\r\nBitmap=push.bmp\r\nLeftWidth=0\r\nTopHeight=0\r\nRightWidth=0"
+           "\r\nBottomHeight=0\r\nTrans=0\r\nTile=0\r\n";
+    skin::TPixelImage tabs(kTabFrameW * 5, kTabFrameH);
+    for (int f = 0; f < 5; ++f) {
+        tabs.FillRect(f * kTabFrameW, 0, (f + 1) * kTabFrameW, kTabFrameH, kTabFrames[f]);
+        tabs.FillRect(f * kTabFrameW, 0, (f + 1) * kTabFrameW, kTabOuterRows, kTabOuter);
+    }
+    entries.push_back({"tabs.bmp", skin::WriteBitmapFile(tabs)});
+    skin::TPixelImage pane(kPaneSize, kPaneSize);
+    pane.FillRect(0, 0, kPaneSize, kPaneSize, kPaneEdge);
+    pane.FillRect(2, 2, kPaneSize - 2, kPaneSize - 2, kPaneFill);
+    pane.FillRect(0, 0, kPaneSize, 3, kPaneTop);
+    entries.push_back({"pane.bmp", skin::WriteBitmapFile(pane)});
+    ini += "[Tabs]\r\nImage=tabs.bmp\r\nFrame=5\r\nBorder=pane.bmp\r\nStyle=0\r\n"
+           "LeftWidth=3\r\nTopHeight=3\r\nRightWidth=3\r\nBottomHeight=3\r\nTrans=0\r\n"
+           "Tile=0\r\nNormalColour2=" +
+           Triple(kTabText) + "\r\nMouseOverColour2=" + Triple(kTabCurrentText) + "\r\n";
+    entries.push_back({"spinv.bmp", Bmp(12, 10, 8, false, kSpinFrames)});
+    entries.push_back({"spinh.bmp", Bmp(10, 12, 8, false, kSpinFrames)});
+    ini += "[UpDown.Vert]\r\nImage=spinv.bmp\r\nFrame=8\r\nTrans=1\r\n";
+    ini += "[UpDown.Horz]\r\nImage=spinh.bmp\r\nFrame=8\r\nTrans=1\r\n";
+    const TColor progress[] = {kProgressBack, kProgressBar};
+    entries.push_back({"progress.bmp", Bmp(10, 10, 2, false, progress)});
+    ini += "[Progress]\r\nBitmap=progress.bmp\r\nStyle=0\r\nTrans=1\r\nTile=0\r\n";
+    entries.push_back({"track.bmp", Bmp(20, 4, 1, false, &kTrackHorz)});
+    entries.push_back({"trackv.bmp", Bmp(4, 20, 1, false, &kTrackVert)});
+    ini += "[Track]\r\nImage=track.bmp\r\nFrame=1\r\nLeftWidth=2\r\nRightWidth=2\r\n";
+    ini += "[TRACKVERT]\r\nImage=trackv.bmp\r\nFrame=1\r\nTopHeight=2\r\nBottomHeight=2\r\n";
+    entries.push_back({"thumbh.bmp", Bmp(10, 18, 5, false, kThumbFrames)});
+    entries.push_back({"thumbv.bmp", Bmp(18, 10, 5, false, kThumbFrames)});
+    ini += "[Trackbar.ThumbHorz]\r\nImage=thumbh.bmp\r\nFrame=5\r\nTrans=1\r\n";
+    ini += "[Trackbar.ThumbVert]\r\nImage=thumbv.bmp\r\nFrame=5\r\nTrans=1\r\n";
+    entries.push_back({"small.ini", Text(ini)});
+    return skinpack::PackStore(skinpack::BuildArchive(entries));
+}
+
 } // namespace testskins

@@ -39,7 +39,6 @@ constexpr TColor kMenuFill = 0xC8C8C8, kMenuText = 0x101010, kHilight = 0x703000
 constexpr int kItemFrameW = 20, kItemFrameH = 24, kSeparatorSplit = 16, kSeparatorHole = 20;
 constexpr int kBarMargin = 2;
 
-
 // The geometry skin with a Buttons section: a 5-frame push-button image of flat colours
 // (margins 0), a check-box strip of `checkFrames` and a radio strip of `radioFrames` frames,
 // each frame kGlyph x kGlyph of its own flat colour; 0 frames leaves the strip out.
@@ -56,5 +55,20 @@ std::vector<std::uint8_t> DamagedStore();
 
 // A skin data component with the store loaded (owned by `owner`, or free when null).
 TSkinData* MakeSkinData(const std::vector<std::uint8_t>& store, TComponent* owner = nullptr);
+
+// A skin of its own geometry for tabs and the small common controls: the controls skin's
+// push buttons, a 5-frame Tabs strip of flat frames whose top rows (the tab's outer edge)
+// have a colour of their own, a pane image whose top edge differs from its other edges,
+// 8-frame up-down strips, a 2-frame progress image, track channels and 5-frame thumbs.
+constexpr TColor kTabFrames[5] = {0x604020, 0x206040, 0x404060, 0x602060, 0x206060};
+constexpr TColor kTabOuter = 0x0000F0, kTabText = 0x00FFFF, kTabCurrentText = 0xFFFF00;
+constexpr TColor kPaneFill = 0xD8E8D8, kPaneEdge = 0x505050, kPaneTop = 0xC000C0;
+constexpr TColor kSpinFrames[8] = {0x101080, 0x102080, 0x103080, 0x104080,
+                                   0x801010, 0x802010, 0x803010, 0x804010};
+constexpr TColor kProgressBack = 0x40C0C0, kProgressBar = 0xC04040;
+constexpr TColor kTrackHorz = 0x00A0FF, kTrackVert = 0xFFA000;
+constexpr TColor kThumbFrames[5] = {0x111111, 0x22CC22, 0x333333, 0x444444, 0x555555};
+constexpr int kTabFrameW = 24, kTabFrameH = 16, kTabOuterRows = 3, kPaneSize = 30;
+std::vector<std::uint8_t> SmallControlsSkinStore();
 
 } // namespace testskins

@@ -3,6 +3,9 @@
 #include "skin/controls/skin_buttons.h"
 #include "skin/controls/skin_checks.h"
 #include "skin/controls/skin_control.h"
+#include "skin/controls/skin_progress.h"
+#include "skin/controls/skin_tabs.h"
+#include "skin/controls/skin_updown.h"
 #include "skin/data/skin_data.h"
 #include "skin/form/skin_messages.h"
 #include "skin/form/win_skin_form.h"
@@ -51,6 +54,16 @@ std::array<TSkinFamilyFactory, static_cast<size_t>(TSkinFamily::Count)>& Factori
             [](TComponent* o) -> TSkinControl* { return o ? new TSkinSpeedButton(o) : nullptr; });
         set(TSkinFamily::CheckBox, [](TComponent* o) { return new TSkinCheckBox(o); });
         set(TSkinFamily::RadioButton, [](TComponent* o) { return new TSkinRadioButton(o); });
+        set(TSkinFamily::Tab, [](TComponent* o) { return new TSkinTab(o); });
+        set(TSkinFamily::TabControl, [](TComponent* o) { return new TSkinTab(o); });
+        set(TSkinFamily::TabButtons, [](TComponent* o) { return new TSkinTabBtn(o); });
+        // A tab set paints itself: there is no window class to skin by handle.
+        set(TSkinFamily::Tab31,
+            [](TComponent* o) -> TSkinControl* { return o ? new TSkinTab31(o) : nullptr; });
+        set(TSkinFamily::TabSheet, [](TComponent* o) { return new TSkinTabSheet(o); });
+        set(TSkinFamily::UpDown, [](TComponent* o) { return new TSkinUpDown(o); });
+        set(TSkinFamily::Progress, [](TComponent* o) { return new TSkinProgress(o); });
+        set(TSkinFamily::TrackBar, [](TComponent* o) { return new TSkinTrackBar(o); });
         return t;
     }();
     return table;
@@ -230,6 +243,9 @@ bool TControlDiscovery::FamilyFor(TControl& control, TSkinFamily& family) {
     if (dynamic_cast<TRadioButton*>(&control) && Has(xcRadioButton))
         return pick(TSkinFamily::RadioButton);
     if ((cls == "TUPDOWN" || cls == "TSPINBUTTON") && Has(xcSpin)) return pick(TSkinFamily::UpDown);
+    if (dynamic_cast<TProgressBar*>(&control) && Has(xcProgress))
+        return pick(TSkinFamily::Progress);
+    if (dynamic_cast<TTrackBar*>(&control) && Has(xcTrackBar)) return pick(TSkinFamily::TrackBar);
     if (cls == "TMEDIAPLAYER" && Has(xcButton)) return pick(TSkinFamily::MediaPlayer);
     if (cls == "TDBNAVIGATOR" && Has(xcPanel)) return pick(TSkinFamily::Box);
     if ((cls == "TRZDBCHECKBOX" || cls == "TRZCHECKBOX") && Has(xcCheckBox))

@@ -1,0 +1,134 @@
+#pragma once
+// Tab controls and the pages inside them, drawn from the skin:
+// - TSkinTabBtn: page controls with button or flat-button tabs (the wizard's page row), each
+//   tab a frame of the Buttons element: pressed for the current tab, normal for the others.
+// - TSkinTab: ordinary tabs at any edge and the pane around the pages, from the Tabs element
+//   and its border (or Tab.Pane) image. The row is composed lying down as if the tabs were on
+//   top and turned for side tabs, so captions read along the tabs; bottom tabs use the images
+//   flipped. The control's scroll arrows get a TSkinUpDown and are never painted over. A page
+//   control tagged 7777 gets a close box on each tab (WM_SKIN_CLOSETAB asks the form first).
+// - TSkinTab31: tab sets (tabs hanging from the top edge of a strip), the Tabs image flipped.
+// - TSkinTabSheet: the pages, on the skin's face colour with their graphic controls on top.
+#include "skin/controls/skin_control.h"
+
+#include <memory>
+#include <vector>
+
+class TSkinUpDown;
+
+// Page controls with this Tag show close boxes on their tabs.
+constexpr int kCloseBoxTag = 7777;
+
+enum TSkinTabPosition { kTabsTop, kTabsBottom, kTabsLeft, kTabsRight };
+TSkinTabPosition TabPositionOfStyle(LONG_PTR style);
+
+// A tab's rectangle from the control (client coordinates) moved into the row bitmap that lies
+// as if the tabs were on top: `rowLength` is the row's length along the tabs, `rightEdge` the
+// control's right edge, `displayBottom` the display rectangle's bottom.
+RECT TabRectInRow(TSkinTabPosition position, const RECT& tab, int rowLength, int rightEdge,
+                  int displayBottom);
+// The close box of a tab at `tab`.
+RECT CloseBoxOf(const RECT& tab);
+
+// Frame of the Tabs strip for a tab: 1 normal, 2 current, 3 hot, 4 disabled, 5 current in a
+// focused control; a strip with fewer frames falls back to 2 and 1.
+int TabFrame(bool current, bool hot, bool focused, bool enabled, int frames);
+// Frame of the Buttons element for a button-style tab: 2 (pressed) for the current tab, else
+// 4 hot, 3 disabled, 1 normal.
+int TabButtonFrame(bool current, bool hot, bool enabled);
+
+// The tab under the mouse, kept up to date from the control's mouse messages.
+class TTabHotTracker {
+public:
+    // True when the hot tab changed.
+    bool Update(HWND tabs, const TMessage& m);
+    int Index() const { return index_; }
+
+private:
+    int index_ = -1;
+};
+
+// One tab's text, image and state as the control holds them.
+struct TSkinTabItem {
+    std::wstring Text;
+    int Image = -1;
+    DWORD State = 0;
+};
+bool ReadTabItem(HWND tabs, int index, bool unicode, TSkinTabItem& item);
+
+class TSkinTabBtn : public TSkinControl {
+public:
+    using TSkinControl::TSkinControl;
+    bool BeforeMessage(TMessage& m) override;
+    void AfterMessage(TMessage& m) override;
+    void DrawControl(HDC dc, const RECT& r) override;
+
+    int HotTab() const { return hot_.Index(); }
+
+private:
+    bool HasImage() const;
+    TTabHotTracker hot_;
+};
+
+class TSkinTab : public TSkinControl {
+public:
+    using TSkinControl::TSkinControl;
+    ~TSkinTab() override;
+    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
+                       TCanvas* canvas) override;
+    void AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) override;
+    bool BeforeMessage(TMessage& m) override;
+    void AfterMessage(TMessage& m) override;
+    void DrawControl(HDC dc, const RECT& r) override;
+    void SkinChanged() override;
+
+    bool CloseBoxes() const { return closeBoxes_; }
+    TSkinTabPosition Position() const { return position_; }
+    // The close boxes of the last drawing, in client coordinates, one per tab.
+    const std::vector<RECT>& ItemRects() const { return itemRects_; }
+    // The up-down that skins the control's scroll arrows, or null.
+    TSkinUpDown* UpDown() const { return upDown_.get(); }
+    int HotTab() const { return hot_.Index(); }
+
+private:
+    void Setup();
+    void LoadImages();
+    void SkinArrows();
+    bool HasImage() const;
+    // True when a close box took the click.
+    bool CloseBoxClick(POINT p);
+    skin::TSkinMargins PaneMargins() const;
+    void DrawPane(HDC dc, const RECT& display);
+    void OpenCurrentTab(HDC dc, const RECT& display, const RECT& row, TBitmap& strip, int current);
+
+    std::vector<RECT> itemRects_;
+    std::unique_ptr<TBitmap> tabImage_, paneImage_;
+    TSkinTabPosition position_ = kTabsTop;
+    bool unicode2_ = true;
+    std::unique_ptr<TSkinUpDown> upDown_;
+    bool closeBoxes_ = false;
+    TTabHotTracker hot_;
+};
+
+class TSkinTab31 : public TSkinControl {
+public:
+    using TSkinControl::TSkinControl;
+    ~TSkinTab31() override;
+    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
+                       TCanvas* canvas) override;
+    bool BeforeMessage(TMessage& m) override;
+    void DrawControl(HDC dc, const RECT& r) override;
+    void SkinChanged() override;
+
+private:
+    void LoadImage();
+    std::unique_ptr<TBitmap> tabImage_;
+    std::unique_ptr<TSkinUpDown> scroller_;
+};
+
+class TSkinTabSheet : public TSkinControl {
+public:
+    using TSkinControl::TSkinControl;
+    bool BeforeMessage(TMessage& m) override;
+    void DrawControl(HDC dc, const RECT& r) override;
+};
