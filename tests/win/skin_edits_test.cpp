@@ -545,7 +545,7 @@ public:
         KillTimer(nullptr, timer_);
     }
     // What the driver saw in the dialog while it was up.
-    std::atomic<int> comboSkinned{-1}, editSkinned{-1}, typeSkinned{-1}, done{0};
+    std::atomic<int> comboSkinned{-1}, editFound{-1}, typeSkinned{-1}, done{0};
 
 private:
     static void CALLBACK Fallback(HWND, UINT, UINT_PTR, DWORD) {
@@ -565,10 +565,20 @@ private:
         if (!dlg) return;
         Sleep(600); // the manager skins it on activation
         HWND name = GetDlgItem(dlg, 0x47C), types = GetDlgItem(dlg, 0x470);
+        // The file-name box may be an extended combo box around a plain one.
+        wchar_t cls[32] = {};
+        if (name) GetClassNameW(name, cls, 32);
+        HWND edit = nullptr;
+        if (_wcsicmp(cls, L"ComboBoxEx32") == 0) {
+            edit = reinterpret_cast<HWND>(SendMessageW(name, CBEM_GETEDITCONTROL, 0, 0));
+            name = reinterpret_cast<HWND>(SendMessageW(name, CBEM_GETCOMBOCONTROL, 0, 0));
+        }
         comboSkinned = name ? static_cast<int>(SendMessageW(name, WM_SKIN_QUERY, 0, 0)) : -2;
         typeSkinned = types ? static_cast<int>(SendMessageW(types, WM_SKIN_QUERY, 0, 0)) : -2;
-        HWND edit = name ? FindWindowExW(name, nullptr, L"Edit", nullptr) : nullptr;
-        editSkinned = edit ? 1 : 0;
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof(info);
+        if (!edit && name && GetComboBoxInfo(name, &info)) edit = info.hwndItem;
+        editFound = edit ? 1 : 0;
         if (action_ == TypeName && edit) {
             SendMessageW(edit, WM_SETFOCUS, 0, 0);
             for (wchar_t c : name_) SendMessageW(edit, WM_CHAR, c, 1);
@@ -615,6 +625,9 @@ struct SkinManagerOn {
         m = static_cast<TSkinManage*>(EnsureSkinManager());
         m->Register(*MakeSkinData(store, holder.get()));
         m->SetEnabled(true);
+        // New windows, the dialog among them, are skinned as they activate.
+        m->InstallHook();
+        m->SetActiveCount(1);
     }
     ~SkinManagerOn() {
         holder.reset();
@@ -654,7 +667,7 @@ TEST(SkinOpenDialog, WorksEndToEndWhileSkinned) {
             chosen = dialog.Execute();
             while (!driver.done) PumpFor(10);
             combo = driver.comboSkinned;
-            edit = driver.editSkinned;
+            edit = driver.editFound;
             types = driver.typeSkinned;
         }
         EXPECT_EQ(combo, 1) << c.action;
