@@ -84,6 +84,7 @@ TEST(SkinEdit, FlatFrameOverTheBorderAndNoneWithoutABorder) {
         ASSERT_NE(t.ObjectOf<TSkinEdit>(edit), nullptr);
         ASSERT_NE(t.ObjectOf<TSkinEdit>(bare), nullptr);
         EXPECT_EQ(t.ObjectOf(memo), nullptr); // memos are not edits here
+        EXPECT_EQ(edit->Color(), clWindow);    // the text area keeps its colour
         const TColor shadow = t.data->ButtonShadowColor;
         HWND wnd = edit->WindowHandle();
         Refresh(wnd);

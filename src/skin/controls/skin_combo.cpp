@@ -32,10 +32,10 @@ int TSkinComBox::StateFrame(bool pressed, bool focusedOrHot, bool enabled) {
     return focusedOrHot ? 4 : 1;
 }
 
-void TSkinComBox::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                                TCanvas* canvas) {
+void TSkinComBox::AttachControl(TWinSkinForm* form, TSkinData* data, bool, TCanvas* canvas) {
+    // The text area keeps its own colour.
     const bool first = !attached_;
-    TSkinControl::AttachControl(form, data, ownColor, canvas);
+    TSkinControl::AttachControl(form, data, false, canvas);
     if (first && attached_) Setup();
 }
 

@@ -22,6 +22,10 @@ bool HasBorder(HWND wnd, const RECT& r, int slack = 0) {
 
 // ---------------------------------------------------------------- edits
 
+void TSkinEdit::AttachControl(TWinSkinForm* form, TSkinData* data, bool, TCanvas* canvas) {
+    TSkinControl::AttachControl(form, data, false, canvas);
+}
+
 void TSkinEdit::DrawControl(HDC dc, const RECT& r) {
     if (!data_) return;
     HWND wnd = Handle();
@@ -149,10 +153,9 @@ TSkinDateTime::~TSkinDateTime() {
     arrow_.reset();
 }
 
-void TSkinDateTime::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                                  TCanvas* canvas) {
+void TSkinDateTime::AttachControl(TWinSkinForm* form, TSkinData* data, bool, TCanvas* canvas) {
     const bool first = !attached_;
-    TSkinControl::AttachControl(form, data, ownColor, canvas);
+    TSkinControl::AttachControl(form, data, false, canvas);
     auto* picker = dynamic_cast<TWinControl*>(control_);
     if (!first || !picker || arrow_) return;
     HWND wnd = picker->Handle();

@@ -6,9 +6,12 @@
 
 #include <memory>
 
+// The text area keeps its own colour: neither edits nor pickers take the face colour.
 class TSkinEdit : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
+    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
+                       TCanvas* canvas) override;
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
 
