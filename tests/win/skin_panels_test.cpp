@@ -4,6 +4,7 @@
 #include "skinned_form.h"
 
 #include "skin/controls/skin_checks.h"
+#include "skin/controls/skin_media.h"
 #include "skin/controls/skin_panels.h"
 #include "skin/controls/skin_statusbar.h"
 #include "skin/form/control_discovery.h"
@@ -345,4 +346,111 @@ TEST(SkinPanels, NoHandleGrowthOverRepaintsAndSkinCycles) {
     const GuiCounts after = CurrentGuiCounts();
     EXPECT_LE(after.gdi, before.gdi);
     EXPECT_LE(after.user, before.user);
+}
+
+// ---------------------------------------------------------------- media players
+
+namespace {
+
+// A player as an add-on library publishes it: its button sets as text, and the presses it
+// gets recorded.
+class TMediaPlayer : public TCustomControl {
+    TOOLKIT_CLASS(TMediaPlayer)
+public:
+    using TCustomControl::TCustomControl;
+    std::string visible = "[btPlay,btPause,btStop,btEject]", enabled = "[btPlay,btStop,btEject]",
+                coloured = "[btPlay]";
+    std::vector<UINT> presses;
+
+protected:
+    void WndProc(TMessage& m) override {
+        if (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONUP) presses.push_back(m.Msg);
+        TCustomControl::WndProc(m);
+    }
+};
+
+const TClassInfo& TMediaPlayer::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TMediaPlayer>("TMediaPlayer", TCustomControl::StaticClass())
+            .Str(
+                "VisibleButtons", [](TMediaPlayer& p) { return p.visible; },
+                [](TMediaPlayer& p, const std::string& v) { p.visible = v; })
+            .Str(
+                "EnabledButtons", [](TMediaPlayer& p) { return p.enabled; },
+                [](TMediaPlayer& p, const std::string& v) { p.enabled = v; })
+            .Str(
+                "ColoredButtons", [](TMediaPlayer& p) { return p.coloured; },
+                [](TMediaPlayer& p, const std::string& v) { p.coloured = v; })
+            .Build();
+    return info;
+}
+
+constexpr TColor kNavy = 0x5C2C18, kPlayGreen = 0x3C9622, kGreyGlyph = 0xAC9E96;
+
+} // namespace
+
+TEST(SkinMediaPlayer, ABarOfSkinnedButtonsCoversThePlayerAndPassesPressesOn) {
+    SkinnedForm t(EditsSkinStore());
+    auto* player = t.Add<TMediaPlayer>(20, 20, 240, 30);
+    t.Apply();
+    auto* object = t.ObjectOf<TSkinMP>(player);
+    ASSERT_NE(object, nullptr);
+    TWMediaPlayer* bar = object->Bar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->Parent(), t.form.get());
+    EXPECT_EQ(bar->Tag(), t.data->DisableTag);
+    EXPECT_TRUE(bar->Visible());
+    EXPECT_EQ(bar->Left(), 20);
+    EXPECT_EQ(bar->Width(), 240);
+    for (int b = 0; b < kMediaButtons; ++b)
+        for (TMPGlyph g : {mgEnabled, mgDisabled, mgColoured})
+            EXPECT_NE(bar->Glyph(b, g), nullptr) << MediaButtonName(b) << " " << g;
+
+    // Four visible buttons of 60 pixels in enumeration order; both ends of a span hit it.
+    EXPECT_EQ(bar->ButtonWidth(), 60);
+    EXPECT_EQ(bar->HitButton(0), btPlay);
+    EXPECT_EQ(bar->HitButton(60), btPlay);
+    EXPECT_EQ(bar->HitButton(61), btPause);
+    EXPECT_EQ(bar->HitButton(150), btStop);
+    EXPECT_EQ(bar->HitButton(239), btEject);
+    EXPECT_EQ(bar->ButtonLeft(btEject), 180);
+
+    HWND wnd = bar->WindowHandle();
+    Refresh(wnd);
+    Pixels p(wnd);
+    EXPECT_EQ(p.At(2, 2), kPushFrames[0]);  // play: enabled
+    EXPECT_EQ(p.At(62, 2), kPushFrames[2]); // pause: disabled
+    EXPECT_TRUE(p.Has({0, 0, 60, 30}, kPlayGreen));
+    EXPECT_TRUE(p.Has({60, 0, 120, 30}, kGreyGlyph));
+    EXPECT_TRUE(p.Has({120, 0, 180, 30}, kNavy));
+    EXPECT_FALSE(p.Has({0, 0, 240, 30}, 0x008080)); // the olive ground left out
+
+    // A press and release on one button reach the player; one that ends elsewhere does not.
+    SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 10));
+    EXPECT_TRUE(bar->Pressed());
+    EXPECT_EQ(bar->PressedButton(), btStop);
+    Refresh(wnd);
+    EXPECT_EQ(WindowPixel(wnd, 122, 2), kPushFrames[1]);
+    SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(150, 10));
+    EXPECT_FALSE(bar->Pressed());
+    SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 10));
+    SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(200, 10));
+    const std::vector<UINT> expected = {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN};
+    EXPECT_EQ(player->presses, expected);
+
+    // The bar follows the player's place and visibility, and no visible button leaves it face.
+    player->SetBounds(40, 60, 180, 30);
+    PumpFor(5);
+    EXPECT_EQ(bar->Left(), 40);
+    EXPECT_EQ(bar->Top(), 60);
+    EXPECT_EQ(bar->Width(), 180);
+    player->visible = "[]";
+    Refresh(wnd);
+    EXPECT_EQ(WindowPixel(wnd, 90, 15), kFace);
+    EXPECT_EQ(bar->HitButton(10), kMediaButtons);
+    player->Hide();
+    EXPECT_FALSE(bar->Visible());
+    const int controls = t.form->ControlCount();
+    delete object;
+    EXPECT_EQ(t.form->ControlCount(), controls - 1);
 }

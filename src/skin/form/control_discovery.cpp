@@ -4,6 +4,7 @@
 #include "skin/controls/skin_checks.h"
 #include "skin/controls/skin_combo.h"
 #include "skin/controls/skin_edits.h"
+#include "skin/controls/skin_media.h"
 #include "skin/controls/skin_panels.h"
 #include "skin/controls/skin_statusbar.h"
 #include "skin/controls/skin_control.h"
@@ -73,6 +74,9 @@ std::array<TSkinFamilyFactory, static_cast<size_t>(TSkinFamily::Count)>& Factori
         set(TSkinFamily::ObjImageThird,
             [](TComponent* o) { return new TSkinObjImage(o, kGlyphThird); });
         set(TSkinFamily::AdvPage, [](TComponent* o) { return new TSkinAdvPage(o); });
+        // The bar is a toolkit control beside the player: a player without an object stays.
+        set(TSkinFamily::MediaPlayer,
+            [](TComponent* o) -> TSkinControl* { return o ? new TSkinMP(o) : nullptr; });
         return t;
     }();
     return table;
