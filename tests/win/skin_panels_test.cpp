@@ -100,6 +100,25 @@ TEST(SkinGroupBox, ChecksAndRadiosInsideShowTheGroupBackgroundBehindTheirText) {
     }
 }
 
+TEST(SkinGroupBox, ChecksInsideAGroupLeftToTheSystemMatchItToo) {
+    SkinnedForm t(EditsSkinStore());
+    t.data->SkinControls &= ~SetBit(xcGroupBox);
+    auto* group = t.Add<TGroupBox>(10, 10, 240, 120);
+    group->SetCaption("Native");
+    auto* check = t.Add<TCheckBox>(10, 24, 150, 20, group);
+    check->SetCaption("Check");
+    auto* loose = t.Add<TRadioButton>(260, 24, 150, 20);
+    loose->SetCaption("On the form");
+    t.Apply();
+    EXPECT_EQ(t.ObjectOf(group), nullptr);
+    ASSERT_NE(t.ObjectOf<TSkinCheckBox>(check), nullptr);
+    Refresh(t.form->WindowHandle());
+    const TColor ground = WindowPixel(group->WindowHandle(), 200, 34);
+    EXPECT_NE(ground, kFace);
+    EXPECT_EQ(WindowPixel(check->WindowHandle(), 140, 10), ground);
+    EXPECT_EQ(WindowPixel(loose->WindowHandle(), 140, 10), t.form->Color());
+}
+
 // ---------------------------------------------------------------- status bars
 
 TEST(SkinStatusBar, SimpleModeIsOneLoweredPanelWithTheTextAndTheGrip) {
