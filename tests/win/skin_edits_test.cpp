@@ -84,7 +84,7 @@ TEST(SkinEdit, FlatFrameOverTheBorderAndNoneWithoutABorder) {
         ASSERT_NE(t.ObjectOf<TSkinEdit>(edit), nullptr);
         ASSERT_NE(t.ObjectOf<TSkinEdit>(bare), nullptr);
         EXPECT_EQ(t.ObjectOf(memo), nullptr); // memos are not edits here
-        EXPECT_EQ(edit->Color(), clWindow);    // the text area keeps its colour
+        EXPECT_EQ(edit->Color(), clWindow);   // the text area keeps its colour
         const TColor shadow = t.data->ButtonShadowColor;
         HWND wnd = edit->WindowHandle();
         Refresh(wnd);
@@ -204,6 +204,30 @@ TEST(SkinEdit, TheLabelledEditsLabelStillFollowsItsEdit) {
     EXPECT_FALSE(edit->EditLabel().Enabled());
     Refresh(edit->WindowHandle());
     EXPECT_EQ(WindowPixel(edit->WindowHandle(), 0, 0), kEditShadow);
+}
+
+TEST(SkinEdit, TheMainWindowsEditsGetSkinnedBorders) {
+    auto form = MakeMainForm();
+    TCustomEdit* edits[] = {form->edt1, form->lbledt1, form->lbledt2};
+    ASSERT_TRUE(PumpUntil([&] { return Query(form->lbledt2) == 1; }, 3000));
+    form->pgc1->SetActivePage(form->ts2);
+    PumpFor(20);
+    const TColor shadow = form->SkinData1->ButtonShadowColor;
+    int drawn = 0;
+    for (TCustomEdit* e : edits) {
+        EXPECT_EQ(Query(e), 1) << e->Name();
+        if (!IsWindowVisible(e->WindowHandle())) continue; // on another page
+        Refresh(e->WindowHandle());
+        EXPECT_EQ(WindowPixel(e->WindowHandle(), 0, 0), shadow) << e->Name();
+        ++drawn;
+    }
+    EXPECT_GE(drawn, 1);
+    // The labels stay where the edits put them.
+    for (TLabeledEdit* e : {form->lbledt1, form->lbledt2}) {
+        const int dy = e->EditLabel().Top() - e->Top();
+        e->SetBounds(e->Left() + 8, e->Top() + 4, e->Width(), e->Height());
+        EXPECT_EQ(e->EditLabel().Top() - e->Top(), dy) << e->Name();
+    }
 }
 
 // ---------------------------------------------------------------- combo boxes
