@@ -3,7 +3,11 @@
 // properties they take given back, and no handle growth over skin cycles.
 #include "skinned_form.h"
 
+#include "gallery_form.h"
+
 #include "skin/controls/skin_checks.h"
+#include "skin/controls/skin_combo.h"
+#include "skin/controls/skin_edits.h"
 #include "skin/controls/skin_media.h"
 #include "skin/controls/skin_panels.h"
 #include "skin/controls/skin_statusbar.h"
@@ -472,4 +476,60 @@ TEST(SkinMediaPlayer, ABarOfSkinnedButtonsCoversThePlayerAndPassesPressesOn) {
     const int controls = t.form->ControlCount();
     delete object;
     EXPECT_EQ(t.form->ControlCount(), controls - 1);
+}
+
+// ---------------------------------------------------------------- the gallery
+
+TEST(SkinGallery, EveryControlOfTheseFamiliesIsSkinned) {
+    auto gallery = std::make_unique<TGalleryForm>(&TestApplication());
+    gallery->SetTag(99);
+    TSkinData* data = MakeSkinData(ProductSkinStore(), gallery.get());
+    data->SkinControls = kDefaultSkinControls & ~SetBit(xcPanel); // as the main window's
+    gallery->Show();
+    PumpFor(20);
+    auto* skin = new TWinSkinForm(gallery.get());
+    skin->Handle = gallery->WindowHandle();
+    skin->Attach(data, gallery.get());
+    SendMessageW(gallery->WindowHandle(), WM_SKIN_APPLY, 0, kSkinApplyTag);
+    PumpFor(20);
+    auto objectOf = [&](TControl* c) -> TSkinControl* {
+        for (TComponent* o : skin->SkinnedControls())
+            if (auto* s = dynamic_cast<TSkinControl*>(o); s && s->Control() == c) return s;
+        return nullptr;
+    };
+    int groups = 0, edits = 0, combos = 0, pickers = 0, bars = 0;
+    for (int i = 0; i < gallery->ComponentCount(); ++i) {
+        auto* c = dynamic_cast<TControl*>(gallery->Components(i));
+        if (!c) continue;
+        TSkinControl* o = objectOf(c);
+        const std::string name = c->Name();
+        if (dynamic_cast<TCustomGroupBox*>(c)) {
+            EXPECT_NE(dynamic_cast<TSkinGroupBox*>(o), nullptr) << name;
+            ++groups;
+        } else if (dynamic_cast<TCustomComboBox*>(c)) {
+            EXPECT_NE(dynamic_cast<TSkinComBox*>(o), nullptr) << name;
+            ++combos;
+        } else if (auto* p = dynamic_cast<TDateTimePicker*>(c)) {
+            if (p->Kind() == dtkTime)
+                EXPECT_NE(dynamic_cast<TSkinEdit*>(o), nullptr) << name;
+            else
+                EXPECT_NE(dynamic_cast<TSkinDateTime*>(o), nullptr) << name;
+            ++pickers;
+        } else if (dynamic_cast<TStatusBar*>(c)) {
+            EXPECT_NE(dynamic_cast<TSkinStatusBar*>(o), nullptr) << name;
+            ++bars;
+        } else if (dynamic_cast<TCustomEdit*>(c) && !dynamic_cast<TCustomMemo*>(c)) {
+            EXPECT_NE(dynamic_cast<TSkinEdit*>(o), nullptr) << name;
+            ++edits;
+        } else if (dynamic_cast<TCustomPanel*>(c)) {
+            EXPECT_EQ(o, nullptr) << name; // no panels in this set
+        }
+    }
+    EXPECT_GE(groups, 4);
+    EXPECT_GE(edits, 5);
+    EXPECT_EQ(combos, 3);
+    EXPECT_EQ(pickers, 2);
+    EXPECT_EQ(bars, 2);
+    gallery->Hide();
+    PumpFor(10);
 }
