@@ -207,6 +207,9 @@ TEST(SkinEdit, TheLabelledEditsLabelStillFollowsItsEdit) {
 }
 
 TEST(SkinEdit, TheMainWindowsEditsGetSkinnedBorders) {
+    // Earlier tests may have switched the process's manager off.
+    InstallSkinManager();
+    EnsureSkinManager()->SetEnabled(true);
     auto form = MakeMainForm();
     TCustomEdit* edits[] = {form->edt1, form->lbledt1, form->lbledt2};
     ASSERT_TRUE(PumpUntil([&] { return Query(form->lbledt2) == 1; }, 3000));
@@ -648,6 +651,8 @@ struct SkinManagerOn {
     explicit SkinManagerOn(const std::vector<std::uint8_t>& store) {
         InstallSkinManager();
         m = static_cast<TSkinManage*>(EnsureSkinManager());
+        wasEnabled = m->Enabled();
+        wasActive = m->ActiveCount();
         m->Register(*MakeSkinData(store, holder.get()));
         m->SetEnabled(true);
         // New windows, the dialog among them, are skinned as they activate.
@@ -656,8 +661,11 @@ struct SkinManagerOn {
     }
     ~SkinManagerOn() {
         holder.reset();
-        m->SetEnabled(false);
+        m->SetActiveCount(wasActive);
+        m->SetEnabled(wasEnabled);
     }
+    bool wasEnabled = false;
+    int wasActive = 0;
 };
 
 } // namespace
