@@ -8,6 +8,7 @@
 
 #include "skin/controls/skin_buttons.h"
 #include "skin/controls/skin_checks.h"
+#include "skin/controls/skin_edits.h"
 #include "skin/form/control_discovery.h"
 #include "skin/form/win_skin_form.h"
 #include "toolkit/buttons.h"
@@ -117,13 +118,13 @@ TEST(SkinControlDiscovery, EachKindGetsItsFamilyAndUnbuiltFamiliesStayNative) {
     EXPECT_NE(t.ObjectOf<TSkinCheckBox>(check), nullptr);
     EXPECT_EQ(t.ObjectOf<TSkinRadioButton>(check), nullptr);
     EXPECT_NE(t.ObjectOf<TSkinRadioButton>(radio), nullptr);
-    EXPECT_EQ(t.ObjectOf(edit), nullptr); // the edit family comes later
-    EXPECT_EQ(Query(edit), 0);
+    EXPECT_NE(t.ObjectOf<TSkinEdit>(edit), nullptr);
+    EXPECT_EQ(Query(edit), 1);
     EXPECT_EQ(Query(button), 1);
     EXPECT_EQ(Query(speed), 1);
     // Applying again makes nothing twice.
     const size_t n = t.skin->SkinnedControls().size();
-    EXPECT_EQ(n, 5u);
+    EXPECT_EQ(n, 6u);
     t.Apply();
     EXPECT_EQ(t.skin->SkinnedControls().size(), n);
 }
@@ -710,7 +711,7 @@ TEST(SkinControlKeyboard, KeysDoWhatTheyDidWithoutTheSkin) {
         go->OnClick = [&](TObject*) { ++o.goClicks; };
         if (skinned) {
             t.Apply();
-            ASSERT_EQ(t.skin->SkinnedControls().size(), 5u);
+            ASSERT_EQ(t.skin->SkinnedControls().size(), 6u); // the edit too
         } else {
             t.form->Show();
             PumpFor(10);

@@ -4,6 +4,7 @@
 #include "skin_archive.h"
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -33,7 +34,9 @@ std::vector<std::uint8_t> Text(const std::string& s) {
 } // namespace
 
 namespace {
-std::vector<std::uint8_t> GeometryStore(bool menus, int checkFrames, int radioFrames) {
+using ExtraParts = std::function<void(std::vector<skinpack::Entry>&, std::string&)>;
+std::vector<std::uint8_t> GeometryStore(bool menus, int checkFrames, int radioFrames,
+                                        const ExtraParts& extra = {}) {
     const TColor left[] = {kLeftActive, kLeftInactive}, right[] = {kRightActive, kRightInactive},
                  top[] = {kTopActive, kTopInactive}, bottom[] = {kBottomActive, kBottomInactive};
     std::vector<skinpack::Entry> entries;
@@ -114,6 +117,7 @@ std::vector<std::uint8_t> GeometryStore(bool menus, int checkFrames, int radioFr
                 "RadioButton=radio.bmp\r\nRadioButtonFrame=" + std::to_string(radioFrames) + "\r\n";
         }
     }
+    if (extra) extra(entries, ini);
     entries.push_back({"geometry.ini", Text(ini)});
     return skinpack::PackStore(skinpack::BuildArchive(entries));
 }
@@ -204,6 +208,28 @@ std::vector<std::uint8_t> SmallControlsSkinStore() {
     ini += "[Trackbar.ThumbVert]\r\nImage=thumbv.bmp\r\nFrame=5\r\nTrans=1\r\n";
     entries.push_back({"small.ini", Text(ini)});
     return skinpack::PackStore(skinpack::BuildArchive(entries));
+
+std::vector<std::uint8_t> EditsSkinStore(int comboStyle, bool sunkEdge) {
+    return GeometryStore(
+        false, 4, 4,
+        [comboStyle, sunkEdge](std::vector<skinpack::Entry>& entries, std::string& ini) {
+            entries.push_back({"combo.bmp", Bmp(kComboW, kComboH, 4, false, kComboFrames)});
+            if (sunkEdge) entries.push_back({"sunk.bmp", Bmp(12, 12, 4, false, kSunkFrames)});
+            entries.push_back({"extra.bmp", Bmp(kExtraW, kExtraW, 5, false, kExtraFrames)});
+            entries.push_back({"edges.bmp", Bmp(12, 12, 3, false, kEdgeFrames)});
+            ini += "[ComboButton]\r\nImage=combo.bmp\r\nStyle=" + std::to_string(comboStyle) +
+                   "\r\nTrans=1\r\n";
+            if (sunkEdge)
+                ini += "[SunkEdge]\r\nImage=sunk.bmp\r\nLeftWidth=3\r\nRightWidth=3\r\nTopHeight=3"
+                       "\r\nBottomHeight=3\r\n";
+            ini += "[ExtraImages]\r\nImage=extra.bmp\r\n";
+            ini += "[StatusBarEdges]\r\nImage=edges.bmp\r\nLeftWidth=2\r\nRightWidth=2\r\n"
+                   "TopHeight=2\r\nBottomHeight=2\r\nNormalColour2=" +
+                   Triple(kStatusText) + "\r\n";
+            const std::string colours = "[Colours]\r\n";
+            ini.insert(ini.find(colours) + colours.size(),
+                       "ButtonShadow=" + Triple(kEditShadow) + "\r\n");
+        });
 }
 
 } // namespace testskins

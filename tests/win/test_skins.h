@@ -71,4 +71,16 @@ constexpr TColor kThumbFrames[5] = {0x111111, 0x22CC22, 0x333333, 0x444444, 0x55
 constexpr int kTabFrameW = 24, kTabFrameH = 16, kTabOuterRows = 3, kPaneSize = 30;
 std::vector<std::uint8_t> SmallControlsSkinStore();
 
+// The controls skin with the elements of edits, combo boxes and status bars, every frame one
+// flat colour: a 4-frame ComboButton of `comboStyle`, a 4-frame SunkEdge, a 5-frame ExtraImages
+// (frame 5 the size grip), a 3-frame StatusBarEdges with its text colour, and a shadow colour.
+constexpr TColor kComboFrames[4] = {0x1040A0, 0x2050B0, 0x3060C0, 0x4070D0};
+constexpr TColor kSunkFrames[4] = {0xA01040, 0xB02050, 0xC03060, 0xD04070};
+constexpr TColor kExtraFrames[5] = {0x10A010, 0x20B020, 0x30C030, 0x40D040, 0x50E050};
+constexpr TColor kEdgeFrames[3] = {0x808040, 0x909050, 0xA0A060};
+constexpr TColor kStatusText = 0x0000F0, kEditShadow = 0x506070;
+constexpr int kComboW = 16, kComboH = 20, kExtraW = 7;
+// With a sunk edge the skin data composes the two into one Style 2 strip (and its mirror).
+std::vector<std::uint8_t> EditsSkinStore(int comboStyle = 0, bool sunkEdge = true);
+
 } // namespace testskins

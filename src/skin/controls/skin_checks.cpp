@@ -127,7 +127,9 @@ void TSkinCheckBox::DrawControl(HDC dc, const RECT& r) {
         glyph.right = glyph.left + gw;
         text.left = glyph.right + 2;
     }
-    if (kind_ == 1 && !transparent_) FillFace(dc, r);
+    // The parent's colour, not the face colour: a group box or panel left to the system
+    // would show a band of a slightly other grey behind the caption.
+    if (kind_ == 1 && !transparent_) FillParentColour(dc, r);
     DrawGlyphFrame(dc, glyph, frames, GlyphFrame(), strip);
     if (kind_ == 0) return;
 

@@ -145,6 +145,13 @@ public:
                            TControl* control, const std::string& controlClass,
                            TComponent*& skinnedControl)>;
     TFormSkinEvent OnFormSkin;
+    // Told of control events by name, such as "CBN_DROPDOWN" and "CBN_DROPUP" when a skinned
+    // combo box's list opens and closes.
+    using TSkinEventHook = std::function<void(TObject* sender, const std::string& event)>;
+    TSkinEventHook EventHook;
+    void NotifyEvent(TObject* sender, const std::string& event) {
+        if (EventHook) EventHook(sender, event);
+    }
     TNotifyEvent OnSkinChanged;
     TSkinControlEvent OnSkinControl;
     // A handler bound by name in a form description is a notify handler: it reads the question

@@ -2,6 +2,11 @@
 
 #include "skin/controls/skin_buttons.h"
 #include "skin/controls/skin_checks.h"
+#include "skin/controls/skin_combo.h"
+#include "skin/controls/skin_edits.h"
+#include "skin/controls/skin_media.h"
+#include "skin/controls/skin_panels.h"
+#include "skin/controls/skin_statusbar.h"
 #include "skin/controls/skin_control.h"
 #include "skin/controls/skin_progress.h"
 #include "skin/controls/skin_tabs.h"
@@ -64,6 +69,28 @@ std::array<TSkinFamilyFactory, static_cast<size_t>(TSkinFamily::Count)>& Factori
         set(TSkinFamily::UpDown, [](TComponent* o) { return new TSkinUpDown(o); });
         set(TSkinFamily::Progress, [](TComponent* o) { return new TSkinProgress(o); });
         set(TSkinFamily::TrackBar, [](TComponent* o) { return new TSkinTrackBar(o); });
+
+        set(TSkinFamily::Edit, [](TComponent* o) { return new TSkinEdit(o); });
+        set(TSkinFamily::Combo, [](TComponent* o) { return new TSkinComBox(o); });
+        // The arrow button is a toolkit control on the picker: a picker without one stays.
+        set(TSkinFamily::DateTime,
+            [](TComponent* o) -> TSkinControl* { return o ? new TSkinDateTime(o) : nullptr; });
+        set(TSkinFamily::GroupBox, [](TComponent* o) { return new TSkinGroupBox(o); });
+        set(TSkinFamily::Box,
+            [](TComponent* o) -> TSkinControl* { return o ? new TSkinBox(o) : nullptr; });
+        set(TSkinFamily::BoxH, [](TComponent* o) { return new TSkinBoxH(o); });
+        set(TSkinFamily::StatusBar, [](TComponent* o) { return new TSkinStatusBar(o); });
+        set(TSkinFamily::Sizer, [](TComponent* o) { return new TSkinSizer(o); });
+        set(TSkinFamily::ObjImageCheck,
+            [](TComponent* o) { return new TSkinObjImage(o, kGlyphCheck); });
+        set(TSkinFamily::ObjImageRadio,
+            [](TComponent* o) { return new TSkinObjImage(o, kGlyphRadio); });
+        set(TSkinFamily::ObjImageThird,
+            [](TComponent* o) { return new TSkinObjImage(o, kGlyphThird); });
+        set(TSkinFamily::AdvPage, [](TComponent* o) { return new TSkinAdvPage(o); });
+        // The bar is a toolkit control beside the player: a player without an object stays.
+        set(TSkinFamily::MediaPlayer,
+            [](TComponent* o) -> TSkinControl* { return o ? new TSkinMP(o) : nullptr; });
         return t;
     }();
     return table;
@@ -255,6 +282,19 @@ bool TControlDiscovery::FamilyFor(TControl& control, TSkinFamily& family) {
     if ((cls == "TCXDBCHECKBOX" || cls == "TCXCHECKBOX") && Has(xcCheckBox))
         return pick(TSkinFamily::ObjImageThird);
     if (cls == "TTNTCOMBOBOX" && Has(xcCombo)) return pick(TSkinFamily::Combo);
+    // Before the scroll-bar rule: combo boxes carry WS_VSCROLL for their lists.
+    if (dynamic_cast<TCustomComboBox*>(&control) && Has(xcCombo)) return pick(TSkinFamily::Combo);
+    if (auto* picker = dynamic_cast<TDateTimePicker*>(&control)) {
+        // A picker with spin arrows is an edit; one with a calendar drops down like a combo.
+        const bool spin = picker->HandleAllocated() &&
+                          (GetWindowLongPtrW(picker->WindowHandle(), GWL_STYLE) & DTS_UPDOWN);
+        if (spin) return Has(xcEdit) && pick(TSkinFamily::Edit);
+        return Has(xcCombo) && pick(TSkinFamily::DateTime);
+    }
+    if (dynamic_cast<TCustomGroupBox*>(&control) && Has(xcGroupBox))
+        return pick(TSkinFamily::GroupBox);
+    if (dynamic_cast<TStatusBar*>(&control) && Has(xcStatusBar))
+        return pick(TSkinFamily::StatusBar);
     if (cls == "TRICHEDIT" && Has(xcScrollbar)) return pick(TSkinFamily::ScrollBar);
     if ((cls == "TWWDBRICHEDIT" || cls == "TDXDBMEMO") && Has(xcScrollbar))
         return pick(TSkinFamily::ScrollBar);
@@ -273,7 +313,10 @@ bool TControlDiscovery::FamilyFor(TControl& control, TSkinFamily& family) {
     if (dynamic_cast<TButton*>(&control) && Has(xcButton)) return pick(TSkinFamily::Button);
     if (dynamic_cast<TSpeedButton*>(&control) && Has(xcSpeedButton))
         return pick(TSkinFamily::SpeedButton);
-    if (dynamic_cast<TCustomEdit*>(&control) && Has(xcEdit)) return pick(TSkinFamily::Edit);
+    // Memos are the scroll-bar skinning's.
+    if (dynamic_cast<TCustomEdit*>(&control) && !dynamic_cast<TCustomMemo*>(&control) &&
+        Has(xcEdit))
+        return pick(TSkinFamily::Edit);
     if (cls == "TDCEDIT" || cls == "TDCDBEDIT") {
         const int64_t buttons = GetOrdProp(control, "NumButtons");
         if (buttons == 1 && Has(xcCombo)) return pick(TSkinFamily::Combo);

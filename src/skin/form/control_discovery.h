@@ -52,6 +52,7 @@ enum class TSkinFamily {
     DateTime,
     MediaPlayer,
     Sizer,
+    StatusBar,
     Count
 };
 

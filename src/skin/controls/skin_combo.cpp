@@ -1,0 +1,254 @@
+#include "skin/controls/skin_combo.h"
+
+#include "skin/data/skin_shared.h"
+#include "skin/form/primitives.h"
+#include "toolkit/handles.h"
+
+#include <algorithm>
+
+namespace {
+
+skin::SliceMargins MarginsOf(const TDataSkinObject& e) {
+    return {e.Margins.Left, e.Margins.Top, e.Margins.Right, e.Margins.Bottom};
+}
+
+bool HasImage(const TDataSkinObject* e) {
+    return e && e->Bitmap && !e->Bitmap->Empty();
+}
+
+int Frames(const TDataSkinObject& e, int fallback) {
+    return e.FrameCount > 0 ? e.FrameCount : fallback;
+}
+
+} // namespace
+
+TSkinComBox::~TSkinComBox() {
+    if (editSubclass_.Attached()) editSubclass_.Detach();
+}
+
+int TSkinComBox::StateFrame(bool pressed, bool focusedOrHot, bool enabled) {
+    if (!enabled) return 3;
+    if (pressed) return 2;
+    return focusedOrHot ? 4 : 1;
+}
+
+void TSkinComBox::AttachControl(TWinSkinForm* form, TSkinData* data, bool, TCanvas* canvas) {
+    // The text area keeps its own colour.
+    const bool first = !attached_;
+    TSkinControl::AttachControl(form, data, false, canvas);
+    if (first && attached_) Setup();
+}
+
+void TSkinComBox::AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) {
+    const bool first = !attached_;
+    TSkinControl::AttachWindow(wnd, data, form, canvas);
+    if (first && attached_) Setup();
+}
+
+void TSkinComBox::Setup() {
+    HWND wnd = Handle();
+    style_ = GetWindowLongPtrW(wnd, GWL_STYLE);
+    exStyle_ = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+    if ((style_ & 3) != CBS_SIMPLE) {
+        listHandle_ = nullptr;
+        // The edit part repaints over the button's neighbourhood and takes the clicks that
+        // press it; both must reach the frame.
+        if (HWND edit = GetTopWindow(wnd)) {
+            editHandle_ = edit;
+            editSubclass_.Attach(edit, [this](TMessage& m) { EditMessage(m); });
+        }
+        return;
+    }
+    COMBOBOXINFO info{};
+    if (skin::SkinComboBoxInfo(wnd, info) && info.hwndList &&
+        (GetWindowLongPtrW(info.hwndList, GWL_STYLE) & WS_CHILD))
+        listHandle_ = info.hwndList;
+}
+
+void TSkinComBox::EditMessage(TMessage& m) {
+    std::shared_ptr<bool> alive = alive_;
+    editSubclass_.CallPrevious(m);
+    if (!*alive || !active_) return;
+    switch (m.Msg) {
+    case WM_PAINT:
+        PaintWindow(nullptr);
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        state_ |= kSkinPressed;
+        Repaint();
+        break;
+    case WM_LBUTTONUP:
+        state_ &= ~kSkinPressed;
+        Repaint();
+        break;
+    default:
+        break;
+    }
+}
+
+void TSkinComBox::RestoreControl() {
+    if (editSubclass_.Attached()) editSubclass_.Detach();
+    editHandle_ = nullptr;
+    TSkinControl::RestoreControl();
+}
+
+bool TSkinComBox::Focused() const {
+    HWND focus = GetFocus();
+    return focus && (focus == Handle() || (editHandle_ && focus == editHandle_));
+}
+
+void TSkinComBox::DrawControl(HDC dc, const RECT& r) {
+    if (!data_ || !HasImage(data_->ComboButton.get())) return;
+    const TDataSkinBorder& button = *data_->ComboButton;
+    HWND wnd = Handle();
+    style_ = GetWindowLongPtrW(wnd, GWL_STYLE);
+    exStyle_ = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+    COMBOBOXINFO info{};
+    if (skin::SkinComboBoxInfo(wnd, info)) {
+        info_ = info;
+        buttonRect_ = info.rcButton;
+        if (info.stateButton & STATE_SYSTEM_INVISIBLE) return;
+    }
+    const RECT rc = {0, 0, r.right - r.left, r.bottom - r.top};
+    const bool enabled = (style_ & WS_DISABLED) == 0;
+    const int state =
+        StateFrame((state_ & kSkinPressed) != 0, Focused() || (state_ & kSkinHot), enabled);
+    const bool left = (exStyle_ & WS_EX_LEFTSCROLLBAR) != 0;
+    if (button.Style == 1) {
+        DrawSimple(dc, rc, state, left);
+        return;
+    }
+    const TDataSkinObject* sunk = HasImage(data_->SunkEdge.get()) ? data_->SunkEdge.get() : nullptr;
+    if (button.Style == 2) {
+        // With a left scroll bar the sunk edge holds the mirror of the whole strip: its
+        // frames run backwards and its button sits at the left.
+        const bool mirrored = left && sunk;
+        const TDataSkinObject& whole = mirrored ? *sunk : button;
+        const int frames = Frames(whole, 4);
+        skin::DrawNineSlice(dc, rc, *whole.Bitmap, false, whole.Tile == 1, true, frames,
+                            mirrored ? frames + 1 - state : state, MarginsOf(whole));
+        if (mirrored && buttonRect_.left > rc.right / 2) {
+            const RECT b = buttonRect_;
+            buttonRect_ = {rc.right - b.right, b.top, rc.right - b.left, b.bottom};
+        }
+        return;
+    }
+    const int a = GetSystemMetrics(SM_CXHSCROLL);
+    SavedDc saved(dc);
+    RECT box, glyph;
+    TBitmap* image;
+    int frame = state;
+    if (!left) {
+        ExcludeClipRect(dc, 2, 2, rc.right - a - 4, rc.bottom - 2);
+        box = {rc.right - a - 2, 0, rc.right, rc.bottom};
+        glyph = box;
+        glyph.right = rc.right - 2;
+        image = button.Bitmap.get();
+    } else {
+        ExcludeClipRect(dc, a + 4, 2, rc.right - 2, rc.bottom - 2);
+        box = {0, 0, a + 2, rc.bottom};
+        glyph = {2, 0, a + 2, rc.bottom};
+        // The mirrored strip holds the frames in reverse order.
+        image =
+            button.Bitmap2 && !button.Bitmap2->Empty() ? button.Bitmap2.get() : button.Bitmap.get();
+        if (image == button.Bitmap2.get()) frame = Frames(button, 4) + 1 - state;
+    }
+    if (sunk) DrawElement(dc, rc, Frames(*sunk, 4), state, sunk);
+    skin::DrawFrame(dc, box, *image, true, Frames(button, 4), frame);
+    buttonRect_ = box;
+    const TDataSkinObject* extra = data_->ExtraImages.get();
+    if (HasImage(extra))
+        skin::DrawFrameCentred(dc, glyph, *extra->Bitmap, true, Frames(*extra, 5), state);
+}
+
+void TSkinComBox::DrawSimple(HDC dc, const RECT& rc, int state, bool left) {
+    const TDataSkinBorder& button = *data_->ComboButton;
+    HBRUSH brush = static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH));
+    RECT inner = rc;
+    InflateRect(&inner, -1, -1);
+    FrameRect(dc, &inner, brush);
+    InflateRect(&inner, -1, -1);
+    const int column = GetSystemMetrics(SM_CYVTHUMB);
+    RECT col = inner;
+    if (left)
+        col.right = col.left + column;
+    else
+        col.left = col.right - column;
+    FillRect(dc, &col, brush);
+    {
+        UniqueBrush shadow(CreateSolidBrush(ColorToRGB(data_->ButtonShadowColor)));
+        FrameRect(dc, &rc, shadow.get());
+    }
+    const int frames = Frames(button, 4);
+    const int gw = button.Bitmap->Width() / frames, gh = button.Bitmap->Height();
+    RECT glyph = col;
+    if (left)
+        glyph.right = glyph.left + gw;
+    else
+        glyph.left = glyph.right - gw;
+    if (gh < column) {
+        glyph.top = col.top + (col.bottom - col.top - gh) / 2;
+        glyph.bottom = glyph.top + gh;
+    }
+    buttonRect_ = glyph;
+    TBitmap* image = left && button.Bitmap2 && !button.Bitmap2->Empty() ? button.Bitmap2.get()
+                                                                        : button.Bitmap.get();
+    const int frame = image == button.Bitmap2.get() ? frames + 1 - state : state;
+    skin::DrawFrame(dc, glyph, *image, true, frames, frame);
+}
+
+void TSkinComBox::AfterMessage(TMessage& m) {
+    switch (m.Msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        break;
+    case WM_MOUSEMOVE: {
+        const POINT p = {static_cast<short>(LOWORD(m.LParam)),
+                         static_cast<short>(HIWORD(m.LParam))};
+        const bool inside = PtInRect(&buttonRect_, p) != FALSE;
+        const bool enabled = (GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_DISABLED) == 0;
+        if ((state_ & kSkinHot) && (!inside || !enabled)) {
+            state_ &= ~kSkinHot;
+            Repaint();
+        } else if (!(state_ & kSkinHot) && inside && enabled) {
+            state_ |= kSkinHot;
+            skin::SkinTrackMouseLeave(Handle());
+            Repaint();
+        }
+        break;
+    }
+    case WM_DRAWITEM:
+    case WM_NCPAINT:
+        Repaint();
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        state_ |= kSkinPressed;
+        Repaint();
+        break;
+    case WM_LBUTTONUP:
+        state_ &= ~kSkinPressed;
+        Repaint();
+        break;
+    case CM_MOUSELEAVE:
+    case WM_MOUSELEAVE:
+        if (state_ & kSkinHot) {
+            state_ &= ~kSkinHot;
+            Repaint();
+        }
+        break;
+    case CN_COMMAND:
+        if (HIWORD(m.WParam) == CBN_DROPDOWN) {
+            droppedDown_ = true;
+            if (data_) data_->NotifyEvent(control_, "CBN_DROPDOWN");
+        } else if (HIWORD(m.WParam) == CBN_CLOSEUP) {
+            droppedDown_ = false;
+            if (data_) data_->NotifyEvent(control_, "CBN_DROPUP");
+        }
+        break;
+    default:
+        TSkinControl::AfterMessage(m);
+        break;
+    }
+}

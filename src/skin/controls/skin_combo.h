@@ -1,0 +1,41 @@
+#pragma once
+// Combo boxes: the border and the drop-down button drawn from the skin's SunkEdge, ComboButton
+// and ExtraImages elements around the text area the system keeps drawing. The ComboButton's
+// Style picks the drawing: 1 a plain frame with the button glyph, 2 the whole control as one
+// element, anything else the sunk edge with a button at the scroll-bar side.
+#include "skin/controls/skin_control.h"
+
+class TSkinComBox : public TSkinControl {
+public:
+    using TSkinControl::TSkinControl;
+    ~TSkinComBox() override;
+    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
+                       TCanvas* canvas) override;
+    void AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) override;
+    void RestoreControl() override;
+    void AfterMessage(TMessage& m) override;
+    void DrawControl(HDC dc, const RECT& r) override;
+
+    // The state frame: 2 pressed, 4 focused or hot, 1 otherwise, 3 disabled.
+    static int StateFrame(bool pressed, bool focusedOrHot, bool enabled);
+    const RECT& ButtonRect() const { return buttonRect_; }
+    bool DroppedDown() const { return droppedDown_; }
+    HWND EditHandle() const { return editHandle_; }
+    // The list of a simple combo box when it is a child window (its scroll bars are skinned
+    // with it), else null.
+    HWND ListHandle() const { return listHandle_; }
+
+private:
+    void Setup();
+    void EditMessage(TMessage& m);
+    void DrawSimple(HDC dc, const RECT& r, int state, bool left);
+    bool Focused() const;
+
+    LONG_PTR style_ = 0, exStyle_ = 0;
+    HWND listHandle_ = nullptr;
+    HWND editHandle_ = nullptr;
+    TWindowSubclass editSubclass_;
+    bool droppedDown_ = false;
+    COMBOBOXINFO info_{};
+    RECT buttonRect_{};
+};

@@ -1,0 +1,187 @@
+#include "skin/controls/skin_edits.h"
+
+#include "skin/form/primitives.h"
+#include "skin/form/skin_messages.h"
+#include "toolkit/handles.h"
+
+namespace {
+
+void FrameColour(HDC dc, const RECT& r, COLORREF colour) {
+    UniqueBrush brush(CreateSolidBrush(colour));
+    FrameRect(dc, &r, brush.get());
+}
+
+// The client area is smaller than the window: the control has a border to draw over.
+bool HasBorder(HWND wnd, const RECT& r, int slack = 0) {
+    RECT c;
+    if (!GetClientRect(wnd, &c)) return false;
+    return c.right + slack < r.right - r.left && c.bottom + slack < r.bottom - r.top;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- edits
+
+void TSkinEdit::AttachControl(TWinSkinForm* form, TSkinData* data, bool, TCanvas* canvas) {
+    TSkinControl::AttachControl(form, data, false, canvas);
+}
+
+void TSkinEdit::DrawControl(HDC dc, const RECT& r) {
+    if (!data_) return;
+    HWND wnd = Handle();
+    if (!HasBorder(wnd, r)) return;
+    RECT f = r;
+    FrameColour(dc, f, ColorToRGB(data_->ButtonShadowColor));
+    InflateRect(&f, -1, -1);
+    FrameColour(dc, f, RGB(255, 255, 255));
+    InflateRect(&f, -1, -1);
+    FrameColour(dc, f, RGB(255, 255, 255));
+}
+
+void TSkinEdit::PrintClientFrame(HDC dc) {
+    HWND wnd = Handle();
+    RECT w;
+    if (!data_ || !GetWindowRect(wnd, &w)) return;
+    const RECT r = {0, 0, w.right - w.left, w.bottom - w.top};
+    if (!HasBorder(wnd, r, 2)) return;
+    const bool own = dc == nullptr;
+    if (own) dc = GetWindowDC(wnd);
+    if (!dc) return;
+    {
+        // The edit's own printing may leave its clip and origin behind.
+        SavedDc saved(dc);
+        SelectClipRgn(dc, nullptr);
+        SetViewportOrgEx(dc, 0, 0, nullptr);
+        RECT inner = r;
+        InflateRect(&inner, -1, -1);
+        FrameRect(dc, &inner, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
+        FrameColour(dc, r, ColorToRGB(data_->ButtonShadowColor));
+    }
+    if (own) ReleaseDC(wnd, dc);
+}
+
+void TSkinEdit::AfterMessage(TMessage& m) {
+    switch (m.Msg) {
+    case WM_PAINT:
+        PaintWindow(reinterpret_cast<HDC>(m.WParam));
+        break;
+    // The system's border comes back with every non-client paint.
+    case WM_NCPAINT:
+        PaintWindow(nullptr);
+        break;
+    case WM_PRINTCLIENT:
+        PrintClientFrame(reinterpret_cast<HDC>(m.WParam));
+        break;
+    case CN_SKIN_PAINTCLIENT:
+        if (m.LParam != kSkinMagic) break;
+        if (m.WParam) {
+            TMessage paint{WM_PAINT, m.WParam, 0, 0};
+            CallPrevious(paint);
+        }
+        m.Result = kSkinMagic;
+        break;
+    default:
+        TSkinControl::AfterMessage(m);
+        break;
+    }
+}
+
+// ---------------------------------------------------------------- date-time pickers
+
+const TClassInfo& TArrowButton::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TArrowButton>("TArrowButton", TCustomControl::StaticClass()).Build();
+    return info;
+}
+
+TArrowButton::TArrowButton(TSkinDateTime& skin, TWinControl& picker)
+    : TCustomControl(nullptr), size_(GetSystemMetrics(SM_CXHSCROLL)), picker_(picker),
+      pickerHandle_(picker.Handle()), skin_(skin) {
+    SetTabStop(false);
+    SetParent(&picker);
+    Place();
+}
+
+void TArrowButton::Place() {
+    const bool left = (GetWindowLongPtrW(pickerHandle_, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
+    SetBounds(left ? 2 : picker_.Width() - size_ - 4, 0, size_, size_ + 1);
+}
+
+void TArrowButton::Paint() {
+    HDC dc = Canvas().Handle();
+    const RECT r = {0, 0, Width(), Height()};
+    TSkinData* data = skin_.SkinData();
+    TSkinControl::FillColour(dc, r, data ? data->ButtonFaceColor : clBtnFace);
+    if (!data || !data->ComboxArrow || !data->ComboxArrow->Bitmap ||
+        data->ComboxArrow->Bitmap->Empty())
+        return;
+    const TDataSkinObject& arrow = *data->ComboxArrow;
+    const int frames = arrow.FrameCount > 0 ? arrow.FrameCount : 1;
+    skin::DrawFrame(dc, r, *arrow.Bitmap, true, frames, Hot() && frames >= 4 ? 4 : 1);
+}
+
+void TArrowButton::WndProc(TMessage& m) {
+    switch (m.Msg) {
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+        if (IsWindowEnabled(pickerHandle_)) {
+            state_ = m.Msg == CM_MOUSEENTER ? (state_ | 1) : (state_ & ~1);
+            Invalidate();
+        }
+        break;
+    case WM_LBUTTONDOWN: {
+        TCustomControl::WndProc(m);
+        const int x = static_cast<short>(LOWORD(m.LParam)) + Left();
+        const int y = static_cast<short>(HIWORD(m.LParam)) + Top();
+        // The picker opens its calendar as if its own button had been clicked.
+        PostMessageW(pickerHandle_, WM_LBUTTONDOWN, m.WParam, MAKELPARAM(x, y));
+        PostMessageW(pickerHandle_, WM_LBUTTONUP, m.WParam, MAKELPARAM(x, y));
+        Invalidate();
+        return;
+    }
+    case WM_LBUTTONUP:
+        TCustomControl::WndProc(m);
+        picker_.SetFocus();
+        return;
+    default:
+        break;
+    }
+    TCustomControl::WndProc(m);
+}
+
+TSkinDateTime::~TSkinDateTime() {
+    arrow_.reset();
+}
+
+void TSkinDateTime::AttachControl(TWinSkinForm* form, TSkinData* data, bool, TCanvas* canvas) {
+    const bool first = !attached_;
+    TSkinControl::AttachControl(form, data, false, canvas);
+    auto* picker = dynamic_cast<TWinControl*>(control_);
+    if (!first || !picker || arrow_) return;
+    HWND wnd = picker->Handle();
+    SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_CLIPCHILDREN);
+    arrow_ = std::make_unique<TArrowButton>(*this, *picker);
+    arrow_->Show();
+}
+
+void TSkinDateTime::DrawControl(HDC dc, const RECT& r) {
+    if (!data_ || !HasBorder(Handle(), r)) return;
+    RECT f = r;
+    FrameColour(dc, f, ColorToRGB(data_->ButtonShadowColor));
+    InflateRect(&f, -1, -1);
+    FrameColour(dc, f, RGB(255, 255, 255));
+}
+
+void TSkinDateTime::AfterMessage(TMessage& m) {
+    switch (m.Msg) {
+    case WM_NCPAINT:
+        PaintWindow(nullptr);
+        break;
+    case WM_SIZE:
+        if (arrow_) arrow_->Place();
+        break;
+    default:
+        TSkinControl::AfterMessage(m);
+        break;
+    }
+}
