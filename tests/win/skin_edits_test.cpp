@@ -9,6 +9,7 @@
 
 #include "skin/controls/skin_combo.h"
 #include "skin/controls/skin_edits.h"
+#include "skin/controls/skin_updown.h"
 #include "skin/data/skin_manage.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/dialogs.h"
@@ -230,6 +231,46 @@ TEST(SkinEdit, TheMainWindowsEditsGetSkinnedBorders) {
         const int dy = e->EditLabel().Top() - e->Top();
         e->SetBounds(e->Left() + 8, e->Top() + 4, e->Width(), e->Height());
         EXPECT_EQ(e->EditLabel().Top() - e->Top(), dy) << e->Name();
+    }
+}
+
+TEST(SkinEdit, ASpinButtonInsideTheEditIsSkinnedOnceAtTheFirstPaint) {
+    for (bool spinKind : {true, false}) {
+        const INITCOMMONCONTROLSEX classes = {sizeof(INITCOMMONCONTROLSEX), ICC_UPDOWN_CLASS};
+        InitCommonControlsEx(&classes);
+        SkinnedForm t(SmallControlsSkinStore());
+        auto* edit = t.Add<TEdit>(10, 10, 90, 24);
+        t.Show();
+        HWND wnd = edit->WindowHandle();
+        RECT c;
+        GetClientRect(wnd, &c);
+        HWND ud = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, c.right - 16, 0, 16,
+                                  c.bottom, wnd, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(ud);
+        if (!spinKind) t.data->SkinControls &= ~SetBit(xcSpin);
+        t.Apply();
+        auto* object = t.ObjectOf<TSkinEdit>(edit);
+        ASSERT_NE(object, nullptr);
+        Refresh(wnd);
+        if (!spinKind) {
+            EXPECT_EQ(object->UpDown(), nullptr);
+            continue;
+        }
+        TSkinUpDown* spin = object->UpDown();
+        ASSERT_NE(spin, nullptr);
+        EXPECT_EQ(spin->Handle(), ud);
+        EXPECT_TRUE(spin->EditSpin());
+        Refresh(wnd);
+        EXPECT_EQ(object->UpDown(), spin); // taken once, not again at every paint
+        Refresh(ud);
+        RECT box;
+        GetClientRect(ud, &box);
+        EXPECT_EQ(WindowPixel(ud, box.right / 2, box.bottom / 4 - 1), TColor(kSpinFrames[0]));
+        EXPECT_EQ(WindowPixel(ud, box.right / 2, box.bottom * 3 / 4 + 1), TColor(kSpinFrames[4]));
+        // Taking the skin off gives the spin button back to the system.
+        object->RestoreControl();
+        Refresh(ud);
+        EXPECT_NE(WindowPixel(ud, box.right / 2, box.bottom / 4 - 1), TColor(kSpinFrames[0]));
     }
 }
 

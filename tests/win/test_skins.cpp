@@ -208,6 +208,7 @@ std::vector<std::uint8_t> SmallControlsSkinStore() {
     ini += "[Trackbar.ThumbVert]\r\nImage=thumbv.bmp\r\nFrame=5\r\nTrans=1\r\n";
     entries.push_back({"small.ini", Text(ini)});
     return skinpack::PackStore(skinpack::BuildArchive(entries));
+}
 
 std::vector<std::uint8_t> EditsSkinStore(int comboStyle, bool sunkEdge) {
     return GeometryStore(

@@ -1,5 +1,7 @@
 #include "skin/controls/skin_edits.h"
 
+#include "skin/controls/skin_updown.h"
+#include "skin/data/skin_data.h"
 #include "skin/form/primitives.h"
 #include "skin/form/skin_messages.h"
 #include "toolkit/handles.h"
@@ -22,12 +24,37 @@ bool HasBorder(HWND wnd, const RECT& r, int slack = 0) {
 
 // ---------------------------------------------------------------- edits
 
+TSkinEdit::~TSkinEdit() = default;
+
 void TSkinEdit::AttachControl(TWinSkinForm* form, TSkinData* data, bool, TCanvas* canvas) {
     TSkinControl::AttachControl(form, data, false, canvas);
 }
 
+void TSkinEdit::AttachSpin() {
+    if (!data_ || !(data_->SkinControls & (std::uint32_t{1} << xcSpin))) return;
+    if (upDown_ && upDown_->Stage() != 6) return;
+    HWND spin = FindSpinChild(Handle(), true);
+    if (!spin) return;
+    // Listed with no form: the edit's object owns it and passes skin changes on.
+    upDown_ = std::make_unique<TSkinUpDown>(nullptr);
+    upDown_->SetEditSpin(true);
+    upDown_->AttachWindow(spin, data_, nullptr, canvas_);
+    if (!upDown_->Attached()) upDown_.reset();
+}
+
+void TSkinEdit::RestoreControl() {
+    upDown_.reset();
+    TSkinControl::RestoreControl();
+}
+
+void TSkinEdit::SkinChanged() {
+    if (upDown_) upDown_->SkinChanged();
+    TSkinControl::SkinChanged();
+}
+
 void TSkinEdit::DrawControl(HDC dc, const RECT& r) {
     if (!data_) return;
+    AttachSpin();
     HWND wnd = Handle();
     if (!HasBorder(wnd, r)) return;
     RECT f = r;

@@ -6,16 +6,27 @@
 
 #include <memory>
 
+class TSkinUpDown;
+
 // The text area keeps its own colour: neither edits nor pickers take the face colour.
 class TSkinEdit : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
+    ~TSkinEdit() override;
     void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
                        TCanvas* canvas) override;
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
+    void RestoreControl() override;
+    void SkinChanged() override;
+    // The skinned spin button inside the edit, once its first paint found one.
+    TSkinUpDown* UpDown() const { return upDown_.get(); }
 
 private:
+    // Takes the edit's spin button, when the skin wants spin buttons and it has one.
+    void AttachSpin();
+
+    std::unique_ptr<TSkinUpDown> upDown_;
     // The frame WM_PRINTCLIENT asks for: the DC's brush one pixel in, the shadow at the edge.
     void PrintClientFrame(HDC dc);
 };

@@ -1,11 +1,11 @@
 #include "skin/controls/skin_panels.h"
 
+#include "skin/controls/skin_updown.h"
 #include "skin/data/skin_shared.h"
 #include "skin/form/primitives.h"
 #include "skin/form/win_skin_form.h"
 #include "toolkit/handles.h"
 
-#include <cwctype>
 #include <string>
 
 // ---------------------------------------------------------------- group box
@@ -223,7 +223,14 @@ void TSkinAdvPage::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownCo
     TSkinControl::AttachControl(form, data, ownColor, canvas);
     pageKind_ = HasProp("TabBackGround") && HasProp("TabBackGroundActive") ? 4 : 0;
     HandTabs();
+    if (HWND spin = SpinWindow(); spin && !upDown_) {
+        upDown_ = std::make_unique<TSkinUpDown>(nullptr);
+        upDown_->AttachWindow(spin, data_, nullptr, canvas_);
+        if (!upDown_->Attached()) upDown_.reset();
+    }
 }
+
+TSkinAdvPage::~TSkinAdvPage() = default;
 
 void TSkinAdvPage::HandTabs() {
     if (pageKind_ != 4 || !data_ || !data_->Tab || !data_->Tab->Bitmap ||
@@ -245,10 +252,12 @@ void TSkinAdvPage::HandTabs() {
 
 void TSkinAdvPage::SkinChanged() {
     HandTabs();
+    if (upDown_) upDown_->SkinChanged();
     TSkinControl::SkinChanged();
 }
 
 void TSkinAdvPage::RestoreControl() {
+    upDown_.reset();
     TSkinControl::RestoreControl();
     if (pageKind_ != 4) return;
     for (const char* name : {"TabBackGround", "TabBackGroundActive"})
@@ -256,14 +265,5 @@ void TSkinAdvPage::RestoreControl() {
 }
 
 HWND TSkinAdvPage::SpinWindow() const {
-    HWND wnd = Handle();
-    if (!wnd) return nullptr;
-    for (HWND c = GetTopWindow(wnd); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        wchar_t cls[64] = {};
-        GetClassNameW(c, cls, 64);
-        std::wstring s = cls;
-        for (wchar_t& ch : s) ch = static_cast<wchar_t>(std::towlower(ch));
-        if (s == L"msctls_updown32") return c;
-    }
-    return nullptr;
+    return FindSpinChild(Handle(), false);
 }

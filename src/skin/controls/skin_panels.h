@@ -5,6 +5,10 @@
 // boxes and the tab backgrounds of add-on page controls.
 #include "skin/controls/skin_control.h"
 
+#include <memory>
+
+class TSkinUpDown;
+
 class TSkinGroupBox : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
@@ -65,6 +69,7 @@ private:
 class TSkinAdvPage : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
+    ~TSkinAdvPage() override;
     void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
                        TCanvas* canvas) override;
     void RestoreControl() override;
@@ -73,7 +78,10 @@ public:
     // The child spin window the up-down skinning is to take (null when there is none).
     HWND SpinWindow() const;
 
+    TSkinUpDown* UpDown() const { return upDown_.get(); }
+
 private:
     void HandTabs();
     int pageKind_ = 0;
+    std::unique_ptr<TSkinUpDown> upDown_;
 };

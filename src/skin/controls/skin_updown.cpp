@@ -7,6 +7,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwctype>
+#include <string>
 
 namespace {
 
@@ -44,6 +46,21 @@ void DrawArrow(HDC dc, const RECT& r, int arrow, COLORREF colour) {
 }
 
 } // namespace
+
+HWND FindSpinChild(HWND parent, bool loose) {
+    if (!parent) return nullptr;
+    for (HWND c = GetTopWindow(parent); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[128] = {};
+        GetClassNameW(c, cls, 128);
+        std::wstring s = cls;
+        for (wchar_t& ch : s) ch = static_cast<wchar_t>(std::towlower(ch));
+        if (s == L"msctls_updown32") return c;
+        if (loose &&
+            (s.find(L"spin") != std::wstring::npos || s.find(L"updown") != std::wstring::npos))
+            return c;
+    }
+    return nullptr;
+}
 
 TUpDownFrames UpDownFrames(bool firstActive, bool pressed, bool hot, bool enabled) {
     if (!enabled) return {3, 7};

@@ -14,6 +14,10 @@ struct TUpDownFrames {
 };
 TUpDownFrames UpDownFrames(bool firstActive, bool pressed, bool hot, bool enabled);
 
+// The first child window of `parent` that is a spin button: the common up-down class, or with
+// `loose`, any class whose name has "spin" or "updown" in it. Null when there is none.
+HWND FindSpinChild(HWND parent, bool loose);
+
 class TSkinUpDown : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
