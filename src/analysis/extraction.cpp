@@ -31,7 +31,48 @@ void ReferenceCollector::Append(std::string_view bytes) {
     if (!text_.empty() && text_.back() == '\r' && bytes.front() == '\n') ++breaks_;
     breaks_ += CountBreaks(bytes);
     text_.append(bytes);
-    index_.Append(bytes);
+}
+
+bool OccursIn(std::string_view haystack, std::string_view needle) {
+    const size_t m = needle.size(), n = haystack.size();
+    if (m == 0) return true;
+    if (m > n) return false;
+    // Knuth-Morris-Pratt, skipping with memchr while nothing is matched.
+    std::vector<int32_t> border(m, 0);
+    for (size_t i = 1, k = 0; i < m; ++i) {
+        while (k > 0 && needle[i] != needle[k]) k = static_cast<size_t>(border[k - 1]);
+        if (needle[i] == needle[k]) ++k;
+        border[i] = static_cast<int32_t>(k);
+    }
+    size_t k = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (k == 0) {
+            const void* hit = std::memchr(haystack.data() + i, needle[0], n - i);
+            if (!hit) return false;
+            i = static_cast<size_t>(static_cast<const char*>(hit) - haystack.data());
+        }
+        while (k > 0 && haystack[i] != needle[k]) k = static_cast<size_t>(border[k - 1]);
+        if (haystack[i] == needle[k]) ++k;
+        if (k == m) return true;
+    }
+    return false;
+}
+
+bool ReferenceCollector::Occurs(std::string_view candidate) {
+    const size_t m = candidate.size(), n = text_.size();
+    if (m > n) return false;
+    if (index_.Contains(candidate)) return true;
+    // What the index does not see: the text after it, and occurrences that start in it and
+    // end after it.
+    const size_t from = indexed_ >= m - 1 ? indexed_ - (m - 1) : 0;
+    const bool found = OccursIn(std::string_view(text_).substr(from), candidate);
+    scanned_ += n - from;
+    if (scanned_ > search_per_indexed_byte_ * (n - indexed_)) {
+        index_.Append(std::string_view(text_).substr(indexed_));
+        indexed_ = n;
+        scanned_ = 0;
+    }
+    return found;
 }
 
 bool ReferenceCollector::Offer(std::string_view candidate) {
@@ -39,7 +80,7 @@ bool ReferenceCollector::Offer(std::string_view candidate) {
         // Insert-or-find in one step: the transparent find of this standard library
         // misbehaves when cross-compiled for Windows.
         if (!offered_.emplace(candidate).second) return false;
-        if (index_.Contains(candidate)) return false;
+        if (Occurs(candidate)) return false;
     }
     if (text_.empty() || EndsWithBreak(text_)) {
         Append(candidate);
@@ -53,7 +94,6 @@ bool ReferenceCollector::Offer(std::string_view candidate) {
 
 void ReferenceCollector::Reserve(size_t bytes) {
     text_.reserve(text_.size() + bytes);
-    index_.Reserve(bytes);
 }
 
 int ReferenceCollector::line_count() const {

@@ -14,13 +14,17 @@ namespace analysis {
 // Builds the references text one candidate at a time, exactly as the memo would hold it.
 class ReferenceCollector {
 public:
+    // `search_per_indexed_byte`: how many bytes of direct search pay for indexing one byte.
+    explicit ReferenceCollector(size_t search_per_indexed_byte = 1024)
+        : search_per_indexed_byte_(search_per_indexed_byte) {}
+
     // Adds `candidate` as a new last line unless it occurs anywhere in the text so far (lines
     // joined with CR LF, so across line breaks too; case-sensitive). The empty candidate is
     // never counted as occurring and is always added. Returns whether it was added.
     bool Offer(std::string_view candidate);
 
     // Room for references of `bytes` bytes in all, so that a long run does not keep moving its
-    // buffers as they grow.
+    // text as it grows.
     void Reserve(size_t bytes);
 
     const std::string& text() const { return text_; }
@@ -29,9 +33,17 @@ public:
 
 private:
     void Append(std::string_view bytes);
+    bool Occurs(std::string_view candidate);
 
     std::string text_;
+    // The index covers text_ up to indexed_; the rest is searched directly, and is indexed once
+    // those searches have cost as much as indexing it would. A long candidate that few others
+    // follow (a data: URI of megabytes) is then searched a few times and never indexed, and no
+    // text makes the searches cost more than a fixed multiple of indexing everything.
     SubstringIndex index_;
+    size_t indexed_ = 0;
+    size_t scanned_ = 0; // bytes searched directly since the index last grew
+    size_t search_per_indexed_byte_;
     // Candidates offered before. The text only grows, and a candidate offered before is in it
     // (added) or was already (dropped), so a repeat is dropped without walking the index:
     // most candidates of a stylesheet are repeats.
@@ -51,6 +63,9 @@ struct ExtractedReferences {
 // Candidates are the second group of each match, in match order. Linear in the total size of
 // the candidates and of the text built.
 ExtractedReferences CollectReferences(std::span<const std::string> candidates);
+
+// Whether `needle` occurs in `haystack`; linear in both, whatever the bytes.
+bool OccursIn(std::string_view haystack, std::string_view needle);
 
 // Every `quote` byte removed. Quote bytes never occur as GBK trail bytes, so this is safe on
 // code-page 936 text.

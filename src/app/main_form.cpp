@@ -136,26 +136,36 @@ std::string PatternRejectedMessage(const std::string& pattern, const std::string
     return message;
 }
 
+std::string EmptyMatchMessage(const std::string& pattern) {
+    return Utf8ToAnsi("正则表达式“") + pattern +
+           Utf8ToAnsi("”能匹配空文本，会在每个位置都得到一个空结果，所以没有执行。请改用"
+                      "至少匹配一个字符的表达式，例如 background(.*?)url\\((.*?)\\)");
+}
+
 void TForm1::btn2Click(TObject*) {
     mmo1->Lines().Clear();
     RegExp1->SetGlobal(true);
     RegExp1->SetPattern(edt1->GetText());
     RegExp1->SetIgnoreCase(true);
-    std::vector<RegExpMatch> matches;
+    const std::string& text = Memo1->GetText();
+    analysis::ReferenceCollector collector;
+    bool matchesEmpty = false;
     try {
-        matches = RegExp1->Execute(Memo1->GetText());
+        // A global match that meets an empty match never comes back from the service here,
+        // and elsewhere would give a result at every byte of the text: such a pattern is
+        // refused before it runs.
+        matchesEmpty = RegExp1->FirstMatchIsEmpty("") || RegExp1->FirstMatchIsEmpty(text);
+        // Candidates go to the collector as the service gives them; the adds one by one
+        // through the window would cost time that grows with the square of the text.
+        if (!matchesEmpty)
+            RegExp1->ForEachMatch(text, [&](const RegExpMatch& m) {
+                if (m.subMatches.size() >= 2) collector.Offer(m.subMatches[1]);
+            });
     } catch (const EOleException& e) {
         // The service often says no more than that the call failed: name the pattern.
         throw EOleException(PatternRejectedMessage(edt1->GetText(), e.what()));
     }
-    std::vector<std::string> candidates;
-    candidates.reserve(matches.size());
-    for (RegExpMatch& m : matches)
-        if (m.subMatches.size() >= 2) candidates.push_back(std::move(m.subMatches[1]));
-    // The references are collected in memory and given to the memo at once; the adds one by
-    // one through the window would cost time that grows with the square of the text.
-    analysis::ReferenceCollector collector;
-    for (const std::string& c : candidates) collector.Offer(c);
+    if (matchesEmpty) throw EOleException(EmptyMatchMessage(edt1->GetText()));
     mmo1->SetText(collector.text());
     mmo1->SetText(analysis::RemoveByte(mmo1->GetText(), '\''));
     mmo1->SetText(analysis::RemoveByte(mmo1->GetText(), '"'));

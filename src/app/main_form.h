@@ -17,6 +17,9 @@
 // what the service said, if anything.
 std::string PatternRejectedMessage(const std::string& pattern, const std::string& service);
 
+// The message for a pattern that matches empty text, which step two does not run.
+std::string EmptyMatchMessage(const std::string& pattern);
+
 class TForm1 : public TForm {
     TOOLKIT_CLASS(TForm1)
 public:

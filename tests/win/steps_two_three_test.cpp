@@ -225,3 +225,43 @@ TEST(StepThree, HelpBoxToggles) {
     form->lbl4->Click();
     EXPECT_EQ(form->pnl1->Height(), 140);
 }
+
+TEST(StepTwo, CandidatesAreTheExactBytesOfTheText) {
+    auto form = MakeMainForm();
+    // Bytes that are no GBK characters: 0xFF, a lead byte before ASCII, a lead byte before the
+    // closing parenthesis, and 0x80; beside them a real GBK pair ("背景").
+    const std::string odd = "a\xFF\x81.png";
+    const std::string edge = "b\x80\x81";
+    const std::string gbk = A("背景") + "\xFE.gif";
+    Extract(*form, "x{background:url(" + odd + ")}\r\ny{background:url('" + edge + "')}\r\n" +
+                       "z{background:url(" + gbk + ")}\r\nw{background:url(" + odd + ")}");
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{odd, edge, gbk}));
+    EXPECT_EQ(form->lbl3->Caption(), A("共 3 个图片"));
+    // The same bytes are found again by the rewrite: the memo is a slice of the text.
+    EXPECT_NE(form->Memo1->GetText().find(form->mmo1->Lines()[1]), std::string::npos);
+}
+
+TEST(StepTwo, PatternsThatMatchEmptyTextAreRefusedAtOnce) {
+    auto form = MakeMainForm();
+    const std::string css(200000, 'a');
+    // Empty text matches these before anything else does; the last only matches empty text
+    // in front of a "u", so only the stylesheet shows it.
+    const std::pair<std::string, std::string> cases[] = {
+        {"()()", css}, {"x*", css}, {"(a*)(b*)", css}, {"(?=u)()()", "url(x)" + css}};
+    for (const auto& [pattern, text] : cases) {
+        ShownErrors().clear();
+        form->mmo1->SetText("old");
+        Extract(*form, text, pattern);
+        ASSERT_EQ(ShownErrors().size(), 1u) << pattern;
+        EXPECT_EQ(ShownErrors()[0], EmptyMatchMessage(pattern));
+        EXPECT_NE(ShownErrors()[0].find(pattern), std::string::npos);
+        EXPECT_EQ(form->mmo1->GetText(), "") << pattern;
+        EXPECT_EQ(form->lbl3->Caption(), A("共 0 个图片"));
+    }
+    // A pattern that needs at least one character still runs over the same text.
+    ShownErrors().clear();
+    Extract(*form, css + "background:url(z.gif)");
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"z.gif"}));
+}
