@@ -1,6 +1,7 @@
 #include "app_fixture.h"
 
 #include "app/shell_open.h"
+#include "toolkit/text_util.h"
 #include "toolkit/win_text.h"
 
 #include <gtest/gtest.h>
@@ -264,4 +265,22 @@ TEST(StepTwo, PatternsThatMatchEmptyTextAreRefusedAtOnce) {
     Extract(*form, css + "background:url(z.gif)");
     EXPECT_TRUE(ShownErrors().empty());
     EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"z.gif"}));
+}
+
+TEST(StepThree, TestPageGoesNextToTheProgramByDefault) {
+    ShellRecorder shell;
+    auto form = MakeMainForm();
+    ASSERT_TRUE(form->TestPageFolder.empty());
+    char exe[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const std::string path = text::ExtractFilePath(std::string(exe, n)) + "testimg.htm";
+    DeleteFileA(path.c_str());
+    form->mmo1->SetText("a.gif\r\n");
+    form->lbledt2->SetText("http://site.example/");
+    Press(form->btn3);
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_EQ(shell.opened, std::vector<std::string>{path});
+    EXPECT_EQ(ReadAll(path), form->mmo3->GetText());
+    EXPECT_NE(ReadAll(path).find("http://site.example/a.gif"), std::string::npos);
+    DeleteFileA(path.c_str());
 }
