@@ -3,6 +3,8 @@
 // the system code page and is never re-encoded.
 #include "analysis/substring_index.h"
 
+#include <array>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,8 +16,11 @@ namespace analysis {
 // Builds the references text one candidate at a time, exactly as the memo would hold it.
 class ReferenceCollector {
 public:
-    // `search_per_indexed_byte`: how many bytes of direct search pay for indexing one byte.
-    explicit ReferenceCollector(size_t search_per_indexed_byte = 1024)
+    // `search_per_indexed_byte`: how many bytes of direct search pay for indexing one byte. By
+    // default 64 while the unindexed text is small and 1024 from a megabyte on, where indexing
+    // a byte costs more (the index no longer fits the caches) and searching does not.
+    static constexpr size_t kMeasured = 0;
+    explicit ReferenceCollector(size_t search_per_indexed_byte = kMeasured)
         : search_per_indexed_byte_(search_per_indexed_byte) {}
 
     // Adds `candidate` as a new last line unless it occurs anywhere in the text so far (lines
@@ -42,8 +47,16 @@ private:
     // text makes the searches cost more than a fixed multiple of indexing everything.
     SubstringIndex index_;
     size_t indexed_ = 0;
-    size_t scanned_ = 0; // bytes searched directly since the index last grew
-    size_t search_per_indexed_byte_;
+    size_t scanned_ = 0;             // bytes searched directly since the index last grew
+    size_t search_per_indexed_byte_; // kMeasured for the figures above
+    // Long candidates of the text after the index, with the bytes each holds: a needle holding
+    // a byte that a piece lacks cannot lie inside it, so only the piece's two ends are searched
+    // (a path with a "." is never inside a base64 data: URI).
+    struct Piece {
+        size_t start, end;
+        std::array<uint64_t, 4> bytes;
+    };
+    std::vector<Piece> pieces_;
     // Candidates offered before. The text only grows, and a candidate offered before is in it
     // (added) or was already (dropped), so a repeat is dropped without walking the index:
     // most candidates of a stylesheet are repeats.

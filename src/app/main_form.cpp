@@ -112,17 +112,19 @@ void TForm1::btn1Click(TObject*) {
         dlgOpen1->SetFileName(previous);
         return;
     }
-    const std::string path = dlgOpen1->FileName();
-    // Read before anything changes: a file that cannot be read leaves the dialog, the labels,
-    // the target folder and the text as they were, so no later rewrite can write the old
-    // stylesheet's text over the new file.
-    std::string bytes;
     try {
-        bytes = ReadFileBytes(path);
+        OpenStylesheet(dlgOpen1->FileName());
     } catch (...) {
         dlgOpen1->SetFileName(previous);
         throw;
     }
+}
+
+void TForm1::OpenStylesheet(const std::string& path) {
+    // Read before anything changes: a file that cannot be read leaves the dialog, the labels,
+    // the target folder and the text as they were, so no later rewrite can write the old
+    // stylesheet's text over the new file.
+    std::string bytes = ReadFileBytes(path);
     lbl1->SetCaption(lbl1->Hint() + path);
     SetHint(text::ExtractFilePath(path));
     lbl2->SetCaption(lbl2->Hint() + Hint());

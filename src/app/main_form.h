@@ -57,6 +57,9 @@ public:
     void btn5Click(TObject* sender);
     void tmr1Timer(TObject* sender);
     void btn6Click(TObject* sender);
+    // Step one after the dialog: loads the stylesheet at `path` (full path). Throws, changing
+    // nothing, when the file cannot be read.
+    void OpenStylesheet(const std::string& path);
     // The file name of an address: what follows its last "/", up to a "?".
     std::string geturlfn(const std::string& url);
     // The last run reached its end and every transfer of it has ended.
