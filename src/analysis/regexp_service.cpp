@@ -1,6 +1,6 @@
 #include "analysis/regexp_service.h"
 
-#include "analysis/exact_text.h"
+#include "analysis/system_codec.h"
 #include "toolkit/exceptions.h"
 #include "toolkit/win_text.h"
 
@@ -112,15 +112,8 @@ long GetLong(IDispatch* object, DISPID id) {
     return V_I4(&v);
 }
 
-// The system code page through the exact mapping, built once from the system's own decoder.
 const analysis::ExactCodec& Codec() {
-    static const analysis::ExactCodec codec([](std::string_view unit) -> char16_t {
-        wchar_t out[2];
-        int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, unit.data(),
-                                    static_cast<int>(unit.size()), out, 2);
-        return n == 1 ? static_cast<char16_t>(out[0]) : 0;
-    });
-    return codec;
+    return analysis::SystemCodec();
 }
 
 std::wstring ToService(std::string_view bytes) {

@@ -500,3 +500,37 @@ TEST(DownloadRun, WithoutAStylesheetImagesGoToTheWorkingFolder) {
     EXPECT_EQ(form->Memo1->GetText(), "Memo1\r\n");
     EXPECT_EQ(GetFileAttributesA((dir.Path() + ".bak").c_str()), INVALID_FILE_ATTRIBUTES);
 }
+
+TEST(DownloadRun, BytesThatAreNoCharactersAreFoundAndRequestedAsABrowserDoes) {
+    HttpServer server;
+    // A GBK stylesheet: its characters are requested as UTF-8, and a byte that is no character
+    // as U+FFFD, which is what a browser reading the stylesheet asks for.
+    server.AddFile("/img/%E8%83%8C%E6%99%AF.png", "CN");
+    server.AddFile("/img/x%EF%BF%BD.png", "ODD");
+    const std::string css = "a{background:url(img/" + A("背景") + ".png)}\r\n" +
+                            "b{background:url('img/x\xFF.png')}\r\n";
+    TempDir pageDir;
+    SetShellOpenFunction([](HWND, const std::string&) {});
+    Workflow w(css, {}, {});
+    w.form->TestPageFolder = pageDir.Path();
+    Press(w.form->btn2);
+    ASSERT_EQ(w.form->mmo1->Lines().ToVector(),
+              (std::vector<std::string>{"img/" + A("背景") + ".png", "img/x\xFF.png"}));
+    w.form->lbledt2->SetText(server.Url("/"));
+    Press(w.form->btn3);
+    SetShellOpenFunction(nullptr);
+    ASSERT_TRUE(w.Run());
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_EQ(Row(*w.form, 0, 0), A("完成0"));
+    EXPECT_EQ(Row(*w.form, 1, 0), A("完成1"));
+    EXPECT_EQ(ReadAll(w.dir.Path() + A("背景.png")), "CN");
+    const std::string odd = Row(*w.form, 1, 2);
+    EXPECT_EQ(ReadAll(w.dir.Path() + odd), "ODD") << odd;
+    // The rewrite found the reference by its bytes.
+    const std::string rewritten = ReadAll(w.cssPath);
+    EXPECT_EQ(rewritten.find('\xFF'), std::string::npos) << rewritten;
+    EXPECT_NE(rewritten.find("url('" + odd + "')"), std::string::npos) << rewritten;
+    int checked = 0;
+    EXPECT_TRUE(RewrittenReferencesResolve(*w.form, w.cssPath, &checked));
+    EXPECT_EQ(checked, 2);
+}
