@@ -89,7 +89,7 @@ int main() {
     std::printf("stylesheet %zu bytes, %zu lines, %zu candidates -> %d lines (%zu bytes)\n",
                 css.size(), breaks, candidates.size(), result.line_count, result.text.size());
     std::printf("plain pass over the stylesheet   %8.3f ms\n", scan);
-    std::printf("de-duplication (suffix automaton) %8.3f ms  %6.1fx the plain pass\n", fast,
+    std::printf("de-duplication (index)           %8.3f ms  %6.1fx the plain pass\n", fast,
                 fast / scan);
     std::printf("de-duplication (rescan per line)  %8.3f ms  %6.1fx the plain pass\n", slow,
                 slow / scan);
@@ -109,7 +109,7 @@ int main() {
     }
     std::printf("all distinct: %zu candidates -> %d lines (%zu bytes)\n", distinct.size(),
                 big.line_count, big.text.size());
-    std::printf("de-duplication (suffix automaton) %8.3f ms  %6.1fx the plain pass\n", big_fast,
+    std::printf("de-duplication (index)           %8.3f ms  %6.1fx the plain pass\n", big_fast,
                 big_fast / scan);
     std::printf("de-duplication (rescan per line)  %8.3f ms  %6.1fx the plain pass\n", big_slow,
                 big_slow / scan);
