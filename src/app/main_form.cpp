@@ -7,8 +7,14 @@
 #include "app/shell_open.h"
 #include "app/web_addresses.h"
 #include "download/atomic_file.h"
+#include "toolkit/handles.h"
 #include "toolkit/win_text.h"
 #include "toolkit/text_util.h"
+
+#include <objbase.h>
+
+#include <exception>
+#include <thread>
 
 const TClassInfo& TForm1::StaticClass() {
     static const TClassInfo info{"TForm1", &TForm::StaticClass(), {}, {}};
@@ -144,31 +150,81 @@ std::string EmptyMatchMessage(const std::string& pattern) {
                       "至少匹配一个字符的表达式，例如 background(.*?)url\\((.*?)\\)");
 }
 
+namespace {
+
+// Step two's search, on a thread of its own with a service object of its own, so that the
+// window keeps answering while a large stylesheet is searched.
+struct StepTwoSearch {
+    std::string text, pattern;
+    analysis::ReferenceCollector collector;
+    bool matchesEmpty = false;
+    std::exception_ptr error;
+
+    void Run() {
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        try {
+            VBScriptRegExp service;
+            service.SetGlobal(true);
+            service.SetPattern(pattern);
+            service.SetIgnoreCase(true);
+            // A global match that meets an empty match never comes back from the service here,
+            // and elsewhere would give a result at every byte of the text: such a pattern is
+            // refused before it runs.
+            matchesEmpty = service.FirstMatchIsEmpty("") || service.FirstMatchIsEmpty(text);
+            // Candidates go to the collector as the service gives them; the adds one by one
+            // through the window would cost time that grows with the square of the text.
+            if (!matchesEmpty)
+                service.ForEachMatch(text, [&](const RegExpMatch& m) {
+                    if (m.subMatches.size() >= 2) collector.Offer(m.subMatches[1]);
+                });
+        } catch (...) {
+            error = std::current_exception();
+        }
+        if (SUCCEEDED(com)) CoUninitialize();
+    }
+};
+
+} // namespace
+
 void TForm1::btn2Click(TObject*) {
+    // A press while the search runs (its messages are still handled) does nothing.
+    if (stepTwoRunning_) return;
     mmo1->Lines().Clear();
+    // The window's own matcher takes the settings (and connects) as always; the search uses
+    // the same settings on its thread.
     RegExp1->SetGlobal(true);
     RegExp1->SetPattern(edt1->GetText());
     RegExp1->SetIgnoreCase(true);
-    const std::string& text = Memo1->GetText();
-    analysis::ReferenceCollector collector;
-    bool matchesEmpty = false;
-    try {
-        // A global match that meets an empty match never comes back from the service here,
-        // and elsewhere would give a result at every byte of the text: such a pattern is
-        // refused before it runs.
-        matchesEmpty = RegExp1->FirstMatchIsEmpty("") || RegExp1->FirstMatchIsEmpty(text);
-        // Candidates go to the collector as the service gives them; the adds one by one
-        // through the window would cost time that grows with the square of the text.
-        if (!matchesEmpty)
-            RegExp1->ForEachMatch(text, [&](const RegExpMatch& m) {
-                if (m.subMatches.size() >= 2) collector.Offer(m.subMatches[1]);
-            });
-    } catch (const EOleException& e) {
-        // The service often says no more than that the call failed: name the pattern.
-        throw EOleException(PatternRejectedMessage(edt1->GetText(), e.what()));
+    StepTwoSearch search;
+    search.text = Memo1->GetText();
+    search.pattern = edt1->GetText();
+    UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done) throw Exception("Cannot start step two: no event");
+    stepTwoRunning_ = true;
+    std::thread worker([&] {
+        search.Run();
+        SetEvent(done.get());
+    });
+    // Messages go on being handled (painting, moving, other buttons; a close ends the program
+    // once the search is over) until the search ends.
+    HANDLE wait = done.get();
+    for (;;) {
+        const DWORD woke = MsgWaitForMultipleObjects(1, &wait, FALSE, INFINITE, QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 1) break; // the search ended (or waiting failed: join)
+        Application->ProcessMessages();
     }
-    if (matchesEmpty) throw EOleException(EmptyMatchMessage(edt1->GetText()));
-    mmo1->SetText(collector.text());
+    worker.join();
+    stepTwoRunning_ = false;
+    if (search.error) {
+        try {
+            std::rethrow_exception(search.error);
+        } catch (const EOleException& e) {
+            // The service often says no more than that the call failed: name the pattern.
+            throw EOleException(PatternRejectedMessage(search.pattern, e.what()));
+        }
+    }
+    if (search.matchesEmpty) throw EOleException(EmptyMatchMessage(search.pattern));
+    mmo1->SetText(search.collector.text());
     mmo1->SetText(analysis::RemoveByte(mmo1->GetText(), '\''));
     mmo1->SetText(analysis::RemoveByte(mmo1->GetText(), '"'));
 }

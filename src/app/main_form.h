@@ -62,6 +62,8 @@ public:
     void OpenStylesheet(const std::string& path);
     // The file name of an address: what follows its last "/", up to a "?".
     std::string geturlfn(const std::string& url);
+    // Step two is searching; the window goes on answering meanwhile.
+    bool StepTwoRunning() const { return stepTwoRunning_; }
     // The last run reached its end and every transfer of it has ended.
     bool RunEnded() const { return run_.endTick && run_.active == 0; }
 
@@ -98,6 +100,7 @@ private:
     // Marks a row failed and lets the run go on with the next address on the next tick.
     void FailRow(int item);
     RunState run_;
+    bool stepTwoRunning_ = false;
     // The stylesheet loaded last and the fingerprint of its bytes on disk as loaded or last
     // written, to tell edits made elsewhere in the meantime.
     struct Stylesheet {

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 std::string A(const char* utf8) {
@@ -283,4 +286,47 @@ TEST(StepThree, TestPageGoesNextToTheProgramByDefault) {
     EXPECT_EQ(ReadAll(path), form->mmo3->GetText());
     EXPECT_NE(ReadAll(path).find("http://site.example/a.gif"), std::string::npos);
     DeleteFileA(path.c_str());
+}
+
+TEST(StepTwo, TheWindowAnswersWhileALargeStylesheetIsSearched) {
+    auto form = MakeMainForm();
+    std::string css;
+    for (int i = 0; i < 60000; ++i) css += NumberedName("a{background:url(i", i, ".gif)}\r\n");
+    // A window of the test's own on this thread answers whether step two is running; another
+    // thread keeps asking it while step two runs.
+    const UINT kAsk = WM_APP + 7;
+    TUtilityWindow probe([&](UINT msg, WPARAM, LPARAM) -> LRESULT {
+        return msg == kAsk && form->StepTwoRunning() ? 1 : 0;
+    });
+    std::atomic<bool> stop{false};
+    std::atomic<int> answeredWhileRunning{0};
+    HWND target = probe.Handle();
+    std::thread asker([&] {
+        while (!stop) {
+            DWORD_PTR result = 0;
+            if (SendMessageTimeoutW(target, kAsk, 0, 0, SMTO_NORMAL, 2000, &result) && result == 1)
+                ++answeredWhileRunning;
+            Sleep(5);
+        }
+    });
+    // A second press while it runs is ignored, from inside the running search.
+    int pressesWhileRunning = 0;
+    TUtilityWindow presser([&](UINT msg, WPARAM, LPARAM) -> LRESULT {
+        if (msg == kAsk && form->StepTwoRunning()) {
+            ++pressesWhileRunning;
+            Press(form->btn2);
+        }
+        return 0;
+    });
+    PostMessageW(presser.Handle(), kAsk, 0, 0);
+    Extract(*form, css);
+    stop = true;
+    asker.join();
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_FALSE(form->StepTwoRunning());
+    EXPECT_GT(answeredWhileRunning.load(), 0);
+    EXPECT_EQ(pressesWhileRunning, 1);
+    ASSERT_EQ(form->mmo1->Lines().Count(), 60000);
+    EXPECT_EQ(form->mmo1->Lines()[59999], "i59999.gif");
+    EXPECT_EQ(form->lbl3->Caption(), A("共 60000 个图片"));
 }
