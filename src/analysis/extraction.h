@@ -3,6 +3,8 @@
 // the system code page and is never re-encoded.
 #include "analysis/substring_index.h"
 
+#include <array>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,13 +16,20 @@ namespace analysis {
 // Builds the references text one candidate at a time, exactly as the memo would hold it.
 class ReferenceCollector {
 public:
+    // `search_per_indexed_byte`: how many bytes of direct search pay for indexing one byte. By
+    // default 64 while the unindexed text is small and 1024 from a megabyte on, where indexing
+    // a byte costs more (the index no longer fits the caches) and searching does not.
+    static constexpr size_t kMeasured = 0;
+    explicit ReferenceCollector(size_t search_per_indexed_byte = kMeasured)
+        : search_per_indexed_byte_(search_per_indexed_byte) {}
+
     // Adds `candidate` as a new last line unless it occurs anywhere in the text so far (lines
     // joined with CR LF, so across line breaks too; case-sensitive). The empty candidate is
     // never counted as occurring and is always added. Returns whether it was added.
     bool Offer(std::string_view candidate);
 
     // Room for references of `bytes` bytes in all, so that a long run does not keep moving its
-    // buffers as they grow.
+    // text as it grows.
     void Reserve(size_t bytes);
 
     const std::string& text() const { return text_; }
@@ -29,9 +38,25 @@ public:
 
 private:
     void Append(std::string_view bytes);
+    bool Occurs(std::string_view candidate);
 
     std::string text_;
+    // The index covers text_ up to indexed_; the rest is searched directly, and is indexed once
+    // those searches have cost as much as indexing it would. A long candidate that few others
+    // follow (a data: URI of megabytes) is then searched a few times and never indexed, and no
+    // text makes the searches cost more than a fixed multiple of indexing everything.
     SubstringIndex index_;
+    size_t indexed_ = 0;
+    size_t scanned_ = 0;             // bytes searched directly since the index last grew
+    size_t search_per_indexed_byte_; // kMeasured for the figures above
+    // Long candidates of the text after the index, with the bytes each holds: a needle holding
+    // a byte that a piece lacks cannot lie inside it, so only the piece's two ends are searched
+    // (a path with a "." is never inside a base64 data: URI).
+    struct Piece {
+        size_t start, end;
+        std::array<uint64_t, 4> bytes;
+    };
+    std::vector<Piece> pieces_;
     // Candidates offered before. The text only grows, and a candidate offered before is in it
     // (added) or was already (dropped), so a repeat is dropped without walking the index:
     // most candidates of a stylesheet are repeats.
@@ -51,6 +76,9 @@ struct ExtractedReferences {
 // Candidates are the second group of each match, in match order. Linear in the total size of
 // the candidates and of the text built.
 ExtractedReferences CollectReferences(std::span<const std::string> candidates);
+
+// Whether `needle` occurs in `haystack`; linear in both, whatever the bytes.
+bool OccursIn(std::string_view haystack, std::string_view needle);
 
 // Every `quote` byte removed. Quote bytes never occur as GBK trail bytes, so this is safe on
 // code-page 936 text.

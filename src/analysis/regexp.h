@@ -16,6 +16,11 @@ public:
     void SetPattern(const std::string& pattern) { Service().SetPattern(pattern); }
     void SetIgnoreCase(bool on) { Service().SetIgnoreCase(on); }
     std::vector<RegExpMatch> Execute(const std::string& text) { return Service().Execute(text); }
+    void ForEachMatch(const std::string& text,
+                      const std::function<void(const RegExpMatch&)>& each) {
+        Service().ForEachMatch(text, each);
+    }
+    bool FirstMatchIsEmpty(const std::string& text) { return Service().FirstMatchIsEmpty(text); }
     bool Connected() const { return service_ != nullptr; }
 
 private:

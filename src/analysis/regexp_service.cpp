@@ -1,5 +1,6 @@
 #include "analysis/regexp_service.h"
 
+#include "analysis/system_codec.h"
 #include "toolkit/exceptions.h"
 #include "toolkit/win_text.h"
 
@@ -111,13 +112,26 @@ long GetLong(IDispatch* object, DISPID id) {
     return V_I4(&v);
 }
 
+const analysis::ExactCodec& Codec() {
+    return analysis::SystemCodec();
+}
+
+std::wstring ToService(std::string_view bytes) {
+    std::u16string wide = Codec().Decode(bytes);
+    return std::wstring(wide.begin(), wide.end());
+}
+
+// Sub-matches are slices of the text given, so this gives back exactly their bytes.
 std::string ToText(VARIANT* v) {
     if (V_VT(v) == VT_EMPTY || V_VT(v) == VT_NULL) return {};
     if (V_VT(v) != VT_BSTR) {
         HRESULT hr = VariantChangeType(v, v, 0, VT_BSTR);
         if (FAILED(hr)) ThrowOle(hr);
     }
-    return V_BSTR(v) ? Narrow(std::wstring_view(V_BSTR(v), SysStringLen(V_BSTR(v)))) : "";
+    if (!V_BSTR(v)) return {};
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    return Codec().Encode(
+        std::u16string_view(reinterpret_cast<const char16_t*>(V_BSTR(v)), SysStringLen(V_BSTR(v))));
 }
 
 // The dispatch identifiers of a class come from its type library, so one lookup serves every
@@ -140,6 +154,10 @@ struct VBScriptRegExp::Impl {
     ComPtr<IDispatch> regexp;
     CachedId global, pattern, ignoreCase, execute;
     CachedId matchesCount, matchesItem, value, subMatches, subCount, subItem;
+    bool globalOn = false;
+
+    // Execute on the text; the match collection.
+    ComPtr<IDispatch> Run(const std::string& text);
 
     IDispatch* Object() {
         if (regexp) return regexp.Get();
@@ -190,6 +208,7 @@ VBScriptRegExp::~VBScriptRegExp() = default;
 
 void VBScriptRegExp::SetGlobal(bool on) {
     impl_->PutBool(impl_->global, L"Global", on);
+    impl_->globalOn = on;
 }
 
 void VBScriptRegExp::SetIgnoreCase(bool on) {
@@ -199,32 +218,69 @@ void VBScriptRegExp::SetIgnoreCase(bool on) {
 void VBScriptRegExp::SetPattern(const std::string& pattern) {
     Variant v;
     V_VT(&v) = VT_BSTR;
-    std::wstring wide = Widen(pattern);
+    std::wstring wide = ToService(pattern);
     V_BSTR(&v) = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     if (!V_BSTR(&v)) ThrowOle(E_OUTOFMEMORY);
     impl_->Put(impl_->pattern, L"Pattern", &v);
 }
 
-std::vector<RegExpMatch> VBScriptRegExp::Execute(const std::string& text) {
-    Impl& d = *impl_;
-    IDispatch* object = d.Object();
-    Bstr source(Widen(text));
+ComPtr<IDispatch> VBScriptRegExp::Impl::Run(const std::string& text) {
+    IDispatch* object = Object();
+    Bstr source(ToService(text));
     VARIANT arg; // a plain VARIANT: the string belongs to source, even when Execute throws
     VariantInit(&arg);
     V_VT(&arg) = VT_BSTR;
     V_BSTR(&arg) = source.get();
-    ComPtr<IDispatch> matches = GetDispatch(object, d.execute.Get(object, L"Execute"), &arg);
+    return GetDispatch(object, execute.Get(object, L"Execute"), &arg);
+}
 
+void VBScriptRegExp::ForEachMatch(const std::string& text,
+                                  const std::function<void(const RegExpMatch&)>& each) {
+    Impl& d = *impl_;
+    ComPtr<IDispatch> matches = d.Run(text);
     long count = GetLong(matches.Get(), d.matchesCount.Get(matches.Get(), L"Count"));
-    std::vector<RegExpMatch> result;
-    result.reserve(static_cast<size_t>(count > 0 ? count : 0));
+    // One match at a time: a pattern with a match at every position must not hold them all.
+    RegExpMatch m;
     for (long i = 0; i < count; ++i) {
         Variant index;
         V_VT(&index) = VT_I4;
         V_I4(&index) = i;
         ComPtr<IDispatch> match =
             GetDispatch(matches.Get(), d.matchesItem.Get(matches.Get(), L"Item"), &index);
-        d.ReadMatch(match.Get(), &result.emplace_back());
+        m.subMatches.clear();
+        d.ReadMatch(match.Get(), &m);
+        each(m);
     }
+}
+
+std::vector<RegExpMatch> VBScriptRegExp::Execute(const std::string& text) {
+    std::vector<RegExpMatch> result;
+    ForEachMatch(text, [&](const RegExpMatch& m) { result.push_back(m); });
     return result;
+}
+
+bool VBScriptRegExp::FirstMatchIsEmpty(const std::string& text) {
+    Impl& d = *impl_;
+    const bool global = d.globalOn;
+    SetGlobal(false);
+    bool empty = false;
+    try {
+        ComPtr<IDispatch> matches = d.Run(text);
+        if (GetLong(matches.Get(), d.matchesCount.Get(matches.Get(), L"Count")) > 0) {
+            Variant index;
+            V_VT(&index) = VT_I4;
+            V_I4(&index) = 0;
+            ComPtr<IDispatch> match =
+                GetDispatch(matches.Get(), d.matchesItem.Get(matches.Get(), L"Item"), &index);
+            Variant v;
+            Invoke(match.Get(), d.value.Get(match.Get(), L"Value"), DISPATCH_PROPERTYGET, nullptr,
+                   &v);
+            empty = ToText(&v).empty();
+        }
+    } catch (...) {
+        SetGlobal(global);
+        throw;
+    }
+    SetGlobal(global);
+    return empty;
 }

@@ -3,7 +3,6 @@
 // while the indexed text only ever grows at its end. An online suffix automaton: appending n
 // bytes costs amortised O(n), so de-duplicating thousands of references never rescans the
 // growing text.
-#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -23,37 +22,34 @@ public:
     size_t size() const { return size_; }
 
 private:
+    // One transition is kept in the state itself (most states have one); more go to a block of
+    // the pool: `cap` targets, then the `cap` bytes packed four to a word, so a lookup scans a
+    // few adjacent bytes instead of chasing scattered list nodes across a large text's index.
     struct State {
         int32_t len;
         int32_t link;
-        int32_t first_edge; // list of transitions, -1 when none or when the state has a table
-        int32_t table;      // index into tables_, -1 when none
+        int32_t target; // the one transition's target, or the block's offset in pool_
+        uint16_t count; // transitions
+        uint8_t byte;   // the one transition's byte
     };
-    struct Edge {
-        int32_t to;
-        int32_t next;
-        unsigned char byte;
-    };
-    using Table = std::array<int32_t, 256>;
 
     void Extend(unsigned char c);
     int32_t Next(int32_t state, unsigned char c) const;
     // Adds the transition, or redirects it when the state already has one for `c`.
     void SetNext(int32_t state, unsigned char c, int32_t to);
-    void AddEdge(int32_t state, unsigned char c, int32_t to);
-    void GiveTable(int32_t state);
     int32_t Clone(int32_t state, int32_t len);
-
-    // Most states have one or two transitions and keep them in a short list. The few with many
-    // (those of short strings, near the root, which every append and query passes through) get
-    // a table once their list grows long; the number of tables is capped so that no text can
-    // make them cost more than a few megabytes.
-    static constexpr int kListLimit = 6;
-    static constexpr size_t kMaxTables = 4096;
+    // A block of `cap` transitions at the end of the pool; its offset.
+    int32_t NewBlock(unsigned cap);
+    static unsigned CapacityFor(unsigned count);
+    uint8_t* BlockBytes(int32_t block, unsigned cap) {
+        return reinterpret_cast<uint8_t*>(pool_.data() + block + cap);
+    }
+    const uint8_t* BlockBytes(int32_t block, unsigned cap) const {
+        return reinterpret_cast<const uint8_t*>(pool_.data() + block + cap);
+    }
 
     std::vector<State> states_;
-    std::vector<Edge> edges_;
-    std::vector<Table> tables_;
+    std::vector<int32_t> pool_;
     int32_t last_ = 0;
     size_t size_ = 0;
 };

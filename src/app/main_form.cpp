@@ -7,8 +7,14 @@
 #include "app/shell_open.h"
 #include "app/web_addresses.h"
 #include "download/atomic_file.h"
+#include "toolkit/handles.h"
 #include "toolkit/win_text.h"
 #include "toolkit/text_util.h"
+
+#include <objbase.h>
+
+#include <exception>
+#include <thread>
 
 const TClassInfo& TForm1::StaticClass() {
     static const TClassInfo info{"TForm1", &TForm::StaticClass(), {}, {}};
@@ -112,17 +118,19 @@ void TForm1::btn1Click(TObject*) {
         dlgOpen1->SetFileName(previous);
         return;
     }
-    const std::string path = dlgOpen1->FileName();
-    // Read before anything changes: a file that cannot be read leaves the dialog, the labels,
-    // the target folder and the text as they were, so no later rewrite can write the old
-    // stylesheet's text over the new file.
-    std::string bytes;
     try {
-        bytes = ReadFileBytes(path);
+        OpenStylesheet(dlgOpen1->FileName());
     } catch (...) {
         dlgOpen1->SetFileName(previous);
         throw;
     }
+}
+
+void TForm1::OpenStylesheet(const std::string& path) {
+    // Read before anything changes: a file that cannot be read leaves the dialog, the labels,
+    // the target folder and the text as they were, so no later rewrite can write the old
+    // stylesheet's text over the new file.
+    std::string bytes = ReadFileBytes(path);
     lbl1->SetCaption(lbl1->Hint() + path);
     SetHint(text::ExtractFilePath(path));
     lbl2->SetCaption(lbl2->Hint() + Hint());
@@ -136,27 +144,87 @@ std::string PatternRejectedMessage(const std::string& pattern, const std::string
     return message;
 }
 
+std::string EmptyMatchMessage(const std::string& pattern) {
+    return Utf8ToAnsi("正则表达式“") + pattern +
+           Utf8ToAnsi("”能匹配空文本，会在每个位置都得到一个空结果，所以没有执行。请改用"
+                      "至少匹配一个字符的表达式，例如 background(.*?)url\\((.*?)\\)");
+}
+
+namespace {
+
+// Step two's search, on a thread of its own with a service object of its own, so that the
+// window keeps answering while a large stylesheet is searched.
+struct StepTwoSearch {
+    std::string text, pattern;
+    analysis::ReferenceCollector collector;
+    bool matchesEmpty = false;
+    std::exception_ptr error;
+
+    void Run() {
+        const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        try {
+            VBScriptRegExp service;
+            service.SetGlobal(true);
+            service.SetPattern(pattern);
+            service.SetIgnoreCase(true);
+            // A global match that meets an empty match never comes back from the service here,
+            // and elsewhere would give a result at every byte of the text: such a pattern is
+            // refused before it runs.
+            matchesEmpty = service.FirstMatchIsEmpty("") || service.FirstMatchIsEmpty(text);
+            // Candidates go to the collector as the service gives them; the adds one by one
+            // through the window would cost time that grows with the square of the text.
+            if (!matchesEmpty)
+                service.ForEachMatch(text, [&](const RegExpMatch& m) {
+                    if (m.subMatches.size() >= 2) collector.Offer(m.subMatches[1]);
+                });
+        } catch (...) {
+            error = std::current_exception();
+        }
+        if (SUCCEEDED(com)) CoUninitialize();
+    }
+};
+
+} // namespace
+
 void TForm1::btn2Click(TObject*) {
+    // A press while the search runs (its messages are still handled) does nothing.
+    if (stepTwoRunning_) return;
     mmo1->Lines().Clear();
+    // The window's own matcher takes the settings (and connects) as always; the search uses
+    // the same settings on its thread.
     RegExp1->SetGlobal(true);
     RegExp1->SetPattern(edt1->GetText());
     RegExp1->SetIgnoreCase(true);
-    std::vector<RegExpMatch> matches;
-    try {
-        matches = RegExp1->Execute(Memo1->GetText());
-    } catch (const EOleException& e) {
-        // The service often says no more than that the call failed: name the pattern.
-        throw EOleException(PatternRejectedMessage(edt1->GetText(), e.what()));
+    StepTwoSearch search;
+    search.text = Memo1->GetText();
+    search.pattern = edt1->GetText();
+    UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done) throw Exception("Cannot start step two: no event");
+    stepTwoRunning_ = true;
+    std::thread worker([&] {
+        search.Run();
+        SetEvent(done.get());
+    });
+    // Messages go on being handled (painting, moving, other buttons; a close ends the program
+    // once the search is over) until the search ends.
+    HANDLE wait = done.get();
+    for (;;) {
+        const DWORD woke = MsgWaitForMultipleObjects(1, &wait, FALSE, INFINITE, QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 1) break; // the search ended (or waiting failed: join)
+        Application->ProcessMessages();
     }
-    std::vector<std::string> candidates;
-    candidates.reserve(matches.size());
-    for (RegExpMatch& m : matches)
-        if (m.subMatches.size() >= 2) candidates.push_back(std::move(m.subMatches[1]));
-    // The references are collected in memory and given to the memo at once; the adds one by
-    // one through the window would cost time that grows with the square of the text.
-    analysis::ReferenceCollector collector;
-    for (const std::string& c : candidates) collector.Offer(c);
-    mmo1->SetText(collector.text());
+    worker.join();
+    stepTwoRunning_ = false;
+    if (search.error) {
+        try {
+            std::rethrow_exception(search.error);
+        } catch (const EOleException& e) {
+            // The service often says no more than that the call failed: name the pattern.
+            throw EOleException(PatternRejectedMessage(search.pattern, e.what()));
+        }
+    }
+    if (search.matchesEmpty) throw EOleException(EmptyMatchMessage(search.pattern));
+    mmo1->SetText(search.collector.text());
     mmo1->SetText(analysis::RemoveByte(mmo1->GetText(), '\''));
     mmo1->SetText(analysis::RemoveByte(mmo1->GetText(), '"'));
 }

@@ -17,6 +17,9 @@
 // what the service said, if anything.
 std::string PatternRejectedMessage(const std::string& pattern, const std::string& service);
 
+// The message for a pattern that matches empty text, which step two does not run.
+std::string EmptyMatchMessage(const std::string& pattern);
+
 class TForm1 : public TForm {
     TOOLKIT_CLASS(TForm1)
 public:
@@ -54,8 +57,13 @@ public:
     void btn5Click(TObject* sender);
     void tmr1Timer(TObject* sender);
     void btn6Click(TObject* sender);
+    // Step one after the dialog: loads the stylesheet at `path` (full path). Throws, changing
+    // nothing, when the file cannot be read.
+    void OpenStylesheet(const std::string& path);
     // The file name of an address: what follows its last "/", up to a "?".
     std::string geturlfn(const std::string& url);
+    // Step two is searching; the window goes on answering meanwhile.
+    bool StepTwoRunning() const { return stepTwoRunning_; }
     // The last run reached its end and every transfer of it has ended.
     bool RunEnded() const { return run_.endTick && run_.active == 0; }
 
@@ -92,6 +100,7 @@ private:
     // Marks a row failed and lets the run go on with the next address on the next tick.
     void FailRow(int item);
     RunState run_;
+    bool stepTwoRunning_ = false;
     // The stylesheet loaded last and the fingerprint of its bytes on disk as loaded or last
     // written, to tell edits made elsewhere in the meantime.
     struct Stylesheet {

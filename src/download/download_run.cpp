@@ -2,6 +2,7 @@
 #include "app/main_form.h"
 #include "analysis/conversion.h"
 #include "analysis/encoding.h"
+#include "analysis/system_codec.h"
 #include "app/web_addresses.h"
 #include "download/atomic_file.h"
 #include "download/collision_random.h"
@@ -54,10 +55,11 @@ bool IsAscii(std::string_view s) {
 }
 
 // The address as a browser requests it: UTF-8, percent-encoded. Bytes of a stylesheet in the
-// system code page are first read as the characters they stand for.
+// system code page are first read as the characters they stand for (U+FFFD for a byte that is
+// none, as a browser reads it).
 std::string RequestAddress(const std::string& address, analysis::TextEncoding encoding) {
     if (encoding == analysis::TextEncoding::Ansi && !IsAscii(address))
-        return download::RequestForm(WideToUtf8(Widen(address)));
+        return download::RequestForm(WideToUtf8(analysis::AsBrowserReads(address)));
     return download::RequestForm(address);
 }
 

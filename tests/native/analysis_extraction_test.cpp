@@ -148,7 +148,7 @@ TEST(SubstringIndexTest, AgreesWithFindOverGrowingText) {
 
 TEST(SubstringIndexTest, AgreesWithFindWhenManyStatesBranchWidely) {
     // Random bytes over the whole alphabet give tens of thousands of states with many
-    // transitions, more than get fast tables, so both kinds of state are checked.
+    // transitions, so states with one transition and blocks of every size are all checked.
     std::mt19937 rng(11);
     std::string text(300000, '\0');
     for (char& c : text) c = static_cast<char>(rng());
@@ -181,4 +181,64 @@ TEST(MemoText, LinesAndAddingFollowTheMemo) {
     std::string typed = "x"; // typed by hand, no final break
     analysis::AddLine(typed, "y");
     EXPECT_EQ(typed, "x\r\ny");
+}
+
+TEST(ReferenceDedup, IndexedAndSearchedPartsAgreeWithNaiveSearch) {
+    // From "index everything at once" to "search directly for a long while": the answers must
+    // not depend on where the index ends, including occurrences that start in the indexed text
+    // and end after it.
+    const std::string alphabet("ab\r\n\x81", 5);
+    for (size_t factor : {size_t{1}, size_t{2}, size_t{5}, size_t{50}}) {
+        std::mt19937 rng(static_cast<unsigned>(31 + factor));
+        for (int round = 0; round < 60; ++round) {
+            NaiveCollector naive;
+            ReferenceCollector fast(factor);
+            for (int i = 0; i < 80; ++i) {
+                std::string c = RandomBytes(rng, alphabet, 7);
+                if (!naive.text.empty() && i % 2 == 0) {
+                    size_t at =
+                        std::uniform_int_distribution<size_t>(0, naive.text.size() - 1)(rng);
+                    c = naive.text.substr(at, std::uniform_int_distribution<size_t>(1, 12)(rng));
+                    if (i % 4 == 0) c.back() = alphabet[static_cast<size_t>(i / 4) % 5];
+                }
+                ASSERT_EQ(fast.Offer(c), naive.Offer(c))
+                    << "factor " << factor << " round " << round << " candidate " << i;
+            }
+            ASSERT_EQ(fast.text(), naive.text);
+        }
+    }
+}
+
+TEST(ReferenceDedup, LongDataUriThenShortCandidates) {
+    // A data: URI of a megabyte, then names inside it, across its end, and elsewhere.
+    std::mt19937 rng(5);
+    const char* b64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string uri = "data:image/png;base64,";
+    for (int i = 0; i < (1 << 20); ++i) uri += b64[rng() % 64];
+    ReferenceCollector c;
+    EXPECT_TRUE(c.Offer(uri));
+    EXPECT_FALSE(c.Offer(uri.substr(500000, 40)));
+    EXPECT_FALSE(c.Offer(uri.substr(uri.size() - 5) + "\r\n"));
+    EXPECT_TRUE(c.Offer("a.png"));
+    EXPECT_FALSE(c.Offer(uri.substr(uri.size() - 3) + "\r\na."));
+    EXPECT_TRUE(c.Offer(uri + "x"));
+    EXPECT_EQ(c.line_count(), 3);
+    EXPECT_EQ(c.text(), uri + "\r\na.png\r\n" + uri + "x\r\n");
+}
+
+TEST(ReferenceDedup, DirectSearchIsExactOnRepetitiveBytes) {
+    // Near misses that make a plain search back up, and needles made of their own borders.
+    EXPECT_TRUE(analysis::OccursIn("aaaaaaaaab", "aaab"));
+    EXPECT_FALSE(analysis::OccursIn("aaaaaaaaaa", "aaab"));
+    EXPECT_TRUE(analysis::OccursIn("abababac", "ababac"));
+    EXPECT_FALSE(analysis::OccursIn("abababab", "ababac"));
+    EXPECT_TRUE(analysis::OccursIn("x", ""));
+    EXPECT_FALSE(analysis::OccursIn("ab", "abc"));
+    EXPECT_TRUE(analysis::OccursIn(std::string_view("\0\x81\0", 3), std::string_view("\x81\0", 2)));
+    std::mt19937 rng(9);
+    for (int i = 0; i < 2000; ++i) {
+        std::string hay = RandomBytes(rng, "aab", 40), needle = RandomBytes(rng, "ab", 6);
+        ASSERT_EQ(analysis::OccursIn(hay, needle), hay.find(needle) != std::string::npos)
+            << hay << " / " << needle;
+    }
 }

@@ -364,3 +364,173 @@ TEST(DownloadRun, Utf8StylesheetEndToEnd) {
     for (const std::string& head : server.RequestHeads())
         EXPECT_NE(head.find("\r\nReferer: " + server.Url("/") + "\r\n"), std::string::npos) << head;
 }
+
+TEST(DownloadRun, MixedStylesheetEndToEnd) {
+    HttpServer server;
+    TlsFront front(server);
+    ASSERT_TRUE(front.Ready()) << front.Problem();
+    if (!front.AuthorityTrusted())
+        GTEST_SKIP() << "the test prefix does not trust its authority (chain status "
+                     << front.ChainStatus() << ")";
+    server.AddFile("/css/img/plain.png", "PLAIN");
+    server.AddFile("/abs/a.png", "ABS");   // absolute path, through the https prefix
+    server.AddFile("/pr/p.png", "PROTO");  // protocol-relative, takes that prefix's scheme
+    server.AddFile("/full/f.png", "FULL"); // a full address in capitals
+    server.AddError("/css/img/dead.png", 404);
+    server.AddRedirect("/css/img/moved.png", front.Url("/css/img/real.png")); // http to https
+    server.AddFile("/css/img/real.png", "REAL");
+    server.AddFile("/css/img/icons.svg", "SVG");
+    server.AddFile("/css/img/my%20icon.png", "SPACE");
+    server.AddFile("/css/img/%E8%83%8C%E6%99%AF.png", "CN");
+    const std::string host = "//localhost:" + std::to_string(front.Port());
+    const std::string full = "HTTP://127.0.0.1:" + std::to_string(server.Port()) + "/full/f.png";
+    const std::string data = "data:image/gif;base64,R0lGODlhAQABAAAAACw=";
+    const std::vector<std::string> refs = {"img/plain.png",
+                                           "/abs/a.png",
+                                           host + "/pr/p.png",
+                                           full,
+                                           data,
+                                           "img/dead.png",
+                                           "img/moved.png",
+                                           "img/icons.svg#home",
+                                           "img/my%20icon.png",
+                                           "img/\xE8\x83\x8C\xE6\x99\xAF.png"};
+    std::string css;
+    for (size_t i = 0; i < refs.size(); ++i)
+        css += NumberedName(".r", static_cast<int>(i), "{background:url(") + refs[i] + ")}\n";
+    TempDir pageDir;
+    SetShellOpenFunction([](HWND, const std::string&) {});
+    Workflow w(css, {}, {});
+    w.form->TestPageFolder = pageDir.Path();
+    Press(w.form->btn2);
+    ASSERT_EQ(w.form->mmo1->Lines().ToVector(), refs);
+    w.form->lbledt1->SetText(front.Url(""));
+    w.form->lbledt2->SetText(server.Url("/css/"));
+    Press(w.form->btn3);
+    SetShellOpenFunction(nullptr);
+    EXPECT_EQ(w.form->mmo2->Lines()[2], "https:" + host + "/pr/p.png");
+    ASSERT_TRUE(w.Run(30000));
+    EXPECT_TRUE(ShownErrors().empty());
+    ASSERT_EQ(w.form->ListView1->Items().Count(), 10);
+    for (int i = 0; i < 10; ++i) {
+        const bool fails = i == 4 || i == 5;
+        EXPECT_EQ(Row(*w.form, i, 0), A(fails ? "失败" : "完成") + std::to_string(i)) << refs[i];
+    }
+    const std::pair<const char*, const char*> files[] = {
+        {"plain.png", "PLAIN"}, {"a.png", "ABS"},     {"p.png", "PROTO"},      {"f.png", "FULL"},
+        {"moved.png", "REAL"},  {"icons.svg", "SVG"}, {"my icon.png", "SPACE"}};
+    for (const auto& [name, body] : files) EXPECT_EQ(ReadAll(w.dir.Path() + name), body) << name;
+    EXPECT_EQ(ReadAll(w.dir.Path() + A("背景.png")), "CN");
+    EXPECT_EQ(GetFileAttributesA((w.dir.Path() + "dead.png").c_str()), INVALID_FILE_ATTRIBUTES);
+    int checked = 0;
+    EXPECT_TRUE(RewrittenReferencesResolve(*w.form, w.cssPath, &checked));
+    EXPECT_EQ(checked, 8);
+    // The failed references still point at the web.
+    const std::string rewritten = ReadAll(w.cssPath);
+    EXPECT_NE(rewritten.find("url(" + data + ")"), std::string::npos);
+    EXPECT_NE(rewritten.find("url(img/dead.png)"), std::string::npos);
+    EXPECT_NE(rewritten.find("url(icons.svg#home)"), std::string::npos);
+}
+
+TEST(DownloadRun, NamesDifferingOnlyInCaseDoNotOverwriteEachOther) {
+    HttpServer server;
+    server.AddFile("/x/A.gif", "upper");
+    server.AddFile("/y/a.gif", "lower");
+    Workflow w("url(x/A.gif) url(y/a.gif)", {"x/A.gif", "y/a.gif"},
+               {server.Url("/x/A.gif"), server.Url("/y/a.gif")});
+    ASSERT_TRUE(w.Run());
+    // The folder does not tell the names apart, so the second is a collision.
+    EXPECT_EQ(Row(*w.form, 0, 2), "A.gif");
+    const std::string second = Row(*w.form, 1, 2);
+    EXPECT_TRUE(std::regex_match(second, std::regex("[0-9]{1,4}_a\\.gif"))) << second;
+    EXPECT_EQ(ReadAll(w.dir.Path() + "A.gif"), "upper");
+    EXPECT_EQ(ReadAll(w.dir.Path() + second), "lower");
+    EXPECT_EQ(ReadAll(w.cssPath), "url(A.gif) url(" + second + ")");
+    EXPECT_TRUE(RewrittenReferencesResolve(*w.form, w.cssPath));
+}
+
+TEST(DownloadRun, TheBoxIsReadWhenTheRunEnds) {
+    HttpServer server;
+    server.AddSlow("/slow.gif", std::string(4000, 's'), 1000, 150);
+    // Checked at the start, cleared during the run: nothing is written.
+    {
+        Workflow w("url(x/slow.gif)", {"x/slow.gif"}, {server.Url("/slow.gif")});
+        Press(w.form->btn5);
+        PumpFor(50);
+        ASSERT_FALSE(w.form->RunEnded());
+        w.form->chk1->SetChecked(false);
+        ASSERT_TRUE(PumpUntil([&] { return w.form->RunEnded(); }, 20000));
+        EXPECT_EQ(ReadAll(w.dir.Path() + "slow.gif"), std::string(4000, 's'));
+        EXPECT_EQ(ReadAll(w.cssPath), "url(x/slow.gif)");
+        EXPECT_EQ(GetFileAttributesA((w.cssPath + ".bak").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    // Cleared at the start, checked during the run: the stylesheet is rewritten.
+    {
+        Workflow w("url(x/slow.gif)", {"x/slow.gif"}, {server.Url("/slow.gif")});
+        w.form->chk1->SetChecked(false);
+        Press(w.form->btn5);
+        PumpFor(50);
+        ASSERT_FALSE(w.form->RunEnded());
+        w.form->chk1->SetChecked(true);
+        ASSERT_TRUE(PumpUntil([&] { return w.form->RunEnded(); }, 20000));
+        EXPECT_EQ(ReadAll(w.cssPath), "url(slow.gif)");
+        EXPECT_EQ(ReadAll(w.cssPath + ".bak"), "url(x/slow.gif)");
+    }
+}
+
+TEST(DownloadRun, WithoutAStylesheetImagesGoToTheWorkingFolder) {
+    HttpServer server;
+    server.AddFile("/a.gif", "A");
+    TempDir dir;
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.Path().c_str()));
+    auto form = MakeMainForm();
+    form->mmo1->SetText("img/a.gif\r\n");
+    form->mmo2->SetText(server.Url("/a.gif") + "\r\n");
+    Press(form->btn5);
+    const bool ended = PumpUntil([&] { return form->RunEnded(); }, 20000);
+    SetCurrentDirectoryA(previous);
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_EQ(form->Hint(), "");
+    EXPECT_EQ(Row(*form, 0, 0), A("完成0"));
+    EXPECT_EQ(ReadAll(dir.Path() + "a.gif"), "A");
+    // No stylesheet, so nothing to rewrite or back up; the held text is untouched.
+    EXPECT_EQ(form->Memo1->GetText(), "Memo1\r\n");
+    EXPECT_EQ(GetFileAttributesA((dir.Path() + ".bak").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(DownloadRun, BytesThatAreNoCharactersAreFoundAndRequestedAsABrowserDoes) {
+    HttpServer server;
+    // A GBK stylesheet: its characters are requested as UTF-8, and a byte that is no character
+    // as U+FFFD, which is what a browser reading the stylesheet asks for.
+    server.AddFile("/img/%E8%83%8C%E6%99%AF.png", "CN");
+    server.AddFile("/img/x%EF%BF%BD.png", "ODD");
+    const std::string css = "a{background:url(img/" + A("背景") + ".png)}\r\n" +
+                            "b{background:url('img/x\xFF.png')}\r\n";
+    TempDir pageDir;
+    SetShellOpenFunction([](HWND, const std::string&) {});
+    Workflow w(css, {}, {});
+    w.form->TestPageFolder = pageDir.Path();
+    Press(w.form->btn2);
+    ASSERT_EQ(w.form->mmo1->Lines().ToVector(),
+              (std::vector<std::string>{"img/" + A("背景") + ".png", "img/x\xFF.png"}));
+    w.form->lbledt2->SetText(server.Url("/"));
+    Press(w.form->btn3);
+    SetShellOpenFunction(nullptr);
+    ASSERT_TRUE(w.Run());
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_EQ(Row(*w.form, 0, 0), A("完成0"));
+    EXPECT_EQ(Row(*w.form, 1, 0), A("完成1"));
+    EXPECT_EQ(ReadAll(w.dir.Path() + A("背景.png")), "CN");
+    const std::string odd = Row(*w.form, 1, 2);
+    EXPECT_EQ(ReadAll(w.dir.Path() + odd), "ODD") << odd;
+    // The rewrite found the reference by its bytes.
+    const std::string rewritten = ReadAll(w.cssPath);
+    EXPECT_EQ(rewritten.find('\xFF'), std::string::npos) << rewritten;
+    EXPECT_NE(rewritten.find("url('" + odd + "')"), std::string::npos) << rewritten;
+    int checked = 0;
+    EXPECT_TRUE(RewrittenReferencesResolve(*w.form, w.cssPath, &checked));
+    EXPECT_EQ(checked, 2);
+}

@@ -589,13 +589,93 @@ const Crypt32& CryptApi() {
 
 } // namespace
 
-TlsFront::TlsFront(HttpServer& backend, bool trusted) {
+namespace {
+
+// The prefix's own test authority, kept in the prefix (so nothing outside it trusts it) and
+// in its CurrentUser Root store. The system's chain engine reads the Root store once per
+// process, when the process first checks a chain (here that happens before main), so an
+// authority added while a process runs is seen by later processes only.
+struct ProcessAuthority {
+    std::string dir; // Windows path, ends with a separator; empty when not there
+    std::string problem;
+};
+
+ProcessAuthority& Authority() {
+    static ProcessAuthority authority;
+    return authority;
+}
+
+std::string MakeDir(const char* kind) {
     char base[MAX_PATH];
     GetTempPathA(MAX_PATH, base);
     static int counter = 0;
-    dir_ = std::string(base) + "corvane-tls-" + std::to_string(GetCurrentProcessId()) + "-" +
-           std::to_string(++counter) + "\\";
-    CreateDirectoryA(dir_.c_str(), nullptr);
+    std::string dir = std::string(base) + kind + std::to_string(GetCurrentProcessId()) + "-" +
+                      std::to_string(++counter) + "\\";
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+bool WaitForFile(const std::string& path, DWORD ms) {
+    DWORD start = GetTickCount();
+    while (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+const char kAuthorityScript[] =
+    "openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 3650 "
+    "-subj '/CN=Corvane Test Authority' >log 2>&1 && "
+    "openssl x509 -in ca.crt -outform DER -out ca.der >>log 2>&1";
+
+} // namespace
+
+AuthorityTrust TrustPrefixTestAuthority() {
+    ProcessAuthority& a = Authority();
+    const std::string dir = "C:\\corvane-test-authority\\";
+    const Crypt32& crypt = CryptApi();
+    if (!crypt.Usable()) {
+        a.problem = "crypt32.dll not usable";
+        return AuthorityTrust::Missing;
+    }
+    std::string der = ReadFileText(dir + "ca.der");
+    if (der.empty()) {
+        CreateDirectoryA(dir.c_str(), nullptr);
+        const std::string unix = UnixPath(dir);
+        DeleteFileA((dir + "done").c_str());
+        if (unix.empty() ||
+            !RunShell("cd '" + unix + "' && " + kAuthorityScript + "; touch done") ||
+            !WaitForFile(dir + "done", 30000) || (der = ReadFileText(dir + "ca.der")).empty()) {
+            a.problem = "no test authority made: " + ReadFileText(dir + "log");
+            return AuthorityTrust::Missing;
+        }
+    }
+    HCERTSTORE root =
+        crypt.open(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+    if (!root) {
+        a.problem = "no Root store";
+        return AuthorityTrust::Missing;
+    }
+    const BOOL added = crypt.add(root, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                 static_cast<DWORD>(der.size()), CERT_STORE_ADD_NEW, nullptr);
+    const DWORD error = GetLastError();
+    crypt.close(root, 0);
+    a.dir = dir;
+    if (added) return AuthorityTrust::AddedNow;
+    if (error == static_cast<DWORD>(CRYPT_E_EXISTS)) return AuthorityTrust::Trusted;
+    a.dir.clear();
+    a.problem = "cannot trust the test authority";
+    return AuthorityTrust::Missing;
+}
+
+TlsFront::TlsFront(HttpServer& backend, bool trusted) {
+    dir_ = MakeDir("corvane-tls-");
+    const ProcessAuthority& authority = Authority();
+    if (trusted && authority.dir.empty()) {
+        problem_ = "the process's test authority is not there: " + authority.problem;
+        return;
+    }
     const std::string unix = UnixPath(dir_);
     port_ = FreePort();
     if (unix.empty() || !port_) {
@@ -614,9 +694,12 @@ TlsFront::TlsFront(HttpServer& backend, bool trusted) {
         "/test-authority.crl\\n' > site.ext && "
         "printf '[ca]\\ndefault_ca=d\\n[d]\\ndatabase=index.txt\\ncrlnumber=crlnumber\\n"
         "default_md=sha256\\ndefault_crl_days=2\\n' > ca.cnf && touch index.txt && "
-        "echo 01 > crlnumber && "
-        "openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 2 "
-        "-subj '/CN=Corvane Test Authority' >log 2>&1 && "
+        "echo 01 > crlnumber && " +
+        // A trusted front signs with the process's authority, an untrusted one with its own.
+        (trusted ? "cp '" + UnixPath(authority.dir) + "ca.key' '" + UnixPath(authority.dir) +
+                       "ca.crt' . >log 2>&1"
+                 : std::string(kAuthorityScript)) +
+        " && "
         "openssl req -newkey rsa:2048 -nodes -keyout site.key -out site.csr "
         "-subj '/CN=localhost' >>log 2>&1 && "
         "openssl x509 -req -in site.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 "
@@ -653,24 +736,8 @@ TlsFront::TlsFront(HttpServer& backend, bool trusted) {
     }
     backend.AddFile("/test-authority.crl", crl, "application/pkix-crl");
     if (trusted) {
+        // Whether the system builds a trusted chain for the site's certificate.
         const Crypt32& crypt = CryptApi();
-        if (!crypt.Usable()) {
-            problem_ = "crypt32.dll not usable";
-            return;
-        }
-        HCERTSTORE root =
-            crypt.open(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
-        PCCERT_CONTEXT added = nullptr;
-        if (!root ||
-            !crypt.add(root, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                       static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added)) {
-            problem_ = "cannot trust the test authority";
-            if (root) crypt.close(root, 0);
-            return;
-        }
-        trustedCert_ = added;
-        crypt.close(root, 0);
-        // Whether the system now builds a trusted chain for the site's certificate.
         std::string site = ReadFileText(dir_ + "site.der");
         if (PCCERT_CONTEXT cert =
                 crypt.create(X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(site.data()),
@@ -701,10 +768,6 @@ TlsFront::~TlsFront() {
     while (!pid.empty() && (pid.back() == '\n' || pid.back() == '\r')) pid.pop_back();
     if (!pid.empty() && pid.find_first_not_of("0123456789") == std::string::npos)
         RunShell("kill " + pid);
-    if (trustedCert_) {
-        // Deleting through a context of the store removes it from the store itself.
-        CryptApi().remove(static_cast<PCCERT_CONTEXT>(trustedCert_));
-    }
     for (const char* f :
          {"site.ext", "ca.key", "ca.crt", "ca.srl", "site.key", "site.csr", "site.crt", "ca.der",
           "site.der", "ca.cnf", "index.txt", "index.txt.attr", "crlnumber", "crlnumber.old",

@@ -68,11 +68,18 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// https in front of an HttpServer: a test certificate authority and a certificate for
-// "localhost" made with openssl, the authority's revocation list served by the server (the
-// system checks revocation and refuses a certificate whose status it cannot learn), the authority
-// added to this prefix's CurrentUser Root store while the object lives (unless `trusted` is false,
-// so that certificate checks can be seen to refuse), and socat answering TLS on 127.0.0.1 and
+// The test prefix's certificate authority: made with openssl inside the prefix the first time
+// and added to the prefix's CurrentUser Root store, so that only this prefix trusts it. The
+// system's chain engine reads the Root store once per process, before a test can run, so when
+// the authority was added just now, only processes started afterwards trust it.
+enum class AuthorityTrust { Trusted, AddedNow, Missing };
+AuthorityTrust TrustPrefixTestAuthority();
+
+// https in front of an HttpServer: a certificate for "localhost" made with openssl and signed by
+// the process's test authority (or, when `trusted` is false, by an authority nothing trusts, so
+// that certificate checks can be seen to refuse), the authority's revocation list served by the
+// server (the system checks revocation and refuses a certificate whose status it cannot learn),
+// and socat answering TLS on 127.0.0.1 and
 // passing each connection to the server. The front stops itself after five minutes even if nothing
 // stops it.
 class TlsFront {
@@ -86,8 +93,6 @@ public:
     bool Ready() const { return ready_; }
     const std::string& Problem() const { return problem_; }
     // The system builds a trusted chain for the front's certificate: its error status is 0.
-    // (Wine 8 keeps its Root store in memory, filled from the host's certificates, so an
-    // authority added at run time may not be seen by the chain engine.)
     bool AuthorityTrusted() const { return chainStatus_ == 0; }
     unsigned long ChainStatus() const { return chainStatus_; }
     // "https://localhost:<port>" followed by path.
@@ -99,6 +104,5 @@ private:
     unsigned short port_ = 0;
     bool ready_ = false;
     std::string problem_;
-    const void* trustedCert_ = nullptr; // PCCERT_CONTEXT
     unsigned long chainStatus_ = ~0ul;
 };

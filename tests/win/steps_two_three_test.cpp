@@ -1,9 +1,13 @@
 #include "app_fixture.h"
 
 #include "app/shell_open.h"
+#include "toolkit/text_util.h"
 #include "toolkit/win_text.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -224,4 +228,105 @@ TEST(StepThree, HelpBoxToggles) {
     form->pnl1->SetHeight(60);
     form->lbl4->Click();
     EXPECT_EQ(form->pnl1->Height(), 140);
+}
+
+TEST(StepTwo, CandidatesAreTheExactBytesOfTheText) {
+    auto form = MakeMainForm();
+    // Bytes that are no GBK characters: 0xFF, a lead byte before ASCII, a lead byte before the
+    // closing parenthesis, and 0x80; beside them a real GBK pair ("背景").
+    const std::string odd = "a\xFF\x81.png";
+    const std::string edge = "b\x80\x81";
+    const std::string gbk = A("背景") + "\xFE.gif";
+    Extract(*form, "x{background:url(" + odd + ")}\r\ny{background:url('" + edge + "')}\r\n" +
+                       "z{background:url(" + gbk + ")}\r\nw{background:url(" + odd + ")}");
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{odd, edge, gbk}));
+    EXPECT_EQ(form->lbl3->Caption(), A("共 3 个图片"));
+    // The same bytes are found again by the rewrite: the memo is a slice of the text.
+    EXPECT_NE(form->Memo1->GetText().find(form->mmo1->Lines()[1]), std::string::npos);
+}
+
+TEST(StepTwo, PatternsThatMatchEmptyTextAreRefusedAtOnce) {
+    auto form = MakeMainForm();
+    const std::string css(200000, 'a');
+    // Empty text matches these before anything else does; the last only matches empty text
+    // in front of a "u", so only the stylesheet shows it.
+    const std::pair<std::string, std::string> cases[] = {
+        {"()()", css}, {"x*", css}, {"(a*)(b*)", css}, {"(?=u)()()", "url(x)" + css}};
+    for (const auto& [pattern, text] : cases) {
+        ShownErrors().clear();
+        form->mmo1->SetText("old");
+        Extract(*form, text, pattern);
+        ASSERT_EQ(ShownErrors().size(), 1u) << pattern;
+        EXPECT_EQ(ShownErrors()[0], EmptyMatchMessage(pattern));
+        EXPECT_NE(ShownErrors()[0].find(pattern), std::string::npos);
+        EXPECT_EQ(form->mmo1->GetText(), "") << pattern;
+        EXPECT_EQ(form->lbl3->Caption(), A("共 0 个图片"));
+    }
+    // A pattern that needs at least one character still runs over the same text.
+    ShownErrors().clear();
+    Extract(*form, css + "background:url(z.gif)");
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"z.gif"}));
+}
+
+TEST(StepThree, TestPageGoesNextToTheProgramByDefault) {
+    ShellRecorder shell;
+    auto form = MakeMainForm();
+    ASSERT_TRUE(form->TestPageFolder.empty());
+    char exe[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const std::string path = text::ExtractFilePath(std::string(exe, n)) + "testimg.htm";
+    DeleteFileA(path.c_str());
+    form->mmo1->SetText("a.gif\r\n");
+    form->lbledt2->SetText("http://site.example/");
+    Press(form->btn3);
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_EQ(shell.opened, std::vector<std::string>{path});
+    EXPECT_EQ(ReadAll(path), form->mmo3->GetText());
+    EXPECT_NE(ReadAll(path).find("http://site.example/a.gif"), std::string::npos);
+    DeleteFileA(path.c_str());
+}
+
+TEST(StepTwo, TheWindowAnswersWhileALargeStylesheetIsSearched) {
+    auto form = MakeMainForm();
+    std::string css;
+    for (int i = 0; i < 60000; ++i) css += NumberedName("a{background:url(i", i, ".gif)}\r\n");
+    // A window of the test's own on this thread answers whether step two is running; another
+    // thread keeps asking it while step two runs.
+    const UINT kAsk = WM_APP + 7;
+    TUtilityWindow probe([&](UINT msg, WPARAM, LPARAM) -> LRESULT {
+        return msg == kAsk && form->StepTwoRunning() ? 1 : 0;
+    });
+    std::atomic<bool> stop{false};
+    std::atomic<int> answeredWhileRunning{0};
+    HWND target = probe.Handle();
+    std::thread asker([&] {
+        while (!stop) {
+            DWORD_PTR result = 0;
+            if (SendMessageTimeoutW(target, kAsk, 0, 0, SMTO_NORMAL, 2000, &result) && result == 1)
+                ++answeredWhileRunning;
+            Sleep(5);
+        }
+    });
+    // A second press while it runs is ignored, from inside the running search.
+    int pressesWhileRunning = 0;
+    TUtilityWindow presser([&](UINT msg, WPARAM, LPARAM) -> LRESULT {
+        if (msg == kAsk && form->StepTwoRunning()) {
+            ++pressesWhileRunning;
+            Press(form->btn2);
+        }
+        return 0;
+    });
+    PostMessageW(presser.Handle(), kAsk, 0, 0);
+    Extract(*form, css);
+    stop = true;
+    asker.join();
+    EXPECT_TRUE(ShownErrors().empty());
+    EXPECT_FALSE(form->StepTwoRunning());
+    EXPECT_GT(answeredWhileRunning.load(), 0);
+    EXPECT_EQ(pressesWhileRunning, 1);
+    ASSERT_EQ(form->mmo1->Lines().Count(), 60000);
+    EXPECT_EQ(form->mmo1->Lines()[59999], "i59999.gif");
+    EXPECT_EQ(form->lbl3->Caption(), A("共 60000 个图片"));
 }
