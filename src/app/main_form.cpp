@@ -14,6 +14,7 @@
 #include <objbase.h>
 
 #include <exception>
+#include <memory>
 #include <thread>
 
 const TClassInfo& TForm1::StaticClass() {
@@ -195,36 +196,42 @@ void TForm1::btn2Click(TObject*) {
     RegExp1->SetGlobal(true);
     RegExp1->SetPattern(edt1->GetText());
     RegExp1->SetIgnoreCase(true);
-    StepTwoSearch search;
-    search.text = Memo1->GetText();
-    search.pattern = edt1->GetText();
-    UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!done) throw Exception("Cannot start step two: no event");
+    // Shared with the thread: a search the service never finishes is left behind at a close.
+    auto search = std::make_shared<StepTwoSearch>();
+    search->text = Memo1->GetText();
+    search->pattern = edt1->GetText();
+    auto done = std::make_shared<UniqueKernelHandle>(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!*done) throw Exception("Cannot start step two: no event");
     stepTwoRunning_ = true;
-    std::thread worker([&] {
-        search.Run();
-        SetEvent(done.get());
+    std::thread worker([search, done] {
+        search->Run();
+        SetEvent(done->get());
     });
-    // Messages go on being handled (painting, moving, other buttons; a close ends the program
-    // once the search is over) until the search ends.
-    HANDLE wait = done.get();
+    // Messages go on being handled (painting, moving, other buttons) until the search ends; a
+    // close ends the program at once and the search with it.
+    HANDLE wait = done->get();
     for (;;) {
         const DWORD woke = MsgWaitForMultipleObjects(1, &wait, FALSE, INFINITE, QS_ALLINPUT);
         if (woke != WAIT_OBJECT_0 + 1) break; // the search ended (or waiting failed: join)
         Application->ProcessMessages();
+        if (Application->Terminated()) {
+            worker.detach();
+            stepTwoRunning_ = false;
+            return;
+        }
     }
     worker.join();
     stepTwoRunning_ = false;
-    if (search.error) {
+    if (search->error) {
         try {
-            std::rethrow_exception(search.error);
+            std::rethrow_exception(search->error);
         } catch (const EOleException& e) {
             // The service often says no more than that the call failed: name the pattern.
-            throw EOleException(PatternRejectedMessage(search.pattern, e.what()));
+            throw EOleException(PatternRejectedMessage(search->pattern, e.what()));
         }
     }
-    if (search.matchesEmpty) throw EOleException(EmptyMatchMessage(search.pattern));
-    mmo1->SetText(search.collector.text());
+    if (search->matchesEmpty) throw EOleException(EmptyMatchMessage(search->pattern));
+    mmo1->SetText(search->collector.text());
     mmo1->SetText(analysis::RemoveByte(mmo1->GetText(), '\''));
     mmo1->SetText(analysis::RemoveByte(mmo1->GetText(), '"'));
 }
