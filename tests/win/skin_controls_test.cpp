@@ -2,9 +2,8 @@
 // every button and check state read back from the window, what the control's previous window
 // procedure and its click handler see with and without the skin object, and the control left
 // exactly as it was whichever of the pair goes first.
-#include "app_fixture.h"
 #include "message_log.h"
-#include "test_skins.h"
+#include "skinned_form.h"
 
 #include "skin/controls/skin_buttons.h"
 #include "skin/controls/skin_checks.h"
@@ -18,66 +17,20 @@
 #include <gtest/gtest.h>
 
 using namespace testskins;
+using namespace skintest;
 
 namespace {
 
-TColor PixelAt(HWND wnd, int x, int y) {
-    HDC dc = GetDC(wnd);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(wnd, dc);
-    return static_cast<TColor>(c);
-}
-
-// Pixels of the window that are not `colour`, inside r.
-int CountOther(HWND wnd, const RECT& r, TColor colour) {
-    HDC dc = GetDC(wnd);
-    int n = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            n += static_cast<TColor>(GetPixel(dc, x, y)) != colour;
-    ReleaseDC(wnd, dc);
-    return n;
-}
-
-void Refresh(HWND wnd) {
-    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-}
-
-// A shown form with controls; the skin applied by hand (no manager).
-struct ControlForm {
-    std::unique_ptr<TForm> form;
-    TSkinData* data = nullptr;
-    TWinSkinForm* skin = nullptr;
-
-    explicit ControlForm(const std::vector<std::uint8_t>& store) {
-        form = std::make_unique<TForm>(&TestApplication());
-        form->SetTag(99); // the manager, if one is about, leaves it to the test
+// A shown form with captioned controls.
+struct ControlForm : SkinnedForm {
+    explicit ControlForm(const std::vector<std::uint8_t>& store)
+        : SkinnedForm(store, 420, 320, 120, 120) {
         form->SetCaption("Controls");
-        form->SetBounds(120, 120, 420, 320);
-        data = MakeSkinData(store, form.get());
     }
     template <typename T> T* Add(int x, int y, int w, int h, const char* caption = "Go") {
-        auto* c = new T(form.get());
-        c->SetParent(form.get());
-        c->SetBounds(x, y, w, h);
+        T* c = SkinnedForm::Add<T>(x, y, w, h);
         c->SetCaption(caption);
         return c;
-    }
-    void Apply() {
-        form->Show();
-        PumpFor(10);
-        if (!skin) {
-            skin = new TWinSkinForm(form.get());
-            skin->Handle = form->WindowHandle();
-            skin->Attach(data, form.get());
-        }
-        SendMessageW(form->WindowHandle(), WM_SKIN_APPLY, 0, kSkinApplyTag);
-        PumpFor(10);
-    }
-    template <typename S = TSkinControl> S* ObjectOf(TControl* c) const {
-        for (TComponent* o : skin->SkinnedControls())
-            if (auto* s = dynamic_cast<S*>(o); s && s->Control() == c) return s;
-        return nullptr;
     }
 };
 
@@ -92,10 +45,6 @@ std::vector<UINT> SeenByThePrevious() {
                    UINT(BM_GETSTATE), UINT(WM_GETFONT)})
         ignore.push_back(m);
     return ignore;
-}
-
-LRESULT Query(TControl* c) {
-    return c->Perform(WM_SKIN_QUERY);
 }
 
 } // namespace
@@ -230,7 +179,7 @@ TEST(SkinControlDiscovery, ForeignDialogButtonsAreSkinnedByClassAndStyle) {
     EXPECT_EQ(checks, 1);
     EXPECT_EQ(radios, 1);
     // The bare push button is drawn from the skin and clicks its parent through WM_COMMAND.
-    Refresh(push);
+    RefreshClient(push);
     EXPECT_EQ(PixelAt(push, 1, 1), kPushFrames[0]);
     SendMessageW(push, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(push, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
@@ -267,11 +216,11 @@ TEST(SkinControlBase, QuerySuspendResumeAndASecondAttach) {
     object->AttachControl(t.skin, t.data, true, nullptr); // ignored
     EXPECT_EQ(t.skin->SkinnedControls().size(), 1u);
 
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[0]);
     SendMessageW(wnd, WM_SKIN_ACTIVE, 0, 0);
     EXPECT_FALSE(object->Active());
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_NE(PixelAt(wnd, 2, 2), kPushFrames[0]); // the system's own button
     previous.Clear();
     SendMessageW(wnd, WM_SKIN_QUERY, 0, 0);
@@ -350,8 +299,8 @@ TEST(SkinControlBase, NoHandleGrowthOverRepaintsAndSkinCycles) {
     PumpFor(20);
     GuiCounts before = CurrentGuiCounts();
     for (int i = 0; i < 1000; ++i) {
-        Refresh(button->Handle());
-        Refresh(check->Handle());
+        RefreshClient(button->Handle());
+        RefreshClient(check->Handle());
     }
     GuiCounts after = CurrentGuiCounts();
     EXPECT_LE(after.gdi, before.gdi);
@@ -379,8 +328,8 @@ TEST(SkinControlButton, EachStateShowsItsFrame) {
     t.Apply();
     HWND wnd = button->Handle();
     other->SetFocus();
-    Refresh(wnd);
-    Refresh(def->Handle());
+    RefreshClient(wnd);
+    RefreshClient(def->Handle());
     EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[0]);
     EXPECT_EQ(PixelAt(def->Handle(), 2, 2), kPushFrames[0]); // default but not focused
     SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
@@ -392,7 +341,7 @@ TEST(SkinControlButton, EachStateShowsItsFrame) {
     EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[4]); // focused
     button->SetEnabled(false);
     SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[2]);
 }
 
@@ -402,11 +351,11 @@ TEST(SkinControlButton, FocusRectangleUnlessTheOptionSaysNo) {
     t.Apply();
     HWND wnd = button->Handle();
     button->SetFocus();
-    Refresh(wnd);
+    RefreshClient(wnd);
     const RECT all = {0, 0, 120, 40};
     const int with = CountOther(wnd, all, kPushFrames[4]);
     t.data->Options |= SetBit(xoNoFocusRect);
-    Refresh(wnd);
+    RefreshClient(wnd);
     const int without = CountOther(wnd, all, kPushFrames[4]);
     EXPECT_EQ(without, 0); // no caption, no focus rectangle
     EXPECT_GT(with, 0);
@@ -419,8 +368,8 @@ TEST(SkinControlButton, CaptionBreaksAtTheFirstDoubleBarOnly) {
     auto* one = t.Add<TButton>(10, 10, 120, 60, "Wide");
     auto* two = t.Add<TButton>(140, 10, 120, 60, "Wide||Wide");
     t.Apply();
-    Refresh(one->Handle());
-    Refresh(two->Handle());
+    RefreshClient(one->Handle());
+    RefreshClient(two->Handle());
     // The broken caption takes two lines: more rows carry text.
     auto rows = [](HWND w) {
         HDC dc = GetDC(w);
@@ -521,7 +470,7 @@ TEST(SkinControlButton, BitButtonGlyphFollowsTheLayout) {
                  {blGlyphBottom, {60, 60 - 4 - 5}}};
     for (const Case& c : cases) {
         bit->SetLayout(c.layout);
-        Refresh(wnd);
+        RefreshClient(wnd);
         EXPECT_EQ(PixelAt(wnd, c.inside.x, c.inside.y), 0x00C0FF) << c.layout;
         EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[0]);
     }
@@ -533,17 +482,17 @@ TEST(SkinControlButton, SpeedButtonFlatDownAndHot) {
     speed->SetFlat(true);
     t.Apply();
     HWND wnd = t.form->WindowHandle();
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_NE(PixelAt(wnd, 12, 12), kPushFrames[0]); // flat at rest: no frame
     speed->Perform(CM_MOUSEENTER, 0, 0);
     PumpFor(5);
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(PixelAt(wnd, 12, 12), kPushFrames[3]);
     speed->Perform(CM_MOUSELEAVE, 0, 0);
     speed->SetGroupIndex(1);
     speed->SetDown(true);
     speed->SetEnabled(false);
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(PixelAt(wnd, 12, 12), kPushFrames[1]); // down wins over disabled
 }
 
@@ -576,7 +525,7 @@ TEST(SkinControlCheck, StatesShowTheirFramesOnTheWindow) {
         HWND wnd = check->Handle();
         const int gx = kGlyph / 2, gy = 10;
         auto glyph = [&](int frame) { return kGlyphFrames[frame - 1]; };
-        Refresh(wnd);
+        RefreshClient(wnd);
         EXPECT_EQ(PixelAt(wnd, gx, gy), glyph(1));
         EXPECT_EQ(PixelAt(wnd, 139, 1), kFace); // background filled with the face colour
         check->SetChecked(true);
@@ -586,14 +535,14 @@ TEST(SkinControlCheck, StatesShowTheirFramesOnTheWindow) {
         PumpFor(5);
         EXPECT_EQ(PixelAt(wnd, gx, gy), glyph(frames == 12 ? 9 : 4));
         check->SetEnabled(false);
-        Refresh(wnd);
+        RefreshClient(wnd);
         EXPECT_EQ(PixelAt(wnd, gx, gy), glyph(frames == 12 ? 12 : 4));
         check->SetState(cbChecked);
-        Refresh(wnd);
+        RefreshClient(wnd);
         EXPECT_EQ(PixelAt(wnd, gx, gy), glyph(frames == 12 ? 8 : 4));
         // Clicking repaints at once.
         HWND r = radio->Handle();
-        Refresh(r);
+        RefreshClient(r);
         EXPECT_EQ(PixelAt(r, gx, gy), kRadioFrames[0]);
         SendMessageW(r, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         SendMessageW(r, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
@@ -610,7 +559,7 @@ TEST(SkinControlCheck, LeftTextPutsTheGlyphAtTheRightEdge) {
     t.Apply();
     HWND wnd = check->Handle();
     ASSERT_TRUE(GetWindowLongW(wnd, GWL_STYLE) & BS_LEFTTEXT);
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(PixelAt(wnd, 140 - kGlyph / 2 - 1, 10), kGlyphFrames[0]);
     EXPECT_NE(PixelAt(wnd, kGlyph / 2, 10), kGlyphFrames[0]);
 }
@@ -623,7 +572,7 @@ TEST(SkinControlCheck, WithoutAStripTheControlPaintsItself) {
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(object->Kind(), 0);
     HWND wnd = check->Handle();
-    Refresh(wnd);
+    RefreshClient(wnd);
     // The system's glyph, not a face-coloured fill over it.
     EXPECT_NE(CountOther(wnd, {0, 0, 20, 21}, kFace), 0);
 }
@@ -667,15 +616,15 @@ TEST(SkinControlButton, MenuButtonFromTheClassMapDrawsItsArrow) {
     t.Apply();
     ASSERT_NE(t.ObjectOf<TSkinMenuButton>(button), nullptr);
     HWND wnd = button->Handle();
-    Refresh(wnd);
+    RefreshClient(wnd);
     // The triangle's middle, in window text; the frame around it.
     EXPECT_EQ(PixelAt(wnd, 100 - 12, 15), static_cast<TColor>(ColorToRGB(clWindowText)));
     EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[0]);
     button->SetFocus();
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[3]); // focused shows hot
     button->SetEnabled(false);
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(PixelAt(wnd, 100 - 12, 15), static_cast<TColor>(ColorToRGB(clBtnShadow)));
     EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[2]);
 }

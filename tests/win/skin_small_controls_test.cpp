@@ -2,8 +2,7 @@
 // windows under Wine: each up-down half in each state, an edit's spin button kept inside the
 // edit's border, progress bars empty, part-way and full both ways, the marquee left to the
 // system, track bar channels and thumbs with and without the skin's images.
-#include "app_fixture.h"
-#include "test_skins.h"
+#include "skinned_form.h"
 
 #include "skin/controls/skin_progress.h"
 #include "skin/controls/skin_updown.h"
@@ -15,25 +14,9 @@
 #include <gtest/gtest.h>
 
 using namespace testskins;
+using namespace skintest;
 
 namespace {
-
-TColor PixelAt(HWND wnd, int x, int y) {
-    HDC dc = GetDC(wnd);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(wnd, dc);
-    return static_cast<TColor>(c);
-}
-
-int Count(HWND wnd, const RECT& r, TColor colour) {
-    HDC dc = GetDC(wnd);
-    int n = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            n += static_cast<TColor>(GetPixel(dc, x, y)) == colour;
-    ReleaseDC(wnd, dc);
-    return n;
-}
 
 RECT Client(HWND wnd) {
     RECT r;
@@ -41,41 +24,9 @@ RECT Client(HWND wnd) {
     return r;
 }
 
-void Refresh(HWND wnd) {
-    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-}
-
-struct SmallForm {
-    std::unique_ptr<TForm> form;
-    TSkinData* data = nullptr;
-    TWinSkinForm* skin = nullptr;
-
-    explicit SmallForm(const std::vector<std::uint8_t>& store = SmallControlsSkinStore()) {
-        form = std::make_unique<TForm>(&TestApplication());
-        form->SetTag(99);
-        form->SetBounds(100, 100, 460, 340);
-        data = MakeSkinData(store, form.get());
-    }
-    template <typename T> T* Add(int x, int y, int w, int h) {
-        auto* c = new T(form.get());
-        c->SetParent(form.get());
-        c->SetBounds(x, y, w, h);
-        return c;
-    }
-    void Apply() {
-        form->Show();
-        PumpFor(10);
-        skin = new TWinSkinForm(form.get());
-        skin->Handle = form->WindowHandle();
-        skin->Attach(data, form.get());
-        SendMessageW(form->WindowHandle(), WM_SKIN_APPLY, 0, kSkinApplyTag);
-        PumpFor(10);
-    }
-    template <typename S> S* ObjectOf(TControl* c) const {
-        for (TComponent* o : skin->SkinnedControls())
-            if (auto* s = dynamic_cast<S*>(o); s && s->Control() == c) return s;
-        return nullptr;
-    }
+struct SmallForm : SkinnedForm {
+    explicit SmallForm(const std::vector<std::uint8_t>& store = SmallControlsSkinStore())
+        : SkinnedForm(store) {}
 };
 
 // The mouse well away from every test window.
@@ -110,7 +61,7 @@ TEST(SkinUpDown, EachHalfShowsItsStateUnderTheRealMouse) {
     ASSERT_NE(t.ObjectOf<TSkinUpDown>(flat), nullptr);
     HWND wnd = spin->WindowHandle();
     MouseAway();
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(PixelAt(wnd, 10, 10), kSpinFrames[0]);
     EXPECT_EQ(PixelAt(wnd, 10, 30), kSpinFrames[4]);
     // Over the lower half: only that half is hot, then only that half pressed.
@@ -140,12 +91,12 @@ TEST(SkinUpDown, EachHalfShowsItsStateUnderTheRealMouse) {
     EXPECT_EQ(PixelAt(wnd, 10, 10), kSpinFrames[0]);
     // Disabled: both halves show their disabled frames.
     spin->SetEnabled(false);
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(PixelAt(wnd, 10, 10), kSpinFrames[2]);
     EXPECT_EQ(PixelAt(wnd, 10, 30), kSpinFrames[6]);
     // Horizontal: left and right halves from the horizontal strip.
     HWND h = flat->WindowHandle();
-    Refresh(h);
+    RefreshClient(h);
     EXPECT_EQ(PixelAt(h, 8, 10), kSpinFrames[0]);
     EXPECT_EQ(PixelAt(h, 30, 10), kSpinFrames[4]);
     POINT right = flat->ClientToScreen(POINT{30, 10});
@@ -163,7 +114,7 @@ TEST(SkinUpDown, WithoutAStripThePlainButtonsHaveArrowsAndKeepTheStates) {
     t.Apply();
     HWND wnd = spin->WindowHandle();
     MouseAway();
-    Refresh(wnd);
+    RefreshClient(wnd);
     // Outline in the dark shadow colour, face inside, a glyph in the text colour.
     EXPECT_EQ(PixelAt(wnd, 0, 5), ColorToRGB(t.data->ButtonDkShadowColor));
     EXPECT_EQ(PixelAt(wnd, 3, 3), ColorToRGB(t.data->ButtonFaceColor));
@@ -197,7 +148,7 @@ TEST(SkinUpDown, AnEditsSpinButtonStaysInsideTheEditsBorder) {
         spin->AttachWindow(ud, t.data, nullptr, nullptr);
         EXPECT_TRUE(spin->EditSpin());
         MouseAway();
-        Refresh(ud);
+        RefreshClient(ud);
         RECT own, outer;
         GetWindowRect(ud, &own);
         GetWindowRect(edit, &outer);
@@ -245,7 +196,8 @@ TEST(SkinProgress, EmptyPartWayAndFullBothWaysAndTheMarqueeLeftAlone) {
     t.Apply();
     for (TProgressBar* p : {empty, half, full, noRange, up})
         ASSERT_NE(t.ObjectOf<TSkinProgress>(p), nullptr);
-    for (TProgressBar* p : {empty, half, full, noRange, up, marquee}) Refresh(p->WindowHandle());
+    for (TProgressBar* p : {empty, half, full, noRange, up, marquee})
+        RefreshClient(p->WindowHandle());
     for (TProgressBar* p : {empty, noRange}) {
         HWND wnd = p->WindowHandle();
         EXPECT_EQ(Count(wnd, Client(wnd), kProgressBar), 0);
@@ -318,7 +270,7 @@ TEST(SkinTrackBar, ChannelThumbAndTicksWithAndWithoutTheSkinsImages) {
         ASSERT_NE(t.ObjectOf<TSkinTrackBar>(horz), nullptr);
         for (TTrackBar* bar : {horz, vert}) {
             HWND wnd = bar->WindowHandle();
-            Refresh(wnd);
+            RefreshClient(wnd);
             RECT thumb{}, channel{};
             SendMessageW(wnd, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
             SendMessageW(wnd, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
@@ -367,7 +319,7 @@ TEST(SkinSmallControls, KindsOffOrADamagedSkinLeaveThemWorking) {
     t.Apply();
     p->SetPosition(60);
     HWND wnd = p->WindowHandle();
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(p->Position(), 60);
     EXPECT_EQ(Count(wnd, Client(wnd), kProgressBar), 0);
     EXPECT_EQ(u->Perform(WM_SKIN_QUERY), 0);

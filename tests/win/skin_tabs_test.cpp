@@ -3,9 +3,8 @@
 // pane, the scroll arrows left to their own skinned up-down, close boxes, sheets on the face
 // colour with their graphic controls; page switching, page events and focus as without the
 // skin; no GDI or USER objects left behind by page switches.
-#include "app_fixture.h"
 #include "message_log.h"
-#include "test_skins.h"
+#include "skinned_form.h"
 
 #include "skin/controls/skin_tabs.h"
 #include "skin/controls/skin_updown.h"
@@ -20,29 +19,9 @@
 #include <gtest/gtest.h>
 
 using namespace testskins;
+using namespace skintest;
 
 namespace {
-
-TColor PixelAt(HWND wnd, int x, int y) {
-    HDC dc = GetDC(wnd);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(wnd, dc);
-    return static_cast<TColor>(c);
-}
-
-int Count(HWND wnd, const RECT& r, TColor colour) {
-    HDC dc = GetDC(wnd);
-    int n = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            n += static_cast<TColor>(GetPixel(dc, x, y)) == colour;
-    ReleaseDC(wnd, dc);
-    return n;
-}
-
-void Refresh(HWND wnd) {
-    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-}
 
 RECT TabRect(HWND tabs, int i) {
     RECT r{};
@@ -73,17 +52,9 @@ POINT Centre(const RECT& r) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-struct TabForm {
-    std::unique_ptr<TForm> form;
-    TSkinData* data = nullptr;
-    TWinSkinForm* skin = nullptr;
-
-    explicit TabForm(const std::vector<std::uint8_t>& store = SmallControlsSkinStore()) {
-        form = std::make_unique<TForm>(&TestApplication());
-        form->SetTag(99);
-        form->SetBounds(80, 80, 560, 420);
-        data = MakeSkinData(store, form.get());
-    }
+struct TabForm : SkinnedForm {
+    explicit TabForm(const std::vector<std::uint8_t>& store = SmallControlsSkinStore())
+        : SkinnedForm(store, 560, 420, 80, 80) {}
     TPageControl* Pages(int x, int y, int w, int h, TTabStyle style, int count = 3) {
         auto* pc = new TPageControl(form.get());
         pc->SetParent(form.get());
@@ -104,22 +75,6 @@ struct TabForm {
         for (int i = 0; i < count; ++i) tc->Tabs().Add(std::string("Tab ") + char('A' + i));
         tc->SetTabIndex(1);
         return tc;
-    }
-    void Apply() {
-        form->Show();
-        PumpFor(10);
-        if (!skin) {
-            skin = new TWinSkinForm(form.get());
-            skin->Handle = form->WindowHandle();
-            skin->Attach(data, form.get());
-        }
-        SendMessageW(form->WindowHandle(), WM_SKIN_APPLY, 0, kSkinApplyTag);
-        PumpFor(10);
-    }
-    template <typename S> S* ObjectOf(TControl* c) const {
-        for (TComponent* o : skin->SkinnedControls())
-            if (auto* s = dynamic_cast<S*>(o); s && s->Control() == c) return s;
-        return nullptr;
     }
 };
 
@@ -187,7 +142,7 @@ TEST(SkinTabs, FlatButtonRowShowsTheCurrentTabPressedAndFollowsTheMouse) {
         RECT r = TabRect(wnd, i);
         return PixelAt(wnd, r.left + 2, r.top + 3);
     };
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(frameAt(0), kPushFrames[1]);
     EXPECT_EQ(frameAt(1), kPushFrames[0]);
     EXPECT_EQ(frameAt(2), kPushFrames[0]);
@@ -195,7 +150,7 @@ TEST(SkinTabs, FlatButtonRowShowsTheCurrentTabPressedAndFollowsTheMouse) {
     EXPECT_EQ(pc->ActivePage(), pc->Pages(2));
     EXPECT_TRUE(IsWindowVisible(pc->Pages(2)->WindowHandle()));
     EXPECT_FALSE(IsWindowVisible(pc->Pages(0)->WindowHandle()));
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(frameAt(0), kPushFrames[0]);
     EXPECT_EQ(frameAt(2), kPushFrames[1]);
     // Hot under the mouse, disabled with the control.
@@ -206,11 +161,11 @@ TEST(SkinTabs, FlatButtonRowShowsTheCurrentTabPressedAndFollowsTheMouse) {
     SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(frameAt(1), kPushFrames[0]);
     pc->SetEnabled(false);
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(frameAt(1), kPushFrames[2]);
     EXPECT_EQ(frameAt(2), kPushFrames[1]);
     pc->SetEnabled(true);
-    Refresh(wnd);
+    RefreshClient(wnd);
     // Between the row and the page: the face colour.
     const RECT page = pc->DisplayRect();
     EXPECT_EQ(PixelAt(wnd, page.left + 20, page.top - 1), kFace);
@@ -229,7 +184,7 @@ TEST(SkinTabs, TopTabsCurrentFrameCaptionsAndPane) {
     HWND wnd = tc->WindowHandle();
     edit->SetFocus();
     PumpFor(5);
-    Refresh(wnd);
+    RefreshClient(wnd);
     for (int i = 0; i < 3; ++i) {
         RECT r = TabRect(wnd, i);
         const TColor frame = i == 1 ? kTabFrames[1] : kTabFrames[0];
@@ -279,7 +234,7 @@ TEST(SkinTabs, TopTabsCurrentFrameCaptionsAndPane) {
     EXPECT_EQ(frameAt(1), kTabFrames[1]);
     // Disabled: the other tabs show the disabled frame.
     tc->SetEnabled(false);
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(frameAt(0), kTabFrames[3]);
     EXPECT_EQ(frameAt(1), kTabFrames[1]);
     tc->SetEnabled(true);
@@ -288,7 +243,7 @@ TEST(SkinTabs, TopTabsCurrentFrameCaptionsAndPane) {
     EXPECT_EQ(tc->TabIndex(), 2);
     edit->SetFocus();
     PumpFor(5);
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(frameAt(2), kTabFrames[1]);
     EXPECT_EQ(frameAt(1), kTabFrames[0]);
 }
@@ -304,7 +259,7 @@ TEST(SkinTabs, BottomTabsAreFlippedAndSideTabsTurnedWithTheirPanes) {
     EXPECT_EQ(t.ObjectOf<TSkinTab>(left)->Position(), kTabsLeft);
     EXPECT_EQ(t.ObjectOf<TSkinTab>(right)->Position(), kTabsRight);
     HWND b = bottom->WindowHandle();
-    Refresh(b);
+    RefreshClient(b);
     for (int i = 0; i < 3; ++i) {
         RECT r = TabRect(b, i);
         std::vector<int> outer =
@@ -319,7 +274,7 @@ TEST(SkinTabs, BottomTabsAreFlippedAndSideTabsTurnedWithTheirPanes) {
     for (TTabControl* side : {left, right}) {
         const bool isLeft = side == left;
         HWND wnd = side->WindowHandle();
-        Refresh(wnd);
+        RefreshClient(wnd);
         for (int i = 0; i < 3; ++i) {
             RECT r = TabRect(wnd, i);
             ASSERT_GT(r.bottom - r.top, r.right - r.left) << "tabs stand upright";
@@ -363,7 +318,7 @@ TEST(SkinTabs, ScrollArrowsGetTheirOwnSkinAndAreNotPaintedOver) {
     EXPECT_TRUE(s->UpDown()->ForceHorizontal());
     EXPECT_EQ(s->UpDown()->Handle(), arrows);
     SetCursorPos(2, 2);
-    Refresh(wnd);
+    RefreshClient(wnd);
     RECT a;
     GetClientRect(arrows, &a);
     EXPECT_EQ(PixelAt(arrows, a.right / 4, a.bottom / 2), kSpinFrames[0]);
@@ -373,7 +328,7 @@ TEST(SkinTabs, ScrollArrowsGetTheirOwnSkinAndAreNotPaintedOver) {
     SendMessageW(arrows, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.right * 3 / 4, a.bottom / 2));
     SendMessageW(arrows, WM_LBUTTONUP, 0, MAKELPARAM(a.right * 3 / 4, a.bottom / 2));
     PumpFor(10);
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_GT(Count(wnd, {0, 0, 60, 20}, kTabFrames[0]) + Count(wnd, {0, 0, 60, 20}, kTabFrames[1]),
               20);
 }
@@ -387,7 +342,7 @@ TEST(SkinTabs, CloseBoxesAskTheFormAndCloseThePage) {
     ASSERT_NE(s, nullptr);
     ASSERT_TRUE(s->CloseBoxes());
     HWND wnd = pc->WindowHandle();
-    Refresh(wnd);
+    RefreshClient(wnd);
     ASSERT_EQ(s->ItemRects().size(), 3u);
     const RECT box = s->ItemRects()[1];
     EXPECT_FALSE(IsRectEmpty(&box));
@@ -417,7 +372,7 @@ TEST(SkinTabs, CloseBoxesAskTheFormAndCloseThePage) {
     EXPECT_EQ(pc->Pages(0)->Caption(), "Page A");
     EXPECT_EQ(pc->Pages(1)->Caption(), "Page C");
     // Elsewhere on a tab the click switches pages as usual.
-    Refresh(wnd);
+    RefreshClient(wnd);
     Click(wnd, {TabRect(wnd, 1).left + 4, Centre(TabRect(wnd, 1)).y});
     EXPECT_EQ(asked.size(), 2u);
     EXPECT_EQ(pc->ActivePageIndex(), 1);
@@ -445,7 +400,7 @@ TEST(SkinTabs, SheetsShowTheFaceColourWithTheirLabelsAndShapes) {
     t.Apply();
     ASSERT_NE(t.ObjectOf<TSkinTabSheet>(sheet), nullptr);
     HWND wnd = sheet->WindowHandle();
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_EQ(PixelAt(wnd, 30, 30), 0x3050F0);
     EXPECT_GT(Count(wnd, {70, 10, 170, 30}, 0x00AA00), 5);
     EXPECT_EQ(PixelAt(wnd, 300, 150), kFace);
@@ -552,7 +507,7 @@ TEST(SkinTabs, TabSetDrawsFlippedTabsWhereTheSetPlacesThem) {
     t.Apply();
     ASSERT_NE(t.ObjectOf<TSkinTab31>(set), nullptr);
     HWND wnd = set->WindowHandle();
-    Refresh(wnd);
+    RefreshClient(wnd);
     for (int i = 0; i < 3; ++i) {
         RECT r = set->TabRect(i);
         ASSERT_FALSE(IsRectEmpty(&r));
@@ -586,7 +541,7 @@ TEST(SkinTabs, TheWizardsPageRowAndPagesAreSkinnedAndSwitchAsBefore) {
     ASSERT_EQ(pgc->Perform(WM_SKIN_QUERY), 1);
     for (int i = 0; i < pgc->PageCount(); ++i) EXPECT_EQ(pgc->Pages(i)->Perform(WM_SKIN_QUERY), 1);
     HWND wnd = pgc->WindowHandle();
-    Refresh(wnd);
+    RefreshClient(wnd);
     // The current tab's frame differs from the others', which are alike.
     auto at = [&](int i) {
         RECT r = TabRect(wnd, i);
@@ -604,7 +559,7 @@ TEST(SkinTabs, TheWizardsPageRowAndPagesAreSkinnedAndSwitchAsBefore) {
     Click(wnd, Centre(TabRect(wnd, 4)));
     EXPECT_EQ(pgc->ActivePage(), form->ts5);
     EXPECT_EQ(shows, 1);
-    Refresh(wnd);
+    RefreshClient(wnd);
     EXPECT_NE(at(4), at(1));
     Click(wnd, Centre(TabRect(wnd, 0)));
     EXPECT_EQ(pgc->ActivePage(), form->ts1);

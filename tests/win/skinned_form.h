@@ -1,6 +1,6 @@
 #pragma once
 // A shown form whose skin is applied by hand (no manager), for the tests of the skinned
-// edits, combo boxes, panels and status bars; and the pixel reads they share.
+// control families; and the pixel reads they share.
 #include "app_fixture.h"
 #include "test_skins.h"
 #include "window_pixels.h"
@@ -23,9 +23,37 @@ inline TColor WindowPixel(HWND wnd, int x, int y) {
     return static_cast<TColor>(c);
 }
 
+// The pixel through the window's client DC.
+inline TColor PixelAt(HWND wnd, int x, int y) {
+    HDC dc = GetDC(wnd);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(wnd, dc);
+    return static_cast<TColor>(c);
+}
+
+// Client pixels inside r that are (or, with `other`, are not) `colour`.
+inline int Count(HWND wnd, const RECT& r, TColor colour, bool other = false) {
+    HDC dc = GetDC(wnd);
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            n += (static_cast<TColor>(GetPixel(dc, x, y)) == colour) != other;
+    ReleaseDC(wnd, dc);
+    return n;
+}
+
+inline int CountOther(HWND wnd, const RECT& r, TColor colour) {
+    return Count(wnd, r, colour, true);
+}
+
 inline void Refresh(HWND wnd) {
     RedrawWindow(wnd, nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+// Client area only, as a control repaints itself.
+inline void RefreshClient(HWND wnd) {
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
 inline RECT WindowBox(HWND wnd) {
@@ -39,12 +67,12 @@ struct SkinnedForm {
     TSkinData* data = nullptr;
     TWinSkinForm* skin = nullptr;
 
-    explicit SkinnedForm(const std::vector<std::uint8_t>& store, int width = 460,
-                         int height = 340) {
+    explicit SkinnedForm(const std::vector<std::uint8_t>& store, int width = 460, int height = 340,
+                         int left = 100, int top = 100) {
         form = std::make_unique<TForm>(&TestApplication());
         form->SetTag(99); // a manager about leaves it to the test
         form->SetCaption("Skinned");
-        form->SetBounds(100, 100, width, height);
+        form->SetBounds(left, top, width, height);
         data = testskins::MakeSkinData(store, form.get());
     }
     template <typename T> T* Add(int x, int y, int w, int h, TWinControl* parent = nullptr) {
