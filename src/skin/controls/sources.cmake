@@ -2,3 +2,5 @@
 corvane_win(skin_control.cpp)
 corvane_win(skin_buttons.cpp)
 corvane_win(skin_checks.cpp)
+corvane_win(skin_scrollbars.cpp)
+corvane_win(skin_listview.cpp)

@@ -1,6 +1,7 @@
 #include "skin/form/win_skin_form.h"
 
 #include "skin/controls/skin_control.h"
+#include "skin/controls/skin_scrollbars.h"
 #include "skin/data/skin_manage.h"
 #include "skin/form/control_discovery.h"
 #include "skin/form/primitives.h"
@@ -1006,7 +1007,8 @@ void TWinSkinForm::Dispatch(TMessage& m) {
         m.Result = 0;
         return;
     case WM_SKIN_RESKIN_SCROLL:
-        m.Result = 0; // the scroll-bar skin objects come with the control families
+        ReskinScrollControl(*this, reinterpret_cast<HWND>(m.WParam));
+        m.Result = 0;
         return;
     case WM_SKIN_QUERY:
         m.Result = 1;
