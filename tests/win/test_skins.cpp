@@ -173,18 +173,20 @@ std::vector<std::uint8_t> ScrollSkinStore(bool header) {
     std::string ini = "[TitlebarSkin]\r\nSkinName=Scroll\r\n[Personality]\r\n";
     for (const char* piece : {"Left", "Right", "Top", "Bottom"}) {
         const std::string p = piece;
-        std::string file = p == "Left" ? "left.bmp" : p == "Right" ? "right.bmp"
-                                                      : p == "Top" ? "top.bmp"
-                                                                   : "bottom.bmp";
+        std::string file = p == "Left"    ? "left.bmp"
+                           : p == "Right" ? "right.bmp"
+                           : p == "Top"   ? "top.bmp"
+                                          : "bottom.bmp";
         ini += p + "=" + file + "\r\n" + p + "Frame=2\r\n" + p + "Trans=0\r\n" + p +
                "Stretch=1\r\n" + p + "TopHeight=0\r\n" + p + "BotHeight=0\r\n";
     }
-    ini += "[Colours]\r\nButtonFace=" + Triple(kFace) + "\r\nButtonShadow=" +
-           Triple(kScrollShadow) + "\r\nButtonText=0 0 0\r\n";
+    ini += "[Colours]\r\nButtonFace=" + Triple(kFace) +
+           "\r\nButtonShadow=" + Triple(kScrollShadow) + "\r\nButtonText=0 0 0\r\n";
     auto element = [&](const char* section, const char* file, const char* extra) {
         ini += std::string("[") + section + "]\r\nImage=" + file +
                "\r\nLeftWidth=0\r\nRightWidth=0\r\nTopHeight=0\r\nBottomHeight=0"
-               "\r\nTrans=0\r\nTile=0\r\n" + extra;
+               "\r\nTrans=0\r\nTile=0\r\n" +
+               extra;
     };
     element("Scrollbar", "arrows.bmp", "");
     element("HorzScroll", "htrack.bmp", "");
