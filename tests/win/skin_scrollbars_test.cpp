@@ -662,3 +662,300 @@ TEST(SkinScrollbarPixels, ShorterBarsDownToHalfArrowsAndAMinimumThumb) {
         EXPECT_EQ(PixelAt(bar->Cover(), 4, 5), StripFrame(9));
     }
 }
+
+// ---------------------------------------------------------------- list view and header
+
+namespace {
+
+struct HeaderForm {
+    ScrollForm t;
+    TListView* view;
+    TListView* twin;
+    TSkinListView* object = nullptr;
+    HWND header = nullptr;
+    explicit HeaderForm(bool headerSkin = true) : t(ScrollSkinStore(headerSkin), 760, 400) {
+        view = MakeView(10, false);
+        twin = MakeView(380, true);
+        t.Apply();
+        object = t.ObjectOf<TSkinListView>(view);
+        header = ListView_GetHeader(view->WindowHandle());
+        Settle(t.form->WindowHandle());
+    }
+    TListView* MakeView(int x, bool native) {
+        auto* v = t.Add<TListView>(x, 10, 340, 200);
+        v->SetViewStyle(vsReport);
+        const char* names[] = {"One", "Two", ""};
+        const int widths[] = {60, 80, 50};
+        for (int i = 0; i < 3; ++i) {
+            TListColumn* c = v->AddColumn();
+            c->SetCaption(names[i]);
+            c->SetWidth(widths[i]);
+        }
+        if (native) v->SetTag(t.data->DisableTag);
+        return v;
+    }
+    TColor At(int x, int y = 1) const {
+        UpdateWindow(header);
+        return PixelAt(header, x, y);
+    }
+};
+
+} // namespace
+
+TEST(SkinHeader, ColumnsTheBandRightOfThemAndTheHotColumn) {
+    HeaderForm f;
+    ASSERT_NE(f.object, nullptr);
+    ASSERT_NE(f.object->Header(), nullptr);
+    TSkinHeader* h = f.object->Header();
+    EXPECT_EQ(h->HotItem(), -1);
+    ASSERT_EQ(h->ItemRects().size(), 3u);
+    EXPECT_EQ(h->ItemRects()[1].left, 63);
+    EXPECT_EQ(h->ItemRects()[1].right, 137);
+    EXPECT_EQ(f.At(10), kHeaderFrames[0]);
+    EXPECT_EQ(f.At(150), kHeaderFrames[0]); // a column without text: only its background
+    EXPECT_EQ(f.At(300), kHeaderFrames[0]); // right of the last column
+    // The caption is drawn in the column.
+    RECT column;
+    Header_GetItemRect(f.header, 0, &column);
+    int text = 0;
+    for (int x = column.left; x < column.right; ++x)
+        for (int y = column.top; y < column.bottom; ++y) text += PixelAt(f.header, x, y) == 0;
+    EXPECT_GT(text, 5);
+    SendMessageW(f.header, WM_MOUSEMOVE, 0, MAKELPARAM(90, 5));
+    EXPECT_EQ(h->HotItem(), 1);
+    EXPECT_EQ(f.At(70), kHeaderFrames[1]);
+    EXPECT_EQ(f.At(10), kHeaderFrames[0]);
+    // The 3-pixel borders at the divider between columns 0 and 1 change nothing.
+    for (int x : {58, 60, 62}) {
+        SendMessageW(f.header, WM_MOUSEMOVE, 0, MAKELPARAM(x, 5));
+        EXPECT_EQ(h->HotItem(), 1) << x;
+    }
+    SendMessageW(f.header, WM_MOUSEMOVE, 0, MAKELPARAM(30, 5));
+    EXPECT_EQ(h->HotItem(), 0);
+    EXPECT_EQ(f.At(10), kHeaderFrames[1]);
+    SendMessageW(f.header, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(h->HotItem(), -1);
+    EXPECT_EQ(f.At(10), kHeaderFrames[0]);
+}
+
+TEST(SkinHeader, PressedColumnAndDividerDragStillResizesLikeTheNativeHeader) {
+    HeaderForm f;
+    ASSERT_NE(f.object, nullptr);
+    TSkinHeader* h = f.object->Header();
+    ASSERT_NE(h, nullptr);
+    SendMessageW(f.header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 5));
+    EXPECT_EQ(h->PressedItem(), 0);
+    EXPECT_EQ(f.At(10), kHeaderFrames[2]);
+    SendMessageW(f.header, WM_LBUTTONUP, 0, MAKELPARAM(30, 5));
+    EXPECT_EQ(h->PressedItem(), -1);
+    EXPECT_NE(f.At(10), kHeaderFrames[2]);
+    // The divider of the first column dragged 40 pixels right, on both.
+    for (TListView* v : {f.view, f.twin}) {
+        HWND hd = ListView_GetHeader(v->WindowHandle());
+        SendMessageW(hd, WM_MOUSEMOVE, 0, MAKELPARAM(60, 5));
+        SendMessageW(hd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 5));
+        SendMessageW(hd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(80, 5));
+        SendMessageW(hd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100, 5));
+        SendMessageW(hd, WM_LBUTTONUP, 0, MAKELPARAM(100, 5));
+        PumpFor(20);
+    }
+    EXPECT_EQ(h->PressedItem(), -1);
+    const int width = ListView_GetColumnWidth(f.view->WindowHandle(), 0);
+    EXPECT_EQ(width, ListView_GetColumnWidth(f.twin->WindowHandle(), 0));
+    EXPECT_EQ(width, 100);
+    Settle(f.t.form->WindowHandle());
+    // The columns are drawn where they are now.
+    EXPECT_EQ(h->ItemRects()[1].left, 103);
+    EXPECT_EQ(f.At(300), kHeaderFrames[0]);
+}
+
+TEST(SkinHeader, NoHeaderElementLeavesTheHeaderNativeAndNoHeaderMeansNoHeaderObject) {
+    HeaderForm f(false);
+    ASSERT_NE(f.object, nullptr);
+    TSkinHeader* h = f.object->Header();
+    ASSERT_NE(h, nullptr);
+    EXPECT_FALSE(h->HasSkin());
+    // The system draws it: nothing of the skin's header colours, and it erases itself.
+    for (TColor c : kHeaderFrames) EXPECT_NE(f.At(10), c);
+    HDC dc = GetDC(f.header);
+    EXPECT_EQ(h->SkinForm(), f.t.skin);
+    ReleaseDC(f.header, dc);
+    // A list view in list style has no header window: only the covers.
+    ScrollForm t(ScrollSkinStore());
+    auto* list = t.Add<TListView>(10, 10, 200, 150);
+    list->SetViewStyle(vsList);
+    t.Apply();
+    auto* object = t.ObjectOf<TSkinListView>(list);
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->Header() != nullptr, ListView_GetHeader(list->WindowHandle()) != nullptr);
+    EXPECT_NE(object->VertBar(), nullptr);
+}
+
+// ---------------------------------------------------------------- lifetime
+
+TEST(SkinScrollbarLifetime, ARecreatedControlIsSkinnedAgainWithoutLeaks) {
+    ScrollForm t(ScrollSkinStore());
+    TMemo* memo = t.Memo(20, 20, 300, 200, Lines(200, 80));
+    auto* view = t.Add<TListView>(340, 20, 250, 200);
+    view->SetViewStyle(vsReport);
+    view->AddColumn()->SetCaption("One");
+    t.Apply();
+    const size_t objects = t.skin->SkinnedControls().size();
+    auto recreate = [&](int i) {
+        memo->SetScrollBars(i % 2 ? ssVertical : ssBoth);
+        view->SetViewStyle(i % 2 ? vsList : vsReport);
+        PumpFor(5);
+    };
+    recreate(1);
+    recreate(2);
+    {
+        auto* object = t.ObjectOf<TSkinScrollbar>(memo);
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(object->Handle(), memo->WindowHandle());
+        EXPECT_EQ(object->RecreatedFrom(), nullptr); // a fresh object
+        EXPECT_TRUE(object->VertBar()->Shown());
+        EXPECT_TRUE(object->HorzBar()->Shown());
+        const RECT native = BarInfo(memo->WindowHandle(), OBJID_VSCROLL).rcScrollBar;
+        const RECT cover = ScreenRect(object->VertBar()->Cover());
+        EXPECT_TRUE(EqualRect(&native, &cover));
+        auto* viewObject = t.ObjectOf<TSkinListView>(view);
+        ASSERT_NE(viewObject, nullptr);
+        ASSERT_NE(viewObject->Header(), nullptr);
+        EXPECT_EQ(viewObject->Header()->Handle(), ListView_GetHeader(view->WindowHandle()));
+    }
+    const GuiCounts before = CurrentGuiCounts();
+    for (int i = 3; i <= 102; ++i) recreate(i); // ends as it was: both bars, report style
+    PumpFor(50);
+    const GuiCounts after = CurrentGuiCounts();
+    EXPECT_EQ(after.user, before.user);
+    EXPECT_LE(after.gdi, before.gdi + 2);
+    EXPECT_EQ(t.skin->SkinnedControls().size(), objects);
+    auto* object = t.ObjectOf<TSkinScrollbar>(memo);
+    ASSERT_NE(object, nullptr);
+    EXPECT_TRUE(object->HorzBar()->Shown());
+    EXPECT_TRUE(object->VertBar()->Shown());
+    memo->SetScrollBars(ssVertical);
+    PumpFor(20);
+    object = t.ObjectOf<TSkinScrollbar>(memo);
+    ASSERT_NE(object, nullptr);
+    EXPECT_FALSE(object->HorzBar()->Shown()); // no horizontal bar any more
+    EXPECT_TRUE(object->VertBar()->Shown());
+}
+
+TEST(SkinScrollbarLifetime, RowsAddedFromAWorkerDuringARunKeepTheCoverInStep) {
+    ScrollForm t(ScrollSkinStore());
+    auto* view = t.Add<TListView>(20, 20, 400, 380);
+    view->SetViewStyle(vsReport);
+    view->AddColumn()->SetCaption("No.");
+    view->AddColumn()->SetCaption("File");
+    t.Apply();
+    auto* object = t.ObjectOf<TSkinListView>(view);
+    ASSERT_NE(object, nullptr);
+    EXPECT_FALSE(object->VertBar()->Shown());
+    // The worker reports each file; the main thread adds its row.
+    constexpr UINT kRow = WM_APP + 15;
+    TWndProcHook hook(*t.form, [&](TMessage& m) {
+        if (m.Msg == kRow) {
+            TListItem* item = view->Items().Add();
+            item->SetCaption(std::to_string(m.WParam));
+            item->SubItems().Add("file" + std::to_string(m.WParam) + ".png");
+            return;
+        }
+        hook.CallPrevious(m);
+    });
+    HWND target = t.form->WindowHandle();
+    HANDLE worker = CreateThread(
+        nullptr, 0,
+        [](LPVOID p) -> DWORD {
+            for (int i = 0; i < 80; ++i) {
+                PostMessageW(static_cast<HWND>(p), kRow, static_cast<WPARAM>(i), 0);
+                Sleep(8);
+            }
+            return 0;
+        },
+        target, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    std::vector<int> thumbSizes;
+    PumpUntil([&] {
+        if (object->VertBar()->Shown()) {
+            const SCROLLBARINFO info = BarInfo(view->WindowHandle(), OBJID_VSCROLL);
+            thumbSizes.push_back(info.xyThumbBottom - info.xyThumbTop);
+        }
+        return view->Items().Count() == 80;
+    });
+    WaitForSingleObject(worker, 5000);
+    CloseHandle(worker);
+    Settle(target);
+    EXPECT_EQ(view->Items().Count(), 80);
+    ASSERT_TRUE(object->VertBar()->Shown());
+    const SCROLLBARINFO info = BarInfo(view->WindowHandle(), OBJID_VSCROLL);
+    const RECT cover = ScreenRect(object->VertBar()->Cover());
+    EXPECT_TRUE(EqualRect(&info.rcScrollBar, &cover));
+    EXPECT_EQ(object->VertBar()->ThumbStart(), info.xyThumbTop);
+    EXPECT_EQ(object->VertBar()->ThumbEnd(), info.xyThumbBottom);
+    // The thumb shrank as the list grew.
+    ASSERT_FALSE(thumbSizes.empty());
+    EXPECT_GT(thumbSizes.front(), info.xyThumbBottom - info.xyThumbTop);
+}
+
+// ---------------------------------------------------------------- failures and messages
+
+TEST(SkinScrollbarFailures, ADamagedSkinLeavesTheBarsNativeAndWorking) {
+    ScrollForm t(DamagedStore());
+    TMemo* memo = t.Memo(20, 20, 300, 200, Lines(300, 80));
+    t.Apply();
+    if (auto* object = t.ObjectOf<TSkinScrollbar>(memo)) {
+        EXPECT_FALSE(object->VertBar()->Shown());
+        EXPECT_FALSE(object->HorzBar()->Shown());
+    }
+    SendMessageW(memo->WindowHandle(), WM_MOUSEWHEEL,
+                 MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(100, 100));
+    PumpFor(20);
+    EXPECT_GT(GetScrollPos(memo->WindowHandle(), SB_VERT), 0);
+    // No window of ours lies over the memo's bar.
+    const RECT bar = BarInfo(memo->WindowHandle(), OBJID_VSCROLL).rcScrollBar;
+    const POINT middle{(bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2};
+    EXPECT_EQ(WindowFromPoint(middle), memo->WindowHandle());
+}
+
+TEST(SkinScrollbarFailures, WithoutScrollBarInformationTheCoversStayHidden) {
+    ScrollForm t(ScrollSkinStore());
+    TMemo* memo = t.Memo(20, 20, 300, 200, Lines(300, 80));
+    memo->SetTag(t.data->DisableTag);
+    t.Apply();
+    auto saved = skin::SkinPlatform().GetScrollBarInfo;
+    skin::SkinPlatform().GetScrollBarInfo = nullptr;
+    auto* object = new TSkinScrollbar(memo);
+    object->AttachControl(t.skin, t.data, true, t.skin->ControlCanvas());
+    Settle(t.form->WindowHandle());
+    EXPECT_TRUE(object->Attached());
+    EXPECT_FALSE(object->VertBar()->Shown());
+    EXPECT_FALSE(object->HorzBar()->Shown());
+    skin::SkinPlatform().GetScrollBarInfo = saved;
+    // Back with the information, the next placement covers the bars.
+    memo->SetBounds(20, 20, 310, 200);
+    PumpFor(20);
+    EXPECT_TRUE(object->VertBar()->Shown());
+    delete object;
+    PumpFor(10);
+    EXPECT_EQ(memo->Perform(WM_SKIN_QUERY), 0);
+}
+
+TEST(SkinScrollbarFailures, BorderNotificationDrawsIntoTheGivenDcAndAnswersTheMark) {
+    ScrollForm t(ScrollSkinStore());
+    TMemo* memo = t.Memo(20, 20, 200, 120, Lines(10, 10));
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinScrollbar>(memo), nullptr);
+    HWND wnd = memo->WindowHandle();
+    const RECT r = ScreenRect(wnd);
+    WindowDc screen(wnd);
+    OffscreenBuffer buffer(screen.get(), r.right - r.left, r.bottom - r.top);
+    TSkinControl::FillColour(buffer.dc(), RECT{0, 0, r.right - r.left, r.bottom - r.top}, 0x123456);
+    EXPECT_EQ(SendMessageW(wnd, CN_SKIN_NCPAINT, reinterpret_cast<WPARAM>(buffer.dc()), kSkinMagic),
+              kSkinMagic);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(buffer.dc(), 0, 30)), kScrollShadow);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(buffer.dc(), 1, 30)), kFace);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(buffer.dc(), 2, 30)), 0x123456);
+    // Without a DC only the answer.
+    EXPECT_EQ(SendMessageW(wnd, CN_SKIN_NCPAINT, 0, kSkinMagic), kSkinMagic);
+}
