@@ -876,11 +876,14 @@ TEST(SkinScrollbarLifetime, RowsAddedFromAWorkerDuringARunKeepTheCoverInStep) {
         target, 0, nullptr);
     ASSERT_NE(worker, nullptr);
     std::vector<int> thumbSizes;
+    int mismatches = 0, samples = 0;
     PumpUntil([&] {
-        if (object->VertBar()->Shown()) {
-            const SCROLLBARINFO info = BarInfo(view->WindowHandle(), OBJID_VSCROLL);
-            thumbSizes.push_back(info.xyThumbBottom - info.xyThumbTop);
-        }
+        SCROLLBARINFO info{};
+        skin::SkinScrollBarInfo(view->WindowHandle(), OBJID_VSCROLL, info);
+        const bool visible = !(info.rgstate[0] & STATE_SYSTEM_INVISIBLE);
+        if (visible) thumbSizes.push_back(info.xyThumbBottom - info.xyThumbTop);
+        mismatches += visible != object->VertBar()->Shown();
+        ++samples;
         return view->Items().Count() == 80;
     });
     WaitForSingleObject(worker, 5000);
@@ -893,9 +896,50 @@ TEST(SkinScrollbarLifetime, RowsAddedFromAWorkerDuringARunKeepTheCoverInStep) {
     EXPECT_TRUE(EqualRect(&info.rcScrollBar, &cover));
     EXPECT_EQ(object->VertBar()->ThumbStart(), info.xyThumbTop);
     EXPECT_EQ(object->VertBar()->ThumbEnd(), info.xyThumbBottom);
-    // The thumb shrank as the list grew.
+    // The cover came and stayed with the native bar; the thumb shrank as the list grew.
+    EXPECT_GT(samples, 10);
+    EXPECT_EQ(mismatches, 0);
     ASSERT_FALSE(thumbSizes.empty());
     EXPECT_GT(thumbSizes.front(), info.xyThumbBottom - info.xyThumbTop);
+}
+
+TEST(SkinScrollbarLifetime, FreeingTheFormObjectFreesEachSkinObjectOnceAndLeavesNativeBars) {
+    ScrollForm t(ScrollSkinStore());
+    TMemo* memo = t.Memo(20, 20, 300, 200, Lines(200, 80));
+    auto* view = t.Add<TListView>(340, 20, 250, 200);
+    view->SetViewStyle(vsReport);
+    view->AddColumn()->SetCaption("One");
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinListView>(view), nullptr);
+    HWND header = ListView_GetHeader(view->WindowHandle());
+    ASSERT_EQ(SendMessageW(header, WM_SKIN_QUERY, 0, 0), 1);
+    auto covers = [&] {
+        int n = 0;
+        EnumChildWindows(
+            t.form->WindowHandle(),
+            [](HWND w, LPARAM l) -> BOOL {
+                wchar_t cls[32] = {};
+                GetClassNameW(w, cls, 32);
+                *reinterpret_cast<int*>(l) += lstrcmpW(cls, L"TWScrollbar") == 0;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&n));
+        return n;
+    };
+    EXPECT_EQ(covers(), 2); // the memo's; the empty view shows no bar yet
+    delete t.skin;          // the header's object is listed with the form and owned by the view's
+    t.skin = nullptr;
+    PumpFor(20);
+    EXPECT_EQ(SendMessageW(header, WM_SKIN_QUERY, 0, 0), 0);
+    EXPECT_EQ(memo->Perform(WM_SKIN_QUERY), 0);
+    EXPECT_EQ(view->Perform(WM_SKIN_QUERY), 0);
+    EXPECT_EQ(covers(), 0);
+    // The memo scrolls on its own bar.
+    SendMessageW(memo->WindowHandle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_GT(GetScrollPos(memo->WindowHandle(), SB_VERT), 0);
+    const RECT bar = BarInfo(memo->WindowHandle(), OBJID_VSCROLL).rcScrollBar;
+    EXPECT_EQ(WindowFromPoint({(bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2}),
+              memo->WindowHandle());
 }
 
 // ---------------------------------------------------------------- failures and messages

@@ -24,8 +24,8 @@ void TSkinListView::AttachScrollHost(TControl* control, TSkinData* data, TWinSki
     if (!attached_) return;
     HWND header = ListView_GetHeader(Handle());
     if (!header) return;
+    // Owned: freed with this object; the owner hears when the form frees it first.
     header_ = new TSkinHeader(this);
-    FreeNotification(header_);
     header_->AttachWindow(header, data, form, canvas);
     if (!header_->Attached()) {
         delete header_;

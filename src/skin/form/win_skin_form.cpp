@@ -65,8 +65,7 @@ TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner) {
 
 TWinSkinForm::~TWinSkinForm() {
     if (subclass_.Attached() && skinState_ != ssFinished) Detach();
-    std::vector<TComponent*> controls = std::move(controls_);
-    for (TComponent* c : controls) delete c;
+    FreeSkinnedControls();
     if (TSkinManage* m = TSkinManage::Instance()) m->ForgetWindow(Handle, this);
 }
 
@@ -356,8 +355,7 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
     GetWindowRect(Handle, &w);
     subclass_.Detach();
     mdiSubclass_.Detach();
-    std::vector<TComponent*> controls = std::move(controls_);
-    for (TComponent* c : controls) delete c;
+    FreeSkinnedControls();
     SkinFormMenus(false);
     if (skinFrame_) {
         FreeMenuBar(false);
@@ -425,6 +423,15 @@ bool TWinSkinForm::RegisterControl(TComponent* control) {
     if (std::find(controls_.begin(), controls_.end(), control) != controls_.end()) return true;
     controls_.push_back(control);
     return false;
+}
+
+void TWinSkinForm::FreeSkinnedControls() {
+    // One at a time: an object may free others it owns, which leave the list as they go.
+    while (!controls_.empty()) {
+        TComponent* c = controls_.front();
+        controls_.erase(controls_.begin());
+        delete c;
+    }
 }
 
 void TWinSkinForm::UnregisterControl(TComponent* control) {
