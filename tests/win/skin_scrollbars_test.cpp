@@ -1003,3 +1003,67 @@ TEST(SkinScrollbarFailures, BorderNotificationDrawsIntoTheGivenDcAndAnswersTheMa
     // Without a DC only the answer.
     EXPECT_EQ(SendMessageW(wnd, CN_SKIN_NCPAINT, 0, kSkinMagic), kSkinMagic);
 }
+
+// ---------------------------------------------------------------- the product skin
+
+TEST(SkinScrollbarProduct, TheMainWindowsTextBoxesAndDownloadListAreSkinned) {
+    auto form = MakeMainForm();
+    ASSERT_TRUE(PumpUntil([&] { return form->mmo1->Perform(WM_SKIN_QUERY) == 1; }));
+    for (TMemo* m : {form->mmo1, form->mmo2, form->mmo4})
+        EXPECT_EQ(m->Perform(WM_SKIN_QUERY), 1) << m->Name();
+    EXPECT_EQ(form->ListView1->Perform(WM_SKIN_QUERY), 1);
+    HWND header = ListView_GetHeader(form->ListView1->WindowHandle());
+    ASSERT_NE(header, nullptr);
+    EXPECT_EQ(SendMessageW(header, WM_SKIN_QUERY, 0, 0), 1);
+    // A long reference list on step two: its bar is covered and drawn from the skin.
+    std::string refs;
+    for (int i = 0; i < 2000; ++i) refs += "url(images/a" + std::to_string(i) + ".png)\r\n";
+    form->mmo1->Lines().SetText(refs);
+    form->pgc1->SetActivePage(form->ts2);
+    Settle(form->WindowHandle());
+    HWND memo = form->mmo1->WindowHandle();
+    HWND cover = nullptr;
+    const RECT bar = BarInfo(memo, OBJID_VSCROLL).rcScrollBar;
+    const POINT middle{(bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2};
+    cover = WindowFromPoint(middle);
+    ASSERT_NE(cover, memo);
+    wchar_t cls[32] = {};
+    GetClassNameW(cover, cls, 32);
+    EXPECT_STREQ(cls, L"TWScrollbar");
+    const RECT coverRect = ScreenRect(cover);
+    EXPECT_TRUE(EqualRect(&coverRect, &bar));
+    // The page-down key scrolls it and the cover goes with it.
+    SetFocus(memo);
+    SendMessageW(memo, WM_KEYDOWN, VK_NEXT, 0);
+    Settle(form->WindowHandle());
+    EXPECT_GT(GetScrollPos(memo, SB_VERT), 0);
+    form->pgc1->SetActivePage(form->ts1);
+    PumpFor(20);
+    EXPECT_FALSE(IsWindowVisible(cover)); // its page is hidden with it
+}
+
+TEST(SkinScrollbarProduct, ThumbDragThroughAProductSkinCoverMatchesTheNativeBar) {
+    ScrollForm t(ProductSkinStore(), 900, 560);
+    const std::string text = Lines(3000, 40);
+    TMemo* skinned = t.Memo(10, 10, 420, 380, text);
+    TMemo* twin = t.Memo(450, 10, 420, 380, text, true);
+    t.Apply();
+    auto* object = t.ObjectOf<TSkinScrollbar>(skinned);
+    ASSERT_NE(object, nullptr);
+    Settle(t.form->WindowHandle());
+    ASSERT_TRUE(object->VertBar()->Shown());
+    // The product skin has the elements to draw the bar from.
+    WindowDc screen(object->VertBar()->Cover());
+    const RECT r = ScreenRect(object->VertBar()->Cover());
+    OffscreenBuffer buffer(screen.get(), r.right - r.left, r.bottom - r.top);
+    EXPECT_TRUE(object->VertBar()->PaintBar(buffer.dc()));
+    auto make = [](HWND h) {
+        const POINT start = OnBar(h, OBJID_VSCROLL, ThumbMiddle(h, OBJID_VSCROLL));
+        return Press{start, {{start.x, start.y + 40}, {start.x, start.y + 90}}, 0};
+    };
+    Drive(skinned->WindowHandle(), object->VertBar(), true, make(skinned->WindowHandle()));
+    Drive(twin->WindowHandle(), nullptr, true, make(twin->WindowHandle()));
+    EXPECT_GT(GetScrollPos(skinned->WindowHandle(), SB_VERT), 0);
+    EXPECT_EQ(GetScrollPos(skinned->WindowHandle(), SB_VERT),
+              GetScrollPos(twin->WindowHandle(), SB_VERT));
+}
