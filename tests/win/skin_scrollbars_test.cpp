@@ -3,8 +3,10 @@
 // compared with an unskinned twin that gets the same input. The system's tracking loop is
 // driven with posted mouse messages and a message-filter hook, so it always ends.
 #include "app_fixture.h"
+#include "http_server.h"
 #include "test_skins.h"
 
+#include "app/shell_open.h"
 #include "skin/controls/skin_listview.h"
 #include "skin/controls/skin_scrollbars.h"
 #include "skin/data/skin_shared.h"
@@ -13,6 +15,7 @@
 #include "toolkit/comctrls.h"
 #include "toolkit/handles.h"
 #include "toolkit/stdctrls.h"
+#include "toolkit/win_text.h"
 
 #include <commctrl.h>
 
@@ -1066,4 +1069,70 @@ TEST(SkinScrollbarProduct, ThumbDragThroughAProductSkinCoverMatchesTheNativeBar)
     EXPECT_GT(GetScrollPos(skinned->WindowHandle(), SB_VERT), 0);
     EXPECT_EQ(GetScrollPos(skinned->WindowHandle(), SB_VERT),
               GetScrollPos(twin->WindowHandle(), SB_VERT));
+}
+
+TEST(SkinScrollbarProduct, ADownloadRunsRowsKeepTheListsCoverInStep) {
+    HttpServer server;
+    std::string css, refs, urls;
+    constexpr int kImages = 60;
+    for (int i = 0; i < kImages; ++i) {
+        const std::string name = NumberedName("img/a", i, ".png");
+        const std::string path = NumberedName("/img/a", i, ".png");
+        server.AddFile(path, NumberedName("PNG-", i, ""));
+        css += NumberedName("x", i, "{background:url(");
+        css += name;
+        css += ")}\n";
+        refs += name;
+        refs += "\r\n";
+        urls += server.Url(path);
+        urls += "\r\n";
+    }
+    TempDir pageDir;
+    SetShellOpenFunction([](HWND, const std::string&) {});
+    auto form = MakeMainForm();
+    form->TestPageFolder = pageDir.Path();
+    TempDir dir;
+    const std::string cssPath = dir.Write("style.css", css);
+    {
+        DialogDriver driver(Widen(cssPath));
+        SendMessageW(form->btn1->WindowHandle(), BM_CLICK, 0, 0);
+        PumpFor(20);
+    }
+    form->mmo1->SetText(refs);
+    form->mmo2->SetText(urls);
+    form->pgc1->SetActivePage(form->ts4);
+    ASSERT_TRUE(PumpUntil([&] { return form->ListView1->Perform(WM_SKIN_QUERY) == 1; }));
+    HWND list = form->ListView1->WindowHandle();
+    auto coverShown = [&] {
+        SCROLLBARINFO info{};
+        skin::SkinScrollBarInfo(list, OBJID_VSCROLL, info);
+        const RECT& r = info.rcScrollBar;
+        HWND at = WindowFromPoint({(r.left + r.right) / 2, r.top + 20});
+        wchar_t cls[32] = {};
+        GetClassNameW(at, cls, 32);
+        return lstrcmpW(cls, L"TWScrollbar") == 0;
+    };
+    SendMessageW(form->btn5->WindowHandle(), BM_CLICK, 0, 0);
+    int samples = 0, visible = 0, mismatches = 0;
+    const bool ended = PumpUntil(
+        [&] {
+            SCROLLBARINFO info{};
+            skin::SkinScrollBarInfo(list, OBJID_VSCROLL, info);
+            const bool bar = !(info.rgstate[0] & STATE_SYSTEM_INVISIBLE) && IsWindowVisible(list);
+            ++samples;
+            visible += bar;
+            mismatches += bar != coverShown();
+            return form->RunEnded();
+        },
+        30000);
+    SetShellOpenFunction(nullptr);
+    ASSERT_TRUE(ended);
+    Settle(form->WindowHandle());
+    EXPECT_EQ(form->ListView1->Items().Count(), kImages);
+    EXPECT_EQ(ReadAll(dir.Path() + "a59.png"), "PNG-59");
+    EXPECT_GT(visible, 0); // the list outgrew its height while the rows came in
+    EXPECT_EQ(mismatches, 0) << samples << " samples";
+    form->pgc1->SetActivePage(form->ts4);
+    Settle(form->WindowHandle());
+    EXPECT_TRUE(coverShown());
 }
