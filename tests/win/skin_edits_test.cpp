@@ -9,6 +9,7 @@
 
 #include "skin/controls/skin_combo.h"
 #include "skin/controls/skin_edits.h"
+#include "skin/controls/skin_scrollbars.h"
 #include "skin/controls/skin_updown.h"
 #include "skin/data/skin_manage.h"
 #include "toolkit/comctrls.h"
@@ -275,6 +276,36 @@ TEST(SkinEdit, ASpinButtonInsideTheEditIsSkinnedOnceAtTheFirstPaint) {
 }
 
 // ---------------------------------------------------------------- combo boxes
+
+TEST(SkinComBox, ASimpleCombosListHasItsBarsSkinnedWithIt) {
+    for (const auto& store : {ScrollSkinStore(), ProductSkinStore()}) {
+        ComboForm t(store, csSimple);
+        t.combo->SetBounds(20, 20, 160, 120);
+        for (int i = 0; i < 40; ++i) t.combo->Items().Add(NumberedName("item ", i, ""));
+        t.Apply();
+        auto* object = t.ObjectOf<TSkinComBox>(t.combo);
+        ASSERT_NE(object, nullptr);
+        ASSERT_NE(object->ListHandle(), nullptr);
+        TSkinScrollbarH* bars = object->ListBars();
+        ASSERT_NE(bars, nullptr);
+        EXPECT_EQ(bars->Handle(), object->ListHandle());
+        ASSERT_NE(bars->VertBar(), nullptr);
+        EXPECT_TRUE(bars->VertBar()->Shown());
+        EXPECT_FALSE(bars->HorzBar()->Shown()); // the items fit across
+        // The cover lies over the list's own bar.
+        SCROLLBARINFO info{sizeof info};
+        ASSERT_TRUE(GetScrollBarInfo(object->ListHandle(), OBJID_VSCROLL, &info));
+        RECT cover;
+        GetWindowRect(bars->VertBar()->Cover(), &cover);
+        EXPECT_EQ(cover.left, info.rcScrollBar.left);
+        EXPECT_EQ(cover.top, info.rcScrollBar.top);
+        EXPECT_EQ(cover.bottom, info.rcScrollBar.bottom);
+        const HWND coverWnd = bars->VertBar()->Cover();
+        object->RestoreControl();
+        EXPECT_EQ(object->ListBars(), nullptr);
+        EXPECT_FALSE(IsWindow(coverWnd));
+    }
+}
 
 TEST(SkinComBox, TheButtonIsHotOnlyWhileTheMouseIsOverIt) {
     ComboForm t(EditsSkinStore());

@@ -233,4 +233,52 @@ std::vector<std::uint8_t> EditsSkinStore(int comboStyle, bool sunkEdge) {
         });
 }
 
+TColor StripFrame(int frame) {
+    return static_cast<TColor>(0x000040 + frame * 0x000100 + frame * 0x070000);
+}
+
+std::vector<std::uint8_t> ScrollSkinStore(bool header) {
+    const TColor left[] = {kLeftActive, kLeftInactive}, right[] = {kRightActive, kRightInactive},
+                 top[] = {kTopActive, kTopInactive}, bottom[] = {kBottomActive, kBottomInactive};
+    std::vector<skinpack::Entry> entries;
+    entries.push_back({"left.bmp", Bmp(kLeft, 40, 2, false, left)});
+    entries.push_back({"right.bmp", Bmp(kRight, 40, 2, false, right)});
+    entries.push_back({"top.bmp", Bmp(60, kTitle, 2, true, top)});
+    entries.push_back({"bottom.bmp", Bmp(60, kBottom, 2, true, bottom)});
+    TColor strip[23];
+    for (int f = 0; f < 23; ++f) strip[f] = StripFrame(f + 1);
+    entries.push_back({"arrows.bmp", Bmp(kStripW, kStripH, 23, false, strip)});
+    entries.push_back({"htrack.bmp", Bmp(8, 8, 4, false, kHorzTrack)});
+    entries.push_back({"vtrack.bmp", Bmp(8, 8, 4, false, kVertTrack)});
+    entries.push_back({"hthumb.bmp", Bmp(8, 8, 3, false, kHorzThumb)});
+    entries.push_back({"vthumb.bmp", Bmp(8, 8, 3, false, kVertThumb)});
+    entries.push_back({"header.bmp", Bmp(10, 10, 3, false, kHeaderFrames)});
+    std::string ini = "[TitlebarSkin]\r\nSkinName=Scroll\r\n[Personality]\r\n";
+    for (const char* piece : {"Left", "Right", "Top", "Bottom"}) {
+        const std::string p = piece;
+        std::string file = p == "Left"    ? "left.bmp"
+                           : p == "Right" ? "right.bmp"
+                           : p == "Top"   ? "top.bmp"
+                                          : "bottom.bmp";
+        ini += p + "=" + file + "\r\n" + p + "Frame=2\r\n" + p + "Trans=0\r\n" + p +
+               "Stretch=1\r\n" + p + "TopHeight=0\r\n" + p + "BotHeight=0\r\n";
+    }
+    ini += "[Colours]\r\nButtonFace=" + Triple(kFace) +
+           "\r\nButtonShadow=" + Triple(kScrollShadow) + "\r\nButtonText=0 0 0\r\n";
+    auto element = [&](const char* section, const char* file, const char* extra) {
+        ini += std::string("[") + section + "]\r\nImage=" + file +
+               "\r\nLeftWidth=0\r\nRightWidth=0\r\nTopHeight=0\r\nBottomHeight=0"
+               "\r\nTrans=0\r\nTile=0\r\n" +
+               extra;
+    };
+    element("Scrollbar", "arrows.bmp", "");
+    element("HorzScroll", "htrack.bmp", "");
+    element("VertScroll", "vtrack.bmp", "");
+    element("HorzScrollThumb", "hthumb.bmp", "Frame=3\r\nFrameCount=3\r\n");
+    element("VertScrollThumb", "vthumb.bmp", "Frame=3\r\nFrameCount=3\r\n");
+    if (header) element("Headerbar", "header.bmp", "Frame=3\r\n");
+    entries.push_back({"scroll.ini", Text(ini)});
+    return skinpack::PackStore(skinpack::BuildArchive(entries));
+}
+
 } // namespace testskins

@@ -83,4 +83,17 @@ constexpr int kComboW = 16, kComboH = 20, kExtraW = 7;
 // With a sunk edge the skin data composes the two into one Style 2 strip (and its mirror).
 std::vector<std::uint8_t> EditsSkinStore(int comboStyle = 0, bool sunkEdge = true);
 
+// The geometry skin with scroll-bar and header elements of flat colours: a Scrollbar strip of
+// 23 frames kStripW x kStripH (frame k in kStripFrames[k - 1]), 4-frame tracks, 3-frame thumbs
+// and a 3-frame header (normal, hot, pressed), all without margins.
+constexpr int kStripW = 16, kStripH = 16;
+TColor StripFrame(int frame); // 1..23
+constexpr TColor kHorzTrack[4] = {0x10A010, 0x10A020, 0x10A030, 0x10A040};
+constexpr TColor kVertTrack[4] = {0xA01010, 0xA01020, 0xA01030, 0xA01040};
+constexpr TColor kHorzThumb[3] = {0x3060F0, 0x3060E0, 0x3060D0};
+constexpr TColor kVertThumb[3] = {0xF06030, 0xE06030, 0xD06030};
+constexpr TColor kHeaderFrames[3] = {0xC0C0F0, 0x40F0F0, 0x2020A0};
+constexpr TColor kScrollShadow = 0x505050;
+std::vector<std::uint8_t> ScrollSkinStore(bool header = true);
+
 } // namespace testskins

@@ -3,9 +3,11 @@
 //
 // The dialogs are modal: a timer captures them from inside their own loop and closes them.
 #include "app/main_form.h"
+#include "download/progress_text.h"
 #include "gallery_form.h"
 #include "skin/data/skin_manage.h"
 #include "skin/form/win_skin_form.h"
+#include "toolkit/win_text.h"
 #include "window_capture.h"
 
 #include <ole2.h>
@@ -167,6 +169,43 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         form->pgc1->SetActivePage(form->ts4);
         Pump(300);
         CaptureWindowToPng(main, gFolder + L"main-window-step4.png");
+        // Step two with a long reference list: the text box scrolls on skinned bars, moved
+        // down a way as a reader would.
+        {
+            std::string refs;
+            for (int i = 0; i < 3000; ++i)
+                refs += "background:url(../images/banner/slide_" + std::to_string(i) +
+                        "_background_with_a_long_name.png) no-repeat\r\n";
+            form->mmo1->Lines().SetText(refs);
+            form->pgc1->SetActivePage(form->ts2);
+            Pump(300);
+            SendMessageW(form->mmo1->WindowHandle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 600),
+                         0);
+            Pump(300);
+            CaptureWindowToPng(main, gFolder + L"main-window-step2-scroll.png");
+        }
+        // Step four while a run adds its rows: finished rows, one under way, the list past its
+        // height so its bar shows.
+        {
+            form->pgc1->SetActivePage(form->ts4);
+            Pump(200);
+            TListView* list = form->ListView1;
+            for (int i = 0; i < 40; ++i) {
+                TListItem* item = list->Items().Add();
+                const uint32_t size = 2000 + 150 * static_cast<uint32_t>(i);
+                const download::ProgressTexts t =
+                    download::ProgressFor(i < 36 ? size : size / 3, size, i);
+                item->SetCaption(Utf8ToAnsi(t.caption));
+                item->SubItems().Add(Utf8ToAnsi(t.progress));
+                item->SubItems().Add("slide_" + std::to_string(i) + ".png");
+                item->SubItems().Add("../images/banner/slide_" + std::to_string(i) + ".png");
+                Pump(10);
+            }
+            list->Scroll(0, 100000);
+            Pump(300);
+            CaptureWindowToPng(main, gFolder + L"main-window-step4-run.png");
+            list->Items().Clear();
+        }
         form->pgc1->SetActivePage(form->ts1);
         Pump(300);
 

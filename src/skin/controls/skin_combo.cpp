@@ -1,5 +1,6 @@
 #include "skin/controls/skin_combo.h"
 
+#include "skin/controls/skin_scrollbars.h"
 #include "skin/data/skin_shared.h"
 #include "skin/form/primitives.h"
 #include "toolkit/handles.h"
@@ -23,6 +24,7 @@ int Frames(const TDataSkinObject& e, int fallback) {
 } // namespace
 
 TSkinComBox::~TSkinComBox() {
+    listBars_.reset();
     if (editSubclass_.Attached()) editSubclass_.Detach();
 }
 
@@ -61,8 +63,13 @@ void TSkinComBox::Setup() {
     }
     COMBOBOXINFO info{};
     if (skin::SkinComboBoxInfo(wnd, info) && info.hwndList &&
-        (GetWindowLongPtrW(info.hwndList, GWL_STYLE) & WS_CHILD))
+        (GetWindowLongPtrW(info.hwndList, GWL_STYLE) & WS_CHILD)) {
         listHandle_ = info.hwndList;
+        // Owned here, not listed with the form: it goes with the combo's object.
+        listBars_ = std::make_unique<TSkinScrollbarH>(nullptr);
+        listBars_->AttachWindow(listHandle_, data_, nullptr, canvas_);
+        if (!listBars_->Attached()) listBars_.reset();
+    }
 }
 
 void TSkinComBox::EditMessage(TMessage& m) {
@@ -88,6 +95,7 @@ void TSkinComBox::EditMessage(TMessage& m) {
 }
 
 void TSkinComBox::RestoreControl() {
+    listBars_.reset();
     if (editSubclass_.Attached()) editSubclass_.Detach();
     editHandle_ = nullptr;
     TSkinControl::RestoreControl();

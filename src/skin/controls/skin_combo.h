@@ -5,6 +5,10 @@
 // element, anything else the sunk edge with a button at the scroll-bar side.
 #include "skin/controls/skin_control.h"
 
+#include <memory>
+
+class TSkinScrollbarH;
+
 class TSkinComBox : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
@@ -24,6 +28,8 @@ public:
     // The list of a simple combo box when it is a child window (its scroll bars are skinned
     // with it), else null.
     HWND ListHandle() const { return listHandle_; }
+    // The skinned bars of that list, or null.
+    TSkinScrollbarH* ListBars() const { return listBars_.get(); }
 
 private:
     void Setup();
@@ -33,6 +39,7 @@ private:
 
     LONG_PTR style_ = 0, exStyle_ = 0;
     HWND listHandle_ = nullptr;
+    std::unique_ptr<TSkinScrollbarH> listBars_;
     HWND editHandle_ = nullptr;
     TWindowSubclass editSubclass_;
     bool droppedDown_ = false;

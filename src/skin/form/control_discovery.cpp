@@ -11,6 +11,9 @@
 #include "skin/controls/skin_progress.h"
 #include "skin/controls/skin_tabs.h"
 #include "skin/controls/skin_updown.h"
+
+#include "skin/controls/skin_listview.h"
+#include "skin/controls/skin_scrollbars.h"
 #include "skin/data/skin_data.h"
 #include "skin/form/skin_messages.h"
 #include "skin/form/win_skin_form.h"
@@ -91,6 +94,16 @@ std::array<TSkinFamilyFactory, static_cast<size_t>(TSkinFamily::Count)>& Factori
         // The bar is a toolkit control beside the player: a player without an object stays.
         set(TSkinFamily::MediaPlayer,
             [](TComponent* o) -> TSkinControl* { return o ? new TSkinMP(o) : nullptr; });
+
+        // Scrolling controls; a scroll-bar control is one bar, covered whole; a bare window
+        // (a combo box's list) has its window bars covered.
+        set(TSkinFamily::ScrollBar, [](TComponent* o) -> TSkinControl* {
+            if (!o) return new TSkinScrollbarH(nullptr);
+            if (dynamic_cast<TScrollBar*>(o)) return new TSkinScControl(o);
+            return new TSkinScrollbar(o);
+        });
+        set(TSkinFamily::ListView,
+            [](TComponent* o) -> TSkinControl* { return o ? new TSkinListView(o) : nullptr; });
         return t;
     }();
     return table;
@@ -304,6 +317,12 @@ bool TControlDiscovery::FamilyFor(TControl& control, TSkinFamily& family) {
     if (dynamic_cast<TCustomListView*>(&control) && Has(xcScrollbar))
         return pick(TSkinFamily::ListView);
     if (dynamic_cast<TCustomMemo*>(&control) && Has(xcScrollbar))
+        return pick(TSkinFamily::ScrollBar);
+    if (dynamic_cast<TScrollBar*>(&control) && Has(xcScrollbar))
+        return pick(TSkinFamily::ScrollBar);
+    // A list box is made with its bar; the system hides it (and its style bit) while the
+    // items fit.
+    if (dynamic_cast<TCustomListBox*>(&control) && Has(xcScrollbar))
         return pick(TSkinFamily::ScrollBar);
     if (windowed && Has(xcScrollbar) && windowed->HandleAllocated() &&
         (GetWindowLongPtrW(windowed->WindowHandle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)))

@@ -1,6 +1,7 @@
 #include "skin/form/win_skin_form.h"
 
 #include "skin/controls/skin_control.h"
+#include "skin/controls/skin_scrollbars.h"
 #include "skin/data/skin_manage.h"
 #include "skin/form/control_discovery.h"
 #include "skin/form/primitives.h"
@@ -64,8 +65,7 @@ TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner) {
 
 TWinSkinForm::~TWinSkinForm() {
     if (subclass_.Attached() && skinState_ != ssFinished) Detach();
-    std::vector<TComponent*> controls = std::move(controls_);
-    for (TComponent* c : controls) delete c;
+    FreeSkinnedControls();
     if (TSkinManage* m = TSkinManage::Instance()) m->ForgetWindow(Handle, this);
 }
 
@@ -355,8 +355,7 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
     GetWindowRect(Handle, &w);
     subclass_.Detach();
     mdiSubclass_.Detach();
-    std::vector<TComponent*> controls = std::move(controls_);
-    for (TComponent* c : controls) delete c;
+    FreeSkinnedControls();
     SkinFormMenus(false);
     if (skinFrame_) {
         FreeMenuBar(false);
@@ -424,6 +423,15 @@ bool TWinSkinForm::RegisterControl(TComponent* control) {
     if (std::find(controls_.begin(), controls_.end(), control) != controls_.end()) return true;
     controls_.push_back(control);
     return false;
+}
+
+void TWinSkinForm::FreeSkinnedControls() {
+    // One at a time: an object may free others it owns, which leave the list as they go.
+    while (!controls_.empty()) {
+        TComponent* c = controls_.front();
+        controls_.erase(controls_.begin());
+        delete c;
+    }
 }
 
 void TWinSkinForm::UnregisterControl(TComponent* control) {
@@ -1006,7 +1014,8 @@ void TWinSkinForm::Dispatch(TMessage& m) {
         m.Result = 0;
         return;
     case WM_SKIN_RESKIN_SCROLL:
-        m.Result = 0; // the scroll-bar skin objects come with the control families
+        ReskinScrollControl(*this, reinterpret_cast<HWND>(m.WParam));
+        m.Result = 0;
         return;
     case WM_SKIN_QUERY:
         m.Result = 1;

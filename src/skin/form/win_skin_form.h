@@ -142,6 +142,7 @@ private:
     void SkinChildControls();
     // Every skinned control takes the skin's colours and elements again.
     void ReskinControls();
+    void FreeSkinnedControls();
     void ResizeFrame(bool firstApply);
     void Dispatch(TMessage& m);
     bool Stage2(TMessage& m);

@@ -1,0 +1,48 @@
+#pragma once
+// Skinned list views: the scroll bars covered like any scrolling control's, and the column
+// header, when there is one, drawn from the skin's Headerbar element: each column with its
+// text and icon, the hot column (under the mouse), the pressed column, and the empty band
+// right of the last column. The header's own mouse handling stays: dragging a divider still
+// resizes the column.
+#include "skin/controls/skin_scrollbars.h"
+
+#include <memory>
+#include <vector>
+
+class TSkinHeader : public TSkinControl {
+public:
+    using TSkinControl::TSkinControl;
+    void AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) override;
+    bool BeforeMessage(TMessage& m) override;
+    void AfterMessage(TMessage& m) override;
+    void DrawControl(HDC dc, const RECT& r) override;
+
+    int HotItem() const { return hotItem_; }
+    int PressedItem() const { return pressedItem_; }
+    // Column rectangles of the last drawing, narrowed by 3 pixels on each side.
+    const std::vector<RECT>& ItemRects() const { return itemRects_; }
+    bool HasSkin() const;
+
+private:
+    void DrawColumn(HDC dc, int index, const RECT& column, HIMAGELIST images);
+    int FrameFor(int index) const;
+
+    std::vector<RECT> itemRects_;
+    int hotItem_ = -1;
+    int pressedItem_ = -1;
+};
+
+class TSkinListView : public TSkinScrollbar {
+public:
+    using TSkinScrollbar::TSkinScrollbar;
+    void AttachScrollHost(TControl* control, TSkinData* data, TWinSkinForm* form,
+                          TCanvas* canvas) override;
+    TSkinHeader* Header() const { return header_; }
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    // Owned (freed with this object); the form's walk may free it first once its window went.
+    TSkinHeader* header_ = nullptr;
+};
