@@ -7,6 +7,7 @@
 #include "test_skins.h"
 
 #include "app/shell_open.h"
+#include "skin/controls/skin_edits.h"
 #include "skin/controls/skin_listview.h"
 #include "skin/controls/skin_scrollbars.h"
 #include "skin/data/skin_shared.h"
@@ -217,7 +218,7 @@ int BarLength(HWND host, LONG id) {
 
 // ---------------------------------------------------------------- discovery and placement
 
-TEST(SkinScrollbars, ScrollingControlsGetTheirFamiliesAndPlainEditsDoNot) {
+TEST(SkinScrollbars, ScrollingControlsGetTheirFamiliesAndSingleLineEditsTheirOwn) {
     ScrollForm t(ScrollSkinStore());
     TMemo* memo = t.Memo(10, 10, 200, 120, Lines(100, 60));
     auto* list = t.Add<TListBox>(220, 10, 120, 80);
@@ -238,7 +239,9 @@ TEST(SkinScrollbars, ScrollingControlsGetTheirFamiliesAndPlainEditsDoNot) {
     ASSERT_NE(viewObject, nullptr);
     ASSERT_NE(viewObject->Header(), nullptr);
     EXPECT_EQ(viewObject->Header()->Handle(), ListView_GetHeader(view->WindowHandle()));
-    EXPECT_EQ(t.ObjectOf(edit), nullptr);
+    // A single-line edit is an edit, with no bars to cover.
+    EXPECT_EQ(t.ObjectOf<TSkinScrollbar>(edit), nullptr);
+    EXPECT_NE(t.ObjectOf<TSkinEdit>(edit), nullptr);
     EXPECT_EQ(memo->Perform(WM_SKIN_QUERY), 1);
     // A cover is never a tab stop and never a control of the form.
     ASSERT_NE(memoObject->VertBar()->Cover(), nullptr);
