@@ -869,17 +869,26 @@ TEST(SkinScrollbarLifetime, RowsAddedFromAWorkerDuringARunKeepTheCoverInStep) {
         }
         hook.CallPrevious(m);
     });
-    HWND target = t.form->WindowHandle();
+    // The worker posts the next row only after the main thread has looked at the bars since the
+    // last one, so a loaded machine cannot run all rows in before the first look.
+    struct Feed {
+        HWND target;
+        HANDLE looked;
+    } feed{t.form->WindowHandle(), CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    HWND target = feed.target;
+    ASSERT_NE(feed.looked, nullptr);
     HANDLE worker = CreateThread(
         nullptr, 0,
         [](LPVOID p) -> DWORD {
+            auto* f = static_cast<Feed*>(p);
             for (int i = 0; i < 80; ++i) {
-                PostMessageW(static_cast<HWND>(p), kRow, static_cast<WPARAM>(i), 0);
+                PostMessageW(f->target, kRow, static_cast<WPARAM>(i), 0);
+                WaitForSingleObject(f->looked, 2000);
                 Sleep(8);
             }
             return 0;
         },
-        target, 0, nullptr);
+        &feed, 0, nullptr);
     ASSERT_NE(worker, nullptr);
     std::vector<int> thumbSizes;
     int mismatches = 0, samples = 0;
@@ -890,10 +899,12 @@ TEST(SkinScrollbarLifetime, RowsAddedFromAWorkerDuringARunKeepTheCoverInStep) {
         if (visible) thumbSizes.push_back(info.xyThumbBottom - info.xyThumbTop);
         mismatches += visible != object->VertBar()->Shown();
         ++samples;
+        SetEvent(feed.looked);
         return view->Items().Count() == 80;
     });
     WaitForSingleObject(worker, 5000);
     CloseHandle(worker);
+    CloseHandle(feed.looked);
     Settle(target);
     EXPECT_EQ(view->Items().Count(), 80);
     ASSERT_TRUE(object->VertBar()->Shown());

@@ -31,30 +31,37 @@ std::vector<std::uint8_t> Text(const std::string& s) {
     return {s.begin(), s.end()};
 }
 
-} // namespace
-
-namespace {
-using ExtraParts = std::function<void(std::vector<skinpack::Entry>&, std::string&)>;
-std::vector<std::uint8_t> GeometryStore(bool menus, int checkFrames, int radioFrames,
-                                        const ExtraParts& extra = {}) {
+// The four frame pieces (2 frames each, stretched) every test skin starts with: their bitmaps
+// and the skin's first INI lines. `zeroHeights` gives each piece empty end heights.
+std::string FramePieces(std::vector<skinpack::Entry>& entries, const char* skinName,
+                        bool zeroHeights = true) {
     const TColor left[] = {kLeftActive, kLeftInactive}, right[] = {kRightActive, kRightInactive},
                  top[] = {kTopActive, kTopInactive}, bottom[] = {kBottomActive, kBottomInactive};
-    std::vector<skinpack::Entry> entries;
     entries.push_back({"left.bmp", Bmp(kLeft, 40, 2, false, left)});
     entries.push_back({"right.bmp", Bmp(kRight, 40, 2, false, right)});
     entries.push_back({"top.bmp", Bmp(60, kTitle, 2, true, top)});
     entries.push_back({"bottom.bmp", Bmp(60, kBottom, 2, true, bottom)});
-    entries.push_back({"button.bmp", Bmp(kButtonW, kButtonH, 4, false, kButtonFrames)});
-    std::string ini = "[TitlebarSkin]\r\nSkinName=Geometry\r\n[Personality]\r\n";
+    std::string ini =
+        std::string("[TitlebarSkin]\r\nSkinName=") + skinName + "\r\n[Personality]\r\n";
     for (const char* piece : {"Left", "Right", "Top", "Bottom"}) {
-        std::string p = piece;
+        const std::string p = piece;
         std::string file = p == "Left"    ? "left.bmp"
                            : p == "Right" ? "right.bmp"
                            : p == "Top"   ? "top.bmp"
                                           : "bottom.bmp";
-        ini += p + "=" + file + "\r\n" + p + "Frame=2\r\n" + p + "Trans=0\r\n" + p +
-               "Stretch=1\r\n" + p + "TopHeight=0\r\n" + p + "BotHeight=0\r\n";
+        ini +=
+            p + "=" + file + "\r\n" + p + "Frame=2\r\n" + p + "Trans=0\r\n" + p + "Stretch=1\r\n";
+        if (zeroHeights) ini += p + "TopHeight=0\r\n" + p + "BotHeight=0\r\n";
     }
+    return ini;
+}
+
+using ExtraParts = std::function<void(std::vector<skinpack::Entry>&, std::string&)>;
+std::vector<std::uint8_t> GeometryStore(bool menus, int checkFrames, int radioFrames,
+                                        const ExtraParts& extra = {}) {
+    std::vector<skinpack::Entry> entries;
+    std::string ini = FramePieces(entries, "Geometry");
+    entries.push_back({"button.bmp", Bmp(kButtonW, kButtonH, 4, false, kButtonFrames)});
     ini += "[Colours]\r\nButtonFace=" + Triple(kFace) +
            "\r\nTitleTextActive=255 255 255\r\nTitleTextNoActive=128 128 128\r\n";
     auto button = [&](const char* section, int action, int x, int visibility) {
@@ -155,23 +162,8 @@ TSkinData* MakeSkinData(const std::vector<std::uint8_t>& store, TComponent* owne
 }
 
 std::vector<std::uint8_t> SmallControlsSkinStore() {
-    const TColor left[] = {kLeftActive, kLeftInactive}, right[] = {kRightActive, kRightInactive},
-                 top[] = {kTopActive, kTopInactive}, bottom[] = {kBottomActive, kBottomInactive};
     std::vector<skinpack::Entry> entries;
-    entries.push_back({"left.bmp", Bmp(kLeft, 40, 2, false, left)});
-    entries.push_back({"right.bmp", Bmp(kRight, 40, 2, false, right)});
-    entries.push_back({"top.bmp", Bmp(60, kTitle, 2, true, top)});
-    entries.push_back({"bottom.bmp", Bmp(60, kBottom, 2, true, bottom)});
-    std::string ini = "[TitlebarSkin]\r\nSkinName=SmallControls\r\n[Personality]\r\n";
-    for (const char* piece : {"Left", "Right", "Top", "Bottom"}) {
-        const std::string p = piece;
-        std::string file = p == "Left"    ? "left.bmp"
-                           : p == "Right" ? "right.bmp"
-                           : p == "Top"   ? "top.bmp"
-                                          : "bottom.bmp";
-        ini +=
-            p + "=" + file + "\r\n" + p + "Frame=2\r\n" + p + "Trans=0\r\n" + p + "Stretch=1\r\n";
-    }
+    std::string ini = FramePieces(entries, "SmallControls", false);
     ini += "[Colours]\r\nButtonFace=" + Triple(kFace) + "\r\n";
     entries.push_back({"push.bmp", Bmp(20, 12, 5, false, kPushFrames)});
     ini += "[Buttons]\r\nBitmap=push.bmp\r\nLeftWidth=0\r\nTopHeight=0\r\nRightWidth=0"
@@ -238,13 +230,8 @@ TColor StripFrame(int frame) {
 }
 
 std::vector<std::uint8_t> ScrollSkinStore(bool header) {
-    const TColor left[] = {kLeftActive, kLeftInactive}, right[] = {kRightActive, kRightInactive},
-                 top[] = {kTopActive, kTopInactive}, bottom[] = {kBottomActive, kBottomInactive};
     std::vector<skinpack::Entry> entries;
-    entries.push_back({"left.bmp", Bmp(kLeft, 40, 2, false, left)});
-    entries.push_back({"right.bmp", Bmp(kRight, 40, 2, false, right)});
-    entries.push_back({"top.bmp", Bmp(60, kTitle, 2, true, top)});
-    entries.push_back({"bottom.bmp", Bmp(60, kBottom, 2, true, bottom)});
+    std::string ini = FramePieces(entries, "Scroll");
     TColor strip[23];
     for (int f = 0; f < 23; ++f) strip[f] = StripFrame(f + 1);
     entries.push_back({"arrows.bmp", Bmp(kStripW, kStripH, 23, false, strip)});
@@ -253,16 +240,6 @@ std::vector<std::uint8_t> ScrollSkinStore(bool header) {
     entries.push_back({"hthumb.bmp", Bmp(8, 8, 3, false, kHorzThumb)});
     entries.push_back({"vthumb.bmp", Bmp(8, 8, 3, false, kVertThumb)});
     entries.push_back({"header.bmp", Bmp(10, 10, 3, false, kHeaderFrames)});
-    std::string ini = "[TitlebarSkin]\r\nSkinName=Scroll\r\n[Personality]\r\n";
-    for (const char* piece : {"Left", "Right", "Top", "Bottom"}) {
-        const std::string p = piece;
-        std::string file = p == "Left"    ? "left.bmp"
-                           : p == "Right" ? "right.bmp"
-                           : p == "Top"   ? "top.bmp"
-                                          : "bottom.bmp";
-        ini += p + "=" + file + "\r\n" + p + "Frame=2\r\n" + p + "Trans=0\r\n" + p +
-               "Stretch=1\r\n" + p + "TopHeight=0\r\n" + p + "BotHeight=0\r\n";
-    }
     ini += "[Colours]\r\nButtonFace=" + Triple(kFace) +
            "\r\nButtonShadow=" + Triple(kScrollShadow) + "\r\nButtonText=0 0 0\r\n";
     auto element = [&](const char* section, const char* file, const char* extra) {

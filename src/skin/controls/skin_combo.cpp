@@ -80,18 +80,21 @@ void TSkinComBox::EditMessage(TMessage& m) {
     case WM_PAINT:
         PaintWindow(nullptr);
         break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-        state_ |= kSkinPressed;
-        Repaint();
-        break;
-    case WM_LBUTTONUP:
-        state_ &= ~kSkinPressed;
-        Repaint();
-        break;
     default:
+        TrackPress(m.Msg);
         break;
     }
+}
+
+bool TSkinComBox::TrackPress(UINT msg) {
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK)
+        state_ |= kSkinPressed;
+    else if (msg == WM_LBUTTONUP)
+        state_ &= ~kSkinPressed;
+    else
+        return false;
+    Repaint();
+    return true;
 }
 
 void TSkinComBox::RestoreControl() {
@@ -232,12 +235,8 @@ void TSkinComBox::AfterMessage(TMessage& m) {
         break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        state_ |= kSkinPressed;
-        Repaint();
-        break;
     case WM_LBUTTONUP:
-        state_ &= ~kSkinPressed;
-        Repaint();
+        TrackPress(m.Msg);
         break;
     case CM_MOUSELEAVE:
     case WM_MOUSELEAVE:

@@ -34,6 +34,8 @@ public:
 private:
     void Setup();
     void EditMessage(TMessage& m);
+    // A press or release on the combo or its edit: the pressed state and a repaint.
+    bool TrackPress(UINT msg);
     void DrawSimple(HDC dc, const RECT& r, int state, bool left);
     bool Focused() const;
 

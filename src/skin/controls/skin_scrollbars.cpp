@@ -16,6 +16,19 @@
 
 namespace {
 
+// The covers go at restore; when the window itself is gone they only hide, so nothing shows
+// its bars until a new window is skinned.
+void ReleaseCovers(std::unique_ptr<TWScrollbar>& horz, std::unique_ptr<TWScrollbar>& vert,
+                   bool windowGone) {
+    if (!windowGone) {
+        horz.reset();
+        vert.reset();
+        return;
+    }
+    if (horz) horz->HideBar();
+    if (vert) vert->HideBar();
+}
+
 std::string Lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
@@ -448,14 +461,7 @@ void TSkinScrollbar::RestoreFixedColour() {
 void TSkinScrollbar::RestoreControl() {
     RestoreFixedColour();
     TSkinControl::RestoreControl();
-    if (stage_ != 6) {
-        horz_.reset();
-        vert_.reset();
-    } else {
-        // The window is gone: nothing may show its bars until a new one is placed.
-        if (horz_) horz_->HideBar();
-        if (vert_) vert_->HideBar();
-    }
+    ReleaseCovers(horz_, vert_, stage_ == 6);
 }
 
 bool TSkinScrollbar::BeforeMessage(TMessage& m) {
@@ -579,13 +585,7 @@ void TSkinScrollbarH::AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form
 
 void TSkinScrollbarH::RestoreControl() {
     TSkinControl::RestoreControl();
-    if (stage_ != 6) {
-        horz_.reset();
-        vert_.reset();
-    } else {
-        if (horz_) horz_->HideBar();
-        if (vert_) vert_->HideBar();
-    }
+    ReleaseCovers(horz_, vert_, stage_ == 6);
 }
 
 void TSkinScrollbarH::AfterMessage(TMessage& m) {
