@@ -307,6 +307,39 @@ TEST(SkinComBox, ASimpleCombosListHasItsBarsSkinnedWithIt) {
     }
 }
 
+TEST(SkinComBox, ADroppedListHasItsBarCoveredWhileItShows) {
+    for (const auto& store : {ScrollSkinStore(), ProductSkinStore()}) {
+        ComboForm t(store, csDropDown);
+        for (int i = 0; i < 40; ++i) t.combo->Items().Add(NumberedName("item ", i, ""));
+        t.Apply();
+        auto* object = t.ObjectOf<TSkinComBox>(t.combo);
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(object->ListHandle(), nullptr); // no simple list
+        TSkinScrollbarH* bars = object->ListBars();
+        ASSERT_NE(bars, nullptr);
+        HWND list = bars->Handle();
+        EXPECT_FALSE(IsWindowVisible(bars->VertBar()->Cover()));
+        SendMessageW(t.Wnd(), CB_SHOWDROPDOWN, TRUE, 0);
+        PumpFor(20);
+        ASSERT_TRUE(IsWindowVisible(list));
+        EXPECT_TRUE(bars->VertBar()->Shown());
+        SCROLLBARINFO info{sizeof info};
+        ASSERT_TRUE(GetScrollBarInfo(list, OBJID_VSCROLL, &info));
+        RECT cover;
+        GetWindowRect(bars->VertBar()->Cover(), &cover);
+        EXPECT_TRUE(EqualRect(&cover, &info.rcScrollBar));
+        // The cover lies above the topmost list in the Z-order.
+        bool above = false;
+        for (HWND w = GetWindow(list, GW_HWNDPREV); w && !above; w = GetWindow(w, GW_HWNDPREV))
+            above = w == bars->VertBar()->Cover();
+        EXPECT_TRUE(above);
+        SendMessageW(t.Wnd(), CB_SHOWDROPDOWN, FALSE, 0);
+        PumpFor(20);
+        EXPECT_FALSE(IsWindowVisible(list));
+        EXPECT_FALSE(IsWindowVisible(bars->VertBar()->Cover()));
+    }
+}
+
 TEST(SkinComBox, TheButtonIsHotOnlyWhileTheMouseIsOverIt) {
     ComboForm t(EditsSkinStore());
     t.Apply();

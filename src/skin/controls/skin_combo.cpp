@@ -51,25 +51,26 @@ void TSkinComBox::Setup() {
     HWND wnd = Handle();
     style_ = GetWindowLongPtrW(wnd, GWL_STYLE);
     exStyle_ = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
-    if ((style_ & 3) != CBS_SIMPLE) {
-        listHandle_ = nullptr;
-        // The edit part repaints over the button's neighbourhood and takes the clicks that
-        // press it; both must reach the frame.
-        if (HWND edit = GetTopWindow(wnd)) {
-            editHandle_ = edit;
-            editSubclass_.Attach(edit, [this](TMessage& m) { EditMessage(m); });
-        }
-        return;
+    const bool simple = (style_ & 3) == CBS_SIMPLE;
+    listHandle_ = nullptr;
+    // The edit part repaints over the button's neighbourhood and takes the clicks that press
+    // it; both must reach the frame.
+    if (HWND edit = simple ? nullptr : GetTopWindow(wnd)) {
+        editHandle_ = edit;
+        editSubclass_.Attach(edit, [this](TMessage& m) { EditMessage(m); });
     }
     COMBOBOXINFO info{};
-    if (skin::SkinComboBoxInfo(wnd, info) && info.hwndList &&
-        (GetWindowLongPtrW(info.hwndList, GWL_STYLE) & WS_CHILD)) {
+    if (!skin::SkinComboBoxInfo(wnd, info) || !info.hwndList) return;
+    // A simple combo's list is a child window beside the edit; a drop-down's is a pop-up shown
+    // while it is dropped. Both get their bars covered.
+    if (simple) {
+        if (!(GetWindowLongPtrW(info.hwndList, GWL_STYLE) & WS_CHILD)) return;
         listHandle_ = info.hwndList;
-        // Owned here, not listed with the form: it goes with the combo's object.
-        listBars_ = std::make_unique<TSkinScrollbarH>(nullptr);
-        listBars_->AttachWindow(listHandle_, data_, nullptr, canvas_);
-        if (!listBars_->Attached()) listBars_.reset();
     }
+    // Owned here, not listed with the form: it goes with the combo's object.
+    listBars_ = std::make_unique<TSkinScrollbarH>(nullptr);
+    listBars_->AttachWindow(info.hwndList, data_, nullptr, canvas_);
+    if (!listBars_->Attached()) listBars_.reset();
 }
 
 void TSkinComBox::EditMessage(TMessage& m) {

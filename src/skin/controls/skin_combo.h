@@ -28,7 +28,7 @@ public:
     // The list of a simple combo box when it is a child window (its scroll bars are skinned
     // with it), else null.
     HWND ListHandle() const { return listHandle_; }
-    // The skinned bars of that list, or null.
+    // The skinned bars of the list (the simple combo's, or the drop-down's pop-up), or null.
     TSkinScrollbarH* ListBars() const { return listBars_.get(); }
 
 private:

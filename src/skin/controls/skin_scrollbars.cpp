@@ -204,7 +204,10 @@ void TWScrollbar::UpdateBar() {
     POINT at{r.left, r.top};
     if (!popup) ::ScreenToClient(parent, &at);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    HWND after = popup ? HWND_TOP : GetWindow(host, GW_HWNDPREV);
+    // Over a topmost host (a dropped list, a child of the desktop) the cover must be topmost
+    // too, or the host's next raise puts it back under.
+    const bool topmost = (GetWindowLongPtrW(host, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    HWND after = topmost ? HWND_TOPMOST : popup ? HWND_TOP : GetWindow(host, GW_HWNDPREV);
     UINT flags = SWP_NOACTIVATE | SWP_SHOWWINDOW;
     if (after == handle_)
         flags |= SWP_NOZORDER;
