@@ -327,7 +327,9 @@ void TPageControl::RemovePage(TTabSheet* page) {
     if (handle_) SendMessageW(handle_, TCM_DELETEITEM, static_cast<WPARAM>(index), 0);
     if (active_ == page) {
         active_ = nullptr;
-        if (!pages_.empty())
+        // While the control or its form goes, no other page is shown (nor its OnShow run).
+        const bool going = IsDestroying() || (Owner() && Owner()->IsDestroying());
+        if (!pages_.empty() && !going)
             SetActivePage(pages_[static_cast<size_t>(std::min(index, PageCount() - 1))]);
     }
 }
@@ -380,6 +382,36 @@ void TPageControl::AlignControls() {
     RECT r = DisplayRect();
     for (TTabSheet* t : pages_) t->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
     TCustomTabControl::AlignControls();
+}
+
+void TPageControl::SelectNextPage(bool forward) {
+    const int n = PageCount();
+    if (n == 0) return;
+    const int at = ActivePageIndex();
+    const int next = at < 0 ? (forward ? 0 : n - 1) : (at + (forward ? 1 : n - 1)) % n;
+    if (next == at) return;
+    HWND focus = GetFocus();
+    const bool focusOnPage = handle_ && focus && focus != handle_ && IsChild(handle_, focus);
+    SetActivePage(pages_[static_cast<size_t>(next)]);
+    // The focused control went with its page: the tabs keep the focus.
+    if (focusOnPage && handle_ && !IsWindowVisible(focus)) ::SetFocus(handle_);
+    if (OnChange) OnChange(this);
+}
+
+void TPageControl::WndProc(TMessage& m) {
+    if (m.Msg == CM_DIALOGKEY && m.WParam == VK_TAB && handle_) {
+        const TShiftState shift = KeyDataToShiftState(m.LParam);
+        // The page control nearest the focus takes it, so nested ones turn their own pages.
+        TPageControl* nearest = nullptr;
+        for (HWND f = GetFocus(); f && !nearest; f = GetParent(f))
+            nearest = dynamic_cast<TPageControl*>(FromHandle(f));
+        if ((shift & ssCtrl) && !(shift & ssAlt) && nearest == this) {
+            SelectNextPage(!(shift & ssShift));
+            m.Result = 1;
+            return;
+        }
+    }
+    TCustomTabControl::WndProc(m);
 }
 
 void TPageControl::TabChanged(int i) {

@@ -114,10 +114,14 @@ public:
     void SetActivePageIndex(int i);
     void AlignControls() override;
     void Loaded() override;
+    // The next page (or the previous), wrapping round, as the user's choice: OnChange runs.
+    void SelectNextPage(bool forward);
 
 protected:
     void InitializeWnd() override;
     void TabChanged(int index) override;
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages while the focus is in the control.
+    void WndProc(TMessage& m) override;
 
 private:
     friend class TTabSheet;

@@ -469,6 +469,7 @@ TEST(SkinTabs, SwitchingPagesBehavesAsWithoutTheSkin) {
     EXPECT_EQ(shows[0], 1);
     EXPECT_EQ(shows[1], shows[0]);
     EXPECT_NE(focus[0], nullptr);
+    EXPECT_EQ(afterKey[0], 2); // Ctrl+Tab turned to the next page
     EXPECT_EQ(afterKey[1], afterKey[0]);
 }
 

@@ -4,6 +4,7 @@
 #include "app_fixture.h"
 
 #include "toolkit/buttons.h"
+#include "toolkit/comctrls.h"
 #include "toolkit/form_description.h"
 #include "toolkit/form_reader.h"
 #include "toolkit/win_text.h"
@@ -1016,4 +1017,36 @@ TEST(ToolkitControls, NoHandleLeaksAcrossTheNewControls) {
     GuiCounts after = CurrentGuiCounts();
     EXPECT_LE(after.gdi, before.gdi);
     EXPECT_LE(after.user, before.user);
+}
+
+TEST(PageControl, RemovingTheActivePageShowsAnotherButNotWhileTheFormGoes) {
+    int shows = 0;
+    {
+        auto form = std::make_unique<TForm>(&TestApplication());
+        auto* pc = new TPageControl(form.get());
+        pc->SetParent(form.get());
+        pc->SetBounds(10, 10, 200, 150);
+        TTabSheet* sheets[3];
+        for (auto*& s : sheets) {
+            s = new TTabSheet(form.get());
+            s->SetParent(pc);
+        }
+        form->Show();
+        sheets[0]->OnShow = [&](TObject*) { ++shows; };
+        pc->SetActivePage(sheets[2]);
+        PumpFor(5);
+        shows = 0;
+        delete sheets[2]; // the active page: the last one left is shown
+        EXPECT_EQ(pc->ActivePage(), sheets[1]);
+        pc->SetActivePage(sheets[1]);
+        delete sheets[1];
+        EXPECT_EQ(pc->ActivePage(), sheets[0]);
+        EXPECT_EQ(shows, 1);
+        // A form closing with a page that would be shown next: no page is shown as it goes.
+        auto* more = new TTabSheet(form.get());
+        more->SetParent(pc);
+        pc->SetActivePage(more);
+        shows = 0;
+    }
+    EXPECT_EQ(shows, 0);
 }

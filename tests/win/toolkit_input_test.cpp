@@ -4,6 +4,8 @@
 #include "app_fixture.h"
 #include "message_log.h"
 
+#include "toolkit/comctrls.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -218,4 +220,74 @@ TEST(Input, PaintControlsDrawsTheGraphicChildrenIntoAnyDc) {
     auto pixel = [&](int x, int y) { return static_cast<uint32_t*>(bits)[y * 200 + x] & 0xFFFFFF; };
     EXPECT_EQ(pixel(135, 25), 0xFF0000u); // red, as 0x00RRGGBB
     EXPECT_EQ(pixel(60, 25), 0xFFFFFFu);  // only the graphic child was drawn
+}
+
+TEST(Input, CtrlTabTurnsThePagesOfThePageControlNearestTheFocus) {
+    InputForm t;
+    auto* pages = new TPageControl(t.form.get());
+    pages->SetParent(t.form.get());
+    pages->SetBounds(120, 10, 170, 120);
+    TEdit* edits[3];
+    for (int i = 0; i < 3; ++i) {
+        auto* sheet = new TTabSheet(t.form.get());
+        sheet->SetCaption(NumberedName("P", i, ""));
+        sheet->SetParent(pages);
+        edits[i] = t.Add<TEdit>(sheet, NumberedName("e", i, "").c_str(), 5, 5);
+    }
+    // A page control inside the last page turns its own pages only.
+    auto* inner = new TPageControl(t.form.get());
+    inner->SetParent(pages->Pages(2));
+    inner->SetBounds(5, 35, 150, 50);
+    for (int i = 0; i < 2; ++i) {
+        auto* sheet = new TTabSheet(t.form.get());
+        sheet->SetCaption(NumberedName("Q", i, ""));
+        sheet->SetParent(inner);
+    }
+    pages->SetActivePageIndex(0);
+    inner->SetActivePageIndex(0);
+    PumpFor(20);
+    int changes = 0;
+    pages->OnChange = [&](TObject*) { ++changes; };
+    auto ctrlTab = [&](bool shift) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        t.Key(VK_TAB, shift);
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    };
+    // Focus outside the page control: Ctrl+Tab turns nothing.
+    t.first->SetFocus();
+    PumpFor(5);
+    ctrlTab(false);
+    EXPECT_EQ(pages->ActivePageIndex(), 0);
+    EXPECT_EQ(changes, 0);
+    // On a page: forward, the focused edit gone with its page leaves the focus on the tabs.
+    edits[0]->SetFocus();
+    PumpFor(5);
+    ctrlTab(false);
+    EXPECT_EQ(pages->ActivePageIndex(), 1);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(Focused(), pages);
+    ctrlTab(false);
+    EXPECT_EQ(pages->ActivePageIndex(), 2);
+    // Focus inside the inner page control: its pages turn, the outer ones stay.
+    inner->SetFocus();
+    PumpFor(5);
+    ctrlTab(false);
+    EXPECT_EQ(inner->ActivePageIndex(), 1);
+    EXPECT_EQ(pages->ActivePageIndex(), 2);
+    // Backwards from the first page wraps to the last; forward from the last to the first.
+    pages->SetFocus();
+    PumpFor(5);
+    ctrlTab(false);
+    EXPECT_EQ(pages->ActivePageIndex(), 0);
+    ctrlTab(true);
+    EXPECT_EQ(pages->ActivePageIndex(), 2);
+    EXPECT_EQ(changes, 4);
+    // Plain Tab still walks the tab order.
+    t.Key(VK_TAB);
+    EXPECT_EQ(pages->ActivePageIndex(), 2);
 }
