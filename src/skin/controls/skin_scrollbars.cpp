@@ -73,6 +73,18 @@ private:
     HDC dc_;
 };
 
+// The host scrolled: the matching cover shows the part being scrolled (none once scrolling
+// ends); the wheel moves the thumbs of both.
+void FollowScrolling(const TMessage& m, TWScrollbar* horz, TWScrollbar* vert) {
+    if (m.Msg == WM_MOUSEWHEEL) {
+        for (TWScrollbar* bar : {horz, vert})
+            if (bar && bar->Shown()) bar->Redraw();
+        return;
+    }
+    TWScrollbar* bar = m.Msg == WM_HSCROLL ? horz : vert;
+    if (bar) bar->SetActivePart(PartOfRequest(m.WParam));
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- the cover
@@ -515,14 +527,9 @@ void TSkinScrollbar::AfterMessage(TMessage& m) {
         PlaceBars();
         break;
     case WM_HSCROLL:
-        if (horz_) horz_->SetActivePart(PartOfRequest(m.WParam));
-        break;
     case WM_VSCROLL:
-        if (vert_) vert_->SetActivePart(PartOfRequest(m.WParam));
-        break;
     case WM_MOUSEWHEEL:
-        if (horz_ && horz_->Shown()) horz_->Redraw();
-        if (vert_ && vert_->Shown()) vert_->Redraw();
+        FollowScrolling(m, horz_.get(), vert_.get());
         break;
     case CM_VISIBLECHANGED:
         if (m.WParam) {
@@ -605,14 +612,9 @@ void TSkinScrollbarH::AfterMessage(TMessage& m) {
         if (vert_) vert_->UpdateBar();
         break;
     case WM_HSCROLL:
-        if (horz_) horz_->SetActivePart(PartOfRequest(m.WParam));
-        break;
     case WM_VSCROLL:
-        if (vert_) vert_->SetActivePart(PartOfRequest(m.WParam));
-        break;
     case WM_MOUSEWHEEL:
-        if (horz_ && horz_->Shown()) horz_->Redraw();
-        if (vert_ && vert_->Shown()) vert_->Redraw();
+        FollowScrolling(m, horz_.get(), vert_.get());
         break;
     default:
         TSkinControl::AfterMessage(m);
