@@ -1,5 +1,6 @@
-// skingen: writes the product skin's bitmaps and description into a folder.
-//   skingen <output-folder> [--sheet <review.png>] [--icon <program.ico>]
+// skingen: writes a skin's bitmaps and description into a folder: the product skin, or
+// another of the skins drawn from code.
+//   skingen <output-folder> [--skin NAME] [--sheet <review.png>] [--icon <program.ico>]
 #include "skin/art/app_icon.h"
 #include "skin/art/product_skin.h"
 
@@ -8,10 +9,12 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    std::string folder, sheet, icon;
+    std::string folder, sheet, icon, name = "product";
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "--sheet" && i + 1 < argc)
+        if (arg == "--skin" && i + 1 < argc)
+            name = argv[++i];
+        else if (arg == "--sheet" && i + 1 < argc)
             sheet = argv[++i];
         else if (arg == "--icon" && i + 1 < argc)
             icon = argv[++i];
@@ -21,12 +24,17 @@ int main(int argc, char** argv) {
             folder.clear(), argc = 0;
     }
     if (folder.empty()) {
-        std::fprintf(
-            stderr,
-            "usage: skingen <output-folder> [--sheet <review.png>] [--icon <program.ico>]\n");
+        std::fprintf(stderr, "usage: skingen <output-folder> [--skin NAME] [--sheet <review.png>] "
+                             "[--icon <program.ico>]\n");
         return 2;
     }
-    const skin::art::ProductSkin skin = skin::art::BuildProductSkin();
+    skin::art::Theme theme;
+    if (!skin::art::FindTheme(name, theme)) {
+        std::fprintf(stderr, "skingen: no skin named %s (product, Daylight, Graphite)\n",
+                     name.c_str());
+        return 2;
+    }
+    const skin::art::ProductSkin skin = skin::art::BuildSkin(theme);
     std::string error;
     if (!skin::art::WriteSkinFiles(skin::art::EncodeSkinFiles(skin), folder, error)) {
         std::fprintf(stderr, "skingen: %s\n", error.c_str());

@@ -22,7 +22,9 @@ IconPicture DrawAppIcon(int size) {
     if (size <= 0) return picture;
     const float s = static_cast<float>(size) / 48.0f;
     auto at = [s](float v) { return v * s; };
-    const FramePalette title = ActiveFrame();
+    const Theme product = ProductTheme();
+    const FramePalette& title = product.active;
+    const Palette& pal = product.pal;
     Layer layer(size, size);
 
     // The tile: the active title bar's outline, highlight and gradient.
@@ -41,17 +43,17 @@ IconPicture DrawAppIcon(int size) {
     // The picture card on the button face, a hill in the selection blue and a yellow sun.
     const float cx0 = at(9), cy0 = at(9), cx1 = at(39), cy1 = at(31);
     Shape card = RoundRect(cx0, cy0, cx1, cy1, std::max(1.0f, at(2.5f)));
-    layer.Fill(card, pal::kFace);
+    layer.Fill(card, pal.kFace);
     Shape scene = Intersect(card, Triangle(at(7), at(33), at(21), at(16), at(35), at(33)));
-    layer.Fill(scene, pal::kSelect);
+    layer.Fill(scene, pal.kSelect);
     Shape hill = Intersect(card, Triangle(at(20), at(33), at(30), at(21), at(42), at(33)));
-    layer.Fill(hill, pal::kAqua);
-    layer.Fill(Circle(at(31.5f), at(15.5f), std::max(1.2f, at(3.5f))), pal::kYellow);
+    layer.Fill(hill, pal.kAqua);
+    layer.Fill(Circle(at(31.5f), at(15.5f), std::max(1.2f, at(3.5f))), pal.kYellow);
 
     // The arrow bringing it down, on the tile below the card.
     const float half = std::max(0.9f, at(2.2f));
-    layer.Fill(Segment(at(24), at(27), at(24), at(38), half), pal::kAquaLight);
-    layer.Fill(Triangle(at(16.5f), at(35), at(31.5f), at(35), at(24), at(44)), pal::kAquaLight);
+    layer.Fill(Segment(at(24), at(27), at(24), at(38), half), pal.kAquaLight);
+    layer.Fill(Triangle(at(16.5f), at(35), at(31.5f), at(35), at(24), at(44)), pal.kAquaLight);
 
     // Straight colours from the premultiplied layer: flattened onto black it is the
     // premultiplied colour, which the alpha divides back out.

@@ -3,19 +3,44 @@
 #include "skin/art/skin_parts.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 
 namespace skin::art {
 
-ProductSkin BuildProductSkin() {
+ProductSkin BuildSkin(const Theme& theme) {
     ProductSkin skin;
+    skin.theme = theme;
     for (auto* pieces : {FramePieces, ControlPieces})
-        for (Piece& p : pieces()) skin.bitmaps.push_back({std::move(p.name), std::move(p.image)});
+        for (Piece& p : pieces(theme))
+            skin.bitmaps.push_back({std::move(p.name), std::move(p.image)});
     std::sort(skin.bitmaps.begin(), skin.bitmaps.end(),
               [](const SkinBitmap& a, const SkinBitmap& b) { return a.name < b.name; });
-    skin.description = Description();
+    skin.description = Description(theme);
     return skin;
+}
+
+ProductSkin BuildProductSkin() {
+    return BuildSkin(ProductTheme());
+}
+
+bool FindTheme(const std::string& name, Theme& theme) {
+    std::string lower = name;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower == "product")
+        theme = ProductTheme();
+    else if (lower == "daylight")
+        theme = DaylightTheme();
+    else if (lower == "graphite")
+        theme = GraphiteTheme();
+    else
+        return false;
+    return true;
+}
+
+std::vector<std::string> ShippedSkinNames() {
+    return {"Daylight", "Graphite"};
 }
 
 std::vector<SkinFile> EncodeSkinFiles(const ProductSkin& skin) {

@@ -1,7 +1,9 @@
 #pragma once
-// The product skin: every bitmap of the skin carried by the main window, and its description.
-// Drawn from code so that the look is reviewable and every run gives the same bytes.
+// The skins drawn from code: the product skin carried by the main window, and the skins
+// shipped as skin files. Drawn from code so that the look is reviewable and every run gives
+// the same bytes.
 #include "skin/art/raster.h"
+#include "skin/art/skin_parts.h"
 
 #include <cstdint>
 #include <string>
@@ -17,11 +19,18 @@ struct SkinBitmap {
 struct ProductSkin {
     std::vector<SkinBitmap> bitmaps; // in archive order (sorted by name)
     std::string description;         // INI text, CR LF line ends
+    Theme theme;                     // what it was drawn from
 };
 
 inline constexpr const char* kDescriptionName = "skin.ini";
 
+ProductSkin BuildSkin(const Theme& theme);
 ProductSkin BuildProductSkin();
+
+// The skins by name ("product", "Daylight", "Graphite"), any letter case; false when unknown.
+bool FindTheme(const std::string& name, Theme& theme);
+// The names of the skins shipped as skin files.
+std::vector<std::string> ShippedSkinNames();
 
 // Archive entries: every bitmap as a BMP file, then the description.
 struct SkinFile {

@@ -1,4 +1,4 @@
-// The description of the product skin: which bitmap feeds which element, with its frames,
+// The skin description: which bitmap feeds which element, with its frames,
 // margins, tiling, transparency, and the skin's colours.
 #include "skin/art/skin_parts.h"
 
@@ -69,13 +69,24 @@ struct TitleButton {
 
 } // namespace
 
-std::string Description() {
-    using namespace metric;
+std::string Description(const Theme& t) {
+    const Metrics& m = t.metric;
+    const int kTitle = m.kTitle, kBottom = m.kBottom, kTitleCap = m.kTitleCap;
+    const int kCloseX = m.kCloseX, kSecondX = m.kSecondX, kThirdX = m.kThirdX;
+    const int kTitleButtonY = m.TitleButtonY();
+    // Body colours are drawn untinted and recoloured like the pieces.
+    Palette pal = t.pal;
+    for (Rgb* c : {&pal.kFace, &pal.kText, &pal.kWhite, &pal.kShadow, &pal.kDkShadow, &pal.kLight,
+                   &pal.kNavy, &pal.kSelect, &pal.kSelectDeep, &pal.kAqua, &pal.kAquaLight,
+                   &pal.kYellow, &pal.kDisabled, &pal.kDisabledFill, &pal.kMenu, &pal.kMenuBar,
+                   &pal.kMenuBarInactive, &pal.kTrack})
+        *c = t.tint(*c);
     IniWriter w;
-    w.Comment("Corvane product skin. Written by skingen: change the generator, not this file.");
+    w.Comment("Corvane skin \"" + t.name +
+              "\". Written by skingen: change the generator, not this file.");
 
     w.Section("TitlebarSkin");
-    w.Key("SkinName", "Corvane Navy");
+    w.Key("SkinName", t.name);
     w.Section("Fonts");
     w.Key("FontHeight", 14);
 
@@ -86,15 +97,15 @@ std::string Description() {
     Border(w, "Bottom", "framebottom.bmp", 0, 0, 0);
     // The caption starts right of the icon and is clipped before the title buttons.
     w.Key("TextBack", "dialog.bmp");
-    w.Key("TextShift", kCaptionX);
+    w.Key("TextShift", m.kCaptionX);
     w.Key("TextShiftVert", 0);
     w.Key("TextRightClip", kThirdX + 6);
     w.Key("TextAlignment", 0);
     w.Key("Textbackground", 0);
     w.Key("TXTBackleft", 10);
     w.Key("TXTBackRight", 10);
-    w.SplitColour("ActiveText", pal::kTitleText);
-    w.SplitColour("InActiveText", pal::kTitleTextInactive);
+    w.SplitColour("ActiveText", t.titleText);
+    w.SplitColour("InActiveText", t.titleTextInactive);
     w.Key("menuBar", "menu.bmp");
     w.Key("TileMenu", 1);
     w.Key("TileLeftMenu", 1);
@@ -102,50 +113,50 @@ std::string Description() {
 
     w.Section("Colours");
     const std::pair<const char*, Rgb> colours[] = {
-        {"WindowText", pal::kText},
-        {"ButtonFace", pal::kFace},
-        {"Scrollbar", pal::kTrack},
-        {"HilightText", pal::kWhite},
-        {"Hilight", pal::kSelect},
-        {"Menubar", pal::kMenuBar},
-        {"Menu", pal::kMenu},
-        {"MenuText", pal::kText},
-        {"ButtonText", pal::kText},
-        {"ButtonHilight", pal::kWhite},
-        {"Buttonlight", pal::kLight},
-        {"ButtonShadow", pal::kShadow},
-        {"ButtonDkShadow", pal::kDkShadow},
-        {"MenuBarText", pal::kText},
-        {"TitleTextActive", pal::kTitleText},
-        {"TitleTextNoActive", pal::kTitleTextInactive},
+        {"WindowText", pal.kText},
+        {"ButtonFace", pal.kFace},
+        {"Scrollbar", pal.kTrack},
+        {"HilightText", pal.kWhite},
+        {"Hilight", pal.kSelect},
+        {"Menubar", pal.kMenuBar},
+        {"Menu", pal.kMenu},
+        {"MenuText", pal.kText},
+        {"ButtonText", pal.kText},
+        {"ButtonHilight", pal.kWhite},
+        {"Buttonlight", pal.kLight},
+        {"ButtonShadow", pal.kShadow},
+        {"ButtonDkShadow", pal.kDkShadow},
+        {"MenuBarText", pal.kText},
+        {"TitleTextActive", t.titleText},
+        {"TitleTextNoActive", t.titleTextInactive},
     };
     for (const auto& [key, c] : colours) w.Colour(key, c);
 
     // Indexed colours for elements that name a state colour by number.
-    const Rgb indexed[] = {pal::kNavy, pal::kYellow, pal::kAqua, pal::kSelect, pal::kText};
+    const Rgb indexed[] = {pal.kNavy, pal.kYellow, pal.kAqua, pal.kSelect, pal.kText};
     for (int i = 0; i < 5; ++i) {
         w.Section("Colour" + std::to_string(i));
         w.Colour("color", indexed[i]);
     }
     w.Section("Customcolors");
-    const Rgb custom[] = {pal::kNavy,    pal::kYellow,   pal::kAqua, pal::kSelect,
-                          pal::kFace,    pal::kShadow,   pal::kText, pal::kAquaLight,
-                          {128, 255, 0}, {255, 255, 206}};
+    const Rgb custom[] = {
+        pal.kNavy,   pal.kYellow, pal.kAqua,      pal.kSelect,           pal.kFace,
+        pal.kShadow, pal.kText,   pal.kAquaLight, t.tint({128, 255, 0}), t.tint({255, 255, 206})};
     for (int i = 0; i < 10; ++i) w.Colour("Color" + std::to_string(i), custom[i]);
 
     w.Section("Buttons");
     w.Key("Bitmap", "buttons.bmp");
     w.Key("Frame", 5);
-    w.Margins(4, 9, 4, 9);
+    w.Margins(m.kButtonSide, m.kButtonEnd, m.kButtonSide, m.kButtonEnd);
     w.Key("Trans", 1);
     w.Key("Tile", 0);
     w.Key("CheckButton", "checkbox.bmp");
     w.Key("CheckButtonFrame", 12);
     w.Key("RadioButton", "radio.bmp");
     w.Key("RadioButtonFrame", 8);
-    w.Colour("NormalColour2", pal::kText);
-    w.Colour("MouseOverColour2", Rgb{0, 64, 104});
-    w.Colour("PressedColour2", pal::kWhite);
+    w.Colour("NormalColour2", pal.kText);
+    w.Colour("MouseOverColour2", t.tint({0, 64, 104}));
+    w.Colour("PressedColour2", pal.kWhite);
 
     // Title buttons are placed from the window's right edge. Maximise and restore share a
     // place and show by window state; minimise moves next to close when there is no
@@ -165,14 +176,14 @@ std::string Description() {
         w.Key("Ycoord", kTitleButtonY);
         w.Key("Visibility", b.visibility);
         w.Key("Visibility1", b.visibility1);
-        w.Key("frame", 4);
+        w.Key("frame", m.kTitleButtonFrames);
         w.Key("ButtonImage", b.image);
     }
     w.Section("ButtonIcon");
     w.Key("Action", 3);
     w.Key("Align", 0);
-    w.Key("Xcoord", kIconX);
-    w.Key("Ycoord", kIconY);
+    w.Key("Xcoord", m.kIconX);
+    w.Key("Ycoord", m.kIconY);
     w.Key("Visibility", 0);
     w.Key("Visibility1", 0);
 
@@ -204,14 +215,14 @@ std::string Description() {
     w.Key("Border", "tabborder.bmp");
     w.Key("Style", 0);
     w.Margins(4, 4, 4, 3);
-    w.Colour("NormalColour2", Rgb{70, 80, 104});
-    w.Colour("MouseOverColour2", pal::kText);
+    w.Colour("NormalColour2", t.tint({70, 80, 104}));
+    w.Colour("MouseOverColour2", pal.kText);
     w.Element("Tab.Pane", "tabborder.bmp", 1, 0);
     w.Margins(4, 4, 4, 4);
 
     w.Element("StatusBarEdges", "status.bmp", 3, 0);
     w.Margins(2, 2, 2, 2);
-    w.Colour("NormalColour2", pal::kText);
+    w.Colour("NormalColour2", pal.kText);
     w.Element("ToolBars", "buttons-toolbar.bmp", 5, 1);
     w.Margins(3, 3, 3, 3);
 
@@ -226,7 +237,7 @@ std::string Description() {
 
     w.Element("Headerbar", "mxskin24__header.bmp", 3, 0);
     w.Margins(1, 5, 1, 5);
-    w.Colour("NormalColour2", pal::kText);
+    w.Colour("NormalColour2", pal.kText);
 
     w.Element("MenuItem", "buttons-menu.bmp", 5, 1);
     w.Margins(4, 3, 4, 3);
