@@ -47,6 +47,26 @@ add_custom_command(
           ${CMAKE_SOURCE_DIR}/cmake/embed_skin.cmake)
 add_custom_target(corvane_description DEPENDS ${CORVANE_GENERATED_DIR}/main_form.form
                   ${CORVANE_GENERATED_DIR}/corvane.ico)
+# The skins shipped as skin files: drawn by the same tools, each packed as a bare skin store into
+# the folder "skins" beside the program.
+set(CORVANE_SKIN_FILES_DIR ${CMAKE_BINARY_DIR}/bin/skins)
+set(CORVANE_SKIN_FILES)
+foreach(name Daylight Graphite)
+  add_custom_command(
+    OUTPUT ${CORVANE_SKIN_FILES_DIR}/${name}.skin
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CORVANE_SKIN_FILES_DIR}
+    COMMAND ${CORVANE_HOST_DIR}/skins/skinpack skin ${name} ${CORVANE_SKIN_FILES_DIR}/${name}.skin
+    DEPENDS ${CORVANE_GENERATED_DIR}/skin.stream ${CORVANE_SKIN_TOOL_SOURCES}
+    COMMENT "Drawing and packing the skin file ${name}.skin")
+  list(APPEND CORVANE_SKIN_FILES ${CORVANE_SKIN_FILES_DIR}/${name}.skin)
+endforeach()
+add_custom_target(corvane_skin_files ALL DEPENDS ${CORVANE_SKIN_FILES})
+# On request only: the product skin as a skin file too (the program carries it in its description).
+add_custom_target(product_skin_file
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CORVANE_SKIN_FILES_DIR}
+  COMMAND ${CORVANE_HOST_DIR}/skins/skinpack skin product ${CORVANE_SKIN_FILES_DIR}/Corvane.skin
+  DEPENDS ${CORVANE_GENERATED_DIR}/skin.stream
+  COMMENT "Writing the product skin to skins/Corvane.skin")
 configure_file(${CMAKE_SOURCE_DIR}/resources/corvane.rc.in ${CORVANE_GENERATED_DIR}/corvane.rc @ONLY)
 set(CORVANE_RC ${CORVANE_GENERATED_DIR}/corvane.rc)
 # windres does not report what the script includes; name the files it embeds.
@@ -54,7 +74,7 @@ set_source_files_properties(${CORVANE_RC} PROPERTIES OBJECT_DEPENDS
   "${CORVANE_GENERATED_DIR}/main_form.form;${CORVANE_GENERATED_DIR}/corvane.ico;${CORVANE_RESOURCES}/corvane.manifest")
 
 add_executable(Corvane WIN32 ${CMAKE_SOURCE_DIR}/src/app/WinMain.cpp ${CORVANE_RC})
-add_dependencies(Corvane corvane_description)
+add_dependencies(Corvane corvane_description corvane_skin_files)
 target_compile_options(Corvane PRIVATE ${CORVANE_WARNINGS})
 target_link_libraries(Corvane PRIVATE corvane_win)
 target_link_options(Corvane PRIVATE -municode)
@@ -76,7 +96,7 @@ target_link_libraries(win_skinpack PUBLIC corvane_portable)
 
 file(GLOB CORVANE_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(win_tests ${CORVANE_WIN_TESTS} ${CORVANE_RC})
-add_dependencies(win_tests corvane_description)
+add_dependencies(win_tests corvane_description corvane_skin_files)
 target_compile_options(win_tests PRIVATE ${CORVANE_WARNINGS})
 target_compile_definitions(win_tests PRIVATE
   CORVANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" CORVANE_BINARY_DIR="${CMAKE_BINARY_DIR}")

@@ -8,10 +8,16 @@
 //       writes the "SkinStream" property value (layer 1) of an existing store.
 //   skinpack sample FOLDER [--size BYTES]
 //       writes the sample skin's sources (40 bitmaps and corvane.ini) into FOLDER.
+//   skinpack skin NAME STORE
+//       draws a skin of the program (product, Daylight, Graphite) and writes its store: a skin
+//       file. The same bytes as skingen's folder packed with "build".
 #include "lzh_encoder.h"
 #include "sample_skin.h"
 #include "skin_archive.h"
 
+#include "skin/art/product_skin.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,10 +27,10 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: skinpack build FOLDER STORE [--stream VALUE] [--archive ARCHIVE]\n"
-                 "       skinpack stream STORE VALUE\n"
-                 "       skinpack sample FOLDER [--size BYTES]\n");
+    std::fprintf(stderr, "usage: skinpack build FOLDER STORE [--stream VALUE] [--archive ARCHIVE]\n"
+                         "       skinpack stream STORE VALUE\n"
+                         "       skinpack sample FOLDER [--size BYTES]\n"
+                         "       skinpack skin NAME STORE\n");
     return 2;
 }
 
@@ -32,9 +38,12 @@ int Build(const std::vector<std::string>& args) {
     if (args.size() < 2) return Usage();
     std::string stream, archivePath;
     for (std::size_t i = 2; i < args.size(); ++i) {
-        if (args[i] == "--stream" && i + 1 < args.size()) stream = args[++i];
-        else if (args[i] == "--archive" && i + 1 < args.size()) archivePath = args[++i];
-        else return Usage();
+        if (args[i] == "--stream" && i + 1 < args.size())
+            stream = args[++i];
+        else if (args[i] == "--archive" && i + 1 < args.size())
+            archivePath = args[++i];
+        else
+            return Usage();
     }
     auto entries = skinpack::ReadSkinFolder(args[0]);
     auto archive = skinpack::BuildArchive(entries);
@@ -58,10 +67,30 @@ int Sample(const std::vector<std::string>& args) {
     if (args.empty()) return Usage();
     std::size_t size = 0;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--size" && i + 1 < args.size()) size = std::strtoull(args[++i].c_str(), nullptr, 10);
-        else return Usage();
+        if (args[i] == "--size" && i + 1 < args.size())
+            size = std::strtoull(args[++i].c_str(), nullptr, 10);
+        else
+            return Usage();
     }
     skinpack::WriteSkinFolder(skinpack::SampleSkinEntries(size), args[0]);
+    return 0;
+}
+
+int Skin(const std::vector<std::string>& args) {
+    if (args.size() != 2) return Usage();
+    skin::art::Theme theme;
+    if (!skin::art::FindTheme(args[0], theme)) {
+        std::fprintf(stderr, "skinpack: no skin named %s (product, Daylight, Graphite)\n",
+                     args[0].c_str());
+        return 2;
+    }
+    std::vector<skinpack::Entry> entries;
+    for (auto& f : skin::art::EncodeSkinFiles(skin::art::BuildSkin(theme)))
+        entries.push_back({f.name, std::move(f.bytes)});
+    // The order a folder is read in, so both routes give the same store.
+    std::sort(entries.begin(), entries.end(),
+              [](const skinpack::Entry& a, const skinpack::Entry& b) { return a.name < b.name; });
+    skinpack::WriteFileBytes(args[1], skinpack::PackStore(skinpack::BuildArchive(entries)));
     return 0;
 }
 
@@ -75,6 +104,7 @@ int main(int argc, char** argv) {
         if (command == "build") return Build(args);
         if (command == "stream") return Stream(args);
         if (command == "sample") return Sample(args);
+        if (command == "skin") return Skin(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "skinpack: %s\n", e.what());
         return 1;

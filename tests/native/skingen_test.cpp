@@ -1,6 +1,6 @@
-// The product skin generator: the files it writes, their format, and the rules the skin
-// engine imposes on them (frame counts, stretchable middles, transparent corners, title
-// button placement).
+// The skin generator, for the product skin and the skins shipped as files: the files it
+// writes, their format, and the rules the skin engine imposes on them (frame counts,
+// stretchable middles, transparent corners, title button placement).
 #include "skin/art/product_skin.h"
 
 #include <gtest/gtest.h>
@@ -143,41 +143,47 @@ std::string Str(const Ini& ini, const std::string& section, const std::string& k
     return k == s->second.end() ? "" : k->second;
 }
 
-class GeneratedSkin : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        files_ = new std::vector<skin::art::SkinFile>(
-            skin::art::EncodeSkinFiles(skin::art::BuildProductSkin()));
-    }
-    static void TearDownTestSuite() { delete files_; }
+skin::art::Theme ThemeNamed(const std::string& name) {
+    skin::art::Theme theme;
+    EXPECT_TRUE(skin::art::FindTheme(name, theme)) << name;
+    return theme;
+}
 
-    static const std::vector<std::uint8_t>& Bytes(const std::string& name) {
-        for (const auto& f : *files_)
+// Parameter: the skin's name for FindTheme.
+class GeneratedSkin : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        theme_ = ThemeNamed(GetParam());
+        files_ = skin::art::EncodeSkinFiles(skin::art::BuildSkin(theme_));
+    }
+
+    const std::vector<std::uint8_t>& Bytes(const std::string& name) const {
+        for (const auto& f : files_)
             if (f.name == name) return f.bytes;
         static const std::vector<std::uint8_t> none;
         return none;
     }
-    static Pixels Bitmap(const std::string& name) {
+    Pixels Bitmap(const std::string& name) const {
         std::string why;
         auto p = ReadBmp(Bytes(name), why);
         EXPECT_TRUE(p) << name << ": " << why;
         return p.value_or(Pixels{});
     }
-    static Ini Description() {
+    Ini Description() const {
         const auto& b = Bytes(skin::art::kDescriptionName);
         return ParseIni(std::string(b.begin(), b.end()));
     }
 
-    static std::vector<skin::art::SkinFile>* files_;
+    skin::art::Theme theme_;
+    std::vector<skin::art::SkinFile> files_;
 };
-std::vector<skin::art::SkinFile>* GeneratedSkin::files_ = nullptr;
 
-TEST_F(GeneratedSkin, WritesTheFortyBitmapsAndOneDescription) {
+TEST_P(GeneratedSkin, WritesTheFortyBitmapsAndOneDescription) {
     auto dir =
         std::filesystem::temp_directory_path() / ("skingen_test_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::string error;
-    ASSERT_TRUE(skin::art::WriteSkinFiles(*files_, dir.string(), error)) << error;
+    ASSERT_TRUE(skin::art::WriteSkinFiles(files_, dir.string(), error)) << error;
     std::set<std::string> written;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
         written.insert(entry.path().filename().string());
@@ -190,26 +196,26 @@ TEST_F(GeneratedSkin, WritesTheFortyBitmapsAndOneDescription) {
     std::set<std::string> expected = kBitmapNames;
     expected.insert(skin::art::kDescriptionName);
     EXPECT_EQ(written, expected);
-    EXPECT_EQ(files_->size(), 41u);
+    EXPECT_EQ(files_.size(), 41u);
 }
 
-TEST_F(GeneratedSkin, EveryBitmapIsAPlain24BitBmp) {
+TEST_P(GeneratedSkin, EveryBitmapIsAPlain24BitBmp) {
     for (const std::string& name : kBitmapNames) {
         std::string why;
         EXPECT_TRUE(ReadBmp(Bytes(name), why)) << name << ": " << why;
     }
 }
 
-TEST_F(GeneratedSkin, TwoRunsGiveTheSameBytes) {
-    auto again = skin::art::EncodeSkinFiles(skin::art::BuildProductSkin());
-    ASSERT_EQ(again.size(), files_->size());
+TEST_P(GeneratedSkin, TwoRunsGiveTheSameBytes) {
+    auto again = skin::art::EncodeSkinFiles(skin::art::BuildSkin(ThemeNamed(GetParam())));
+    ASSERT_EQ(again.size(), files_.size());
     for (size_t i = 0; i < again.size(); ++i) {
-        EXPECT_EQ(again[i].name, (*files_)[i].name);
-        EXPECT_TRUE(again[i].bytes == (*files_)[i].bytes) << again[i].name;
+        EXPECT_EQ(again[i].name, (files_)[i].name);
+        EXPECT_TRUE(again[i].bytes == (files_)[i].bytes) << again[i].name;
     }
 }
 
-TEST_F(GeneratedSkin, DescriptionIsCleanIniWithCrLfLines) {
+TEST_P(GeneratedSkin, DescriptionIsCleanIniWithCrLfLines) {
     const auto& b = Bytes(skin::art::kDescriptionName);
     std::string text(b.begin(), b.end());
     std::set<std::string> sections;
@@ -298,7 +304,7 @@ std::vector<Use> ImageUses(const Ini& ini) {
     return uses;
 }
 
-TEST_F(GeneratedSkin, FrameCountsDivideEveryBitmap) {
+TEST_P(GeneratedSkin, FrameCountsDivideEveryBitmap) {
     Ini ini = Description();
     std::set<std::string> referenced;
     for (const Use& u : ImageUses(ini)) {
@@ -324,7 +330,7 @@ bool Same(const Pixels& p, int x0, int y0, int x1, int y1) {
 
 // The engine stretches the part between the margins with a nearest-neighbour copy: anything
 // that varies along a stretched axis would smear. Each stretched band must be uniform.
-TEST_F(GeneratedSkin, StretchedPartsAreUniform) {
+TEST_P(GeneratedSkin, StretchedPartsAreUniform) {
     Ini ini = Description();
     struct Slice {
         std::string section, imageKey;
@@ -390,7 +396,7 @@ bool IsKey(Rgb c) {
     return c == skin::art::kKey;
 }
 
-TEST_F(GeneratedSkin, TransparencyIsExactKeyWithoutMagentaFringes) {
+TEST_P(GeneratedSkin, TransparencyIsExactKeyWithoutMagentaFringes) {
     // Window corners: the first and last columns of the side pieces start transparent.
     Pixels left = Bitmap("frameleft.bmp"), right = Bitmap("frameright.bmp"),
            top = Bitmap("frametop.bmp");
@@ -399,8 +405,14 @@ TEST_F(GeneratedSkin, TransparencyIsExactKeyWithoutMagentaFringes) {
         EXPECT_TRUE(IsKey(right.At((k + 1) * right.w / 2 - 1, 0)));
         EXPECT_TRUE(IsKey(top.At(0, k * top.h / 2)));
         EXPECT_TRUE(IsKey(top.At(top.w - 1, k * top.h / 2)));
-        // Below the corner the border is solid.
-        EXPECT_FALSE(IsKey(left.At(k * left.w / 2, left.h - 1)));
+        // Below the title the border is solid; the bottom corner is a hole only when the
+        // skin rounds it.
+        const int title = top.h / 2;
+        EXPECT_FALSE(IsKey(left.At(k * left.w / 2, title)));
+        EXPECT_FALSE(IsKey(right.At((k + 1) * right.w / 2 - 1, title)));
+        const bool low = theme_.metric.kLowCorner > 0;
+        EXPECT_EQ(IsKey(left.At(k * left.w / 2, left.h - 1)), low);
+        EXPECT_EQ(IsKey(right.At((k + 1) * right.w / 2 - 1, right.h - 1)), low);
     }
     // Rounded controls: every frame's corner pixel is a hole.
     for (auto [name, frames] : {std::pair{"buttons.bmp", 5},
@@ -429,7 +441,7 @@ TEST_F(GeneratedSkin, TransparencyIsExactKeyWithoutMagentaFringes) {
     }
 }
 
-TEST_F(GeneratedSkin, FrameMetricsAgree) {
+TEST_P(GeneratedSkin, FrameMetricsAgree) {
     Ini ini = Description();
     Pixels top = Bitmap("frametop.bmp"), left = Bitmap("frameleft.bmp"),
            right = Bitmap("frameright.bmp");
@@ -441,11 +453,15 @@ TEST_F(GeneratedSkin, FrameMetricsAgree) {
     EXPECT_EQ(left.w, right.w);
     EXPECT_EQ(bottom.h / Int(ini, "Personality", "BottomFrame", 1),
               Int(ini, "Personality", "LeftBotHeight", 0));
-    // The engine samples the title colour at a third of the piece: it must be the dark navy.
+    // The engine samples the title colour at a third of the piece: it must land on the
+    // title's own gradient (not the outline, highlight or a hole), dark navy in the product.
     Rgb c = top.At(top.w / 3, title / 3);
-    EXPECT_LT(c.r, 64);
-    EXPECT_LT(c.g, 64);
-    EXPECT_GT(c.b, c.r + 40);
+    EXPECT_EQ(c, skin::art::TitleRow(theme_, theme_.active, title / 3));
+    if (GetParam() == "product") {
+        EXPECT_LT(c.r, 64);
+        EXPECT_LT(c.g, 64);
+        EXPECT_GT(c.b, c.r + 40);
+    }
 }
 
 // Which title buttons a window shows, under the engine's rules for the codes the skin uses.
@@ -469,7 +485,7 @@ bool Holds(int code, bool maximised, bool maxBox) {
     }
 }
 
-TEST_F(GeneratedSkin, TitleButtonsFitAndNeverOverlap) {
+TEST_P(GeneratedSkin, TitleButtonsFitAndNeverOverlap) {
     Ini ini = Description();
     const int title = Bitmap("frametop.bmp").h / Int(ini, "Personality", "TopFrame", 1);
     const int border = Bitmap("frameright.bmp").w / Int(ini, "Personality", "RightFrame", 1);
@@ -514,6 +530,50 @@ TEST_F(GeneratedSkin, TitleButtonsFitAndNeverOverlap) {
         EXPECT_EQ(byAction[3], 1) << "icon";
         EXPECT_EQ(byAction[1], w.maxBox ? 1 : 0) << "maximise or restore";
     }
+}
+
+INSTANTIATE_TEST_SUITE_P(Skins, GeneratedSkin, ::testing::Values("product", "Daylight", "Graphite"),
+                         [](const auto& info) { return std::string(info.param); });
+
+// The shipped skins are more than recoloured copies: each has a frame, title and buttons of
+// its own size, so the engine is seen with other geometry.
+TEST(ShippedSkins, HaveGeometryOfTheirOwn) {
+    auto facts = [](const std::string& name) {
+        auto files = skin::art::EncodeSkinFiles(skin::art::BuildSkin(ThemeNamed(name)));
+        std::map<std::string, std::vector<std::uint8_t>> byName;
+        for (auto& f : files) byName[f.name] = f.bytes;
+        const auto& d = byName[skin::art::kDescriptionName];
+        Ini ini = ParseIni(std::string(d.begin(), d.end()));
+        std::string why;
+        Pixels top = ReadBmp(byName["frametop.bmp"], why).value_or(Pixels{});
+        Pixels left = ReadBmp(byName["frameleft.bmp"], why).value_or(Pixels{});
+        Pixels bottom = ReadBmp(byName["framebottom.bmp"], why).value_or(Pixels{});
+        Pixels close = ReadBmp(byName["closebutton.bmp"], why).value_or(Pixels{});
+        const int frames = Int(ini, "ButtonClose", "frame", 0);
+        return std::map<std::string, int>{
+            {"title", top.h / 2},
+            {"border", left.w / 2},
+            {"bottom", bottom.h / 2},
+            {"button margin", Int(ini, "Buttons", "TopHeight", 0)},
+            {"title button width", frames ? close.w / frames : 0},
+            {"title button height", close.h},
+            {"skin name",
+             static_cast<int>(std::hash<std::string>{}(Str(ini, "TitlebarSkin", "SkinName")))},
+        };
+    };
+    const auto product = facts("product");
+    const auto daylight = facts("Daylight"), graphite = facts("Graphite");
+    for (const char* what : {"title", "border", "bottom", "button margin", "title button width",
+                             "title button height", "skin name"}) {
+        EXPECT_NE(daylight.at(what), product.at(what)) << "Daylight: " << what;
+        EXPECT_NE(graphite.at(what), product.at(what)) << "Graphite: " << what;
+        EXPECT_NE(graphite.at(what), daylight.at(what)) << what;
+    }
+    // Daylight is the low, thin one; Graphite the tall, wide one.
+    EXPECT_LT(daylight.at("title"), product.at("title"));
+    EXPECT_LT(daylight.at("border"), product.at("border"));
+    EXPECT_GT(graphite.at("title"), product.at("title"));
+    EXPECT_GT(graphite.at("border"), product.at("border"));
 }
 
 } // namespace

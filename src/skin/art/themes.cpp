@@ -43,7 +43,7 @@ Theme ProductTheme() {
     t.titleButton = {{212, 220, 244}, {4, 8, 50},      {120, 214, 236}, {60, 76, 162},
                      {196, 52, 62},   {255, 255, 255}, {255, 255, 255}, {166, 172, 196}};
     t.titleText = {240, 244, 255};
-    t.titleTextInactive = {172, 178, 200};
+    t.titleTextInactive = {236, 238, 246};
     return t;
 }
 
@@ -56,7 +56,7 @@ Theme DaylightTheme() {
     m.kTitle = 22;
     m.kBorder = 2;
     m.kBottom = 2;
-    m.kCorner = 4;
+    m.kCorner = 6;
     m.kTitleCap = 5;
     m.kTitleButtonW = 24;
     m.kTitleButtonH = 16;
@@ -80,12 +80,12 @@ Theme DaylightTheme() {
     t.titleText = {28, 40, 52};
     t.titleTextInactive = {92, 100, 108};
     t.flatButtons = true;
-    t.buttonRadius = 2.5f;
+    t.buttonRadius = 3.0f;
     return t;
 }
 
 // A dark graphite frame with a tall title, wide borders and every corner rounded, around a
-// light body with plum selections and blue accents.
+// light body with indigo selections and blue accents.
 Theme GraphiteTheme() {
     Theme t;
     t.name = "Graphite";
@@ -106,8 +106,8 @@ Theme GraphiteTheme() {
     m.kCaptionX = 36;
     m.kMenuBar = 22;
     m.kButtonSide = 5;
-    m.kButtonEnd = 9;
-    t.tint = {48, 0.9f};
+    m.kButtonEnd = 8;
+    t.tint = {34, 0.9f};
     t.active = {{8, 8, 10},   {96, 98, 106}, {70, 72, 80}, {34, 35, 40},
                 {16, 16, 18}, {52, 54, 60},  {40, 42, 47}};
     t.inactive = {{40, 40, 44}, {128, 130, 136}, {96, 98, 104}, {72, 74, 80},
