@@ -56,17 +56,19 @@ foreach(name Daylight Graphite)
     OUTPUT ${CORVANE_SKIN_FILES_DIR}/${name}.skin
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CORVANE_SKIN_FILES_DIR}
     COMMAND ${CORVANE_HOST_DIR}/skins/skinpack skin ${name} ${CORVANE_SKIN_FILES_DIR}/${name}.skin
-    DEPENDS ${CORVANE_GENERATED_DIR}/skin.stream ${CORVANE_SKIN_TOOL_SOURCES}
+    DEPENDS ${CORVANE_SKIN_TOOL_SOURCES}
     COMMENT "Drawing and packing the skin file ${name}.skin")
   list(APPEND CORVANE_SKIN_FILES ${CORVANE_SKIN_FILES_DIR}/${name}.skin)
 endforeach()
 add_custom_target(corvane_skin_files ALL DEPENDS ${CORVANE_SKIN_FILES})
+# The host tools are built by the description's command; one target owns that command.
+add_dependencies(corvane_skin_files corvane_description)
 # On request only: the product skin as a skin file too (the program carries it in its description).
 add_custom_target(product_skin_file
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CORVANE_SKIN_FILES_DIR}
   COMMAND ${CORVANE_HOST_DIR}/skins/skinpack skin product ${CORVANE_SKIN_FILES_DIR}/Corvane.skin
-  DEPENDS ${CORVANE_GENERATED_DIR}/skin.stream
   COMMENT "Writing the product skin to skins/Corvane.skin")
+add_dependencies(product_skin_file corvane_description)
 configure_file(${CMAKE_SOURCE_DIR}/resources/corvane.rc.in ${CORVANE_GENERATED_DIR}/corvane.rc @ONLY)
 set(CORVANE_RC ${CORVANE_GENERATED_DIR}/corvane.rc)
 # windres does not report what the script includes; name the files it embeds.

@@ -1,5 +1,7 @@
 #include "skin_archive.h"
 
+#include "skin/art/product_skin.h"
+
 #include "lzh_encoder.h"
 
 #include <algorithm>
@@ -113,6 +115,18 @@ std::vector<Entry> ReadSkinFolder(const std::filesystem::path& folder) {
 void WriteSkinFolder(const std::vector<Entry>& entries, const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder);
     for (const Entry& e : entries) WriteFileBytes(folder / e.name, e.bytes);
+}
+
+std::vector<std::uint8_t> DrawnSkinStore(const std::string& name) {
+    skin::art::Theme theme;
+    if (!skin::art::FindTheme(name, theme))
+        throw SkinPackError("no skin named " + name + " (product, Daylight, Graphite)");
+    std::vector<Entry> entries;
+    for (auto& f : skin::art::EncodeSkinFiles(skin::art::BuildSkin(theme)))
+        entries.push_back({f.name, std::move(f.bytes)});
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    return PackStore(BuildArchive(entries));
 }
 
 } // namespace skinpack

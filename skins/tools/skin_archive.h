@@ -15,7 +15,7 @@
 namespace skinpack {
 
 struct Entry {
-    std::string name;               // file name without folders; no CR or LF
+    std::string name; // file name without folders; no CR or LF
     std::vector<std::uint8_t> bytes;
     bool operator==(const Entry&) const = default;
 };
@@ -24,7 +24,7 @@ struct ArchiveOptions {
     std::int32_t version = 20000;
     std::int32_t reserved1 = 0;
     std::int32_t reserved2 = 0;
-    bool lowerCaseNames = true;     // the reader lower-cases anyway; the store stays canonical
+    bool lowerCaseNames = true; // the reader lower-cases anyway; the store stays canonical
 };
 
 class SkinPackError : public std::runtime_error {
@@ -51,6 +51,11 @@ std::vector<Entry> ReadSkinFolder(const std::filesystem::path& folder);
 
 // Writes every entry into `folder` (created when missing) under its name.
 void WriteSkinFolder(const std::vector<Entry>& entries, const std::filesystem::path& folder);
+
+// The store (a skin file's bytes) of a skin drawn from code: "product", "Daylight" or
+// "Graphite", in any letter case. Entries in the order a folder is read, so packing skingen's
+// folder with ReadSkinFolder gives the same bytes. Throws SkinPackError for another name.
+std::vector<std::uint8_t> DrawnSkinStore(const std::string& name);
 
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);

@@ -15,9 +15,6 @@
 #include "sample_skin.h"
 #include "skin_archive.h"
 
-#include "skin/art/product_skin.h"
-
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -78,19 +75,7 @@ int Sample(const std::vector<std::string>& args) {
 
 int Skin(const std::vector<std::string>& args) {
     if (args.size() != 2) return Usage();
-    skin::art::Theme theme;
-    if (!skin::art::FindTheme(args[0], theme)) {
-        std::fprintf(stderr, "skinpack: no skin named %s (product, Daylight, Graphite)\n",
-                     args[0].c_str());
-        return 2;
-    }
-    std::vector<skinpack::Entry> entries;
-    for (auto& f : skin::art::EncodeSkinFiles(skin::art::BuildSkin(theme)))
-        entries.push_back({f.name, std::move(f.bytes)});
-    // The order a folder is read in, so both routes give the same store.
-    std::sort(entries.begin(), entries.end(),
-              [](const skinpack::Entry& a, const skinpack::Entry& b) { return a.name < b.name; });
-    skinpack::WriteFileBytes(args[1], skinpack::PackStore(skinpack::BuildArchive(entries)));
+    skinpack::WriteFileBytes(args[1], skinpack::DrawnSkinStore(args[0]));
     return 0;
 }
 
