@@ -1,7 +1,17 @@
 # Sourced: the project's own Wine prefix and the environment the program runs in.
 # Never touches ~/.wine.
+#
+# Two prefixes with the same fonts: the test prefix (build/wineprefix, the default; tests and
+# screenshots) draws text without smoothing so pixels are stable, the run prefix
+# (build/wineprefix-run, CORVANE_PREFIX_USE=run, used by scripts/run.sh) smooths text as a
+# user's desktop does. CORVANE_WINEPREFIX overrides the folder of either.
 CORVANE_ROOT=${CORVANE_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
-export WINEPREFIX=${CORVANE_WINEPREFIX:-$CORVANE_ROOT/build/wineprefix}
+CORVANE_PREFIX_USE=${CORVANE_PREFIX_USE:-test}
+if [ "$CORVANE_PREFIX_USE" = run ]; then
+  export WINEPREFIX=${CORVANE_WINEPREFIX:-$CORVANE_ROOT/build/wineprefix-run}
+else
+  export WINEPREFIX=${CORVANE_WINEPREFIX:-$CORVANE_ROOT/build/wineprefix}
+fi
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No .NET or Gecko installer prompts: either would hang a headless run.
@@ -9,9 +19,16 @@ export WINEDLLOVERRIDES="mscoree=;mshtml="
 export LANG=zh_CN.UTF-8
 export LC_ALL=zh_CN.UTF-8
 
-# Prepares the prefix once; later calls return at once.
+# The Chinese faces the program asks for, and what draws them (scripts/setup.sh installs both):
+# a song face whose 12-pixel glyphs keep every stroke and whose line height keeps the memo's
+# last line in its box, and the bitmap-hinted cut of the hei face.
+CORVANE_SONG_FONT="AR PL SungtiL GB"
+CORVANE_HEI_FONT="WenQuanYi Zen Hei Sharp"
+
+# Prepares the prefix once (again when this stamp's version is raised); later calls return
+# at once.
 corvane_prepare_prefix() {
-  local stamp=$WINEPREFIX/.corvane-prefix-v1
+  local stamp=$WINEPREFIX/.corvane-prefix-v2-$CORVANE_PREFIX_USE
   [ -f "$stamp" ] && return 0
   echo "wine: preparing the prefix $WINEPREFIX (first run only)"
   mkdir -p "$WINEPREFIX"
@@ -21,14 +38,28 @@ corvane_prepare_prefix() {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="N"\r\n"Managed"="N"\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]\r\n"mscoree"=""\r\n"mshtml"=""\r\n\r\n'
-    printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"FontSmoothing"="0"\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n'
+    if [ "$CORVANE_PREFIX_USE" = run ]; then
+      # ClearType-style subpixel smoothing, RGB order, as a desktop has it by default.
+      printf '"FontSmoothing"="2"\r\n"FontSmoothingType"=dword:00000002\r\n'
+      printf '"FontSmoothingGamma"=dword:00000578\r\n"FontSmoothingOrientation"=dword:00000001\r\n\r\n'
+    else
+      printf '"FontSmoothing"="0"\r\n"FontSmoothingType"=dword:00000000\r\n\r\n'
+    fi
     printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
-    for name in 宋体 SimSun 新宋体 NSimSun 黑体 SimHei 微软雅黑 "Microsoft YaHei"; do
-      printf '"%s"="WenQuanYi Zen Hei"\r\n' "$name"
+    for name in 宋体 SimSun 新宋体 NSimSun; do printf '"%s"="%s"\r\n' "$name" "$CORVANE_SONG_FONT"; done
+    for name in 黑体 SimHei 微软雅黑 "Microsoft YaHei"; do
+      printf '"%s"="%s"\r\n' "$name" "$CORVANE_HEI_FONT"
     done
     printf '\r\n'
   } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
   wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1
+  # Latin faces (the banner's Tahoma labels, dialogs) reach Chinese glyphs through links.
+  local face link="gbsn00lp.ttf,$CORVANE_SONG_FONT\0wqy-zenhei.ttc,$CORVANE_HEI_FONT"
+  for face in Tahoma "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d "$link" /f >/dev/null 2>&1
+  done
   wineserver -w
   touch "$stamp"
 }
