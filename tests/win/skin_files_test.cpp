@@ -197,9 +197,18 @@ TEST(SkinFiles, MainWindowAndGalleryShowEachSkinLoadedAtStart) {
         SCOPED_TRACE(name);
         const skin::art::Theme theme = ThemeOf(name);
         TApplication& app = TestApplication();
+        // The manager as a fresh process has it: tests of the manager leave their own counts.
+        if (TSkinManage* m = TSkinManage::Instance()) {
+            m->SetActiveCount(0);
+            m->SetEnabled(false);
+        }
         auto form = std::make_unique<TForm1>(&app);
-        // Before the first skinning pass: the file's skin is the one the window starts with.
+        // Before the first skinning pass, which the window's creation queued: the file's skin
+        // is the one the window starts with. Loaded as a non-main component would load it, so
+        // no refresh is asked of the manager for windows that are not skinned yet.
+        form->SkinData1->SkinFormtype = sfOnlyThisForm;
         form->SkinData1->SetSkinFile(ShippedPath(name));
+        form->SkinData1->SkinFormtype = sfMainform;
         ASSERT_FALSE(form->SkinData1->SkinNotLoaded);
         form->Show();
         HWND main = form->WindowHandle();

@@ -1,5 +1,7 @@
 // Pictures of the program's windows in the skin, for review: the main window active and
-// inactive, its step-four page, a message box and the open dialog. skinshots.exe <output folder>
+// inactive, its step-four page, a message box and the open dialog.
+//   skinshots.exe <output folder> [--skin <skin file>]
+// --skin starts the main window in the skin of a skin file instead of the one it carries.
 //
 // The dialogs are modal: a timer captures them from inside their own loop and closes them.
 #include "app/main_form.h"
@@ -143,6 +145,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argc < 2) return 2;
     gFolder = argv[1];
+    std::string skinFile;
+    if (argc >= 4 && std::wstring(argv[2]) == L"--skin") {
+        const int n = WideCharToMultiByte(CP_ACP, 0, argv[3], -1, nullptr, 0, nullptr, nullptr);
+        skinFile.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
+        WideCharToMultiByte(CP_ACP, 0, argv[3], -1, skinFile.data(), n, nullptr, nullptr);
+    }
     if (!gFolder.empty() && gFolder.back() != L'\\' && gFolder.back() != L'/') gFolder += L'\\';
     OleInitialize(nullptr);
     int rc = 0;
@@ -151,6 +159,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         app.Initialize();
         app.SetTitle("Corvane");
         auto* form = app.CreateForm<TForm1>();
+        // Before the first skinning pass, which the window's creation queued, so the window
+        // starts in the file's skin; loaded as a non-main component would load it, so no
+        // refresh is asked of the manager for windows not skinned yet.
+        if (!skinFile.empty()) {
+            form->SkinData1->SkinFormtype = sfOnlyThisForm;
+            form->SkinData1->SetSkinFile(skinFile);
+            form->SkinData1->SkinFormtype = sfMainform;
+            if (form->SkinData1->SkinNotLoaded) return 6;
+        }
         form->Show();
         Pump(1500);
         HWND main = form->WindowHandle();
