@@ -110,21 +110,11 @@ private:
         match_length = 0;
         for (;;) {
             if (cmp >= 0) {
-                if (rson[p] != NIL)
-                    p = rson[p];
-                else {
-                    rson[p] = r;
-                    dad[r] = p;
-                    return;
-                }
+                if (rson[p] != NIL) p = rson[p];
+                else { rson[p] = r; dad[r] = p; return; }
             } else {
-                if (lson[p] != NIL)
-                    p = lson[p];
-                else {
-                    lson[p] = r;
-                    dad[r] = p;
-                    return;
-                }
+                if (lson[p] != NIL) p = lson[p];
+                else { lson[p] = r; dad[r] = p; return; }
             }
             int i;
             for (i = 1; i < F; i++)
@@ -145,25 +135,19 @@ private:
         rson[r] = rson[p];
         dad[lson[p]] = r;
         dad[rson[p]] = r;
-        if (rson[dad[p]] == p)
-            rson[dad[p]] = r;
-        else
-            lson[dad[p]] = r;
+        if (rson[dad[p]] == p) rson[dad[p]] = r;
+        else lson[dad[p]] = r;
         dad[p] = NIL; // remove p
     }
     void DeleteNode(int p) {
         int q;
         if (dad[p] == NIL) return; // not in the tree
-        if (rson[p] == NIL)
-            q = lson[p];
-        else if (lson[p] == NIL)
-            q = rson[p];
+        if (rson[p] == NIL) q = lson[p];
+        else if (lson[p] == NIL) q = rson[p];
         else {
             q = lson[p];
             if (rson[q] != NIL) {
-                do {
-                    q = rson[q];
-                } while (rson[q] != NIL);
+                do { q = rson[q]; } while (rson[q] != NIL);
                 rson[dad[q]] = lson[q];
                 dad[lson[q]] = dad[q];
                 lson[q] = lson[p];
@@ -173,10 +157,8 @@ private:
             dad[rson[p]] = q;
         }
         dad[q] = dad[p];
-        if (rson[dad[p]] == p)
-            rson[dad[p]] = q;
-        else
-            lson[dad[p]] = q;
+        if (rson[dad[p]] == p) rson[dad[p]] = q;
+        else lson[dad[p]] = q;
         dad[p] = NIL;
     }
 
@@ -221,8 +203,7 @@ private:
         for (int i = 0, jj = N_CHAR; jj < T; i += 2, jj++) {
             unsigned f = freq[jj] = static_cast<std::uint16_t>(freq[i] + freq[i + 1]);
             int k;
-            for (k = jj - 1; f < freq[k]; k--) {
-            }
+            for (k = jj - 1; f < freq[k]; k--) {}
             k++;
             std::memmove(&freq[k + 1], &freq[k], sizeof(freq[0]) * (jj - k));
             freq[k] = static_cast<std::uint16_t>(f);
@@ -231,10 +212,8 @@ private:
         }
         for (int i = 0; i < T; i++) {
             int k = son[i];
-            if (k >= T)
-                prnt[k] = i;
-            else
-                prnt[k] = prnt[k + 1] = i;
+            if (k >= T) prnt[k] = i;
+            else prnt[k] = prnt[k + 1] = i;
         }
     }
     void Update(int c) {
@@ -244,8 +223,7 @@ private:
             unsigned k = ++freq[c];
             int l = c + 1;
             if (k > freq[l]) {
-                while (k > freq[++l]) {
-                }
+                while (k > freq[++l]) {}
                 l--;
                 freq[c] = freq[l];
                 freq[l] = static_cast<std::uint16_t>(k);

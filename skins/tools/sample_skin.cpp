@@ -54,16 +54,9 @@ void Glyphs(TPixelImage& im, int frameW, int frames, int kind) {
         TColor c = f % 4 == 3 ? RGBColor(160, 160, 160) : RGBColor(20, 30, 40);
         for (int d = -3; d <= 3; ++d) {
             switch (kind % 3) {
-            case 0:
-                im.SetPixel(cx + d, cy + d, c);
-                im.SetPixel(cx + d, cy - d, c);
-                break;
-            case 1:
-                im.FillRect(cx - std::abs(d), cy + d, cx + std::abs(d) + 1, cy + d + 1, c);
-                break;
-            default:
-                im.FillRect(cx - 3, cy + d, cx + 4, cy + d + 1, d == -3 || d == 3 ? c : kFace);
-                break;
+            case 0: im.SetPixel(cx + d, cy + d, c); im.SetPixel(cx + d, cy - d, c); break;
+            case 1: im.FillRect(cx - std::abs(d), cy + d, cx + std::abs(d) + 1, cy + d + 1, c); break;
+            default: im.FillRect(cx - 3, cy + d, cx + 4, cy + d + 1, d == -3 || d == 3 ? c : kFace); break;
             }
         }
     }
@@ -76,47 +69,22 @@ void Texture(TPixelImage& im, unsigned seed, unsigned every = 32) {
     for (int y = 0; y < im.Height(); ++y)
         for (int x = 0; x < im.Width(); ++x) {
             s = s * 1103515245u + 12345u;
-            if ((s >> 16) % every == 0)
-                im.SetPixel(x, y, skin::MixColors(kDark, kFace, 20 + (s >> 25) % 40));
+            if ((s >> 16) % every == 0) im.SetPixel(x, y, skin::MixColors(kDark, kFace, 20 + (s >> 25) % 40));
         }
 }
 
 skin::TPixelImage Make(const std::string& name, int dialogHeight) {
-    if (name == "arrows.bmp") {
-        auto im = Frames(16, 16, 23);
-        Glyphs(im, 16, 23, 1);
-        return im;
-    }
-    if (name == "button-mdi.bmp") {
-        auto im = Frames(16, 14, 12);
-        Glyphs(im, 16, 12, 0);
-        return im;
-    }
+    if (name == "arrows.bmp") { auto im = Frames(16, 16, 23); Glyphs(im, 16, 23, 1); return im; }
+    if (name == "button-mdi.bmp") { auto im = Frames(16, 14, 12); Glyphs(im, 16, 12, 0); return im; }
     if (name == "buttons-menu.bmp") return Frames(24, 20, 5, true, false);
     if (name == "buttons-tabs.bmp") return Frames(40, 22, 5);
     if (name == "buttons-toolbar.bmp") return Frames(24, 24, 5);
     if (name == "buttons.bmp") return Frames(48, 24, 5);
-    if (name == "checkbox.bmp") {
-        auto im = Frames(13, 13, 8, true, false);
-        Glyphs(im, 13, 8, 2);
-        return im;
-    }
-    if (name == "closebutton.bmp") {
-        auto im = Frames(21, 21, 3);
-        Glyphs(im, 21, 3, 0);
-        return im;
-    }
-    if (name == "combo-arrows.bmp") {
-        auto im = Frames(16, 18, 5, true, false);
-        Glyphs(im, 16, 5, 1);
-        return im;
-    }
+    if (name == "checkbox.bmp") { auto im = Frames(13, 13, 8, true, false); Glyphs(im, 13, 8, 2); return im; }
+    if (name == "closebutton.bmp") { auto im = Frames(21, 21, 3); Glyphs(im, 21, 3, 0); return im; }
+    if (name == "combo-arrows.bmp") { auto im = Frames(16, 18, 5, true, false); Glyphs(im, 16, 5, 1); return im; }
     if (name == "combo.bmp") return Frames(18, 21, 4);
-    if (name == "dialog.bmp") {
-        auto im = Frames(400, dialogHeight, 1);
-        Texture(im, 7, 12);
-        return im;
-    }
+    if (name == "dialog.bmp") { auto im = Frames(400, dialogHeight, 1); Texture(im, 7, 12); return im; }
     if (name == "framebottom.bmp") return Frames(200, 8, 2, true, false);
     if (name == "frameleft.bmp") return Frames(8, 200, 2, false, false);
     if (name == "frameright.bmp") return Frames(8, 200, 2, false, false);
@@ -137,47 +105,19 @@ skin::TPixelImage Make(const std::string& name, int dialogHeight) {
     if (name == "groupboxlabel.bmp") return Frames(30, 18, 1);
     if (name == "hscroll_back.bmp") return Frames(32, 17, 4);
     if (name == "hscroll_bar.bmp") return Frames(32, 17, 3);
-    if (name == "maxbutton.bmp") {
-        auto im = Frames(21, 21, 3);
-        Glyphs(im, 21, 3, 2);
-        return im;
-    }
+    if (name == "maxbutton.bmp") { auto im = Frames(21, 21, 3); Glyphs(im, 21, 3, 2); return im; }
     if (name == "menu.bmp") return Frames(120, 22, 2, true, false);
     if (name == "menuborder.bmp") return Frames(40, 40, 1, true, false);
-    if (name == "menutool.bmp") {
-        auto im = Frames(160, 24, 1, true, false);
-        Texture(im, 3);
-        return im;
-    }
-    if (name == "minbutton.bmp") {
-        auto im = Frames(21, 21, 3);
-        Glyphs(im, 21, 3, 1);
-        return im;
-    }
+    if (name == "menutool.bmp") { auto im = Frames(160, 24, 1, true, false); Texture(im, 3); return im; }
+    if (name == "minbutton.bmp") { auto im = Frames(21, 21, 3); Glyphs(im, 21, 3, 1); return im; }
     if (name == "mxskin24__header.bmp") return Frames(40, 20, 5);
     if (name == "progress.bmp") return Frames(60, 16, 2, true, false);
-    if (name == "radio.bmp") {
-        auto im = Frames(13, 13, 8);
-        Glyphs(im, 13, 8, 2);
-        return im;
-    }
-    if (name == "restrorebutton.bmp") {
-        auto im = Frames(21, 21, 3);
-        Glyphs(im, 21, 3, 2);
-        return im;
-    }
+    if (name == "radio.bmp") { auto im = Frames(13, 13, 8); Glyphs(im, 13, 8, 2); return im; }
+    if (name == "restrorebutton.bmp") { auto im = Frames(21, 21, 3); Glyphs(im, 21, 3, 2); return im; }
     if (name == "spin.bmp") return Frames(16, 10, 8);
-    if (name == "spinarrow.bmp") {
-        auto im = Frames(8, 6, 8, true, false);
-        Glyphs(im, 8, 8, 1);
-        return im;
-    }
+    if (name == "spinarrow.bmp") { auto im = Frames(8, 6, 8, true, false); Glyphs(im, 8, 8, 1); return im; }
     if (name == "spinh.bmp") return Frames(10, 16, 8);
-    if (name == "spinharrow.bmp") {
-        auto im = Frames(6, 8, 8, true, false);
-        Glyphs(im, 6, 8, 1);
-        return im;
-    }
+    if (name == "spinharrow.bmp") { auto im = Frames(6, 8, 8, true, false); Glyphs(im, 6, 8, 1); return im; }
     if (name == "status.bmp") return Frames(30, 20, 3, true, false);
     if (name == "sunkedge.bmp") return Frames(50, 21, 4);
     if (name == "tabborder.bmp") return Frames(60, 60, 1, true, false);
@@ -189,46 +129,15 @@ skin::TPixelImage Make(const std::string& name, int dialogHeight) {
     return {};
 }
 
-const char* const kBitmapNames[40] = {"arrows.bmp",
-                                      "button-mdi.bmp",
-                                      "buttons-menu.bmp",
-                                      "buttons-tabs.bmp",
-                                      "buttons-toolbar.bmp",
-                                      "buttons.bmp",
-                                      "checkbox.bmp",
-                                      "closebutton.bmp",
-                                      "combo-arrows.bmp",
-                                      "combo.bmp",
-                                      "dialog.bmp",
-                                      "framebottom.bmp",
-                                      "frameleft.bmp",
-                                      "frameright.bmp",
-                                      "frametop.bmp",
-                                      "groupboxedge.bmp",
-                                      "groupboxlabel.bmp",
-                                      "hscroll_back.bmp",
-                                      "hscroll_bar.bmp",
-                                      "maxbutton.bmp",
-                                      "menu.bmp",
-                                      "menuborder.bmp",
-                                      "menutool.bmp",
-                                      "minbutton.bmp",
-                                      "mxskin24__header.bmp",
-                                      "progress.bmp",
-                                      "radio.bmp",
-                                      "restrorebutton.bmp",
-                                      "spin.bmp",
-                                      "spinarrow.bmp",
-                                      "spinh.bmp",
-                                      "spinharrow.bmp",
-                                      "status.bmp",
-                                      "sunkedge.bmp",
-                                      "tabborder.bmp",
-                                      "toolbarbg.bmp",
-                                      "trackbot.bmp",
-                                      "trackthumbh.bmp",
-                                      "vscroll_back.bmp",
-                                      "vscroll_bar.bmp"};
+const char* const kBitmapNames[40] = {
+    "arrows.bmp", "button-mdi.bmp", "buttons-menu.bmp", "buttons-tabs.bmp", "buttons-toolbar.bmp",
+    "buttons.bmp", "checkbox.bmp", "closebutton.bmp", "combo-arrows.bmp", "combo.bmp", "dialog.bmp",
+    "framebottom.bmp", "frameleft.bmp", "frameright.bmp", "frametop.bmp", "groupboxedge.bmp",
+    "groupboxlabel.bmp", "hscroll_back.bmp", "hscroll_bar.bmp", "maxbutton.bmp", "menu.bmp",
+    "menuborder.bmp", "menutool.bmp", "minbutton.bmp", "mxskin24__header.bmp", "progress.bmp",
+    "radio.bmp", "restrorebutton.bmp", "spin.bmp", "spinarrow.bmp", "spinh.bmp", "spinharrow.bmp",
+    "status.bmp", "sunkedge.bmp", "tabborder.bmp", "toolbarbg.bmp", "trackbot.bmp",
+    "trackthumbh.bmp", "vscroll_back.bmp", "vscroll_bar.bmp"};
 
 std::vector<Entry> Build(int dialogHeight) {
     std::vector<Entry> entries;
@@ -236,8 +145,7 @@ std::vector<Entry> Build(int dialogHeight) {
         entries.push_back(Entry{name, skin::WriteBitmapFile(Make(name, dialogHeight))});
     std::string ini = SampleSkinIni();
     entries.push_back(Entry{kSampleSkinIniName, std::vector<std::uint8_t>(ini.begin(), ini.end())});
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
     return entries;
 }
 

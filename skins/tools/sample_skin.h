@@ -1,9 +1,9 @@
 #pragma once
 // A complete skin made in code: the 40 bitmaps that the format names for the main window's
-// skin and a description that uses the whole vocabulary of the skin description (with the syntaxes
-// the format allows: folder parts, comma-separated triples, "0x" integers, comments, blanks). The
-// pixels and values are ours; tests, fuzz seeds, the benchmark and `skinpack sample` use it.
-// Deterministic: the same call gives the same bytes.
+// skin and a description that uses the whole vocabulary of the skin description (with the syntaxes the
+// format allows: folder parts, comma-separated triples, "0x" integers, comments, blanks).
+// The pixels and values are ours; tests, fuzz seeds, the benchmark and `skinpack sample`
+// use it. Deterministic: the same call gives the same bytes.
 #include "skin_archive.h"
 
 #include <string>

@@ -15,7 +15,7 @@
 namespace skinpack {
 
 struct Entry {
-    std::string name; // file name without folders; no CR or LF
+    std::string name;               // file name without folders; no CR or LF
     std::vector<std::uint8_t> bytes;
     bool operator==(const Entry&) const = default;
 };
@@ -24,7 +24,7 @@ struct ArchiveOptions {
     std::int32_t version = 20000;
     std::int32_t reserved1 = 0;
     std::int32_t reserved2 = 0;
-    bool lowerCaseNames = true; // the reader lower-cases anyway; the store stays canonical
+    bool lowerCaseNames = true;     // the reader lower-cases anyway; the store stays canonical
 };
 
 class SkinPackError : public std::runtime_error {

@@ -24,10 +24,11 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: skinpack build FOLDER STORE [--stream VALUE] [--archive ARCHIVE]\n"
-                         "       skinpack stream STORE VALUE\n"
-                         "       skinpack sample FOLDER [--size BYTES]\n"
-                         "       skinpack skin NAME STORE\n");
+    std::fprintf(stderr,
+                 "usage: skinpack build FOLDER STORE [--stream VALUE] [--archive ARCHIVE]\n"
+                 "       skinpack stream STORE VALUE\n"
+                 "       skinpack sample FOLDER [--size BYTES]\n"
+                 "       skinpack skin NAME STORE\n");
     return 2;
 }
 
@@ -35,12 +36,9 @@ int Build(const std::vector<std::string>& args) {
     if (args.size() < 2) return Usage();
     std::string stream, archivePath;
     for (std::size_t i = 2; i < args.size(); ++i) {
-        if (args[i] == "--stream" && i + 1 < args.size())
-            stream = args[++i];
-        else if (args[i] == "--archive" && i + 1 < args.size())
-            archivePath = args[++i];
-        else
-            return Usage();
+        if (args[i] == "--stream" && i + 1 < args.size()) stream = args[++i];
+        else if (args[i] == "--archive" && i + 1 < args.size()) archivePath = args[++i];
+        else return Usage();
     }
     auto entries = skinpack::ReadSkinFolder(args[0]);
     auto archive = skinpack::BuildArchive(entries);
@@ -64,10 +62,8 @@ int Sample(const std::vector<std::string>& args) {
     if (args.empty()) return Usage();
     std::size_t size = 0;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--size" && i + 1 < args.size())
-            size = std::strtoull(args[++i].c_str(), nullptr, 10);
-        else
-            return Usage();
+        if (args[i] == "--size" && i + 1 < args.size()) size = std::strtoull(args[++i].c_str(), nullptr, 10);
+        else return Usage();
     }
     skinpack::WriteSkinFolder(skinpack::SampleSkinEntries(size), args[0]);
     return 0;
