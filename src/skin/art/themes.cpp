@@ -115,7 +115,7 @@ Theme GraphiteTheme() {
     t.titleButton = {{224, 226, 232}, {12, 12, 14},    {196, 170, 255}, {96, 98, 108},
                      {200, 56, 64},   {255, 255, 255}, {255, 255, 255}, {180, 182, 188}};
     t.titleText = {250, 250, 250};
-    t.titleTextInactive = {214, 214, 218};
+    t.titleTextInactive = {232, 232, 236};
     t.buttonRadius = 4.5f;
     return t;
 }
