@@ -2,9 +2,9 @@
 # Never touches ~/.wine.
 #
 # Two prefixes with the same fonts: the test prefix (build/wineprefix, the default; tests and
-# screenshots) draws text without smoothing so pixels are stable, the run prefix
-# (build/wineprefix-run, CORVANE_PREFIX_USE=run, used by scripts/run.sh) smooths text as a
-# user's desktop does. CORVANE_WINEPREFIX overrides the folder of either.
+# screenshots) has the desktop's font smoothing off so pixels are stable, the run prefix
+# (build/wineprefix-run, CORVANE_PREFIX_USE=run, used by scripts/run.sh) has it on as a user's
+# desktop does. CORVANE_WINEPREFIX overrides the folder of either.
 CORVANE_ROOT=${CORVANE_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 CORVANE_PREFIX_USE=${CORVANE_PREFIX_USE:-test}
 if [ "$CORVANE_PREFIX_USE" = run ]; then
