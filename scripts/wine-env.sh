@@ -19,16 +19,18 @@ export WINEDLLOVERRIDES="mscoree=;mshtml="
 export LANG=zh_CN.UTF-8
 export LC_ALL=zh_CN.UTF-8
 
-# The Chinese faces the program asks for, and what draws them (scripts/setup.sh installs both):
-# a song face whose 12-pixel glyphs keep every stroke and whose line height keeps the memo's
-# last line in its box, and the bitmap-hinted cut of the hei face.
+# The Chinese faces the program asks for, and what draws them (scripts/setup.sh installs both).
+# SimSun and SimHei share em-square cells without leading: the song face below has the same
+# metrics (so the memo's last line and the feedback page's bold 24-pixel caption stay in their
+# boxes) and whole glyphs from its 12-pixel bitmaps. YaHei's taller lines match the
+# bitmap-hinted cut of Zen Hei.
 CORVANE_SONG_FONT="AR PL SungtiL GB"
 CORVANE_HEI_FONT="WenQuanYi Zen Hei Sharp"
 
 # Prepares the prefix once (again when this stamp's version is raised); later calls return
 # at once.
 corvane_prepare_prefix() {
-  local stamp=$WINEPREFIX/.corvane-prefix-v2-$CORVANE_PREFIX_USE
+  local stamp=$WINEPREFIX/.corvane-prefix-v3-$CORVANE_PREFIX_USE
   [ -f "$stamp" ] && return 0
   echo "wine: preparing the prefix $WINEPREFIX (first run only)"
   mkdir -p "$WINEPREFIX"
@@ -47,10 +49,10 @@ corvane_prepare_prefix() {
       printf '"FontSmoothing"="0"\r\n"FontSmoothingType"=dword:00000000\r\n\r\n'
     fi
     printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
-    for name in 宋体 SimSun 新宋体 NSimSun; do printf '"%s"="%s"\r\n' "$name" "$CORVANE_SONG_FONT"; done
-    for name in 黑体 SimHei 微软雅黑 "Microsoft YaHei"; do
-      printf '"%s"="%s"\r\n' "$name" "$CORVANE_HEI_FONT"
+    for name in 宋体 SimSun 新宋体 NSimSun 黑体 SimHei; do
+      printf '"%s"="%s"\r\n' "$name" "$CORVANE_SONG_FONT"
     done
+    for name in 微软雅黑 "Microsoft YaHei"; do printf '"%s"="%s"\r\n' "$name" "$CORVANE_HEI_FONT"; done
     printf '\r\n'
   } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
   wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1

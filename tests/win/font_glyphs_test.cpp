@@ -1,8 +1,11 @@
 // The Chinese fonts of the prefix draw every stroke at the program's 12-pixel size. A font
 // that drops strokes (a known fault of some substitutes' small sizes: "作" drawn as a broken
 // "忭") shows as a glyph with too little ink, measured against the same glyph drawn large in
-// the hei face (whole at every size) and scaled down.
+// the YaHei face (whole at that size) and scaled down.
+#include "app_fixture.h"
+
 #include "toolkit/handles.h"
+#include "toolkit/stdctrls.h"
 
 #include <windows.h>
 
@@ -43,8 +46,8 @@ int Ink(const wchar_t* face, BYTE charset, wchar_t ch, int height = -12) {
 const wchar_t kGlyphs[] = L"作者联系方式功能简介本程序主要用于仿站打开样文件第一二三四步留言";
 
 TEST(ChineseFonts, EveryCaptionGlyphIsDrawnWholeAtTwelvePixels) {
-    // The song face carries the captions; the hei face is the yardstick; Tahoma (the banner's
-    // labels) reaches Chinese through the prefix's font links.
+    // The song faces carry the captions; the YaHei face, drawn large, is the yardstick; Tahoma
+    // (the banner's labels) reaches Chinese through the prefix's font links.
     struct Face {
         const wchar_t* name;
         BYTE charset;
@@ -52,9 +55,10 @@ TEST(ChineseFonts, EveryCaptionGlyphIsDrawnWholeAtTwelvePixels) {
     const Face faces[] = {{L"宋体", GB2312_CHARSET},
                           {L"SimSun", GB2312_CHARSET},
                           {L"黑体", GB2312_CHARSET},
+                          {L"微软雅黑", GB2312_CHARSET},
                           {L"Tahoma", ANSI_CHARSET}};
     for (const wchar_t* g = kGlyphs; *g; ++g) {
-        const int hei = Ink(L"黑体", GB2312_CHARSET, *g, -24) / 4; // a large, whole reference
+        const int hei = Ink(L"微软雅黑", GB2312_CHARSET, *g, -24) / 4; // large, whole
         for (const Face& f : faces) {
             const int ink = Ink(f.name, f.charset, *g);
             // Whole glyphs at 12 pixels keep at least 0.96 of the ink the big reference
@@ -64,6 +68,52 @@ TEST(ChineseFonts, EveryCaptionGlyphIsDrawnWholeAtTwelvePixels) {
                 << ": " << ink << " ink pixels, reference " << hei;
         }
     }
+}
+
+// With the prefix's fonts every label of the main window holds its caption, and the
+// introduction's last line stays inside its box (both went wrong with a substitute whose
+// metrics are larger than the original's).
+TEST(ChineseFonts, MainWindowCaptionsFitTheirControls) {
+    auto form = MakeMainForm();
+    UniqueMemDc dc(CreateCompatibleDC(nullptr));
+    int labels = 0;
+    for (int i = 0; i < form->ComponentCount(); ++i) {
+        auto* label = dynamic_cast<TLabel*>(form->Components(i));
+        if (!label || label->Caption().empty()) continue;
+        ++labels;
+        SelectObjectGuard font(dc.get(), label->Font().Handle());
+        // The extent as the label draws it: its lines, wrapped when it wraps.
+        RECT r{0, 0, label->Width(), 0};
+        const std::string text = label->Caption();
+        DrawTextA(dc.get(), text.c_str(), static_cast<int>(text.size()), &r,
+                  DT_CALCRECT | DT_NOPREFIX | (label->WordWrap() ? DT_WORDBREAK : 0));
+        // The substitutes decide every metric of a label in a Chinese face, and the advance
+        // widths of the Chinese glyphs that a Latin face's one-line caption borrows through the
+        // links. Line heights of Latin faces are Wine's own fonts', and the help text's longest
+        // line is wider than its label in any font.
+        const bool chinese = label->Font().Charset() == GB2312_CHARSET;
+        if (chinese || text.find('\n') == std::string::npos) {
+            EXPECT_LE(r.right, label->Width()) << label->Name();
+        }
+        if (chinese) {
+            EXPECT_LE(r.bottom, label->Height()) << label->Name();
+        }
+    }
+    EXPECT_GE(labels, 4);
+    // The introduction: the last character's line ends above the memo's bottom edge.
+    HWND memo = form->mmo4->WindowHandle();
+    const int length = GetWindowTextLengthW(memo);
+    ASSERT_GT(length, 100);
+    const LRESULT pos = SendMessageW(memo, EM_POSFROMCHAR, length - 1, 0);
+    ASSERT_NE(pos, -1) << "the last character lies outside the visible text";
+    UniqueMemDc memoDc(CreateCompatibleDC(nullptr));
+    SelectObjectGuard memoFont(memoDc.get(),
+                               reinterpret_cast<HFONT>(SendMessageW(memo, WM_GETFONT, 0, 0)));
+    TEXTMETRICW tm{};
+    GetTextMetricsW(memoDc.get(), &tm);
+    RECT client;
+    GetClientRect(memo, &client);
+    EXPECT_LE(static_cast<short>(HIWORD(pos)) + tm.tmHeight, client.bottom);
 }
 
 } // namespace
