@@ -5,7 +5,7 @@ set -euo pipefail
 
 # openssl and socat: the https tests make a test authority and put TLS in front of their server.
 # Chinese text under Wine (see scripts/wine-env.sh): fonts-arphic-gbsn00lp (1.7 MB) draws the
-# song face, the hei face is the bitmap-hinted cut inside fonts-wqy-zenhei.
+# SimSun and SimHei faces, the bitmap-hinted cut inside fonts-wqy-zenhei the YaHei faces.
 packages=(cmake make g++ libgtest-dev g++-mingw-w64-x86-64 wine wine64 xvfb
           fonts-wqy-zenhei fonts-arphic-gbsn00lp clang libclang-rt-14-dev locales x11-utils
           openssl socat)
