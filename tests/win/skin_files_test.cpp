@@ -168,13 +168,13 @@ void ExpectFrame(HWND w, const TSkinData& d, const skin::art::Theme& theme, cons
             << x;
     }
     // The close button's normal frame, drawn keyed over the title.
-    const TBitmap& close = *d.SysButtons.front()->Bitmap;
+    TBitmap& close = *d.SysButtons.front()->Bitmap; // the first section: ButtonClose
     const int bw = close.Width() / m.kTitleButtonFrames, bx = p.w - m.kCloseX,
               by = m.TitleButtonY();
     int same = 0, opaque = 0;
     for (int y = 0; y < close.Height(); ++y)
         for (int x = 0; x < bw; ++x) {
-            TColor c = const_cast<TBitmap&>(close).Canvas().Pixel(x, y);
+            TColor c = close.Canvas().Pixel(x, y);
             if (c == static_cast<TColor>(0xFF00FF)) continue;
             ++opaque;
             same += p.At(bx + x, by + y) == c;
