@@ -62,6 +62,7 @@ public:
     bool BeforeMessage(TMessage& m) override;
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
+    bool CanSkin() override { return HasImage(); }
 
     int HotTab() const { return hot_.Index(); }
 
@@ -74,13 +75,12 @@ class TSkinTab : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
     ~TSkinTab() override;
-    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                       TCanvas* canvas) override;
-    void AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) override;
     bool BeforeMessage(TMessage& m) override;
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
-    void SkinChanged() override;
+    void RestoreControl() override;
+    // Without a Tabs image the control is the system's.
+    bool CanSkin() override { return HasImage(); }
 
     bool CloseBoxes() const { return closeBoxes_; }
     TSkinTabPosition Position() const { return position_; }
@@ -90,8 +90,10 @@ public:
     TSkinUpDown* UpDown() const { return upDown_.get(); }
     int HotTab() const { return hot_.Index(); }
 
+protected:
+    void SetupSkin() override;
+
 private:
-    void Setup();
     void LoadImages();
     void SkinArrows();
     bool HasImage() const;
@@ -105,7 +107,7 @@ private:
     std::unique_ptr<TBitmap> tabImage_, paneImage_;
     TSkinTabPosition position_ = kTabsTop;
     bool unicode2_ = true;
-    std::unique_ptr<TSkinUpDown> upDown_;
+    TSkinObjectPtr<TSkinUpDown> upDown_;
     bool closeBoxes_ = false;
     TTabHotTracker hot_;
 };
@@ -114,16 +116,17 @@ class TSkinTab31 : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
     ~TSkinTab31() override;
-    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                       TCanvas* canvas) override;
     bool BeforeMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
-    void SkinChanged() override;
+    void RestoreControl() override;
+
+protected:
+    void SetupSkin() override;
 
 private:
     void LoadImage();
     std::unique_ptr<TBitmap> tabImage_;
-    std::unique_ptr<TSkinUpDown> scroller_;
+    TSkinObjectPtr<TSkinUpDown> scroller_;
 };
 
 class TSkinTabSheet : public TSkinControl {
