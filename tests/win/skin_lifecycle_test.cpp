@@ -10,6 +10,7 @@
 #include "skin/controls/skin_checks.h"
 #include "skin/controls/skin_combo.h"
 #include "skin/controls/skin_edits.h"
+#include "skin/controls/skin_listview.h"
 #include "skin/controls/skin_panels.h"
 #include "skin/controls/skin_progress.h"
 #include "skin/controls/skin_scrollbars.h"
@@ -38,7 +39,48 @@ struct Family {
     std::function<TControl*(SkinnedForm&)> make;
     // Makes the control build a new window (and end as it was); null for window-less ones.
     std::function<void(TControl*)> recreate;
+    // A skin without the family's part, which leaves the control native; or null.
+    Store (*sparse)() = nullptr;
+    // Checks that what the object keeps of the control's children is of its window of now.
+    std::function<void(SkinnedForm&, TControl*)> children = nullptr;
 };
+
+void ComboChildren(SkinnedForm& t, TControl* c) {
+    auto* object = t.ObjectOf<TSkinComBox>(c);
+    ASSERT_NE(object, nullptr);
+    COMBOBOXINFO info{sizeof info};
+    ASSERT_TRUE(GetComboBoxInfo(static_cast<TWinControl*>(c)->WindowHandle(), &info));
+    EXPECT_EQ(object->EditHandle(), info.hwndItem);
+    ASSERT_NE(object->ListBars(), nullptr);
+    EXPECT_EQ(object->ListBars()->Handle(), info.hwndList);
+}
+
+// The arrow's click reaches the picker's window of now, which opens its calendar.
+void PickerChildren(SkinnedForm& t, TControl* c) {
+    auto* object = t.ObjectOf<TSkinDateTime>(c);
+    ASSERT_NE(object, nullptr);
+    ASSERT_NE(object->Arrow(), nullptr);
+    HWND picker = static_cast<TWinControl*>(c)->WindowHandle();
+    HWND arrow = object->Arrow()->WindowHandle();
+    EXPECT_EQ(GetParent(arrow), picker);
+    SendMessageW(arrow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    PumpFor(20);
+    HWND calendar = reinterpret_cast<HWND>(SendMessageW(picker, DTM_GETMONTHCAL, 0, 0));
+    EXPECT_TRUE(calendar && IsWindowVisible(calendar));
+    SendMessageW(arrow, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+    SendMessageW(picker, DTM_CLOSEMONTHCAL, 0, 0);
+    if (HWND still = reinterpret_cast<HWND>(SendMessageW(picker, DTM_GETMONTHCAL, 0, 0)))
+        ShowWindow(still, SW_HIDE);
+    PumpFor(10);
+}
+
+void ListViewChildren(SkinnedForm& t, TControl* c) {
+    auto* object = t.ObjectOf<TSkinListView>(c);
+    ASSERT_NE(object, nullptr);
+    ASSERT_NE(object->Header(), nullptr);
+    EXPECT_EQ(object->Header()->Handle(),
+              ListView_GetHeader(static_cast<TWinControl*>(c)->WindowHandle()));
+}
 
 void Recreate(TControl* c) {
     static_cast<TWinControl*>(c)->RecreateWnd();
@@ -74,16 +116,20 @@ TControl* Pages(SkinnedForm& t, TTabStyle style) {
 const std::vector<Family>& Families() {
     static const std::vector<Family> families = {
         {"push button", [] { return ControlsSkinStore(); },
-         [](SkinnedForm& t) { return Captioned<TButton>(t, 100, 30, "Go"); }, Recreate},
+         [](SkinnedForm& t) { return Captioned<TButton>(t, 100, 30, "Go"); }, Recreate,
+         GeometrySkinStore},
         {"bit button", [] { return ControlsSkinStore(); },
-         [](SkinnedForm& t) { return Captioned<TBitBtn>(t, 100, 30, "Bit"); }, Recreate},
+         [](SkinnedForm& t) { return Captioned<TBitBtn>(t, 100, 30, "Bit"); }, Recreate,
+         GeometrySkinStore},
         {"speed button", [] { return ControlsSkinStore(); },
-         [](SkinnedForm& t) { return Captioned<TSpeedButton>(t, 80, 26, "Speed"); }, nullptr},
+         [](SkinnedForm& t) { return Captioned<TSpeedButton>(t, 80, 26, "Speed"); }, nullptr,
+         GeometrySkinStore},
         {"check box", [] { return ControlsSkinStore(); },
-         [](SkinnedForm& t) { return Captioned<TCheckBox>(t, 120, 20, "Check"); }, Recreate},
+         [](SkinnedForm& t) { return Captioned<TCheckBox>(t, 120, 20, "Check"); }, Recreate,
+         [] { return ControlsSkinStore(0, 0); }},
         {"radio button", [] { return ControlsSkinStore(); },
-         [](SkinnedForm& t) { return Captioned<TRadioButton>(t, 120, 20, "Radio"); },
-         Recreate},
+         [](SkinnedForm& t) { return Captioned<TRadioButton>(t, 120, 20, "Radio"); }, Recreate,
+         [] { return ControlsSkinStore(0, 0); }},
         {"edit", [] { return EditsSkinStore(); },
          [](SkinnedForm& t) {
              auto* e = t.Add<TEdit>(20, 20, 140, 24);
@@ -102,14 +148,16 @@ const std::vector<Family>& Families() {
              auto* combo = static_cast<TComboBox*>(c);
              combo->SetStyle(csDropDownList);
              combo->SetStyle(csDropDown);
-         }},
+         },
+         [] { return ControlsSkinStore(); }, ComboChildren},
         {"date-time picker", [] { return EditsSkinStore(); },
          [](SkinnedForm& t) { return t.Add<TDateTimePicker>(20, 20, 160, 24); },
          [](TControl* c) {
              auto* picker = static_cast<TDateTimePicker*>(c);
              picker->SetDateFormat(dfLong);
              picker->SetDateFormat(dfShort);
-         }},
+         },
+         nullptr, PickerChildren},
         {"memo", [] { return ScrollSkinStore(); }, Memo,
          [](TControl* c) {
              auto* memo = static_cast<TMemo*>(c);
@@ -128,7 +176,8 @@ const std::vector<Family>& Families() {
              auto* v = static_cast<TListView*>(c);
              v->SetViewStyle(vsList);
              v->SetViewStyle(vsReport);
-         }},
+         },
+         nullptr, ListViewChildren},
         {"scroll bar", [] { return ScrollSkinStore(); },
          [](SkinnedForm& t) { return t.Add<TScrollBar>(20, 20, 200, 17); }, Recreate},
         {"up-down", [] { return SmallControlsSkinStore(); },
@@ -143,9 +192,9 @@ const std::vector<Family>& Families() {
         {"track bar", [] { return SmallControlsSkinStore(); },
          [](SkinnedForm& t) { return t.Add<TTrackBar>(20, 20, 200, 40); }, Recreate},
         {"tabs", [] { return SmallControlsSkinStore(); },
-         [](SkinnedForm& t) { return Pages(t, tsTabs); }, Recreate},
+         [](SkinnedForm& t) { return Pages(t, tsTabs); }, Recreate, GeometrySkinStore},
         {"button tabs", [] { return SmallControlsSkinStore(); },
-         [](SkinnedForm& t) { return Pages(t, tsButtons); }, Recreate},
+         [](SkinnedForm& t) { return Pages(t, tsButtons); }, Recreate, GeometrySkinStore},
         {"tab set", [] { return SmallControlsSkinStore(); },
          [](SkinnedForm& t) {
              auto* set = new TTabSet(t.form.get());
@@ -267,23 +316,28 @@ std::string FamilyName(const testing::TestParamInfo<Family>& info) {
 
 TEST_P(SkinLifecycle, ASwitchedSkinLooksLikeThatSkinAttachedFresh) {
     const Family& f = GetParam();
-    const Store second = f.second();
-    const Pixels fresh = FreshShot(f, second);
-    Pixels switched(RECT{0, 0, 1, 1});
-    Pixels first(RECT{0, 0, 1, 1});
-    {
-        SkinnedForm t(ProductSkinStore());
-        TControl* c = f.make(t);
-        t.Apply();
-        first = Shot(t, c);
-        Switch(t, second);
-        switched = Shot(t, c);
-        // And back: the first skin's look again.
-        Switch(t, ProductSkinStore());
-        EXPECT_EQ(Differences(Shot(t, c), first), 0) << f.name << " back on the first skin";
+    std::vector<Store> skins = {f.second()};
+    if (f.sparse) skins.push_back(f.sparse());
+    for (size_t k = 0; k < skins.size(); ++k) {
+        const char* which = k == 0 ? "second skin" : "skin without the family's part";
+        const Pixels fresh = FreshShot(f, skins[k]);
+        Pixels switched(RECT{0, 0, 1, 1});
+        Pixels first(RECT{0, 0, 1, 1});
+        {
+            SkinnedForm t(ProductSkinStore());
+            TControl* c = f.make(t);
+            t.Apply();
+            first = Shot(t, c);
+            Switch(t, skins[k]);
+            switched = Shot(t, c);
+            if (f.children && k == 0) f.children(t, c);
+            // And back: the first skin's look again.
+            Switch(t, ProductSkinStore());
+            EXPECT_EQ(Differences(Shot(t, c), first), 0) << f.name << " back from the " << which;
+        }
+        EXPECT_NE(Differences(first, fresh), 0) << f.name << ": the skins must look different";
+        EXPECT_EQ(Differences(switched, fresh), 0) << f.name << " on the " << which;
     }
-    EXPECT_NE(Differences(first, fresh), 0) << f.name << ": the two skins must look different";
-    EXPECT_EQ(Differences(switched, fresh), 0) << f.name;
 }
 
 TEST_P(SkinLifecycle, TakenOffItIsTheControlThatNeverHadASkin) {
@@ -343,6 +397,36 @@ TEST_P(SkinLifecycle, ANewWindowIsSkinnedAgain) {
     EXPECT_EQ(Query(c), inFront ? 1 : 0) << f.name;
     EXPECT_EQ(t.skin->SkinnedControls().size(), objects) << f.name;
     EXPECT_EQ(Differences(Shot(t, c), before), 0) << f.name;
+    if (f.children) f.children(t, c);
+}
+
+// A picker that turns to spin arrows is an edit; turned back it drops down again, and each
+// looks like the same kind skinned fresh.
+TEST(SkinLifecycleKinds, APickerChangingKindGetsTheFamilyOfItsNewKind) {
+    auto freshOf = [](TDateTimeKind kind) {
+        SkinnedForm t(EditsSkinStore());
+        auto* picker = t.Add<TDateTimePicker>(20, 20, 160, 24);
+        picker->SetKind(kind);
+        t.Apply();
+        return Shot(t, picker);
+    };
+    const Pixels freshTime = freshOf(dtkTime);
+    const Pixels freshDate = freshOf(dtkDate);
+    SkinnedForm t(EditsSkinStore());
+    auto* picker = t.Add<TDateTimePicker>(20, 20, 160, 24);
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinDateTime>(picker), nullptr);
+    picker->SetKind(dtkTime);
+    PumpFor(20);
+    EXPECT_EQ(t.ObjectOf<TSkinDateTime>(picker), nullptr);
+    EXPECT_NE(t.ObjectOf<TSkinEdit>(picker), nullptr);
+    EXPECT_EQ(picker->ControlCount(), 0); // no arrow over the spin arrows
+    EXPECT_EQ(Differences(Shot(t, picker), freshTime), 0);
+    picker->SetKind(dtkDate);
+    PumpFor(20);
+    EXPECT_NE(t.ObjectOf<TSkinDateTime>(picker), nullptr);
+    EXPECT_EQ(Differences(Shot(t, picker), freshDate), 0);
+    PickerChildren(t, picker);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFamily, SkinLifecycle, testing::ValuesIn(Families()), FamilyName);

@@ -240,8 +240,12 @@ void TSkinTab::RestoreControl() {
     TSkinControl::RestoreControl();
 }
 
+bool SkinHasTabs(const TSkinData* data) {
+    return data && data->Tab && HasBitmap(data->Tab->Bitmap.get());
+}
+
 bool TSkinTab::HasImage() const {
-    return data_ && data_->Tab && HasBitmap(data_->Tab->Bitmap.get());
+    return SkinHasTabs(data_);
 }
 
 void TSkinTab::LoadImages() {

@@ -36,6 +36,9 @@ int TabFrame(bool current, bool hot, bool focused, bool enabled, int frames);
 // Frame of the Buttons element for a button-style tab: 2 (pressed) for the current tab, else
 // 4 hot, 3 disabled, 1 normal.
 int TabButtonFrame(bool current, bool hot, bool enabled);
+// Every tab family needs the skin's Tabs image: without it the discovery makes no object and
+// an object set up again leaves its control native.
+bool SkinHasTabs(const TSkinData* data);
 
 // The tab under the mouse, kept up to date from the control's mouse messages.
 class TTabHotTracker {
@@ -62,7 +65,7 @@ public:
     bool BeforeMessage(TMessage& m) override;
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
-    bool CanSkin() override { return HasImage(); }
+    bool CanSkin() override { return SkinHasTabs(data_) && HasImage(); }
 
     int HotTab() const { return hot_.Index(); }
 
@@ -80,7 +83,7 @@ public:
     void DrawControl(HDC dc, const RECT& r) override;
     void RestoreControl() override;
     // Without a Tabs image the control is the system's.
-    bool CanSkin() override { return HasImage(); }
+    bool CanSkin() override { return SkinHasTabs(data_); }
 
     bool CloseBoxes() const { return closeBoxes_; }
     TSkinTabPosition Position() const { return position_; }
@@ -116,6 +119,7 @@ class TSkinTab31 : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
     ~TSkinTab31() override;
+    bool CanSkin() override { return SkinHasTabs(data_); }
     bool BeforeMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
     void RestoreControl() override;
@@ -132,6 +136,7 @@ private:
 class TSkinTabSheet : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
+    bool CanSkin() override { return SkinHasTabs(data_); }
     bool BeforeMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
 };

@@ -282,7 +282,7 @@ bool TControlDiscovery::ReskinRecreated(TSkinControl& object) {
 bool TControlDiscovery::FamilyFor(TControl& control, TSkinFamily& family) {
     const std::string cls = Upper(control.ClassName());
     auto* windowed = dynamic_cast<TWinControl*>(&control);
-    const bool tabs = Has(xcTab) && data_.Tab && data_.Tab->Bitmap && !data_.Tab->Bitmap->Empty();
+    const bool tabs = Has(xcTab) && SkinHasTabs(&data_);
     auto pick = [&](TSkinFamily f) {
         family = f;
         return true;
