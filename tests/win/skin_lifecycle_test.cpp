@@ -97,7 +97,8 @@ TControl* Memo(SkinnedForm& t) {
     auto* memo = t.Add<TMemo>(20, 20, 200, 120);
     memo->SetScrollBars(ssBoth);
     std::string text;
-    for (int i = 0; i < 40; ++i) text += "line " + std::to_string(i) + " of the memo, long enough\r\n";
+    for (int i = 0; i < 40; ++i)
+        text += "line " + std::to_string(i) + " of the memo, long enough\r\n";
     memo->SetText(text);
     return memo;
 }
@@ -293,7 +294,8 @@ NativeState StateOf(TControl* c) {
         s.style = GetWindowLongPtrW(w->WindowHandle(), GWL_STYLE);
         s.exStyle = GetWindowLongPtrW(w->WindowHandle(), GWL_EXSTYLE);
     }
-    if (IsPublishedProp(*c, "ParentBackground")) s.parentBackground = GetEnumProp(*c, "ParentBackground");
+    if (IsPublishedProp(*c, "ParentBackground"))
+        s.parentBackground = GetEnumProp(*c, "ParentBackground");
     return s;
 }
 
