@@ -550,3 +550,82 @@ TEST(SkinLifecycleSoak, NoHandleGrowthOverAttachSwitchAndDetachCycles) {
     EXPECT_LE(after.user, before.user);
     EXPECT_EQ(LiveSubclassThunks(), thunks);
 }
+
+// ---------------------------------------------------------------- add-on controls
+
+namespace {
+
+// A check box as an add-on library publishes it: glyphs of its own, switched on by a flag.
+class TRzCheckBox : public TCustomControl {
+    TOOLKIT_CLASS(TRzCheckBox)
+public:
+    using TCustomControl::TCustomControl;
+    TBitmap glyphs;
+    bool useCustom = false;
+    int transparent = 0;
+};
+
+const TClassInfo& TRzCheckBox::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TRzCheckBox>("TRzCheckBox", TCustomControl::StaticClass())
+            .Obj("CustomGlyphs", [](TRzCheckBox& c) { return &c.glyphs; })
+            .Bool(
+                "UseCustomGlyphs", [](TRzCheckBox& c) { return c.useCustom; },
+                [](TRzCheckBox& c, bool v) { c.useCustom = v; })
+            .Int(
+                "TransparentColor", [](TRzCheckBox& c) { return c.transparent; },
+                [](TRzCheckBox& c, int v) { c.transparent = v; })
+            .Build();
+    return info;
+}
+
+// A page control of an add-on library with tab backgrounds of its own.
+class TAdvPages : public TCustomControl {
+    TOOLKIT_CLASS(TAdvPages)
+public:
+    using TCustomControl::TCustomControl;
+    TBitmap normal, active;
+};
+
+const TClassInfo& TAdvPages::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TAdvPages>("TAdvPages", TCustomControl::StaticClass())
+            .Obj("TabBackGround", [](TAdvPages& c) { return &c.normal; })
+            .Obj("TabBackGroundActive", [](TAdvPages& c) { return &c.active; })
+            .Build();
+    return info;
+}
+
+} // namespace
+
+// Add-on controls take the skin's glyphs and tab frames as their own pictures: a skin without
+// them gives the controls' own back, another skin hands its own, and taking the skin off gives
+// everything back.
+TEST(SkinLifecycleAddOns, GlyphsAndTabBackgroundsFollowTheSkinAndGoWithIt) {
+    SkinnedForm t(SmallControlsSkinStore());
+    t.data->Skin3rd().Add("TAdvPages=advpagecontrol");
+    auto* check = t.Add<TRzCheckBox>(20, 20, 120, 20);
+    auto* pages = t.Add<TAdvPages>(20, 60, 200, 100);
+    t.Apply();
+    ASSERT_NE(t.ObjectOf(check), nullptr);
+    ASSERT_NE(t.ObjectOf(pages), nullptr);
+    // The small-controls skin has tabs but no check strip.
+    EXPECT_FALSE(check->useCustom);
+    EXPECT_EQ(pages->normal.Width(), 100);
+    EXPECT_EQ(pages->active.Height(), 21);
+
+    Switch(t, ControlsSkinStore()); // a check strip, no tabs
+    EXPECT_TRUE(check->useCustom);
+    EXPECT_EQ(check->glyphs.Height(), kGlyph);
+    EXPECT_EQ(pages->normal.Width(), 0);
+    EXPECT_EQ(pages->active.Width(), 0);
+
+    Switch(t, SmallControlsSkinStore());
+    EXPECT_FALSE(check->useCustom);
+    EXPECT_EQ(pages->normal.Width(), 100);
+
+    Switch(t, ControlsSkinStore());
+    t.skin->Detach();
+    EXPECT_FALSE(check->useCustom);
+    EXPECT_EQ(pages->normal.Width(), 0);
+}
