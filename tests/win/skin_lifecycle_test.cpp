@@ -346,6 +346,13 @@ TEST_P(SkinLifecycle, ASwitchedSkinLooksLikeThatSkinAttachedFresh) {
         }
         EXPECT_NE(Differences(first, fresh), 0) << f.name << ": the skins must look different";
         EXPECT_EQ(Differences(switched, fresh), 0) << f.name << " on the " << which;
+        if (k == 0) continue;
+        // Without its part the control is the system's, on the skin's face colour.
+        SkinnedForm twin(skins[k]);
+        TControl* c = f.make(twin);
+        twin.form->SetColor(twin.data->ButtonFaceColor);
+        twin.Show();
+        EXPECT_EQ(Differences(Shot(twin, c), fresh), 0) << f.name << " left native";
     }
 }
 
