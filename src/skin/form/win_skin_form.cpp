@@ -427,10 +427,11 @@ bool TWinSkinForm::RegisterControl(TComponent* control) {
 
 void TWinSkinForm::FreeSkinnedControls() {
     // One at a time: an object may free others it owns, which leave the list as they go.
+    // Each is restored first, so every family gives back what it took.
     while (!controls_.empty()) {
         TComponent* c = controls_.front();
         controls_.erase(controls_.begin());
-        delete c;
+        EndSkinObject(c);
     }
 }
 
@@ -448,9 +449,14 @@ void TWinSkinForm::SkinChildControls() {
 }
 
 void TWinSkinForm::ReskinControls() {
+    // An object may end others while it sets up again (a list view's header): only those
+    // still listed are asked.
     std::vector<TComponent*> controls = controls_;
     for (TComponent* c : controls)
-        if (auto* s = dynamic_cast<TSkinControl*>(c)) s->SkinChanged();
+        if (std::find(controls_.begin(), controls_.end(), c) != controls_.end())
+            if (auto* s = dynamic_cast<TSkinControl*>(c)) s->SkinChanged();
+    // Controls the previous skin left out may have a family in this one.
+    SkinChildControls();
 }
 
 bool TWinSkinForm::IsSkinned(HWND window) const {
