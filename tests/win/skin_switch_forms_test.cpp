@@ -160,6 +160,7 @@ struct MenuForm {
             menu->Items()->Add(top);
         }
         form->SetMenu(menu);
+        form->SetAutoScroll(true); // the skin turns it off while it is on
         auto* label = new TLabel(form.get());
         label->SetParent(form.get());
         label->SetBounds(12, 12, 120, 16);
@@ -198,7 +199,6 @@ void SwitchMenuForm(const std::vector<std::uint8_t>& first,
     MenuForm f;
     ASSERT_FALSE(Skinned(f.Wnd()));
     const WindowState native = StateOf(f.Wnd());
-    const std::string autoScroll = GetStrProp(*f.form, "AutoScroll");
     const Pixels nativePixels = Shot(f.Wnd());
     s.SetActive(true);
     ASSERT_TRUE(Skinned(f.Wnd()));
@@ -206,7 +206,14 @@ void SwitchMenuForm(const std::vector<std::uint8_t>& first,
     EXPECT_EQ(firstState.client.cx, native.client.cx);
     EXPECT_EQ(firstState.client.cy, native.client.cy);
     EXPECT_EQ(firstState.menu, nullptr); // the skin draws the menu bar
+    EXPECT_FALSE(f.form->AutoScroll());
+    // A popup menu the form gained while skinned is skinned with the next skin.
+    auto* popup = new TPopupMenu(f.form.get());
+    auto* item = new TMenuItem(f.form.get());
+    item->SetCaption("Item");
+    popup->Items()->Add(item);
     s.Load(secondFile);
+    EXPECT_TRUE(popup->OwnerDraw());
     EXPECT_FALSE(s.data->SkinNotLoaded);
     ASSERT_TRUE(Skinned(f.Wnd()));
     PumpFor(100);
@@ -219,7 +226,8 @@ void SwitchMenuForm(const std::vector<std::uint8_t>& first,
     EXPECT_FALSE(Skinned(f.Wnd()));
     ExpectSameState(StateOf(f.Wnd()), native, "skin taken off");
     EXPECT_EQ(f.form->Color(), clBtnFace);
-    EXPECT_EQ(GetStrProp(*f.form, "AutoScroll"), autoScroll);
+    EXPECT_TRUE(f.form->AutoScroll());
+    EXPECT_FALSE(popup->OwnerDraw());
     EXPECT_EQ(Differing(Shot(f.Wnd()), nativePixels), 0) << "off equals never skinned";
     // And on again with the same skin.
     s.SetActive(true);
