@@ -121,9 +121,15 @@ struct Switcher {
     TSkinData* data = nullptr;
     std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
     int changes = 0;
+    // The tests that follow find the manager as it was: none, or its count and switch.
+    bool made = false, enabled = false;
+    int activeCount = 0;
     explicit Switcher(const std::vector<std::uint8_t>& store) {
         InstallSkinManager();
+        made = TSkinManage::Instance() == nullptr;
         m = static_cast<TSkinManage*>(EnsureSkinManager());
+        activeCount = m->ActiveCount();
+        enabled = m->Enabled();
         data = MakeSkinData(store, holder.get());
         data->OnSkinChanged = [this](TObject*) { ++changes; };
         m->Register(*data);
@@ -133,8 +139,13 @@ struct Switcher {
     }
     ~Switcher() {
         holder.reset();
-        m->SetEnabled(false);
         PumpFor(20);
+        if (made) {
+            DestroySkinManager();
+            return;
+        }
+        m->SetEnabled(enabled);
+        m->SetActiveCount(activeCount);
     }
     // Active with the component's own 250 ms delay, waited out.
     void SetActive(bool on) {
