@@ -467,9 +467,18 @@ TEST(SkinSwitchManager, ActiveAndSkinFileKeepTheirDelaysAndRaiseTheEventAfter) {
     MenuForm later;
     PumpFor(100);
     EXPECT_FALSE(Skinned(later.Wnd()));
-    s.SetActive(true);
+    // Switched on and given another skin at once: the skin all that is pending still runs,
+    // with the skin given last.
+    SkinFile product(ProductSkinStore(), "delays_product");
+    s.data->SetActive(true);
+    s.data->SetSkinFile(product.path);
+    EXPECT_EQ(s.m->PendingCommand(), skin::kSkinAllCommand);
+    PumpFor(400);
     EXPECT_TRUE(Skinned(later.Wnd()));
     EXPECT_TRUE(Skinned(f.Wnd()));
+    ASSERT_NE(s.m->FindSkinnedForm(f.Wnd()), nullptr);
+    EXPECT_NE(s.m->FindSkinnedForm(f.Wnd())->TitleHeight(), kTitle);
+    s.Load(geometry);
     // A file that is no skin leaves every window with the skin it has.
     SkinFile damaged(DamagedStore(), "damaged");
     Redraw(f.Wnd());
