@@ -657,3 +657,35 @@ TEST(SkinSwitchManager, NoHandleGrowthOverFiftySwitches) {
     EXPECT_LE(after.user, before.user);
     EXPECT_EQ(LiveSubclassThunks(), thunks);
 }
+
+TEST(SkinSwitchManager, ASystemMenuUpOutlivesItsComponentGoing) {
+    auto s = std::make_unique<Switcher>(GeometrySkinStore());
+    MenuForm f;
+    s->SetActive(true);
+    TWinSkinForm* object = s->m->FindSkinnedForm(f.Wnd());
+    ASSERT_NE(object, nullptr);
+    HMENU shown = nullptr;
+    bool menuLived = false, unskinned = false;
+    int ticks = 0;
+    InsideLoop::Run(
+        [&] {
+            if (++ticks == 1) {
+                shown = object->SystemMenuPopup() ? object->SystemMenuPopup()->Handle() : nullptr;
+                s->holder.reset(); // the component goes while its system menu is up
+                return false;
+            }
+            menuLived = shown && IsMenu(shown);
+            unskinned = !Skinned(f.Wnd());
+            return true;
+        },
+        [] { EndMenu(); },
+        [&] {
+            object->ShowSystemMenu({150, 150});
+        });
+    EXPECT_NE(shown, nullptr);
+    EXPECT_TRUE(menuLived) << "the popup is not freed while it tracks";
+    EXPECT_TRUE(unskinned);
+    PumpFor(50);
+    EXPECT_TRUE(s->m->SkinnedForms().empty());
+    s.reset();
+}

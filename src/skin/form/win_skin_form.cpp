@@ -1040,6 +1040,7 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
         popup->Items()->Add(item);
     }
     systemPopup_ = std::move(popup);
+    THandlerDepth depth(*this); // the object outlives the popup's tracking
     systemPopupTracking_ = true;
     systemPopup_->Popup(screen.x, screen.y);
     systemPopupTracking_ = false;
