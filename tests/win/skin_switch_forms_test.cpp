@@ -709,3 +709,42 @@ TEST(SkinSwitchManager, ASystemMenuUpOutlivesItsComponentGoing) {
     EXPECT_TRUE(s->m->SkinnedForms().empty());
     s.reset();
 }
+
+TEST(SkinSwitchManager, AFormTakenOffWhileItsHandlerRunsIsFreedAfter) {
+    Switcher s(GeometrySkinStore());
+    MenuForm f;
+    // A menu command reaches the form's handler, which opens a message box: the form's object
+    // is on the stack for as long as the box is up.
+    TMenuItem* item = f.menu->Items()->Items(0)->Items(0);
+    item->OnClick = [](TObject*) { MessageBoxW(nullptr, L"From a handler", L"Box", MB_OK); };
+    s.SetActive(true);
+    ASSERT_TRUE(Skinned(f.Wnd()));
+    size_t retiredInside = 0;
+    bool offInside = false;
+    BoxDriver d;
+    int ticks = 0;
+    d.steps = {
+        [&](HWND) {
+            s.data->SetActive(false);
+            return true;
+        },
+        [&](HWND) {
+            if (++ticks < 15) return false; // 450 ms: past the command's delay
+            offInside = !Skinned(f.Wnd());
+            retiredInside = s.m->RetiredCount();
+            return true;
+        },
+    };
+    BoxDriver::current = &d;
+    d.started = GetTickCount();
+    SetTimer(nullptr, 0, 30, BoxDriver::Tick);
+    PostMessageW(f.Wnd(), WM_COMMAND, item->Command(), 0);
+    PumpUntil([&] { return d.closed; }, 10000);
+    PumpFor(50);
+    BoxDriver::current = nullptr;
+    EXPECT_EQ(d.next, d.steps.size());
+    EXPECT_TRUE(offInside) << "the skin comes off while the box is up";
+    EXPECT_EQ(retiredInside, 1u) << "its object waits for the handler to return";
+    EXPECT_EQ(s.m->RetiredCount(), 0u) << "and is freed once it has";
+    EXPECT_FALSE(Skinned(f.Wnd()));
+}
