@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <mutex>
 #include <set>
 #include <thread>
@@ -307,9 +309,14 @@ TEST(Transfer, HttpsWithTheTestAuthorityAndRedirectsAcrossSchemes) {
     server.AddFile("/secure/a.png", "PNG-over-tls");
     TlsFront front(server);
     ASSERT_TRUE(front.Ready()) << front.Problem();
-    if (!front.AuthorityTrusted())
+    if (!front.AuthorityTrusted()) {
+        // The test command sets the prefix up to trust it: there, not trusting it is a fault.
+        if (std::getenv("CORVANE_CI"))
+            FAIL() << "the test prefix does not trust its authority (chain status "
+                   << front.ChainStatus() << ")";
         GTEST_SKIP() << "this prefix does not trust an authority added at run time (chain status "
                      << front.ChainStatus() << ")";
+    }
     server.AddRedirect("/up/a.png", front.Url("/secure/a.png"));         // http to https
     server.AddRedirect("/down/a.png", server.Url("/secure/a.png"), 301); // https to http
     TempFolder folder;
