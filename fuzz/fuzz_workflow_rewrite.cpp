@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <stdexcept>
 
 #ifndef CORVANE_FUZZ_ENTRY
 #define CORVANE_FUZZ_ENTRY LLVMFuzzerTestOneInput

@@ -346,10 +346,10 @@ TEST(StepTwo, TheWindowAnswersWhileALargeStylesheetIsSearched) {
 TEST(StepTwo, TypingKeepsTheBytesOfTheOtherLines) {
     auto form = MakeMainForm();
     form->pgc1->SetActivePage(form->ts2);
-    // 0xFF is no character of the code page.
-    const std::string odd = "img/x\xFF.png\r\nimg/\x80y.png\r\n";
+    // A lead byte before a byte that cannot follow it, and 0xFF: no characters of the code page.
+    const std::string odd = "img/x\xB0.png\r\nimg/\x81\x7Fy\xFF.png\r\n";
     form->mmo1->SetText(odd + "b.png");
-    form->mmo2->SetText("http://h/x\xFF.png\r\n");
+    form->mmo2->SetText("http://h/x\xB0.png\r\n");
     HWND edit = form->mmo1->WindowHandle();
     SetFocus(edit);
     const int end = GetWindowTextLengthW(edit);
@@ -363,5 +363,5 @@ TEST(StepTwo, TypingKeepsTheBytesOfTheOtherLines) {
     const int last = GetWindowTextLengthW(addresses);
     SendMessageW(addresses, EM_SETSEL, last, last);
     for (char c : std::string("http://h/z.png")) SendMessageW(addresses, WM_CHAR, c, 0);
-    EXPECT_EQ(form->mmo2->GetText(), "http://h/x\xFF.png\r\nhttp://h/z.png");
+    EXPECT_EQ(form->mmo2->GetText(), "http://h/x\xB0.png\r\nhttp://h/z.png");
 }
