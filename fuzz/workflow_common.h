@@ -42,7 +42,8 @@ inline void CheckFileName(std::string_view name) {
                 continue;
             }
         }
-        if (c < 0x20 || c == 0x7F ||
+        // 0x7F is a byte Windows takes in a name.
+        if (c < 0x20 ||
             std::string_view(":*?\"<>|\\/").find(static_cast<char>(c)) != std::string_view::npos)
             std::abort();
     }
