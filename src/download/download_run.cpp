@@ -106,6 +106,8 @@ void TForm1::InitDownloads() {
 
 void TForm1::CloseDownloads() {
     if (downloadChannel_) downloadChannel_->Close();
+    // Transfers of a window that is going end now and take their files with them.
+    if (run_.settings.control) run_.settings.control->Cancel();
 }
 
 std::string TForm1::geturlfn(const std::string& url) {
