@@ -59,4 +59,8 @@ TextEncoding DetectEncoding(std::string_view bytes) {
     return IsValidUtf8(bytes) ? TextEncoding::Utf8 : TextEncoding::Ansi;
 }
 
+bool HasUtf16Bom(std::string_view bytes) {
+    return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
 } // namespace analysis

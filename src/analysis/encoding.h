@@ -17,4 +17,8 @@ TextEncoding DetectEncoding(std::string_view bytes);
 
 bool IsValidUtf8(std::string_view bytes);
 
+// Starts with a UTF-16 byte-order mark, either byte order: the program's 8-bit text handling
+// (line breaks, searching, the rewrite) would corrupt such a file.
+bool HasUtf16Bom(std::string_view bytes);
+
 } // namespace analysis

@@ -58,79 +58,20 @@ bool OccursIn(std::string_view haystack, std::string_view needle) {
     return false;
 }
 
-// Candidates this long get their bytes noted, so that searches can skip their insides.
-constexpr size_t kPieceLength = 256;
-
-static std::array<uint64_t, 4> BytesIn(std::string_view s) {
-    std::array<uint64_t, 4> set{};
-    for (char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        set[c >> 6] |= uint64_t{1} << (c & 63);
-    }
-    return set;
-}
-
-bool ReferenceCollector::Occurs(std::string_view candidate) {
-    const size_t m = candidate.size(), n = text_.size();
-    if (m > n) return false;
-    if (index_.Contains(candidate)) return true;
-    // What the index does not see: the text after it, and occurrences that start in it and
-    // end after it.
-    const std::string_view text(text_);
-    size_t at = indexed_ >= m - 1 ? indexed_ - (m - 1) : 0;
-    bool found = false;
-    auto search = [&](size_t end) {
-        if (!found && end >= at + m) found = OccursIn(text.substr(at, end - at), candidate);
-        scanned_ += end > at ? end - at : 0;
-    };
-    const std::array<uint64_t, 4> needle = BytesIn(candidate);
-    for (const Piece& piece : pieces_) {
-        if (found) break;
-        // Looking at a piece costs about what searching a few dozen bytes does; counted, so
-        // that many skipped pieces also lead to indexing.
-        scanned_ += 32;
-        bool lacks = false;
-        for (size_t w = 0; w < 4; ++w) lacks |= (needle[w] & ~piece.bytes[w]) != 0;
-        // No occurrence holds a position this far inside the piece: it would lie in the piece.
-        const size_t skip_from = piece.start + m - 1;
-        if (!lacks || piece.end < m || piece.end - m + 1 <= skip_from) continue;
-        const size_t skip_to = piece.end - m + 1;
-        if (skip_to <= at) continue;
-        if (skip_from > at) search(skip_from);
-        at = std::max(at, skip_to);
-    }
-    search(n);
-    const size_t tail = n - indexed_;
-    const size_t factor = search_per_indexed_byte_ != kMeasured ? search_per_indexed_byte_
-                          : tail < (size_t{1} << 20)            ? 64
-                                                                : 1024;
-    if (scanned_ > factor * tail) {
-        index_.Append(text.substr(indexed_));
-        indexed_ = n;
-        scanned_ = 0;
-        pieces_.clear();
-    }
-    return found;
-}
-
 bool ReferenceCollector::Offer(std::string_view candidate) {
     if (!candidate.empty()) {
+        std::string key = RemoveByte(RemoveByte(candidate, '\''), '"');
         // Insert-or-find in one step: the transparent find of this standard library
         // misbehaves when cross-compiled for Windows.
-        if (!offered_.emplace(candidate).second) return false;
-        if (Occurs(candidate)) return false;
+        if (!listed_.emplace(std::move(key)).second) return false;
     }
-    size_t start = text_.size();
     if (text_.empty() || EndsWithBreak(text_)) {
         Append(candidate);
         Append("\r\n");
     } else {
         Append("\r\n");
-        start = text_.size();
         Append(candidate);
     }
-    if (candidate.size() >= kPieceLength)
-        pieces_.push_back({start, start + candidate.size(), BytesIn(candidate)});
     return true;
 }
 

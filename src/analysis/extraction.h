@@ -1,9 +1,6 @@
 #pragma once
 // De-duplication of the image references that step two's pattern finds. Text is 8-bit bytes in
 // the system code page and is never re-encoded.
-#include "analysis/substring_index.h"
-
-#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -16,16 +13,11 @@ namespace analysis {
 // Builds the references text one candidate at a time, exactly as the memo would hold it.
 class ReferenceCollector {
 public:
-    // `search_per_indexed_byte`: how many bytes of direct search pay for indexing one byte. By
-    // default 64 while the unindexed text is small and 1024 from a megabyte on, where indexing
-    // a byte costs more (the index no longer fits the caches) and searching does not.
-    static constexpr size_t kMeasured = 0;
-    explicit ReferenceCollector(size_t search_per_indexed_byte = kMeasured)
-        : search_per_indexed_byte_(search_per_indexed_byte) {}
-
-    // Adds `candidate` as a new last line unless it occurs anywhere in the text so far (lines
-    // joined with CR LF, so across line breaks too; case-sensitive). The empty candidate is
-    // never counted as occurring and is always added. Returns whether it was added.
+    // Adds `candidate` as a new last line unless the same reference is already listed: the
+    // candidate and the earlier ones are compared as exact text without their quote bytes, so
+    // "'a.png'" after "\"a.png\"" is dropped while "a.png" after "img/a.png" is kept (a
+    // substring is another reference, which may name another image). The empty candidate is
+    // always added. Returns whether it was added.
     bool Offer(std::string_view candidate);
 
     // Room for references of `bytes` bytes in all, so that a long run does not keep moving its
@@ -38,29 +30,10 @@ public:
 
 private:
     void Append(std::string_view bytes);
-    bool Occurs(std::string_view candidate);
 
     std::string text_;
-    // The index covers text_ up to indexed_; the rest is searched directly, and is indexed once
-    // those searches have cost as much as indexing it would. A long candidate that few others
-    // follow (a data: URI of megabytes) is then searched a few times and never indexed, and no
-    // text makes the searches cost more than a fixed multiple of indexing everything.
-    SubstringIndex index_;
-    size_t indexed_ = 0;
-    size_t scanned_ = 0;             // bytes searched directly since the index last grew
-    size_t search_per_indexed_byte_; // kMeasured for the figures above
-    // Long candidates of the text after the index, with the bytes each holds: a needle holding
-    // a byte that a piece lacks cannot lie inside it, so only the piece's two ends are searched
-    // (a path with a "." is never inside a base64 data: URI).
-    struct Piece {
-        size_t start, end;
-        std::array<uint64_t, 4> bytes;
-    };
-    std::vector<Piece> pieces_;
-    // Candidates offered before. The text only grows, and a candidate offered before is in it
-    // (added) or was already (dropped), so a repeat is dropped without walking the index:
-    // most candidates of a stylesheet are repeats.
-    std::unordered_set<std::string> offered_;
+    // The references listed so far, quotes removed.
+    std::unordered_set<std::string> listed_;
     size_t breaks_ = 0; // CR LF pairs in text_
 };
 

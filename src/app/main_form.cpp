@@ -4,6 +4,8 @@
 
 #include "analysis/conversion.h"
 #include "analysis/extraction.h"
+#include "analysis/pattern_length.h"
+#include "analysis/system_codec.h"
 #include "app/shell_open.h"
 #include "app/web_addresses.h"
 #include "download/atomic_file.h"
@@ -15,6 +17,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <thread>
 
 const TClassInfo& TForm1::StaticClass() {
@@ -29,6 +32,19 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     LoadFromResource();
     BindFields();
     InitDownloads();
+    OnCloseQuery = [this](TObject*, bool& canClose) { canClose = ConfirmCloseDuringRun(); };
+    // Typing in the references or the addresses keeps the bytes of the text around the change,
+    // also those that are no character of the code page, so the rewrite still finds them.
+    const TCustomEdit::TextCodec exact{
+        [](std::string_view bytes) {
+            const std::u16string text = analysis::SystemCodec().Decode(bytes);
+            return std::wstring(text.begin(), text.end());
+        },
+        [](std::wstring_view text) {
+            return analysis::SystemCodec().Encode(std::u16string(text.begin(), text.end()));
+        }};
+    mmo1->SetTextCodec(exact);
+    mmo2->SetTextCodec(exact);
     HandleNeeded();
     // The hidden buffers keep their text in the model only: a word-wrapping edit window
     // laying out a stylesheet of many megabytes would hold the window for tens of seconds.
@@ -114,6 +130,8 @@ void TForm1::FormShow(TObject*) {
 }
 
 void TForm1::btn1Click(TObject*) {
+    // The run writes into the folder and the stylesheet it started with.
+    if (run_.running) return;
     const std::string previous = dlgOpen1->FileName();
     if (!dlgOpen1->Execute() || dlgOpen1->FileName().empty()) {
         dlgOpen1->SetFileName(previous);
@@ -132,6 +150,10 @@ void TForm1::OpenStylesheet(const std::string& path) {
     // the target folder and the text as they were, so no later rewrite can write the old
     // stylesheet's text over the new file.
     std::string bytes = ReadFileBytes(path);
+    if (analysis::HasUtf16Bom(bytes))
+        throw Exception(Utf8ToAnsi("无法打开“") + path +
+                        Utf8ToAnsi("”：这是 UTF-16 编码的文件，本程序只处理 UTF-8 或 GBK "
+                                   "编码的样式表。请先把它另存为 UTF-8 编码再打开。"));
     lbl1->SetCaption(lbl1->Hint() + path);
     SetHint(text::ExtractFilePath(path));
     lbl2->SetCaption(lbl2->Hint() + Hint());
@@ -170,8 +192,11 @@ struct StepTwoSearch {
             service.SetIgnoreCase(true);
             // A global match that meets an empty match never comes back from the service here,
             // and elsewhere would give a result at every byte of the text: such a pattern is
-            // refused before it runs.
-            matchesEmpty = service.FirstMatchIsEmpty("") || service.FirstMatchIsEmpty(text);
+            // refused before it runs. Where it matches first says nothing of later matches, so
+            // the pattern itself is read; one it cannot read is tried as before.
+            const std::optional<size_t> least = analysis::MinimumMatchLength(pattern);
+            matchesEmpty = (least && *least == 0) || service.FirstMatchIsEmpty("") ||
+                           service.FirstMatchIsEmpty(text);
             // Candidates go to the collector as the service gives them; the adds one by one
             // through the window would cost time that grows with the square of the text.
             if (!matchesEmpty)
@@ -188,8 +213,9 @@ struct StepTwoSearch {
 } // namespace
 
 void TForm1::btn2Click(TObject*) {
-    // A press while the search runs (its messages are still handled) does nothing.
-    if (stepTwoRunning_) return;
+    // A press while the search runs (its messages are still handled) does nothing, nor one
+    // during a download run, which reads the references as they are.
+    if (stepTwoRunning_ || run_.running) return;
     mmo1->Lines().Clear();
     // The window's own matcher takes the settings (and connects) as always; the search uses
     // the same settings on its thread.
@@ -251,6 +277,7 @@ std::string TForm1::TestPagePath() const {
 }
 
 void TForm1::btn3Click(TObject*) {
+    if (run_.running) return; // the run reads the addresses as they are
     mmo2->Lines().Clear();
     mmo3->Lines().Clear();
     analysis::Conversion c =
@@ -263,6 +290,7 @@ void TForm1::btn3Click(TObject*) {
 }
 
 void TForm1::btn4Click(TObject*) {
+    if (run_.running) return;
     mmo2->SetText(mmo1->GetText());
 }
 

@@ -66,6 +66,12 @@ public:
     bool StepTwoRunning() const { return stepTwoRunning_; }
     // The last run reached its end and every transfer of it has ended.
     bool RunEnded() const { return run_.endTick && run_.active == 0; }
+    // A run is going: btn5 stops it, and steps one to three wait for its end.
+    bool Running() const { return run_.running; }
+    // How long one image may take in all (tests shorten it).
+    unsigned DownloadDeadlineMs = 120000;
+    // Asks the question of a close during a run; a message box unless set (tests answer it).
+    std::function<bool(const std::string& question)> ConfirmClose;
 
     // Where step three writes its test page: the program's own folder unless set (tests).
     std::string TestPageFolder;
@@ -79,26 +85,38 @@ private:
     struct RowState {
         bool failed = false;
         std::string reference; // what the rewrite writes in place of the row's reference
+        std::string address;   // as requested, for the log
     };
     // The download run in progress (or the last one): its number, the transfers still going,
     // whether the end tick came and the rewrite ran, and the outcome of each row.
     struct RunState {
         uint32_t id = 0;
         int active = 0;
+        bool running = false; // from the start until every transfer has ended
         bool endTick = false;
         bool rewritten = false;
         std::vector<RowState> rows;
         analysis::TextEncoding encoding = analysis::TextEncoding::Utf8;
-        std::string referrer; // the stylesheet's web folder, "" when unknown
+        WorkerSettings settings; // referrer, folder, reserved names, deadline, cancel
     };
     void InitDownloads();
     void CloseDownloads();
-    void StartDownload(int position, bool collisionCheck);
+    void StartDownload(int position);
+    // Appends row `position` showing `name`; returns its index.
+    int AddRow(int position, const std::string& name);
     void DownloadEvents();
     void RewriteWhenTransfersEnd();
-    void StartWorker(const std::string& url, const std::string& file);
-    // Marks a row failed and lets the run go on with the next address on the next tick.
-    void FailRow(int item);
+    void SetRunning(bool running);
+    // Aborts the transfers, cancels what is left; the rewrite follows for what arrived.
+    void StopRun();
+    // False when the user keeps the window open; true once the run is stopped.
+    bool ConfirmCloseDuringRun();
+    // Marks a row failed, with its reason, and lets the run go on with the next address.
+    void FailRow(int item, download::Failure failure, unsigned long httpStatus,
+                 const std::string& detail);
+    void LogRow(int item, const std::string& outcome, const std::string& detail);
+    // Writes the backup, keeping a differing older one under the next numbered name.
+    void WriteBackup(const std::string& path, const std::string& bytes);
     RunState run_;
     bool stepTwoRunning_ = false;
     // The stylesheet loaded last and the fingerprint of its bytes on disk as loaded or last

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -67,10 +68,10 @@ std::string SystemErrorText(unsigned long code) {
     return text;
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
+AtomicFileWriter::AtomicFileWriter(std::string path, bool newFile) : path_(std::move(path)) {
     size_t nameStart = FileNameStart(path_);
     if (nameStart >= path_.size()) Fail(ERROR_INVALID_NAME);
-    DWORD attributes = GetFileAttributesA(path_.c_str());
+    DWORD attributes = newFile ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path_.c_str());
     // A read-only file is refused as opening it for writing would be; Wine's rename would
     // replace it regardless.
     if (attributes != INVALID_FILE_ATTRIBUTES &&
@@ -86,8 +87,9 @@ AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
         std::snprintf(name, sizeof name, "~cv%lx_%x.tmp", GetCurrentProcessId(),
                       counter.fetch_add(1) + 1);
         std::string candidate = folder + name;
-        HANDLE h = CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        // Deletion is shared so that a writer given up on can have its file removed at once.
+        HANDLE h = CreateFileA(candidate.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             handle_ = h;
             tempPath_ = std::move(candidate);
@@ -124,6 +126,32 @@ void AtomicFileWriter::Commit() {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         Fail(GetLastError());
     tempPath_.clear();
+}
+
+void AtomicFileWriter::Close() {
+    if (!handle_) return;
+    HANDLE h = handle_;
+    handle_ = nullptr;
+    const bool flushed = FlushFileBuffers(h) != 0;
+    const DWORD error = flushed ? 0 : GetLastError();
+    if (!CloseHandle(h) && flushed) Fail(GetLastError());
+    if (!flushed) Fail(error);
+}
+
+bool AtomicFileWriter::CommitNew(const std::string& target) {
+    Close();
+    if (tempPath_.empty()) Fail(ERROR_INVALID_HANDLE);
+    if (MoveFileExA(tempPath_.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        path_ = target;
+        tempPath_.clear();
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ||
+        error == ERROR_ACCESS_DENIED) // a folder of that name
+        return false;
+    path_ = target;
+    Fail(error);
 }
 
 void AtomicFileWriter::Discard() noexcept {
@@ -166,4 +194,38 @@ std::string ReadFileBytes(const std::string& path) {
         bytes.append(buffer, read);
     }
     return bytes;
+}
+
+bool SameFileBytes(const std::string& a, const std::string& b) {
+    auto open = [](const std::string& path) {
+        return UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    };
+    UniqueHandle ha = open(a), hb = open(b);
+    if (ha.get() == INVALID_HANDLE_VALUE || hb.get() == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER sa{}, sb{};
+    if (!GetFileSizeEx(ha.get(), &sa) || !GetFileSizeEx(hb.get(), &sb) ||
+        sa.QuadPart != sb.QuadPart)
+        return false;
+    auto ba = std::make_unique<char[]>(64 * 1024), bb = std::make_unique<char[]>(64 * 1024);
+    for (;;) {
+        DWORD na = 0, nb = 0;
+        if (!ReadFile(ha.get(), ba.get(), 64 * 1024, &na, nullptr) ||
+            !ReadFile(hb.get(), bb.get(), na, &nb, nullptr) || na != nb)
+            return false;
+        if (na == 0) return true;
+        if (std::memcmp(ba.get(), bb.get(), na) != 0) return false;
+    }
+}
+
+bool AppendLine(const std::string& path, std::string_view line) {
+    UniqueHandle h(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (h.get() == INVALID_HANDLE_VALUE) return false;
+    std::string bytes(line);
+    bytes += "\r\n";
+    DWORD written = 0;
+    return WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }

@@ -146,4 +146,45 @@ std::string SafeFileName(std::string_view name) {
     return safe;
 }
 
+namespace {
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto la = static_cast<unsigned char>(a[i]), lb = static_cast<unsigned char>(b[i]);
+        if (la >= 'A' && la <= 'Z') la = static_cast<unsigned char>(la - 'A' + 'a');
+        if (lb >= 'A' && lb <= 'Z') lb = static_cast<unsigned char>(lb - 'A' + 'a');
+        if (la != lb) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsReservedTarget(std::string_view name, std::string_view stylesheet_name) {
+    if (EqualsNoCase(name, kDownloadLogName)) return true;
+    if (stylesheet_name.empty() || name.size() < stylesheet_name.size() ||
+        !EqualsNoCase(name.substr(0, stylesheet_name.size()), stylesheet_name))
+        return false;
+    std::string_view rest = name.substr(stylesheet_name.size());
+    if (rest.empty()) return true;
+    if (rest.size() < 4 || !EqualsNoCase(rest.substr(0, 4), ".bak")) return false;
+    rest.remove_prefix(4);
+    if (rest.empty()) return true;
+    if (rest.size() < 2 || rest[0] != '.') return false;
+    for (char c : rest.substr(1))
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+std::string BackupPath(std::string_view path, unsigned n) {
+    std::string out(path);
+    out += ".bak";
+    if (n > 0) {
+        out += '.';
+        out += std::to_string(n);
+    }
+    return out;
+}
+
 } // namespace download

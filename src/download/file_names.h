@@ -39,4 +39,16 @@ std::string ReferenceForName(std::string_view name, bool double_byte);
 // byte without a trail becomes "_". Ordinary names come back unchanged; "" stays "".
 std::string SafeFileName(std::string_view name);
 
+// The log file of download runs, kept beside the stylesheet.
+inline constexpr std::string_view kDownloadLogName = "corvane-download.log";
+
+// Names a download may never take in the stylesheet's folder, compared without regard to ASCII
+// letter case as the file system compares them: the stylesheet's own file name, its backups
+// (name + ".bak" and name + ".bak.N" for any decimal N), and the download log.
+bool IsReservedTarget(std::string_view name, std::string_view stylesheet_name);
+
+// The path of backup number n of the stylesheet at `path`: path + ".bak" for 0, else
+// path + ".bak." + n.
+std::string BackupPath(std::string_view path, unsigned n);
+
 } // namespace download

@@ -168,12 +168,82 @@ bool ReplaceEvery(std::string& text, std::string_view from, std::string_view to,
     return ReplaceEvery(text, from, to, hits, max_size);
 }
 
+bool IsReferenceEdge(char c) {
+    switch (c) {
+    case ' ':
+    case '\t':
+    case '\r':
+    case '\n':
+    case '\f':
+    case '\'':
+    case '"':
+    case '(':
+    case ')':
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::vector<ReferencePlace> ReferencePlaces(std::string_view text,
+                                            std::span<const Replacement> pairs) {
+    std::vector<size_t> order;
+    for (size_t i = 0; i < pairs.size(); ++i)
+        if (!pairs[i].skip && !pairs[i].old_text.empty()) order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return pairs[a].old_text.size() > pairs[b].old_text.size();
+    });
+    std::vector<ReferencePlace> places;
+    std::vector<bool> taken; // sized on the first place
+    for (size_t index : order) {
+        const std::string_view from = pairs[index].old_text;
+        Finder finder(from);
+        size_t pos = finder.Find(text, 0);
+        while (pos != std::string::npos) {
+            const size_t end = pos + from.size();
+            bool whole = (pos == 0 || IsReferenceEdge(text[pos - 1])) &&
+                         (end == text.size() || IsReferenceEdge(text[end]));
+            if (whole && !taken.empty())
+                for (size_t i = pos; i < end && whole; ++i) whole = !taken[i];
+            if (whole) {
+                if (taken.empty()) taken.resize(text.size());
+                for (size_t i = pos; i < end; ++i) taken[i] = true;
+                places.push_back({pos, from.size(), index});
+                pos = finder.Find(text, end);
+                continue;
+            }
+            // pos starts a character: step over the whole character.
+            const bool twoBytes = IsLeadByte(static_cast<unsigned char>(text[pos])) &&
+                                  pos + 1 < text.size() &&
+                                  IsTrailByte(static_cast<unsigned char>(text[pos + 1]));
+            pos = finder.Find(text, pos + (twoBytes ? 2 : 1));
+        }
+    }
+    std::sort(places.begin(), places.end(),
+              [](const ReferencePlace& a, const ReferencePlace& b) { return a.from < b.from; });
+    return places;
+}
+
 std::string Rewrite(std::string_view stylesheet, std::span<const Replacement> pairs) {
-    std::string text(stylesheet);
-    std::vector<size_t> hits;
-    for (const Replacement& pair : pairs)
-        if (!pair.skip) ReplaceEvery(text, pair.old_text, pair.new_text, hits);
-    return text;
+    const std::vector<ReferencePlace> places = ReferencePlaces(stylesheet, pairs);
+    size_t size = stylesheet.size();
+    for (const ReferencePlace& p : places) {
+        const size_t to = pairs[p.pair].new_text.size();
+        if (to > p.length && to - p.length > kMaxRewrittenSize - std::min(size, kMaxRewrittenSize))
+            throw std::length_error("the stylesheet would grow past " +
+                                    std::to_string(kMaxRewrittenSize) + " bytes");
+        size = size - p.length + to;
+    }
+    std::string out;
+    out.reserve(size);
+    size_t at = 0;
+    for (const ReferencePlace& p : places) {
+        out.append(stylesheet.substr(at, p.from - at));
+        out.append(pairs[p.pair].new_text);
+        at = p.from + p.length;
+    }
+    out.append(stylesheet.substr(at));
+    return out;
 }
 
 } // namespace download

@@ -30,13 +30,28 @@ struct RowOutcome {
 std::vector<Replacement> PairByPosition(std::string_view references_text,
                                         std::span<const RowOutcome> rows);
 
-// Applies the pairs in order, each to the result of the ones before: every occurrence of the
-// old text, case-sensitive, anywhere in the text, left to right without overlaps. An empty old
-// text replaces nothing. The text is code page 936: an occurrence starts on a character, never
-// on the trail byte of a double-byte character. The input
-// is untouched; on failure (std::length_error when the text would grow past kMaxRewrittenSize)
-// nothing is lost.
+// Where each reference is replaced: `length` bytes at `from` in the stylesheet are the old
+// text of pair `pair`, in order of `from`, never overlapping.
+struct ReferencePlace {
+    size_t from = 0, length = 0, pair = 0;
+};
+
+// The places of whole references: an occurrence of an old text (case-sensitive) that starts on
+// a character of the code-page 936 text and has a reference edge (the text's start or end,
+// white space, a quote or a parenthesis) on both sides, so "a.gif" is not found inside
+// "img/a.gif" nor "/images/a.gif" inside "x/images/a.gif". Longer old texts are placed first
+// and a place is never inside, or across, one taken before; among equal lengths the earlier
+// pair goes first. Skipped pairs and empty old texts have no places.
+std::vector<ReferencePlace> ReferencePlaces(std::string_view stylesheet,
+                                            std::span<const Replacement> pairs);
+
+// Every place of ReferencePlaces replaced by its pair's new text, in one pass over the original
+// text, so a replaced reference is never replaced again. The input is untouched; on failure
+// (std::length_error when the text would grow past kMaxRewrittenSize) nothing is lost.
 std::string Rewrite(std::string_view stylesheet, std::span<const Replacement> pairs);
+
+// Whether `c` may stand next to a reference without being part of it.
+bool IsReferenceEdge(char c);
 
 // Tells whether a file's bytes changed since they were last read or written.
 struct FileFingerprint {

@@ -398,11 +398,18 @@ void TCustomForm::WndProc(TMessage& m) {
             return;
         }
         break;
-    case WM_CLOSE:
+    case WM_CLOSE: {
+        bool canClose = true;
+        if (OnCloseQuery) OnCloseQuery(this, canClose);
+        if (!canClose) {
+            m.Result = 0;
+            return;
+        }
         if (Application && Application->MainForm() == this) Application->Terminate();
         SetVisible(false);
         m.Result = 0;
         return;
+    }
     case CM_DIALOGKEY:
         if (m.WParam == VK_TAB && !(KeyDataToShiftState(m.LParam) & (ssCtrl | ssAlt))) {
             TWinControl* focused = nullptr;

@@ -94,6 +94,8 @@ public:
     void AlignControls() override;
 
     TNotifyEvent OnShow;
+    // Asked before the window closes; setting canClose to false keeps it open.
+    std::function<void(TObject* sender, bool& canClose)> OnCloseQuery;
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
 

@@ -449,10 +449,25 @@ void TCustomEdit::SetMaxLength(int v) {
 
 const std::string& TCustomEdit::ModelText() const {
     if (!modelValid_) {
-        model_ = TWinControl::GetText();
+        if (codec_.fromWindow && handle_) {
+            int n = GetWindowTextLengthW(handle_);
+            std::wstring w(static_cast<size_t>(n) + 1, L'\0');
+            n = GetWindowTextW(handle_, w.data(), n + 1);
+            w.resize(static_cast<size_t>(std::max(n, 0)));
+            model_ = codec_.fromWindow(w);
+        } else {
+            model_ = TWinControl::GetText();
+        }
         modelValid_ = true;
     }
     return model_;
+}
+
+void TCustomEdit::SetTextCodec(TextCodec codec) {
+    ModelText();
+    codec_ = std::move(codec);
+    windowStale_ = true;
+    SyncWindow();
 }
 
 std::string TCustomEdit::GetText() const {
@@ -477,7 +492,7 @@ void TCustomEdit::SyncWindow() {
     if (!handle_ || !windowStale_) return;
     windowStale_ = false;
     settingWindow_ = true;
-    SetWindowTextW(handle_, Widen(model_).c_str());
+    SetWindowTextW(handle_, (codec_.toWindow ? codec_.toWindow(model_) : Widen(model_)).c_str());
     settingWindow_ = false;
 }
 

@@ -3,7 +3,9 @@
 #include "toolkit/controls.h"
 #include "toolkit/forms.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Throws the list's "index out of bounds" error unless 0 <= index < count.
@@ -346,6 +348,14 @@ public:
     void SetBorderStyle(TBorderStyle v);
     TNotifyEvent OnChange;
     virtual void Change();
+    // How the held bytes and the window's characters map; the system code page unless set.
+    // A mapping that gives every byte a character of its own (and back) makes typing keep the
+    // bytes of the text around the change, also bytes that are no character of the code page.
+    struct TextCodec {
+        std::function<std::wstring(std::string_view)> toWindow;
+        std::function<std::string(std::wstring_view)> fromWindow;
+    };
+    void SetTextCodec(TextCodec codec);
 
 protected:
     void CreateParams(TCreateParams& p) override;
@@ -367,6 +377,7 @@ private:
     mutable std::string model_;
     mutable bool modelValid_ = true;
     bool settingWindow_ = false;
+    TextCodec codec_;
 };
 
 class TEdit : public TCustomEdit {

@@ -34,3 +34,16 @@ TEST(Encoding, MarkThenRuleThenBytes) {
     EXPECT_EQ(DetectEncoding(" @charset \"gbk\"; a{}"), TextEncoding::Utf8);
     EXPECT_EQ(DetectEncoding("a{}"), TextEncoding::Utf8);
 }
+
+TEST(Encoding, Utf16ByEitherMarkOnly) {
+    EXPECT_TRUE(analysis::HasUtf16Bom(std::string_view("\xFF\xFE"
+                                                       "a\0",
+                                                       4)));
+    EXPECT_TRUE(analysis::HasUtf16Bom(std::string_view("\xFE\xFF\0a", 4)));
+    EXPECT_TRUE(analysis::HasUtf16Bom("\xFF\xFE"));
+    EXPECT_FALSE(analysis::HasUtf16Bom("\xEF\xBB\xBF"
+                                       "a{}"));
+    EXPECT_FALSE(analysis::HasUtf16Bom("\xFF"));
+    EXPECT_FALSE(analysis::HasUtf16Bom(""));
+    EXPECT_FALSE(analysis::HasUtf16Bom("a\xFF\xFE"));
+}

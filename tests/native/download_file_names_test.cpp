@@ -146,3 +146,21 @@ TEST(Addresses, PercentDecodingAndReferencesBackToNames) {
     for (const char* name : {"a b.png", "50%.png", "x#y.png", "q?.png", "(1).png", "%41.png"})
         EXPECT_EQ(PercentDecode(ReferenceForName(name, false)), name);
 }
+
+TEST(ReservedTargets, TheStylesheetItsBackupsAndTheLogAreNeverTaken) {
+    using download::IsReservedTarget;
+    for (const char* name :
+         {"style.css", "STYLE.CSS", "style.css.bak", "Style.Css.BAK", "style.css.bak.1",
+          "style.css.bak.12", "corvane-download.log", "Corvane-Download.LOG"})
+        EXPECT_TRUE(IsReservedTarget(name, "style.css")) << name;
+    for (const char* name :
+         {"style.cs", "style.css.b", "style.css.bak.", "style.css.bak.1a", "style.css.bak1",
+          "xstyle.css", "style.css.png", "style.css.bak.-1", "corvane-download.log.1", ""})
+        EXPECT_FALSE(IsReservedTarget(name, "style.css")) << name;
+    // Without a stylesheet only the log is reserved.
+    EXPECT_TRUE(IsReservedTarget("corvane-download.log", ""));
+    EXPECT_FALSE(IsReservedTarget(".bak", ""));
+    EXPECT_FALSE(IsReservedTarget("a.gif", ""));
+    EXPECT_EQ(download::BackupPath("C:\\d\\style.css", 0), "C:\\d\\style.css.bak");
+    EXPECT_EQ(download::BackupPath("C:\\d\\style.css", 3), "C:\\d\\style.css.bak.3");
+}

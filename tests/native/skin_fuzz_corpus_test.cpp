@@ -20,6 +20,12 @@
 #define CORVANE_FUZZ_ENTRY CorvaneFuzzLzh
 #include "../../fuzz/fuzz_lzh.cpp"
 #undef CORVANE_FUZZ_ENTRY
+#define CORVANE_FUZZ_ENTRY CorvaneFuzzWorkflowExtraction
+#include "../../fuzz/fuzz_workflow_extraction.cpp"
+#undef CORVANE_FUZZ_ENTRY
+#define CORVANE_FUZZ_ENTRY CorvaneFuzzWorkflowRewrite
+#include "../../fuzz/fuzz_workflow_rewrite.cpp"
+#undef CORVANE_FUZZ_ENTRY
 
 namespace {
 
@@ -47,3 +53,9 @@ TEST(SkinFuzzCorpus, SkinStore) { EXPECT_GE(RunCorpus("skin_store", CorvaneFuzzS
 TEST(SkinFuzzCorpus, QuickIni) { EXPECT_GE(RunCorpus("quick_ini", CorvaneFuzzQuickIni), 2); }
 TEST(SkinFuzzCorpus, Bitmap) { EXPECT_GE(RunCorpus("bitmap", CorvaneFuzzBitmap), 13); }
 TEST(SkinFuzzCorpus, Lzh) { EXPECT_GE(RunCorpus("lzh", CorvaneFuzzLzh), 3); }
+TEST(WorkflowFuzzCorpus, Extraction) {
+    EXPECT_GE(RunCorpus("workflow_extraction", CorvaneFuzzWorkflowExtraction), 3);
+}
+TEST(WorkflowFuzzCorpus, Rewrite) {
+    EXPECT_GE(RunCorpus("workflow_rewrite", CorvaneFuzzWorkflowRewrite), 3);
+}

@@ -1,6 +1,9 @@
 #include "app_fixture.h"
 
 #include "analysis/encoding.h"
+#include "analysis/system_codec.h"
+#include "download/file_names.h"
+#include "http_server.h"
 #include "toolkit/win_text.h"
 
 #include <winternl.h>
@@ -242,6 +245,14 @@ std::wstring ToWide(const std::string& bytes, UINT codePage) {
     return w;
 }
 
+std::string WideToUtf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
 int Hex(wchar_t c) {
     if (c >= L'0' && c <= L'9') return c - L'0';
     if (c >= L'a' && c <= L'f') return c - L'a' + 10;
@@ -307,42 +318,65 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
 } // namespace
 
 ::testing::AssertionResult RewrittenReferencesResolve(TForm1& form, const std::string& cssPath,
-                                                      int* downloaded) {
+                                                      int* downloaded, const HttpServer* server) {
     const std::string rewritten = ReadAll(cssPath);
     const std::string original = ReadAll(cssPath + ".bak");
     std::vector<std::string> now = UrlReferences(rewritten), before = UrlReferences(original);
     if (now.size() != before.size())
         return ::testing::AssertionFailure() << now.size() << " url() references after the "
                                              << "rewrite, " << before.size() << " before";
-    const UINT codePage =
-        analysis::DetectEncoding(rewritten) == analysis::TextEncoding::Utf8 ? CP_UTF8 : CP_ACP;
+    const analysis::TextEncoding encoding = analysis::DetectEncoding(rewritten);
+    const UINT codePage = encoding == analysis::TextEncoding::Utf8 ? CP_UTF8 : CP_ACP;
     const std::string folder = cssPath.substr(0, cssPath.find_last_of('\\') + 1);
     const std::string done = Utf8ToAnsi("完成");
     int checked = 0;
     for (size_t i = 0; i < before.size(); ++i) {
-        // The row of this reference, found by the reference line it shows.
+        // The line, and so the row and the address, this reference came from.
         int row = -1;
-        for (int r = 0; r < form.ListView1->Items().Count(); ++r) {
-            TListItem* item = form.ListView1->Items()[r];
-            if (item->SubItems().Count() > 2 && item->SubItems()[2] == before[i]) {
+        for (int r = 0; r < form.mmo1->Lines().Count(); ++r)
+            if (form.mmo1->Lines()[r] == before[i]) {
                 row = r;
                 break;
             }
-        }
-        TListItem* item = row >= 0 ? form.ListView1->Items()[row] : nullptr;
-        if (!item || item->Caption().rfind(done, 0) != 0) {
-            if (now[i] != before[i])
-                return ::testing::AssertionFailure()
-                       << "reference " << i << " \"" << before[i] << "\" was not downloaded but "
-                       << "became \"" << now[i] << "\"";
-            continue;
-        }
-        std::wstring expected = Widen(folder + item->SubItems()[1]);
-        std::wstring resolved = Resolve(Widen(folder), now[i], codePage);
-        if (resolved.empty() || !SameFile(resolved, expected))
+        TListItem* item = row >= 0 && row < form.ListView1->Items().Count()
+                              ? form.ListView1->Items()[row]
+                              : nullptr;
+        const bool completed = item && item->Caption().rfind(done, 0) == 0;
+        if (now[i] == before[i] && !completed) continue; // still pointing at the web
+        if (!completed)
             return ::testing::AssertionFailure()
-                   << "reference " << i << " \"" << now[i] << "\" (was \"" << before[i]
-                   << "\") does not resolve to the downloaded file " << Narrow(expected);
+                   << "reference " << i << " \"" << before[i] << "\" was not downloaded but "
+                   << "became \"" << now[i] << "\"";
+        std::wstring resolved = Resolve(Widen(folder), now[i], codePage);
+        if (resolved.empty())
+            return ::testing::AssertionFailure() << "reference " << i << " \"" << now[i]
+                                                 << "\" does not lead to a file of the folder";
+        if (server) {
+            std::string address = form.mmo2->Lines()[row];
+            bool ascii = true;
+            for (char c : address) ascii &= static_cast<unsigned char>(c) < 0x80;
+            const std::string request =
+                encoding == analysis::TextEncoding::Ansi && !ascii
+                    ? download::RequestForm(WideToUtf8(analysis::AsBrowserReads(address)))
+                    : download::RequestForm(address);
+            const std::optional<std::string> served = server->ImageFor(request);
+            if (!served)
+                return ::testing::AssertionFailure()
+                       << "reference " << i << " \"" << before[i] << "\" became \"" << now[i]
+                       << "\" but " << request << " serves no image";
+            const std::string bytes = ReadAll(Narrow(resolved));
+            if (GetFileAttributesW(resolved.c_str()) == INVALID_FILE_ATTRIBUTES || bytes != *served)
+                return ::testing::AssertionFailure()
+                       << "reference " << i << " \"" << now[i] << "\" (was \"" << before[i]
+                       << "\") resolves to " << Narrow(resolved) << ", which does not hold the "
+                       << served->size() << " bytes served for " << request;
+        } else {
+            std::wstring expected = Widen(folder + item->SubItems()[1]);
+            if (!SameFile(resolved, expected))
+                return ::testing::AssertionFailure()
+                       << "reference " << i << " \"" << now[i] << "\" (was \"" << before[i]
+                       << "\") does not resolve to the downloaded file " << Narrow(expected);
+        }
         ++checked;
     }
     if (downloaded) *downloaded = checked;

@@ -74,10 +74,14 @@ inline std::string NumberedName(const char* prefix, int n, const char* suffix) {
 std::vector<std::string> UrlReferences(const std::string& css);
 
 // The check every end-to-end run must pass: pairing the url(...) references of the stylesheet
-// at `cssPath` with those of its backup by position, each reference whose image was downloaded
-// (its row shows completion) resolves under URL rules (relative to the stylesheet, query and
-// fragment dropped, percent-decoded as UTF-8, other bytes in the stylesheet's encoding) to that
-// row's file in the stylesheet's folder, and that file exists; every other reference is as it
-// was. `downloaded` receives how many references were checked against a file.
+// at `cssPath` with those of its backup (the text just before the rewrite) by position, each
+// reference that changed resolves under URL rules (relative to the stylesheet, query and
+// fragment dropped, percent-decoded as UTF-8, other bytes in the stylesheet's encoding) to a
+// file in the stylesheet's folder that holds the bytes `server` serves for the address the
+// reference was made from (its line in mmo2, requested as the run requests it); without a
+// server, to the file of the reference's row. A reference whose row shows completion and that
+// did not change must already resolve so. `downloaded` receives how many were checked.
+class HttpServer;
 ::testing::AssertionResult RewrittenReferencesResolve(TForm1& form, const std::string& cssPath,
-                                                      int* downloaded = nullptr);
+                                                      int* downloaded = nullptr,
+                                                      const HttpServer* server = nullptr);

@@ -403,6 +403,37 @@ bool HttpServer::Impl::Pause(unsigned ms) {
     return !stopSignal.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping; });
 }
 
+std::optional<std::string> HttpServer::ImageFor(const std::string& url) const {
+    std::string target = url;
+    for (int hop = 0; hop < 10; ++hop) {
+        const size_t scheme = target.find("://");
+        std::string path = target;
+        if (scheme != std::string::npos) {
+            const size_t slash = target.find('/', scheme + 3);
+            path = slash == std::string::npos ? "/" : target.substr(slash);
+        }
+        path = path.substr(0, path.find('#'));
+        HttpReply reply;
+        {
+            std::lock_guard lock(impl_->mutex);
+            auto it = impl_->replies.find(path);
+            if (it == impl_->replies.end() && path.find('?') != std::string::npos)
+                it = impl_->replies.find(path.substr(0, path.find('?')));
+            if (it == impl_->replies.end()) return std::nullopt;
+            reply = it->second;
+        }
+        if (reply.status >= 300 && reply.status < 400 && !reply.location.empty()) {
+            target = reply.location;
+            continue;
+        }
+        if (reply.status < 200 || reply.status >= 300 || reply.truncateAfter < reply.body.size() ||
+            reply.contentType.rfind("text/html", 0) == 0)
+            return std::nullopt;
+        return reply.body;
+    }
+    return std::nullopt;
+}
+
 void HttpServer::Add(const std::string& path, HttpReply reply) {
     std::lock_guard lock(impl_->mutex);
     impl_->replies[path] = std::move(reply);

@@ -9,6 +9,7 @@
 //   EXPECT_EQ(server.RequestCount("/img/a.gif"), 1);
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,11 @@ public:
     int ConnectionCount() const;
     // The request heads ("GET /a HTTP/1.1\r\nHost: ...") in arrival order.
     std::vector<std::string> RequestHeads() const;
+
+    // The image this server serves for a full address (of this server or of a TLS front on
+    // it): its registered replies followed through redirects of this server, the body of the
+    // final 2xx reply unless that reply is an HTML page; nullopt otherwise.
+    std::optional<std::string> ImageFor(const std::string& url) const;
 
     // Ends every connection in progress (slow replies included) and stops listening. The
     // destructor calls it; calling it twice is harmless.

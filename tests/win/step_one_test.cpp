@@ -130,3 +130,33 @@ TEST(StepOne, NoHandleLeaks) {
     EXPECT_LE(after.gdi, before.gdi);
     EXPECT_LE(after.user, before.user);
 }
+
+TEST(StepOne, Utf16StylesheetsAreRefusedAndNothingChanges) {
+    TempDir dir;
+    auto form = MakeMainForm();
+    const std::string good = dir.Write("good.css", "\xEF\xBB\xBF"
+                                                   "a{background:url(x.gif)}\n");
+    OpenThroughDialog(*form, good);
+    ASSERT_TRUE(ShownErrors().empty());
+    const std::string held = form->Memo1->GetText();
+    EXPECT_EQ(held, "\xEF\xBB\xBF"
+                    "a{background:url(x.gif)}\r\n"); // UTF-8 as it was
+    // "a{}" CR LF in UTF-16, both byte orders.
+    const std::string little("\xFF\xFE"
+                             "a\0{\0}\0\r\0\n\0",
+                             12);
+    const std::string big("\xFE\xFF\0a\0{\0}\0\r\0\n", 12);
+    for (const std::string& bytes : {little, big}) {
+        ShownErrors().clear();
+        const std::string path = dir.Write(bytes == little ? "le.css" : "be.css", bytes);
+        OpenThroughDialog(*form, path);
+        ASSERT_EQ(ShownErrors().size(), 1u);
+        EXPECT_NE(ShownErrors()[0].find("UTF-16"), std::string::npos) << ShownErrors()[0];
+        EXPECT_NE(ShownErrors()[0].find(path), std::string::npos) << ShownErrors()[0];
+        EXPECT_EQ(form->Memo1->GetText(), held);
+        EXPECT_EQ(form->Hint(), dir.Path());
+        EXPECT_EQ(form->lbl1->Caption(), A("CSS样式文件：") + good);
+        EXPECT_EQ(form->dlgOpen1->FileName(), good);
+        EXPECT_EQ(ReadAll(path), bytes);
+    }
+}

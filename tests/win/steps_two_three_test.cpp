@@ -60,25 +60,29 @@ TEST(StepTwo, ReferencesInOrderQuotesRemoved) {
                    "e{background: red url( sp ace.gif ) no-repeat}\r\n"
                    "f{background:\r\nurl(next-line.gif)}\r\n");
     EXPECT_TRUE(ShownErrors().empty());
-    // Single and double quoted forms differ before the quotes go, so both stay; the empty
-    // candidate is always added; spaces inside the parentheses are kept.
-    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"images/top.gif", "x.png",
-                                                           "images/top.gif", "", " sp ace.gif "}));
-    EXPECT_EQ(form->lbl3->Caption(), A("共 5 个图片"));
+    // The single and the double quoted form are one reference; the empty candidate is always
+    // added; spaces inside the parentheses are kept.
+    EXPECT_EQ(Lines(form->mmo1),
+              (std::vector<std::string>{"images/top.gif", "x.png", "", " sp ace.gif "}));
+    EXPECT_EQ(form->lbl3->Caption(), A("共 4 个图片"));
 }
 
-TEST(StepTwo, CandidatesInsideEarlierTextAreDropped) {
+TEST(StepTwo, OnlyTheSameReferenceIsDropped) {
     auto form = MakeMainForm();
+    // A reference inside another names another image, in either order.
     Extract(*form, "background:url(images/a.gif) background:url(a.gif)");
-    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"images/a.gif"}));
-    Extract(*form, "background:url(a.gif) background:url(images/a.gif)");
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"images/a.gif", "a.gif"}));
+    Extract(*form, "background:url(a.gif) background:url(images/a.gif) background:url(a.gif)");
     EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"a.gif", "images/a.gif"}));
-    // Across a line break of the references text: "b" CR LF "c" lies in "ab" CR LF "cd".
+    // Quotes make no other reference.
+    Extract(*form, "background:url('a.gif') background:url(\"a.gif\") background:url(a.gif)");
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"a.gif"}));
+    // Nothing is compared across the line breaks of the references text.
     Extract(*form, "url(ab) url(cd) url(b\r\nc)", "(u)rl\\(([\\s\\S]*?)\\)");
-    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"ab", "cd"}));
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"ab", "cd", "b", "c"}));
     // The test is case-sensitive.
-    Extract(*form, "background:url(images/A.gif) background:url(a.gif)");
-    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"images/A.gif", "a.gif"}));
+    Extract(*form, "background:url(images/A.gif) background:url(a.gif) background:url(A.gif)");
+    EXPECT_EQ(Lines(form->mmo1), (std::vector<std::string>{"images/A.gif", "a.gif", "A.gif"}));
     // A pattern with one group contributes nothing.
     Extract(*form, "background:url(x.gif)", "url\\((.*?)\\)");
     EXPECT_EQ(form->mmo1->GetText(), "");
@@ -263,6 +267,14 @@ TEST(StepTwo, PatternsThatMatchEmptyTextAreRefusedAtOnce) {
         EXPECT_EQ(form->mmo1->GetText(), "") << pattern;
         EXPECT_EQ(form->lbl3->Caption(), A("共 0 个图片"));
     }
+    // Matching empty text only after a first real match: the search would never end.
+    for (const char* pattern : {"(b)(a)|\\bz*", "url\\((.*?)\\)|$"}) {
+        ShownErrors().clear();
+        Extract(*form, "ba ba url(q.gif)", pattern);
+        ASSERT_EQ(ShownErrors().size(), 1u) << pattern;
+        EXPECT_EQ(ShownErrors()[0], EmptyMatchMessage(pattern));
+        EXPECT_FALSE(form->StepTwoRunning());
+    }
     // A pattern that needs at least one character still runs over the same text.
     ShownErrors().clear();
     Extract(*form, css + "background:url(z.gif)");
@@ -329,4 +341,27 @@ TEST(StepTwo, TheWindowAnswersWhileALargeStylesheetIsSearched) {
     ASSERT_EQ(form->mmo1->Lines().Count(), 60000);
     EXPECT_EQ(form->mmo1->Lines()[59999], "i59999.gif");
     EXPECT_EQ(form->lbl3->Caption(), A("共 60000 个图片"));
+}
+
+TEST(StepTwo, TypingKeepsTheBytesOfTheOtherLines) {
+    auto form = MakeMainForm();
+    form->pgc1->SetActivePage(form->ts2);
+    // A lead byte before a byte that cannot follow it, and 0xFF: no characters of the code page.
+    const std::string odd = "img/x\xB0.png\r\nimg/\x81\x7Fy\xFF.png\r\n";
+    form->mmo1->SetText(odd + "b.png");
+    form->mmo2->SetText("http://h/x\xB0.png\r\n");
+    HWND edit = form->mmo1->WindowHandle();
+    SetFocus(edit);
+    const int end = GetWindowTextLengthW(edit);
+    SendMessageW(edit, EM_SETSEL, end, end);
+    SendMessageW(edit, WM_CHAR, 'x', 0);
+    EXPECT_EQ(form->mmo1->GetText(), odd + "b.pngx");
+    EXPECT_EQ(form->lbl3->Caption(), A("共 3 个图片"));
+    // The addresses too.
+    HWND addresses = form->mmo2->WindowHandle();
+    SetFocus(addresses);
+    const int last = GetWindowTextLengthW(addresses);
+    SendMessageW(addresses, EM_SETSEL, last, last);
+    for (char c : std::string("http://h/z.png")) SendMessageW(addresses, WM_CHAR, c, 0);
+    EXPECT_EQ(form->mmo2->GetText(), "http://h/x\xB0.png\r\nhttp://h/z.png");
 }
