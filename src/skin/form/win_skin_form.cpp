@@ -189,6 +189,7 @@ void TWinSkinForm::ComputeFrameMetrics() {
     if (!data_ || data_->SkinNotLoaded) return;
     buttons_.clear();
     HotObject = nullptr;
+    pressed_ = nullptr;
     if (borderKind_ == bkNone) {
         left_ = title_ = right_ = bottom_ = menuBarHeight_ = 0;
         return;
@@ -760,6 +761,12 @@ void TWinSkinForm::PaintFrame(HDC given) {
     } catch (...) {
         // A drawing fault must never reach the window's message loop.
     }
+    ClearHot();
+}
+
+void TWinSkinForm::ClearHot() {
+    if (HotObject && (HotObject->State == ncsHot || HotObject->State == ncsPressed))
+        HotObject->State = ncsNormal;
     HotObject = nullptr;
 }
 
@@ -803,7 +810,7 @@ void TWinSkinForm::ToggleMaximize() {
         return;
     }
     windowState_ = wsMaximized;
-    HotObject = nullptr;
+    ClearHot();
     PostMessageW(Handle, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
 }
 
@@ -908,27 +915,34 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
         std::string caption = Narrow(text);
         item->SetCaption(caption.empty() || (mii.fType & MFT_SEPARATOR) ? "-" : caption);
         item->SetTag(static_cast<intptr_t>(mii.wID));
-        bool enabled = !(mii.fState & MFS_DISABLED);
+        // The system greys these by the window's style each time it shows the menu; the
+        // others keep the state they were given.
+        const DWORD style = static_cast<DWORD>(GetWindowLongW(Handle, GWL_STYLE));
+        const bool maximized = style & WS_MAXIMIZE, minimized = style & WS_MINIMIZE;
+        bool enabled = !(mii.fState & (MFS_DISABLED | MFS_GRAYED));
         int glyph = -1;
         switch (mii.wID & 0xFFF0) {
         case SC_SIZE:
+            enabled = (style & WS_THICKFRAME) && !maximized && !minimized;
+            break;
         case SC_MOVE:
-            enabled = windowState_ != wsMaximized;
+            enabled = !maximized;
             break;
         case SC_MINIMIZE:
             glyph = 2;
-            enabled = windowState_ != wsMinimized && (borderIcons_ & kBiMinimize);
+            enabled = (style & WS_MINIMIZEBOX) && !minimized;
             break;
         case SC_MAXIMIZE:
             glyph = 1;
-            enabled = windowState_ != wsMaximized && (borderIcons_ & kBiMaximize);
+            enabled = (style & WS_MAXIMIZEBOX) && !maximized;
             break;
         case SC_CLOSE:
             glyph = 3;
+            if (GetClassLongW(Handle, GCL_STYLE) & CS_NOCLOSE) enabled = false;
             break;
         case SC_RESTORE:
             glyph = 0;
-            enabled = windowState_ != wsNormal;
+            enabled = maximized || minimized;
             break;
         default:
             break;
@@ -949,6 +963,7 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
     }
     systemPopup_ = std::move(popup);
     systemPopup_->Popup(screen.x, screen.y);
+    if (TSkinManage* m = TSkinManage::Instance(); m && m->PopupMenuCount() == 0) m->MenuSource = 0;
 }
 
 // ---------------------------------------------------------------- messages
@@ -1238,8 +1253,11 @@ void TWinSkinForm::NcMouse(TMessage& m) {
             m.Result = 0;
             return;
         }
+        if (pressed_ && GetKeyState(VK_LBUTTON) >= 0) pressed_ = nullptr; // let go elsewhere
         if (b || entry) {
-            if (b)
+            if (b && b == pressed_)
+                b->MouseDown(); // back over the button still held down
+            else if (b)
                 b->MouseMove();
             else
                 entry->MouseMove();
@@ -1250,6 +1268,7 @@ void TWinSkinForm::NcMouse(TMessage& m) {
         Default(m);
         return;
     case WM_NCLBUTTONDOWN:
+        pressed_ = b;
         if (entry) {
             m.Result = 0;
             // A click on another entry while a popup of this bar is open moves on to it.
@@ -1278,13 +1297,16 @@ void TWinSkinForm::NcMouse(TMessage& m) {
             return;
         }
         if (b) {
-            if (HotObject == b && b->State == ncsPressed) {
+            const bool click = pressed_ == b;
+            pressed_ = nullptr;
+            if (click) {
                 b->MouseUp();
                 PerformButton(*b);
             }
             m.Result = 0;
             return;
         }
+        pressed_ = nullptr;
         Default(m);
         return;
     default:
@@ -1311,7 +1333,7 @@ void TWinSkinForm::NcDoubleClick(TMessage& m) {
         }
         if (borderIcons_ & kBiMaximize) {
             windowState_ = wsMaximized;
-            HotObject = nullptr;
+            ClearHot();
             PostMessageW(Handle, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
             m.Result = 0;
             return;

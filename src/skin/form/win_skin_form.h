@@ -95,6 +95,8 @@ public:
 
     // Non-client objects.
     TNCObject* HotObject = nullptr;
+    // Forgets the hot object and gives it its resting state (a full frame paint follows).
+    void ClearHot();
     const std::vector<std::unique_ptr<TWinSysButton>>& TitleButtons() const { return buttons_; }
     TWinSysButton* FindTitleButton(POINT framePoint) const;
     void PerformButton(TWinSysButton& button);
@@ -213,6 +215,9 @@ private:
     TSkinWindowState windowState_ = wsNormal;
     bool active_ = true;
     std::vector<std::unique_ptr<TWinSysButton>> buttons_;
+    // The title button the left button went down on, until it comes up: a press dragged off
+    // and back still clicks, as on a native caption button.
+    TWinSysButton* pressed_ = nullptr;
     std::unique_ptr<TPopupMenu> systemPopup_;
     std::unique_ptr<TWinSkinMenu> menuBar_;
     // What SkinFormMenus changed, to be put back.

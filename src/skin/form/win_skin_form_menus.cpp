@@ -12,7 +12,7 @@
 void TWinSkinForm::CreateMenuBar() {
     menuBar_ = std::make_unique<TWinSkinMenu>(this);
     menuBar_->SetNativeMenu(nativeMenu_);
-    if (form_) menuBar_->Menu = form_->Menu();
+    if (form_) menuBar_->SetMenu(form_->Menu());
     menuBar_->Rebuild();
     // A toolkit form without its own menu object still loses the native bar.
     if (GetMenu(Handle)) SetMenu(Handle, nullptr);
@@ -53,11 +53,23 @@ void TWinSkinForm::PaintMenuBand(HDC dc, const RECT& band) {
 }
 
 void TWinSkinForm::MenuChanged() {
+    if (menuBar_ && form_ && menuBar_->Menu != form_->Menu()) {
+        // The form was given another main menu, or none: the bar shows that one.
+        nativeMenu_ = GetMenu(Handle);
+        menuBar_->SetNativeMenu(nativeMenu_);
+        menuBar_->SetMenu(form_->Menu());
+        menuBar_->Rebuild();
+        if (GetMenu(Handle)) SetMenu(Handle, nullptr);
+        SkinFormMenus(false);
+        SkinFormMenus(true);
+        menuBar_->PaintNow();
+        return;
+    }
     if (!GetMenu(Handle)) return;
     nativeMenu_ = GetMenu(Handle);
     if (menuBar_ && data_ && data_->MenuUpdate) {
         menuBar_->SetNativeMenu(nativeMenu_);
-        if (form_) menuBar_->Menu = form_->Menu();
+        if (form_) menuBar_->SetMenu(form_->Menu());
         menuBar_->Rebuild();
     }
     SetMenu(Handle, nullptr);
@@ -73,7 +85,7 @@ bool TWinSkinForm::MenuKey(TMessage& m) {
     if (ch == L' ' || ch == L'-') return false;
     TMenuBtn* b = nullptr;
     if (ch == 0)
-        b = menuBar_->Buttons().empty() ? nullptr : menuBar_->Buttons().front().get();
+        b = menuBar_->FirstOpenable();
     else
         b = menuBar_->FindByAccelerator(ch);
     if (!b && ch != 0) return false;
