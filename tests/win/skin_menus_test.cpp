@@ -388,19 +388,26 @@ TEST(SkinMenuBar, AClickOpensTheSkinnedPopupUnderTheEntryWithItsFirstItemSelecte
     EXPECT_EQ(t.Button(0)->State, ncsNormal);
 }
 
-TEST(SkinMenuBar, ArrowKeysWalkTheEntriesWrapAndStopAtADisabledOne) {
-    MenuForm t;
+TEST(SkinMenuBar, ArrowKeysWalkTheEntriesWrapAndPassOverDisabledAndEmptyOnes) {
+    MenuForm t(false);
+    TMenuItem* blank = t.Add(t.menu->Items(), "", "blank");
+    blank->SetMenuIndex(2); // File, Edit, (blank), Gone, View, Help
+    t.Apply();
     std::vector<int> opened;
     auto note = [&] { opened.push_back(OpenPopups().empty() ? -1 : TWinSkinMenu::OpenIndex()); };
     MenuScript script({[] {}, note, [&] { t.Key(VK_LEFT); }, note, [&] { t.Key(VK_RIGHT); }, note,
-                       [&] { t.Key(VK_RIGHT); }, note, [&] { t.Key(VK_RIGHT); }, note});
+                       [&] { t.Key(VK_RIGHT); }, note, [&] { t.Key(VK_RIGHT); }, note,
+                       [&] { t.Key(VK_LEFT); }, note});
     t.Click(0);
     EXPECT_FALSE(script.TimedOut());
     PumpFor(20);
-    // File, back round to Help, forward round to File, Edit, then the disabled Gone: it gets
-    // its command but no popup, and the walk ends there.
-    EXPECT_EQ(opened, (std::vector<int>{0, 4, 0, 1}));
-    EXPECT_EQ(t.Commands(t.gone->Command()), 1);
+    // File, back round to Help, forward round to File, Edit, then past the empty entry and
+    // the disabled Gone to View, and back to Edit: menu mode never ends, and neither of the
+    // two gets a command.
+    EXPECT_EQ(opened, (std::vector<int>{0, 5, 0, 1, 4, 1}));
+    EXPECT_EQ(t.Commands(t.gone->Command()), 0);
+    EXPECT_EQ(t.Commands(blank->Command()), 0);
+    EXPECT_TRUE(t.clicks.empty());
     EXPECT_EQ(TWinSkinMenu::Tracked(), nullptr);
 }
 

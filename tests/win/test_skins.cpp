@@ -4,6 +4,7 @@
 #include "skin_archive.h"
 
 #include <fstream>
+#include <tuple>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -136,6 +137,18 @@ std::vector<std::uint8_t> GeometrySkinStore() {
 
 std::vector<std::uint8_t> MenuSkinStore() {
     return GeometryStore(true, -1, -1);
+}
+
+std::vector<std::uint8_t> TitleButtonsSkinStore() {
+    return GeometryStore(true, -1, -1, [](std::vector<skinpack::Entry>&, std::string& ini) {
+        for (auto [section, action, x] :
+             {std::tuple{"ButtonMax", 1, kMaxX}, {"ButtonMin", 2, kMinX}})
+            ini += std::string("[") + section +
+                   "]\r\nButtonImage=button.bmp\r\nframe=4\r\nAction=" + std::to_string(action) +
+                   "\r\nAlign=1\r\nXcoord=" + std::to_string(x) +
+                   "\r\nYcoord=" + std::to_string(kButtonY) +
+                   "\r\nVisibility=0\r\nVisibility1=0\r\n";
+    });
 }
 
 std::vector<std::uint8_t> ControlsSkinStore(int checkFrames, int radioFrames) {

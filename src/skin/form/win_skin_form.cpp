@@ -883,16 +883,16 @@ void TWinSkinForm::TrackHot() {
 
 // ---------------------------------------------------------------- system menu
 
-void TWinSkinForm::ShowSystemMenu(POINT screen) {
+void TWinSkinForm::ShowSystemMenu(POINT screen, bool byMouse) {
     const DWORD now = GetTickCount();
-    if (systemPopup_ && now - lastRightClick_ < doubleClickTime_) {
+    if (byMouse && systemPopup_ && now - lastRightClick_ < doubleClickTime_) {
         if (HotObject) {
             timer_->SetEnabled(false);
             PostMessageW(Handle, WM_CLOSE, 0, 0);
         }
         return;
     }
-    lastRightClick_ = now;
+    if (byMouse) lastRightClick_ = now;
     HMENU sys = GetSystemMenu(Handle, FALSE);
     if (!sys) return;
     if (TSkinManage* m = TSkinManage::Instance()) m->MenuSource = 2;
@@ -1225,7 +1225,7 @@ void TWinSkinForm::SysCommand(TMessage& m) {
         if (m.LParam == L' ') {
             POINT origin{0, 0};
             ClientToScreen(Handle, &origin);
-            ShowSystemMenu(origin);
+            ShowSystemMenu(origin, false);
             m.Result = 0;
             return;
         }

@@ -111,7 +111,8 @@ public:
     void Restore();
     void CloseWindow();
     bool CloseAllowed() const;
-    void ShowSystemMenu(POINT screen);
+    // From the mouse, a second request within the double-click time closes instead.
+    void ShowSystemMenu(POINT screen, bool byMouse = true);
 
     // The popup shown for the system menu (rebuilt each time); null when none is up.
     TPopupMenu* SystemMenuPopup() const { return systemPopup_.get(); }

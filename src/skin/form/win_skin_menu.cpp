@@ -487,8 +487,7 @@ void TWinSkinMenu::Open(TMenuBtn* first) {
         if (!b->SubMenu || !b->Enabled) {
             // An entry of its own is a command, as on a native bar; a disabled one does
             // nothing. Only the press shows.
-            if (b->Enabled && !b->Caption.empty())
-                PostMessageW(wnd, WM_COMMAND, b->Command, 0);
+            if (b->Enabled && !b->Caption.empty()) PostMessageW(wnd, WM_COMMAND, b->Command, 0);
             if (b->State != ncsNormal) {
                 b->State = ncsNormal;
                 if (form_->HotObject == b) form_->HotObject = nullptr;
@@ -597,7 +596,8 @@ TMenuBtn* TWinSkinMenu::Neighbour(int step) const {
     const int n = static_cast<int>(buttons_.size());
     if (n == 0 || gTrack.openIndex < 0) return nullptr;
     for (int k = 1; k < n; ++k) {
-        TMenuBtn* b = buttons_[static_cast<size_t>(((gTrack.openIndex + step * k) % n + n) % n)].get();
+        TMenuBtn* b =
+            buttons_[static_cast<size_t>(((gTrack.openIndex + step * k) % n + n) % n)].get();
         if (CanOpen(*b)) return b;
     }
     return nullptr;
