@@ -345,6 +345,20 @@ TEST(SkinForm, SystemMenuPopupFromTheWindowsSystemMenu) {
 
 TEST(SkinForm, SettingTheCaptionNeverLetsTheSystemDrawIt) {
     SkinnedForm t(GeometrySkinStore(), bsSizeable, true);
+    SetForegroundWindow(t.Wnd());
+    SendMessageW(t.Wnd(), WM_NCACTIVATE, TRUE, 0);
+    // A child waiting to be painted when the text is set is painted all the same.
+    auto* panel = new TPanel(t.form.get());
+    panel->SetParent(t.form.get());
+    panel->SetBounds(10, 10, 60, 40);
+    PumpFor(20);
+    int paints = 0;
+    TWindowSubclass counter;
+    counter.Attach(panel->WindowHandle(), [&](TMessage& m) {
+        paints += m.Msg == WM_PAINT;
+        counter.CallPrevious(m);
+    });
+    InvalidateRect(panel->WindowHandle(), nullptr, TRUE);
     t.previous.Clear();
     t.form->SetCaption("A new caption");
     std::vector<UINT> seen;
@@ -360,6 +374,81 @@ TEST(SkinForm, SettingTheCaptionNeverLetsTheSystemDrawIt) {
     GetWindowTextW(t.Wnd(), text, 64);
     EXPECT_STREQ(text, L"A new caption");
     EXPECT_TRUE(IsWindowVisible(t.Wnd()));
+    PumpFor(30);
+    EXPECT_GE(paints, 1);
+    counter.Detach();
+    // The title is the skin's, with the new text in the skin's active colour (white).
+    Capture c(t.Wnd());
+    EXPECT_EQ(c.At(c.w - 4 - kRight, 1), kTopActive);
+    bool ink = false;
+    for (int x = kLeft; x < c.w / 2 && !ink; ++x)
+        for (int y = 2; y < kTitle - 2 && !ink; ++y)
+            ink = c.At(x, y) == static_cast<TColor>(0xFFFFFF);
+    EXPECT_TRUE(ink);
+    const TColor native = static_cast<TColor>(GetSysColor(COLOR_ACTIVECAPTION));
+    for (int x = kLeft; x < c.w - kRight; x += 3) EXPECT_NE(c.At(x, kTitle / 2), native) << x;
+}
+
+TEST(SkinForm, SettingTheCaptionOfAnAnsiWindowTurnsRedrawingOffToo) {
+    static MessageLog log;
+    log.Clear();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = [](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (msg == WM_SETREDRAW || msg == WM_SETTEXT) log.Record(msg, wp, 0);
+        return DefWindowProcA(w, msg, wp, lp);
+    };
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = "CorvaneAnsiCaption";
+    RegisterClassA(&wc);
+    HWND wnd = CreateWindowExA(0, wc.lpszClassName, "Before", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60,
+                               60, 260, 160, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_FALSE(IsWindowUnicode(wnd));
+    std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
+    TSkinData* data = MakeSkinData(GeometrySkinStore(), holder.get());
+    auto* skin = new TWinSkinForm(holder.get());
+    skin->Handle = wnd;
+    skin->Attach(data);
+    SendMessageW(wnd, WM_SKIN_APPLY, 0, kSkinApplyTag);
+    PumpFor(20);
+    log.Clear();
+    SetWindowTextA(wnd, "After");
+    std::vector<UINT> seen;
+    for (const LoggedMessage& e : log.Entries()) seen.push_back(e.msg);
+    EXPECT_EQ(seen, (std::vector<UINT>{WM_SETREDRAW, WM_SETTEXT, WM_SETREDRAW}));
+    char text[16] = {};
+    GetWindowTextA(wnd, text, 16);
+    EXPECT_STREQ(text, "After");
+    Capture c(wnd);
+    EXPECT_EQ(c.At(c.w - 4 - kRight, 1), kTopActive);
+    DestroyWindow(wnd);
+    EXPECT_TRUE(skin->Finished());
+}
+
+TEST(SkinForm, AFramePaintTakesTheHoverLookAwayWithoutLosingAPress) {
+    SkinnedForm t(GeometrySkinStore());
+    SetForegroundWindow(t.Wnd());
+    SendMessageW(t.Wnd(), WM_NCACTIVATE, TRUE, 0);
+    POINT close = t.ButtonCentre(kCloseX);
+    TWinSysButton* b = t.skin->FindTitleButton(close);
+    ASSERT_NE(b, nullptr);
+    t.Nc(WM_NCMOUSEMOVE, HTCAPTION, close);
+    EXPECT_EQ(Capture(t.Wnd()).At(close.x, close.y), static_cast<TColor>(kButtonFrames[2]));
+    t.skin->PaintFrame();
+    EXPECT_EQ(b->State, ncsNormal);
+    EXPECT_EQ(t.skin->HotObject, nullptr);
+    EXPECT_EQ(Capture(t.Wnd()).At(close.x, close.y), static_cast<TColor>(kButtonFrames[0]));
+    // The mouse brings it back.
+    t.Nc(WM_NCMOUSEMOVE, HTCAPTION, close);
+    EXPECT_EQ(Capture(t.Wnd()).At(close.x, close.y), static_cast<TColor>(kButtonFrames[2]));
+    // A repaint between press and release: the click counts, and the button is the hot object
+    // again, so the timer can take its look away.
+    t.Nc(WM_NCLBUTTONDOWN, HTCAPTION, close);
+    t.skin->PaintFrame();
+    t.Nc(WM_NCLBUTTONUP, HTCAPTION, close);
+    WPARAM cmd = 0;
+    EXPECT_TRUE(PeekPosted(t.Wnd(), WM_SYSCOMMAND, &cmd));
+    EXPECT_EQ(cmd, static_cast<WPARAM>(SC_CLOSE));
+    EXPECT_EQ(t.skin->HotObject, b);
 }
 
 TEST(SkinForm, ThePreviousProcedureSeesTheSameClientMessagesWithAndWithoutTheSkin) {

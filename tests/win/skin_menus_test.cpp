@@ -863,9 +863,8 @@ TEST(SkinMenuBar, AForeignWindowsMenuIsSkinnedAndItsCommandsArrive) {
     EXPECT_EQ(shot->At(itemRect.right - 3, (itemRect.top + itemRect.bottom) / 2), kItemSelected);
     EXPECT_TRUE(shot->Has(itemRect, kHilightText));
     EXPECT_EQ(shot->At(1, 1), kPopupBorder);
-    // The entry's own command (its submenu handle's position id) comes first, then Alpha.
-    ASSERT_FALSE(commands.empty());
-    EXPECT_EQ(commands.back(), 0x2001u);
+    // Only the chosen item's command: opening the entry sends none (its id is a handle).
+    EXPECT_EQ(commands, (std::vector<UINT>{0x2001u}));
     skin->Detach();
     EXPECT_EQ(GetMenu(wnd), bar);
     MENUITEMINFOW mii{sizeof(mii)};
@@ -927,4 +926,126 @@ TEST(SkinMenuBar, NoHandleGrowthOverManyOpenings) {
     EXPECT_EQ(LiveSubclassThunks(), thunks);
     EXPECT_EQ(t.mgr.m->PopupMenuCount(), 0u);
     EXPECT_EQ(t.log.Count(WM_INITMENUPOPUP), 500); // every one of them opened
+}
+
+// ---------------------------------------------------------------- lifetime and re-entry
+
+TEST(SkinMenuBar, AFreedOrReplacedMainMenuIsFollowed) {
+    MenuForm t;
+    ASSERT_EQ(t.Bar()->Buttons().size(), 5u);
+    // Another menu: the bar shows it, and its entry opens.
+    auto* other = new TMainMenu(t.form.get());
+    TMenuItem* alpha = t.Add(other->Items(), "&Alpha");
+    t.Add(alpha, "&First", "first");
+    t.form->SetMenu(other);
+    ASSERT_EQ(t.Bar()->Buttons().size(), 1u);
+    EXPECT_EQ(t.Button(0)->Caption, L"&Alpha");
+    EXPECT_EQ(t.Button(0)->Item, alpha);
+    EXPECT_EQ(GetMenu(t.Wnd()), nullptr);
+    int shown = -1;
+    {
+        MenuScript script({[] {},
+                           [&] {
+                               shown = static_cast<int>(OpenPopups().size());
+                               t.Key(VK_RETURN);
+                           }});
+        t.Click(0);
+    }
+    PumpFor(20);
+    EXPECT_EQ(shown, 1) << t.Button(0)->Bounds.left << " " << t.Button(0)->Bounds.right;
+    EXPECT_EQ(t.clicks, (std::vector<std::string>{"first"}));
+    // The old menu freed, then the one shown: the bar is empty and a click there is harmless.
+    delete t.menu;
+    t.menu = nullptr;
+    POINT where = t.ScreenOf(t.Button(0));
+    delete other;
+    EXPECT_TRUE(t.Bar()->Buttons().empty());
+    {
+        MenuScript script({[] {}});
+        SendMessageW(t.Wnd(), WM_NCLBUTTONDOWN, HTMENU, MAKELPARAM(where.x, where.y));
+        SendMessageW(t.Wnd(), WM_SKIN_MENU_AT, 0, MAKELPARAM(where.x, where.y));
+    }
+    EXPECT_EQ(TWinSkinMenu::Tracked(), nullptr);
+    t.skin->PaintFrame();
+}
+
+TEST(SkinMenuBar, AnActionUpdateThatChangesTheMenuDuringARebuildDoesNotDoubleTheEntries) {
+    MenuForm t;
+    auto* action = new TAction(t.form.get());
+    int updates = 0;
+    action->OnUpdate = [&](TObject*) {
+        ++updates;
+        t.file->SetCaption("&Files"); // a change: the form hears of it at once
+    };
+    t.file->SetAction(action);
+    t.Bar()->Rebuild();
+    EXPECT_GE(updates, 1);
+    ASSERT_EQ(t.Bar()->Buttons().size(), 5u);
+    EXPECT_EQ(t.Button(0)->Caption, L"&Files");
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(t.Button(i)->Index, i);
+    t.file->SetAction(nullptr);
+}
+
+TEST(SkinMenuBar, ADisabledEntryLeavesNoMenuMarksBehind) {
+    MenuForm t;
+    {
+        MenuScript script({[] {}});
+        t.Click(2); // Gone
+    }
+    EXPECT_EQ(t.Commands(t.gone->Command()), 0);
+    EXPECT_FALSE(t.mgr.m->MenuBarOpen);
+    EXPECT_EQ(t.mgr.m->MenuSource, 0);
+    EXPECT_EQ(t.Button(2)->State, ncsNormal);
+    // The next popup of the form is an application popup again: it is skinned as one.
+    size_t skinned = 0;
+    bool barPopup = true;
+    {
+        MenuScript script({[] {},
+                           [&] {
+                               skinned = t.mgr.m->PopupMenuCount();
+                               barPopup = t.mgr.m->MenuBarOpen;
+                           }});
+        t.popup->Popup(200, 200);
+    }
+    EXPECT_EQ(skinned, 1u);
+    EXPECT_FALSE(barPopup);
+}
+
+TEST(SkinMenuBar, AnOpenAskedForWhileAMenuIsTrackedMovesOnAndTheBarStillOpens) {
+    MenuForm t;
+    std::vector<int> opened;
+    auto note = [&] { opened.push_back(OpenPopups().empty() ? -1 : TWinSkinMenu::OpenIndex()); };
+    {
+        MenuScript script({[] {}, note,
+                           [&] {
+                               POINT p = t.ScreenOf(t.Button(3));
+                               SendMessageW(t.Wnd(), WM_SKIN_MENU_AT, 0, MAKELPARAM(p.x, p.y));
+                           },
+                           [] {}, note});
+        t.Click(0);
+        PumpUntil([&] { return script.Finished() && TWinSkinMenu::Tracked() == nullptr; }, 3000);
+    }
+    EXPECT_EQ(opened, (std::vector<int>{0, 3}));
+    EXPECT_EQ(TWinSkinMenu::Tracked(), nullptr);
+    {
+        MenuScript script({[] {}, note});
+        t.Click(1);
+    }
+    EXPECT_EQ(opened, (std::vector<int>{0, 3, 1}));
+    // The open entry keeps its frame through a repaint of the whole frame.
+    Pixels* framed = nullptr;
+    std::unique_ptr<Pixels> shot;
+    {
+        MenuScript script({[] {},
+                           [&] {
+                               t.skin->PaintFrame();
+                               shot = std::make_unique<Pixels>(t.Wnd());
+                               framed = shot.get();
+                           }});
+        t.Click(1);
+    }
+    ASSERT_NE(framed, nullptr);
+    EXPECT_EQ(framed->At(t.Button(1)->Bounds.left, t.Button(1)->Bounds.top + 4), kHotFrame);
+    EXPECT_EQ(Pixels(t.Wnd()).At(t.Button(1)->Bounds.left, t.Button(1)->Bounds.top + 4),
+              kBarActive);
 }

@@ -1212,9 +1212,30 @@ void TWinSkinForm::SetText(TMessage& m) {
         Default(m);
         return;
     }
+    // Turning redrawing off validates the window and its children: what was waiting to be
+    // painted is asked for again afterwards.
+    struct Pending {
+        HWND window;
+        UniqueRegion region;
+    };
+    std::vector<Pending> pending;
+    auto keep = [&pending](HWND w) {
+        UniqueRegion r(CreateRectRgn(0, 0, 0, 0));
+        if (GetUpdateRgn(w, r.get(), FALSE) > NULLREGION) pending.push_back({w, std::move(r)});
+    };
+    keep(Handle);
+    EnumChildWindows(
+        Handle,
+        [](HWND c, LPARAM l) -> BOOL {
+            (*reinterpret_cast<decltype(keep)*>(l))(c);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&keep));
     SendMessageW(Handle, WM_SETREDRAW, FALSE, 0);
     Default(m);
     SendMessageW(Handle, WM_SETREDRAW, TRUE, 0);
+    for (const Pending& p : pending)
+        if (IsWindow(p.window)) InvalidateRgn(p.window, p.region.get(), TRUE);
     if (m.Msg == WM_SETICON) CaptureIcon();
     PaintFrame();
 }

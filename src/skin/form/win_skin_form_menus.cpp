@@ -53,7 +53,8 @@ void TWinSkinForm::PaintMenuBand(HDC dc, const RECT& band) {
 }
 
 void TWinSkinForm::MenuChanged() {
-    if (menuBar_ && form_ && menuBar_->Menu != form_->Menu()) {
+    if (menuBar_ && form_ &&
+        (menuBar_->Menu != form_->Menu() || (!form_->Menu() && !menuBar_->Buttons().empty()))) {
         // The form was given another main menu, or none: the bar shows that one.
         nativeMenu_ = GetMenu(Handle);
         menuBar_->SetNativeMenu(nativeMenu_);
