@@ -532,11 +532,17 @@ TEST(SkinMenuBar, SwitchingOffGivesTheNativeMenusBackIntact) {
         MenuScript script({[] {}});
         t.Click(0);
     }
+    {
+        MenuScript script({[] {}});
+        t.Click(1); // Edit: its separators are tidied
+    }
     EXPECT_TRUE(t.popup->OwnerDraw());
     EXPECT_TRUE(static_cast<bool>(t.popA->OnDrawItem));
     t.Unskin();
     EXPECT_EQ(GetMenu(t.Wnd()), t.menu->Handle());
     EXPECT_EQ(GetMenuItemCount(t.menu->Handle()), 5);
+    for (int i = 0; i < t.edit->Count(); ++i) EXPECT_TRUE(t.edit->Items(i)->Visible()) << i;
+    EXPECT_EQ(GetMenuItemCount(t.edit->Handle()), 6);
     EXPECT_FALSE(t.popup->OwnerDraw());
     EXPECT_FALSE(static_cast<bool>(t.popA->OnDrawItem));
     EXPECT_FALSE(static_cast<bool>(t.popA->OnMeasureItem));
@@ -810,10 +816,23 @@ TEST(SkinMenuBar, ScreenshotsOfAnOpenNestedMenuAndTheSystemMenu) {
 TEST(SkinMenuBar, AForeignWindowsMenuIsSkinnedAndItsCommandsArrive) {
     MenuManager mgr(MenuSkinStore());
     static std::vector<UINT> commands;
+    static int ownMeasured, ownDrawn;
     commands.clear();
+    ownMeasured = ownDrawn = 0;
     WNDCLASSW wc{};
     wc.lpfnWndProc = [](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
         if (msg == WM_COMMAND) commands.push_back(LOWORD(wp));
+        // Its own owner-drawn item: measured and drawn here, never by the skin.
+        if (msg == WM_MEASUREITEM && reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemID == 0x2004) {
+            ++ownMeasured;
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemWidth = 60;
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = 18;
+            return TRUE;
+        }
+        if (msg == WM_DRAWITEM && reinterpret_cast<DRAWITEMSTRUCT*>(lp)->itemID == 0x2004) {
+            ++ownDrawn;
+            return TRUE;
+        }
         return DefWindowProcW(w, msg, wp, lp);
     };
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -824,6 +843,7 @@ TEST(SkinMenuBar, AForeignWindowsMenuIsSkinnedAndItsCommandsArrive) {
     AppendMenuW(sub, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(sub, MF_STRING | MF_GRAYED, 0x2002, L"&Beta");
     AppendMenuW(sub, MF_STRING | MF_CHECKED, 0x2003, L"&Gamma");
+    AppendMenuW(sub, MF_OWNERDRAW, 0x2004, nullptr);
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), L"&Things");
     HWND wnd = CreateWindowExW(0, wc.lpszClassName, L"Foreign", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                120, 120, 300, 200, nullptr, bar, wc.hInstance, nullptr);
@@ -865,12 +885,16 @@ TEST(SkinMenuBar, AForeignWindowsMenuIsSkinnedAndItsCommandsArrive) {
     EXPECT_EQ(shot->At(1, 1), kPopupBorder);
     // Only the chosen item's command: opening the entry sends none (its id is a handle).
     EXPECT_EQ(commands, (std::vector<UINT>{0x2001u}));
+    EXPECT_GE(ownMeasured, 1);
+    EXPECT_GE(ownDrawn, 1);
     skin->Detach();
     EXPECT_EQ(GetMenu(wnd), bar);
     MENUITEMINFOW mii{sizeof(mii)};
     mii.fMask = MIIM_FTYPE;
     GetMenuItemInfoW(sub, 0, TRUE, &mii);
     EXPECT_FALSE(mii.fType & MFT_OWNERDRAW);
+    GetMenuItemInfoW(sub, 4, TRUE, &mii);
+    EXPECT_TRUE(mii.fType & MFT_OWNERDRAW); // its own stays so
     DestroyWindow(wnd);
     PumpFor(20);
 }
@@ -977,8 +1001,8 @@ TEST(SkinMenuBar, AnActionUpdateThatChangesTheMenuDuringARebuildDoesNotDoubleThe
         ++updates;
         t.file->SetCaption("&Files"); // a change: the form hears of it at once
     };
+    // The change of action rebuilds the bar, which runs the update, which changes the menu.
     t.file->SetAction(action);
-    t.Bar()->Rebuild();
     EXPECT_GE(updates, 1);
     ASSERT_EQ(t.Bar()->Buttons().size(), 5u);
     EXPECT_EQ(t.Button(0)->Caption, L"&Files");

@@ -293,12 +293,25 @@ void TWinSkinForm::ResizeFrame(bool firstApply) {
     int height = ch + title_ + bottom_ + menuBarHeight_;
     if (dialogClass_ && firstApply && data_ && data_->Title) {
         std::wstring text = WindowText();
-        HDC dc = GetDC(Handle);
-        SelectObjectGuard font(dc, captionFont_.get());
         SIZE s{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &s);
-        ReleaseDC(Handle, dc);
-        int needed = data_->Title->Margins.Left + s.cx + data_->Title->Margins.Right;
+        {
+            // Measured in the font the caption is drawn with.
+            WindowDc dc(Handle);
+            SelectObjectGuard font(dc.get(), TitleFont());
+            GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &s);
+        }
+        // The caption runs between the title's margins, after a shown icon and up to a few
+        // pixels before the buttons anchored on the right.
+        int leftRoom = left_ + data_->Title->Margins.Left,
+            rightRoom = right_ + data_->Title->Margins.Right;
+        for (const auto& b : buttons_) {
+            if (!b->ShouldShow()) continue;
+            if (b->IsIcon())
+                leftRoom = std::max(leftRoom, b->Element.XCoord + b->FrameWidth() + 4);
+            else if (b->Element.Align == 1)
+                rightRoom = std::max(rightRoom, b->Element.XCoord + 4);
+        }
+        int needed = leftRoom + s.cx + rightRoom;
         if (width < needed) {
             // A dialog shows its whole caption: widen it and keep its contents centred.
             int shift = (needed - width) / 2;
@@ -575,8 +588,9 @@ void TWinSkinForm::UpdateRegion() {
                 add(UniqueRegion(CreateRectRgn(left_, 0, w - right_, title_)));
         }
     }
-    // The window owns the region from here on.
-    if (SetWindowRgn(Handle, region.get(), TRUE)) region.release();
+    // The window owns the region from here on; a region the window refused is not set.
+    if (!SetWindowRgn(Handle, region.get(), TRUE)) return;
+    region.release();
     regionSet_ = true;
     regionSize_ = {w, h};
 }
@@ -625,6 +639,24 @@ std::wstring TWinSkinForm::WindowText() const {
     return Widen(buffer);
 }
 
+HFONT TWinSkinForm::TitleFont() {
+    HFONT font = data_ && data_->CaptionFont ? data_->CaptionFont->Handle() : captionFont_.get();
+    const TDataSkinTitle* t = data_ ? data_->Title.get() : nullptr;
+    if (t && t->FontHeight > 0) {
+        // Made once per caption font and height, not on every paint.
+        if (!sizedFont_ || sizedFrom_ != font || sizedHeight_ != t->FontHeight) {
+            LOGFONTW lf{};
+            GetObjectW(font, sizeof(lf), &lf);
+            lf.lfHeight = -t->FontHeight;
+            sizedFont_.reset(CreateFontIndirectW(&lf));
+            sizedFrom_ = font;
+            sizedHeight_ = t->FontHeight;
+        }
+        if (sizedFont_) font = sizedFont_.get();
+    }
+    return font;
+}
+
 void TWinSkinForm::DrawCaption(HDC dc, const RECT& titleRect, int buttonsLeft) {
     if (!data_) return;
     std::wstring text = WindowText();
@@ -650,20 +682,7 @@ void TWinSkinForm::DrawCaption(HDC dc, const RECT& titleRect, int buttonsLeft) {
             b->Bounds.left < (r.left + r.right) / 2)
             r.left = b->Bounds.right + 4;
     if (r.right <= r.left || r.bottom <= r.top) return;
-    HFONT font = data_->CaptionFont ? data_->CaptionFont->Handle() : captionFont_.get();
-    if (t && t->FontHeight > 0) {
-        // Made once per caption font and height, not on every paint.
-        if (!sizedFont_ || sizedFrom_ != font || sizedHeight_ != t->FontHeight) {
-            LOGFONTW lf{};
-            GetObjectW(font, sizeof(lf), &lf);
-            lf.lfHeight = -t->FontHeight;
-            sizedFont_.reset(CreateFontIndirectW(&lf));
-            sizedFrom_ = font;
-            sizedHeight_ = t->FontHeight;
-        }
-        if (sizedFont_) font = sizedFont_.get();
-    }
-    SelectObjectGuard select(dc, font);
+    SelectObjectGuard select(dc, TitleFont());
     SetBkMode(dc, TRANSPARENT);
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
     const int align = t ? t->TextAlignment : 0;

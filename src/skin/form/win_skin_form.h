@@ -168,6 +168,8 @@ private:
     TBitmap* Piece(int index, int width, int height);
     void DrawTitleBar(HDC windowDc, int w, int h);
     void DrawCaption(HDC dc, const RECT& titleRect, int buttonsLeft);
+    // The caption's font: CaptionFont at the skin's FontHeight.
+    HFONT TitleFont();
     void DetachForDestroy();
     // Menu parts (win_skin_form_menus.cpp).
     void CreateMenuBar();

@@ -134,6 +134,8 @@ bool TWinSkinForm::MenuMessage(TMessage& m) {
             return true;
         }
         if (form_ && mis->itemID >= 1 && mis->itemID <= 0xFFF) return false;
+        // A foreign window's own owner-drawn items are its own.
+        if (!form_ && !(menuBar_ && menuBar_->SkinOwnerDrawn(mis->itemID, nullptr))) return false;
         HMENU menu = menuBar_ && menuBar_->TrackedMenu() ? menuBar_->TrackedMenu() : nativeMenu_;
         char text[81] = {};
         GetMenuStringA(menu, mis->itemID, text, 80, MF_BYCOMMAND);
@@ -148,8 +150,12 @@ bool TWinSkinForm::MenuMessage(TMessage& m) {
         auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
         if (!dis || dis->CtlType != ODT_MENU || !nativeMenu_ || !data_) return false;
         const bool selected = (dis->itemState & (ODS_SELECTED | ODS_HOTLIGHT)) != 0;
+        TMenuItem* item = form_ ? FindMenuItem(dis->itemID) : nullptr;
+        if (!item && !(menuBar_ && menuBar_->SkinOwnerDrawn(
+                                       dis->itemID, reinterpret_cast<HMENU>(dis->hwndItem))))
+            return false;
         SavedDc saved(dis->hDC);
-        if (TMenuItem* item = form_ ? FindMenuItem(dis->itemID) : nullptr) {
+        if (item) {
             TCanvas canvas(dis->hDC);
             AssignMenuFont(canvas.Font());
             DrawItem(*item, canvas, dis->rcItem, selected);

@@ -373,7 +373,13 @@ TMenuBtn* TWinSkinMenu::FindByAccelerator(wchar_t ch) const {
     return nullptr;
 }
 
-void TWinSkinMenu::TidySeparators(TMenuItem& parent) {
+void TWinSkinMenu::TidySeparators(TMenuItem& parent, std::vector<Tidied>* changed) {
+    auto setVisible = [changed](TMenuItem* c, bool v) {
+        if (changed && std::none_of(changed->begin(), changed->end(),
+                                    [c](const Tidied& t) { return t.item == c; }))
+            changed->push_back({c, c->Command(), c->Visible()});
+        c->SetVisible(v);
+    };
     const int n = parent.Count();
     int firstReal = -1, lastReal = -1;
     for (int i = 0; i < n; ++i) {
@@ -386,7 +392,7 @@ void TWinSkinMenu::TidySeparators(TMenuItem& parent) {
     for (int i = 0; i < n; ++i) {
         TMenuItem* c = parent.Items(i);
         if (c->IsLine() && c->Visible() && (firstReal < 0 || i < firstReal || i > lastReal))
-            c->SetVisible(false);
+            setVisible(c, false);
     }
     if (firstReal < 0) return;
     std::vector<TMenuItem*> run;
@@ -399,8 +405,8 @@ void TWinSkinMenu::TidySeparators(TMenuItem& parent) {
         if (!c->Visible()) continue;
         if (!run.empty()) {
             for (size_t k = 0; k + 1 < run.size(); ++k)
-                if (run[k]->Visible()) run[k]->SetVisible(false);
-            if (!run.back()->Visible()) run.back()->SetVisible(true);
+                if (run[k]->Visible()) setVisible(run[k], false);
+            if (!run.back()->Visible()) setVisible(run.back(), true);
         }
         run.clear();
     }
@@ -425,7 +431,19 @@ void TWinSkinMenu::MakeOwnerDraw(HMENU menu) {
     }
 }
 
+bool TWinSkinMenu::SkinOwnerDrawn(UINT command, HMENU menu) const {
+    for (const OwnerDrawn& o : ownerDrawn_)
+        if ((!menu || o.menu == menu) && IsMenu(o.menu) &&
+            GetMenuItemID(o.menu, static_cast<int>(o.position)) == command)
+            return true;
+    return false;
+}
+
 void TWinSkinMenu::RestoreOwnerDraw() {
+    std::vector<Tidied> tidied = std::move(tidied_);
+    tidied_.clear();
+    for (auto it = tidied.rbegin(); it != tidied.rend(); ++it)
+        if (FindMenuItem(it->command) == it->item) it->item->SetVisible(it->visible);
     std::vector<OwnerDrawn> list = std::move(ownerDrawn_);
     ownerDrawn_.clear();
     for (const OwnerDrawn& o : list) {
@@ -499,7 +517,7 @@ void TWinSkinMenu::Open(TMenuBtn* first) {
         if (TMenuItem* item = b->Item) {
             // Hiding separators and action updates change the menu, and a changed menu
             // rebuilds the entries: the button is looked up again afterwards.
-            TidySeparators(*item);
+            TidySeparators(*item, &tidied_);
             for (int i = 0; i < item->Count(); ++i) item->Items(i)->InitiateAction();
             if (index >= static_cast<int>(buttons_.size())) break;
             b = buttons_[static_cast<size_t>(index)].get();

@@ -62,8 +62,12 @@ public:
     TBitmap& Background() { return background_; }
     bool Painting() const { return painting_; }
     TWinSkinForm& Form() const { return *form_; }
-    // The window's menus that were made owner-drawn for the skin get their own look back.
+    // The window's menus that were made owner-drawn for the skin get their own look back, and
+    // the separators hidden before an entry opened are shown as they were.
     void RestoreOwnerDraw();
+    // Whether the skin made this item owner-drawn (a window's own owner-drawn items are its
+    // own to measure and draw); with no menu, any menu.
+    bool SkinOwnerDrawn(UINT command, HMENU menu) const;
 
     // The process-wide tracking state.
     static TWinSkinMenu* Tracked();
@@ -76,7 +80,12 @@ public:
     void SwitchTo(TMenuBtn* button);
 
     // Hides leading, doubled and trailing separators among the visible children.
-    static void TidySeparators(TMenuItem& parent);
+    struct Tidied {
+        TMenuItem* item;
+        UINT command;
+        bool visible;
+    };
+    static void TidySeparators(TMenuItem& parent, std::vector<Tidied>* changed = nullptr);
     // An entry that has a popup to show: the arrow keys and the mouse slide only onto these.
     static bool CanOpen(const TMenuBtn& button);
     // The first entry that can open, for Alt alone.
@@ -111,4 +120,5 @@ private:
         UINT position;
     };
     std::vector<OwnerDrawn> ownerDrawn_;
+    std::vector<Tidied> tidied_;
 };
