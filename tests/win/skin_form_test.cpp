@@ -93,16 +93,22 @@ bool PeekPosted(HWND w, UINT msg, WPARAM* wParam = nullptr) {
 } // namespace
 
 TEST(SkinForm, FrameWidthsComeFromTheSkinAndTheClientKeepsItsSize) {
-    for (const auto& store : {GeometrySkinStore(), ProductSkinStore()}) {
-        ASSERT_FALSE(store.empty());
-        SkinnedForm t(store);
+    // The geometry skin's pieces are drawn at these sizes; the product skin's frame is 4, 30,
+    // 4 and 4 pixels (its pieces' frames).
+    struct Case {
+        std::vector<std::uint8_t> store;
+        int left, title, right, bottom;
+    };
+    for (const Case& c : {Case{GeometrySkinStore(), kLeft, kTitle, kRight, kBottom},
+                          Case{ProductSkinStore(), 4, 30, 4, 4}}) {
+        ASSERT_FALSE(c.store.empty());
+        SkinnedForm t(c.store);
         ASSERT_TRUE(t.skin->Attached());
         TSkinData& d = *t.data;
-        EXPECT_EQ(t.skin->LeftWidth(), d.FrameLeft->Bitmap->Width() / d.FrameLeft->FrameCount);
-        EXPECT_EQ(t.skin->RightWidth(), d.FrameRight->Bitmap->Width() / d.FrameRight->FrameCount);
-        EXPECT_EQ(t.skin->TitleHeight(), d.FrameTop->Bitmap->Height() / d.FrameTop->FrameCount);
-        EXPECT_EQ(t.skin->BottomHeight(),
-                  d.FrameBottom->Bitmap->Height() / d.FrameBottom->FrameCount);
+        EXPECT_EQ(t.skin->LeftWidth(), c.left);
+        EXPECT_EQ(t.skin->RightWidth(), c.right);
+        EXPECT_EQ(t.skin->TitleHeight(), c.title);
+        EXPECT_EQ(t.skin->BottomHeight(), c.bottom);
         SIZE client = ClientSize(t.Wnd()), window = WindowSize(t.Wnd());
         EXPECT_EQ(client.cx, t.nativeClient.cx);
         EXPECT_EQ(client.cy, t.nativeClient.cy);
@@ -158,6 +164,16 @@ TEST(SkinForm, RegionFollowsTheSkinsTransparency) {
         EXPECT_EQ(box.bottom - box.top, s.cy);
     }
     {
+        // A transparent bottom border lower than 2 pixels is kept whole all the same.
+        SkinnedForm t(KeyedBottomSkinStore());
+        ASSERT_EQ(t.data->FrameBottom->Trans, 1);
+        UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+        ASSERT_NE(GetWindowRgn(t.Wnd(), rgn.get()), ERROR);
+        SIZE s = WindowSize(t.Wnd());
+        EXPECT_TRUE(PtInRegion(rgn.get(), s.cx / 2, s.cy - 1));
+        EXPECT_TRUE(PtInRegion(rgn.get(), kLeft + 1, s.cy - 1));
+    }
+    {
         SkinnedForm t(ProductSkinStore());
         TSkinData& d = *t.data;
         UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
@@ -195,8 +211,8 @@ TEST(SkinForm, HitTestingKeepsTheSizingEdgesAndMakesTheTitleCaption) {
     EXPECT_EQ(hit(s.cx - 1, s.cy - 1), HTBOTTOMRIGHT);
     // Where the system would put its own close button, the skin's title is caption.
     int nativeClose = s.cx - GetSystemMetrics(SM_CXSIZE) / 2 - 2;
-    LRESULT r = hit(nativeClose, kTitle / 2);
-    EXPECT_TRUE(r == HTCAPTION || r == HTRIGHT || r == HTTOPRIGHT) << r;
+    EXPECT_EQ(hit(nativeClose, kTitle / 2), HTCAPTION);
+    EXPECT_EQ(hit(s.cx - 1, s.cy / 2), HTRIGHT); // the sizing edge stays the system's
 }
 
 TEST(SkinForm, TitleButtonsTrackTheMouseAndPerformTheirActions) {
@@ -274,13 +290,23 @@ TEST(SkinForm, AButtonWithVisibility1000AsksTheWindow) {
 }
 
 TEST(SkinForm, MaximiseRestoreMinimiseAndNoDragWhenMaximised) {
-    SkinnedForm t(GeometrySkinStore(), bsSizeable, true);
+    SkinnedForm t(TitleButtonsSkinStore(), bsSizeable, true);
     SetForegroundWindow(t.Wnd());
     SendMessageW(t.Wnd(), WM_NCACTIVATE, TRUE, 0);
-    t.skin->ToggleMaximize();
+    auto click = [&](POINT p) {
+        t.Nc(WM_NCMOUSEMOVE, HTCAPTION, p);
+        t.Nc(WM_NCLBUTTONDOWN, HTCAPTION, p);
+        t.Nc(WM_NCLBUTTONUP, HTCAPTION, p);
+    };
+    click(t.ButtonCentre(kMaxX));
     PumpUntil([&] { return IsZoomed(t.Wnd()) != FALSE; }, 2000);
     ASSERT_TRUE(IsZoomed(t.Wnd()));
     EXPECT_EQ(t.skin->WindowState(), wsMaximized);
+    // The button clicked shows its resting frame in the maximised title, not a hover look.
+    PumpFor(20);
+    POINT max = t.ButtonCentre(kMaxX);
+    EXPECT_EQ(Capture(t.Wnd()).At(max.x, max.y), static_cast<TColor>(kButtonFrames[0]));
+    for (const auto& b : t.skin->TitleButtons()) EXPECT_NE(b->State, ncsHot);
     // A press on the caption of a maximised window reaches the system as a menu press.
     t.previous.Clear();
     t.Nc(WM_NCLBUTTONDOWN, HTCAPTION, POINT{40, kTitle / 2});
@@ -293,7 +319,13 @@ TEST(SkinForm, MaximiseRestoreMinimiseAndNoDragWhenMaximised) {
     EXPECT_FALSE(IsZoomed(t.Wnd()));
     EXPECT_EQ(t.skin->WindowState(), wsNormal);
     EXPECT_EQ(ClientSize(t.Wnd()).cx, t.nativeClient.cx);
-    t.skin->ToggleMinimize();
+    // Maximise and restore from the same button.
+    click(t.ButtonCentre(kMaxX));
+    PumpUntil([&] { return IsZoomed(t.Wnd()) != FALSE; }, 2000);
+    click(t.ButtonCentre(kMaxX));
+    PumpUntil([&] { return !IsZoomed(t.Wnd()); }, 2000);
+    EXPECT_FALSE(IsZoomed(t.Wnd()));
+    click(t.ButtonCentre(kMinX));
     PumpUntil([&] { return IsIconic(t.Wnd()) != FALSE; }, 2000);
     EXPECT_TRUE(IsIconic(t.Wnd()));
     t.skin->Restore();
@@ -577,18 +609,18 @@ TEST(SkinManager, OnlyOneCommandIsPendingAndActiveOffAndOnReskins) {
     EXPECT_EQ(mgr.m->PendingCommand(), 0u);
     EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
     EXPECT_FALSE(mgr.m->Enabled());
-    // Skin all: every visible form, after the delay.
-    mgr.m->SetChanging(*mgr.data);
-    mgr.m->PostCommand(skin::kSkinAllCommand, 250);
+    // Active on: every visible form is skinned, after the delay.
+    mgr.data->SetActive(false);
+    PumpFor(400);
+    mgr.data->SetActive(true);
     PumpFor(100);
     EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
     PumpFor(300);
     EXPECT_EQ(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
     EXPECT_EQ(SendMessageW(b.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
     SIZE skinnedClient = ClientSize(a.form->WindowHandle());
-    // Unskin all gives the native frames back with the client sizes kept.
-    mgr.m->SetChanging(*mgr.data);
-    mgr.m->PostCommand(skin::kUnskinAllCommand, 250);
+    // Active off gives the native frames back with the client sizes kept.
+    mgr.data->SetActive(false);
     PumpFor(400);
     EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
     EXPECT_EQ(ClientSize(a.form->WindowHandle()).cx, skinnedClient.cx);
@@ -642,6 +674,7 @@ TEST(SkinForm, NoHandleGrowthOverSkinCyclesAndFramePaints) {
     }
     PumpFor(20);
     GuiCounts cycles = CurrentGuiCounts();
+    ASSERT_GE(base.gdi, 0); // the GDI table could be read
     EXPECT_LE(cycles.gdi, base.gdi);
     EXPECT_LE(cycles.user, base.user);
     EXPECT_EQ(LiveSubclassThunks(), thunks);

@@ -307,7 +307,11 @@ TEST(SkinMenuBar, AnEmptyCaptionTakesNoRoomAndIsNeverHit) {
     TMenuBtn* b = t.Button(1);
     EXPECT_EQ(b->Bounds.left, b->Bounds.right);
     EXPECT_EQ(t.Button(2)->Bounds.left, t.Button(0)->Bounds.right);
-    EXPECT_NE(t.skin->FindMenuButton({b->Bounds.left, b->Bounds.top + 2}), b);
+    EXPECT_EQ(t.skin->FindMenuButton({b->Bounds.left, b->Bounds.top + 2}), t.Button(2));
+    // Even with room of its own an entry without a caption is never hit.
+    const RECT band = t.Bar()->Band();
+    b->Bounds = {band.right - 30, band.top, band.right - 2, band.bottom - 1};
+    EXPECT_EQ(t.skin->FindMenuButton({band.right - 10, band.top + 3}), nullptr);
 }
 
 TEST(SkinMenuBar, HoverFramesOnlyTheEntryUnderTheMouse) {
@@ -738,7 +742,8 @@ TEST(SkinPopupMenu, TheFormsPopupAndTheSystemMenuAreSkinned) {
     EXPECT_EQ(eraseWith, 1);
     EXPECT_EQ(eraseWithout, 1);
     EXPECT_EQ(query, 1);
-    EXPECT_FALSE(IsWindow(popupWindow) && t.mgr.m->IsPopupMenu(popupWindow));
+    ASSERT_NE(popupWindow, nullptr);
+    EXPECT_FALSE(t.mgr.m->IsPopupMenu(popupWindow)); // forgotten when it went
     EXPECT_EQ(skinned, 1u);
     EXPECT_EQ(selected, 0);
     ASSERT_TRUE(shot);
@@ -945,6 +950,7 @@ TEST(SkinMenuBar, NoHandleGrowthOverManyOpenings) {
     openAndClose(500);
     PumpFor(50);
     GuiCounts after = CurrentGuiCounts();
+    ASSERT_GE(base.gdi, 0); // the GDI table could be read
     EXPECT_LE(after.gdi, base.gdi);
     EXPECT_LE(after.user, base.user);
     EXPECT_EQ(LiveSubclassThunks(), thunks);

@@ -151,6 +151,20 @@ std::vector<std::uint8_t> TitleButtonsSkinStore() {
     });
 }
 
+std::vector<std::uint8_t> KeyedBottomSkinStore() {
+    return GeometryStore(false, -1, -1,
+                         [](std::vector<skinpack::Entry>& entries, std::string& ini) {
+                             const TColor keyed[] = {skin::kMagenta, skin::kMagenta};
+                             for (auto& e : entries)
+                                 if (e.name == "bottom.bmp")
+                                     e.bytes = Bmp(60, kBottom, 2, true, keyed);
+                             for (const char* key : {"LeftTrans=0", "BottomTrans=0"}) {
+                                 const size_t at = ini.find(key);
+                                 ini[at + std::string(key).size() - 1] = '1';
+                             }
+                         });
+}
+
 std::vector<std::uint8_t> ControlsSkinStore(int checkFrames, int radioFrames) {
     return GeometryStore(false, checkFrames, radioFrames);
 }

@@ -52,6 +52,9 @@ std::vector<std::uint8_t> ControlsSkinStore(int checkFrames = 4, int radioFrames
 // The menu skin with a maximise and a minimise button too, kMaxX and kMinX from the right.
 constexpr int kMaxX = 80, kMinX = 100;
 std::vector<std::uint8_t> TitleButtonsSkinStore();
+// The geometry skin with a transparent left piece and a bottom piece (height 1) that is all
+// the transparent colour and marked transparent.
+std::vector<std::uint8_t> KeyedBottomSkinStore();
 std::vector<std::uint8_t> ProductSkinStore();
 // A store that opens as nothing (damaged).
 std::vector<std::uint8_t> DamagedStore();
