@@ -1079,3 +1079,47 @@ TEST(SkinMenuBar, AnOpenAskedForWhileAMenuIsTrackedMovesOnAndTheBarStillOpens) {
     EXPECT_EQ(Pixels(t.Wnd()).At(t.Button(1)->Bounds.left, t.Button(1)->Bounds.top + 4),
               kBarActive);
 }
+
+TEST(SkinMenuItems, ItemsAddedAfterSkinningGetThePaintersToo) {
+    MenuForm t(false);
+    t.mgr.data->SkinControls |= SetBit(xcMenuItem);
+    t.Apply();
+    TMenuItem* late = t.Add(t.file, "&Late", "late");
+    EXPECT_TRUE(static_cast<bool>(late->OnDrawItem));
+    EXPECT_TRUE(static_cast<bool>(late->OnMeasureItem));
+    t.Unskin();
+    EXPECT_FALSE(static_cast<bool>(late->OnDrawItem));
+    EXPECT_FALSE(static_cast<bool>(late->OnMeasureItem));
+}
+
+TEST(SkinPopupMenu, ALongPopupKeepsTheSystemsScrollArrows) {
+    MenuForm t;
+    for (int i = 0; i < 120; ++i) t.Add(t.popup->Items(), "Item " + std::to_string(i));
+    bool system = false, skinned = false;
+    {
+        MenuScript script({[] {},
+                           [&] {
+                               auto p = OpenPopups();
+                               if (p.empty()) return;
+                               skinned = SendMessageW(p[0], WM_SKIN_QUERY, 0, 0) == 1;
+                               RECT c;
+                               GetClientRect(p[0], &c);
+                               Pixels px(p[0]);
+                               POINT o{0, 0};
+                               ClientToScreen(p[0], &o);
+                               RECT w;
+                               GetWindowRect(p[0], &w);
+                               // The strip above the first item, where the up arrow is.
+                               const int top = o.y - w.top;
+                               for (int y = top; y < top + 8; ++y)
+                                   for (int x = 4; x < px.w - 4; ++x) {
+                                       const TColor c2 = px.At(x, y);
+                                       system = system || (c2 != kPopupFill && c2 != kPopupBorder &&
+                                                           c2 != kItemNormal);
+                                   }
+                           }});
+        t.popup->Popup(200, 10);
+    }
+    EXPECT_TRUE(skinned);
+    EXPECT_TRUE(system);
+}

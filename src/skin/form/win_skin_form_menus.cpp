@@ -74,6 +74,15 @@ void TWinSkinForm::MenuChanged() {
         menuBar_->Rebuild();
     }
     SetMenu(Handle, nullptr);
+    // Items added since the form's menus were switched to the painters get them too.
+    for (TMenu* menu : ownerDrawMenus_) {
+        if (auto* main = dynamic_cast<TMainMenu*>(menu)) {
+            for (int k = 0; k < main->Items()->Count(); ++k)
+                SkinMenuItems(*main->Items()->Items(k), true, false);
+        } else {
+            SkinMenuItems(*menu->Items(), false, true);
+        }
+    }
     if (menuBar_) menuBar_->PaintNow();
 }
 
