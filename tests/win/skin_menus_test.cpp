@@ -82,18 +82,7 @@ private:
 };
 
 std::vector<HWND> OpenPopups() {
-    std::vector<HWND> out;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM l) -> BOOL {
-            wchar_t name[16] = {};
-            GetClassNameW(w, name, 16);
-            if (lstrcmpW(name, L"#32768") == 0 && IsWindowVisible(w))
-                reinterpret_cast<std::vector<HWND>*>(l)->push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&out));
-    return out;
+    return OpenMenuWindows();
 }
 
 int Hilited(HMENU m) {

@@ -96,18 +96,7 @@ struct MenuGuard {
 };
 
 bool MenuWindowShown() {
-    bool shown = false;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM l) -> BOOL {
-            wchar_t name[16] = {};
-            GetClassNameW(w, name, 16);
-            if (lstrcmpW(name, L"#32768") == 0 && IsWindowVisible(w))
-                *reinterpret_cast<bool*>(l) = true;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&shown));
-    return shown;
+    return !OpenMenuWindows().empty();
 }
 
 // Lets the queued input run through whatever loops it starts.
