@@ -724,6 +724,38 @@ TEST(SkinForm, ADialogWhoseCaptionIsWiderThanItGrowsAndKeepsItsContentsCentred) 
     PumpFor(20);
     Capture c(dlg);
     EXPECT_EQ(c.At(kLeft + 70, kTitle + 40), kFace);
+    // The whole caption shows, in the skin's caption font (no ellipsis), clear of the close
+    // button: its ink spans the text's full width.
+    SendMessageW(dlg, WM_NCACTIVATE, TRUE, 0);
+    Capture title(dlg);
+    int inkLeft = -1, inkRight = -1;
+    for (int x = 0; x < title.w; ++x)
+        for (int y = 0; y < kTitle; ++y)
+            if (title.At(x, y) == static_cast<TColor>(0xFFFFFF)) {
+                if (inkLeft < 0) inkLeft = x;
+                inkRight = x;
+            }
+    ASSERT_GE(inkLeft, 0);
+    const std::wstring text = L"A caption far wider than the little dialog it belongs to";
+    SIZE full{};
+    {
+        LOGFONTW lf{};
+        if (data->CaptionFont) {
+            GetObjectW(data->CaptionFont->Handle(), sizeof(lf), &lf);
+        } else {
+            NONCLIENTMETRICSW ncm{};
+            ncm.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+            SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0);
+            lf = ncm.lfCaptionFont;
+        }
+        if (data->Title && data->Title->FontHeight > 0) lf.lfHeight = -data->Title->FontHeight;
+        UniqueFont font(CreateFontIndirectW(&lf));
+        WindowDc dc(dlg);
+        SelectObjectGuard sel(dc.get(), font.get());
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &full);
+    }
+    EXPECT_GE(inkRight - inkLeft + 1, full.cx - 4);
+    EXPECT_LT(inkRight, title.w - kCloseX);
     DestroyWindow(dlg);
     EXPECT_TRUE(skin->Finished());
 }
