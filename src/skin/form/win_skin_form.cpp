@@ -1142,6 +1142,10 @@ bool TWinSkinForm::Stage2(TMessage& m) {
         if (!FindTitleButton(p)) OpenMenu(FindMenuButton(p));
         return false;
     }
+    case CM_MENUSET:
+        Default(m);
+        MenuChanged();
+        return false;
     case CM_MENUCHANGED: {
         {
             TFramePaintingPause pause(*data_);
