@@ -212,6 +212,8 @@ void TCustomForm::SetMenu(TMainMenu* menu) {
     menu_ = menu;
     if (menu_) menu_->form_ = this;
     UpdateMenu();
+    // Whoever draws the window's menu in its place hears of the new one.
+    if (handle_) SendMessageW(handle_, CM_MENUSET, 0, 0);
 }
 
 void TCustomForm::UpdateMenu() {

@@ -37,6 +37,8 @@ constexpr UINT CM_ENTER = CM_BASE + 50;
 constexpr UINT CM_EXIT = CM_BASE + 51;
 constexpr UINT CM_RELEASE = CM_BASE + 33;
 constexpr UINT CM_SHOWHINTCHANGED = CM_BASE + 34;
+// Sent to a form's window when it is given another main menu (or none).
+constexpr UINT CM_MENUSET = CM_BASE + 90;
 
 constexpr UINT CN_BASE = 0xBC00;
 constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;

@@ -93,6 +93,21 @@ long WindowCount() {
     return n;
 }
 
+std::vector<HWND> OpenMenuWindows() {
+    std::vector<HWND> out;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM l) -> BOOL {
+            wchar_t name[16] = {};
+            GetClassNameW(w, name, 16);
+            if (lstrcmpW(name, L"#32768") == 0 && IsWindowVisible(w))
+                reinterpret_cast<std::vector<HWND>*>(l)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
 GuiCounts CurrentGuiCounts() {
     return {GdiObjectCount(), WindowCount()};
 }

@@ -18,6 +18,8 @@ std::vector<std::string>& ShownErrors();
 
 // Runs the message loop until the condition holds or the time is up.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+// The popup menu windows ("#32768") of this thread that are shown, in the system's order.
+std::vector<HWND> OpenMenuWindows();
 void PumpFor(int ms);
 
 // GDI objects and windows held by this process. Wine answers GetGuiResources with 0, so the

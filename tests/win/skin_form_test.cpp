@@ -93,16 +93,22 @@ bool PeekPosted(HWND w, UINT msg, WPARAM* wParam = nullptr) {
 } // namespace
 
 TEST(SkinForm, FrameWidthsComeFromTheSkinAndTheClientKeepsItsSize) {
-    for (const auto& store : {GeometrySkinStore(), ProductSkinStore()}) {
-        ASSERT_FALSE(store.empty());
-        SkinnedForm t(store);
+    // The geometry skin's pieces are drawn at these sizes; the product skin's frame is 4, 30,
+    // 4 and 4 pixels (its pieces' frames).
+    struct Case {
+        std::vector<std::uint8_t> store;
+        int left, title, right, bottom;
+    };
+    for (const Case& c : {Case{GeometrySkinStore(), kLeft, kTitle, kRight, kBottom},
+                          Case{ProductSkinStore(), 4, 30, 4, 4}}) {
+        ASSERT_FALSE(c.store.empty());
+        SkinnedForm t(c.store);
         ASSERT_TRUE(t.skin->Attached());
         TSkinData& d = *t.data;
-        EXPECT_EQ(t.skin->LeftWidth(), d.FrameLeft->Bitmap->Width() / d.FrameLeft->FrameCount);
-        EXPECT_EQ(t.skin->RightWidth(), d.FrameRight->Bitmap->Width() / d.FrameRight->FrameCount);
-        EXPECT_EQ(t.skin->TitleHeight(), d.FrameTop->Bitmap->Height() / d.FrameTop->FrameCount);
-        EXPECT_EQ(t.skin->BottomHeight(),
-                  d.FrameBottom->Bitmap->Height() / d.FrameBottom->FrameCount);
+        EXPECT_EQ(t.skin->LeftWidth(), c.left);
+        EXPECT_EQ(t.skin->RightWidth(), c.right);
+        EXPECT_EQ(t.skin->TitleHeight(), c.title);
+        EXPECT_EQ(t.skin->BottomHeight(), c.bottom);
         SIZE client = ClientSize(t.Wnd()), window = WindowSize(t.Wnd());
         EXPECT_EQ(client.cx, t.nativeClient.cx);
         EXPECT_EQ(client.cy, t.nativeClient.cy);
@@ -158,6 +164,16 @@ TEST(SkinForm, RegionFollowsTheSkinsTransparency) {
         EXPECT_EQ(box.bottom - box.top, s.cy);
     }
     {
+        // A transparent bottom border lower than 2 pixels is kept whole all the same.
+        SkinnedForm t(KeyedBottomSkinStore());
+        ASSERT_EQ(t.data->FrameBottom->Trans, 1);
+        UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+        ASSERT_NE(GetWindowRgn(t.Wnd(), rgn.get()), ERROR);
+        SIZE s = WindowSize(t.Wnd());
+        EXPECT_TRUE(PtInRegion(rgn.get(), s.cx / 2, s.cy - 1));
+        EXPECT_TRUE(PtInRegion(rgn.get(), kLeft + 1, s.cy - 1));
+    }
+    {
         SkinnedForm t(ProductSkinStore());
         TSkinData& d = *t.data;
         UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
@@ -195,8 +211,8 @@ TEST(SkinForm, HitTestingKeepsTheSizingEdgesAndMakesTheTitleCaption) {
     EXPECT_EQ(hit(s.cx - 1, s.cy - 1), HTBOTTOMRIGHT);
     // Where the system would put its own close button, the skin's title is caption.
     int nativeClose = s.cx - GetSystemMetrics(SM_CXSIZE) / 2 - 2;
-    LRESULT r = hit(nativeClose, kTitle / 2);
-    EXPECT_TRUE(r == HTCAPTION || r == HTRIGHT || r == HTTOPRIGHT) << r;
+    EXPECT_EQ(hit(nativeClose, kTitle / 2), HTCAPTION);
+    EXPECT_EQ(hit(s.cx - 1, s.cy / 2), HTRIGHT); // the sizing edge stays the system's
 }
 
 TEST(SkinForm, TitleButtonsTrackTheMouseAndPerformTheirActions) {
@@ -274,13 +290,23 @@ TEST(SkinForm, AButtonWithVisibility1000AsksTheWindow) {
 }
 
 TEST(SkinForm, MaximiseRestoreMinimiseAndNoDragWhenMaximised) {
-    SkinnedForm t(GeometrySkinStore(), bsSizeable, true);
+    SkinnedForm t(TitleButtonsSkinStore(), bsSizeable, true);
     SetForegroundWindow(t.Wnd());
     SendMessageW(t.Wnd(), WM_NCACTIVATE, TRUE, 0);
-    t.skin->ToggleMaximize();
+    auto click = [&](POINT p) {
+        t.Nc(WM_NCMOUSEMOVE, HTCAPTION, p);
+        t.Nc(WM_NCLBUTTONDOWN, HTCAPTION, p);
+        t.Nc(WM_NCLBUTTONUP, HTCAPTION, p);
+    };
+    click(t.ButtonCentre(kMaxX));
     PumpUntil([&] { return IsZoomed(t.Wnd()) != FALSE; }, 2000);
     ASSERT_TRUE(IsZoomed(t.Wnd()));
     EXPECT_EQ(t.skin->WindowState(), wsMaximized);
+    // The button clicked shows its resting frame in the maximised title, not a hover look.
+    PumpFor(20);
+    POINT max = t.ButtonCentre(kMaxX);
+    EXPECT_EQ(Capture(t.Wnd()).At(max.x, max.y), static_cast<TColor>(kButtonFrames[0]));
+    for (const auto& b : t.skin->TitleButtons()) EXPECT_NE(b->State, ncsHot);
     // A press on the caption of a maximised window reaches the system as a menu press.
     t.previous.Clear();
     t.Nc(WM_NCLBUTTONDOWN, HTCAPTION, POINT{40, kTitle / 2});
@@ -293,7 +319,13 @@ TEST(SkinForm, MaximiseRestoreMinimiseAndNoDragWhenMaximised) {
     EXPECT_FALSE(IsZoomed(t.Wnd()));
     EXPECT_EQ(t.skin->WindowState(), wsNormal);
     EXPECT_EQ(ClientSize(t.Wnd()).cx, t.nativeClient.cx);
-    t.skin->ToggleMinimize();
+    // Maximise and restore from the same button.
+    click(t.ButtonCentre(kMaxX));
+    PumpUntil([&] { return IsZoomed(t.Wnd()) != FALSE; }, 2000);
+    click(t.ButtonCentre(kMaxX));
+    PumpUntil([&] { return !IsZoomed(t.Wnd()); }, 2000);
+    EXPECT_FALSE(IsZoomed(t.Wnd()));
+    click(t.ButtonCentre(kMinX));
     PumpUntil([&] { return IsIconic(t.Wnd()) != FALSE; }, 2000);
     EXPECT_TRUE(IsIconic(t.Wnd()));
     t.skin->Restore();
@@ -345,6 +377,20 @@ TEST(SkinForm, SystemMenuPopupFromTheWindowsSystemMenu) {
 
 TEST(SkinForm, SettingTheCaptionNeverLetsTheSystemDrawIt) {
     SkinnedForm t(GeometrySkinStore(), bsSizeable, true);
+    SetForegroundWindow(t.Wnd());
+    SendMessageW(t.Wnd(), WM_NCACTIVATE, TRUE, 0);
+    // A child waiting to be painted when the text is set is painted all the same.
+    auto* panel = new TPanel(t.form.get());
+    panel->SetParent(t.form.get());
+    panel->SetBounds(10, 10, 60, 40);
+    PumpFor(20);
+    int paints = 0;
+    TWindowSubclass counter;
+    counter.Attach(panel->WindowHandle(), [&](TMessage& m) {
+        paints += m.Msg == WM_PAINT;
+        counter.CallPrevious(m);
+    });
+    InvalidateRect(panel->WindowHandle(), nullptr, TRUE);
     t.previous.Clear();
     t.form->SetCaption("A new caption");
     std::vector<UINT> seen;
@@ -360,6 +406,81 @@ TEST(SkinForm, SettingTheCaptionNeverLetsTheSystemDrawIt) {
     GetWindowTextW(t.Wnd(), text, 64);
     EXPECT_STREQ(text, L"A new caption");
     EXPECT_TRUE(IsWindowVisible(t.Wnd()));
+    PumpFor(30);
+    EXPECT_GE(paints, 1);
+    counter.Detach();
+    // The title is the skin's, with the new text in the skin's active colour (white).
+    Capture c(t.Wnd());
+    EXPECT_EQ(c.At(c.w - 4 - kRight, 1), kTopActive);
+    bool ink = false;
+    for (int x = kLeft; x < c.w / 2 && !ink; ++x)
+        for (int y = 2; y < kTitle - 2 && !ink; ++y)
+            ink = c.At(x, y) == static_cast<TColor>(0xFFFFFF);
+    EXPECT_TRUE(ink);
+    const TColor native = static_cast<TColor>(GetSysColor(COLOR_ACTIVECAPTION));
+    for (int x = kLeft; x < c.w - kRight; x += 3) EXPECT_NE(c.At(x, kTitle / 2), native) << x;
+}
+
+TEST(SkinForm, SettingTheCaptionOfAnAnsiWindowTurnsRedrawingOffToo) {
+    static MessageLog log;
+    log.Clear();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = [](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (msg == WM_SETREDRAW || msg == WM_SETTEXT) log.Record(msg, wp, 0);
+        return DefWindowProcA(w, msg, wp, lp);
+    };
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = "CorvaneAnsiCaption";
+    RegisterClassA(&wc);
+    HWND wnd = CreateWindowExA(0, wc.lpszClassName, "Before", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60,
+                               60, 260, 160, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_FALSE(IsWindowUnicode(wnd));
+    std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
+    TSkinData* data = MakeSkinData(GeometrySkinStore(), holder.get());
+    auto* skin = new TWinSkinForm(holder.get());
+    skin->Handle = wnd;
+    skin->Attach(data);
+    SendMessageW(wnd, WM_SKIN_APPLY, 0, kSkinApplyTag);
+    PumpFor(20);
+    log.Clear();
+    SetWindowTextA(wnd, "After");
+    std::vector<UINT> seen;
+    for (const LoggedMessage& e : log.Entries()) seen.push_back(e.msg);
+    EXPECT_EQ(seen, (std::vector<UINT>{WM_SETREDRAW, WM_SETTEXT, WM_SETREDRAW}));
+    char text[16] = {};
+    GetWindowTextA(wnd, text, 16);
+    EXPECT_STREQ(text, "After");
+    Capture c(wnd);
+    EXPECT_EQ(c.At(c.w - 4 - kRight, 1), kTopActive);
+    DestroyWindow(wnd);
+    EXPECT_TRUE(skin->Finished());
+}
+
+TEST(SkinForm, AFramePaintTakesTheHoverLookAwayWithoutLosingAPress) {
+    SkinnedForm t(GeometrySkinStore());
+    SetForegroundWindow(t.Wnd());
+    SendMessageW(t.Wnd(), WM_NCACTIVATE, TRUE, 0);
+    POINT close = t.ButtonCentre(kCloseX);
+    TWinSysButton* b = t.skin->FindTitleButton(close);
+    ASSERT_NE(b, nullptr);
+    t.Nc(WM_NCMOUSEMOVE, HTCAPTION, close);
+    EXPECT_EQ(Capture(t.Wnd()).At(close.x, close.y), static_cast<TColor>(kButtonFrames[2]));
+    t.skin->PaintFrame();
+    EXPECT_EQ(b->State, ncsNormal);
+    EXPECT_EQ(t.skin->HotObject, nullptr);
+    EXPECT_EQ(Capture(t.Wnd()).At(close.x, close.y), static_cast<TColor>(kButtonFrames[0]));
+    // The mouse brings it back.
+    t.Nc(WM_NCMOUSEMOVE, HTCAPTION, close);
+    EXPECT_EQ(Capture(t.Wnd()).At(close.x, close.y), static_cast<TColor>(kButtonFrames[2]));
+    // A repaint between press and release: the click counts, and the button is the hot object
+    // again, so the timer can take its look away.
+    t.Nc(WM_NCLBUTTONDOWN, HTCAPTION, close);
+    t.skin->PaintFrame();
+    t.Nc(WM_NCLBUTTONUP, HTCAPTION, close);
+    WPARAM cmd = 0;
+    EXPECT_TRUE(PeekPosted(t.Wnd(), WM_SYSCOMMAND, &cmd));
+    EXPECT_EQ(cmd, static_cast<WPARAM>(SC_CLOSE));
+    EXPECT_EQ(t.skin->HotObject, b);
 }
 
 TEST(SkinForm, ThePreviousProcedureSeesTheSameClientMessagesWithAndWithoutTheSkin) {
@@ -488,18 +609,18 @@ TEST(SkinManager, OnlyOneCommandIsPendingAndActiveOffAndOnReskins) {
     EXPECT_EQ(mgr.m->PendingCommand(), 0u);
     EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
     EXPECT_FALSE(mgr.m->Enabled());
-    // Skin all: every visible form, after the delay.
-    mgr.m->SetChanging(*mgr.data);
-    mgr.m->PostCommand(skin::kSkinAllCommand, 250);
+    // Active on: every visible form is skinned, after the delay.
+    mgr.data->SetActive(false);
+    PumpFor(400);
+    mgr.data->SetActive(true);
     PumpFor(100);
     EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
     PumpFor(300);
     EXPECT_EQ(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
     EXPECT_EQ(SendMessageW(b.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
     SIZE skinnedClient = ClientSize(a.form->WindowHandle());
-    // Unskin all gives the native frames back with the client sizes kept.
-    mgr.m->SetChanging(*mgr.data);
-    mgr.m->PostCommand(skin::kUnskinAllCommand, 250);
+    // Active off gives the native frames back with the client sizes kept.
+    mgr.data->SetActive(false);
     PumpFor(400);
     EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
     EXPECT_EQ(ClientSize(a.form->WindowHandle()).cx, skinnedClient.cx);
@@ -553,6 +674,7 @@ TEST(SkinForm, NoHandleGrowthOverSkinCyclesAndFramePaints) {
     }
     PumpFor(20);
     GuiCounts cycles = CurrentGuiCounts();
+    ASSERT_GE(base.gdi, 0); // the GDI table could be read
     EXPECT_LE(cycles.gdi, base.gdi);
     EXPECT_LE(cycles.user, base.user);
     EXPECT_EQ(LiveSubclassThunks(), thunks);
@@ -602,6 +724,38 @@ TEST(SkinForm, ADialogWhoseCaptionIsWiderThanItGrowsAndKeepsItsContentsCentred) 
     PumpFor(20);
     Capture c(dlg);
     EXPECT_EQ(c.At(kLeft + 70, kTitle + 40), kFace);
+    // The whole caption shows, in the skin's caption font (no ellipsis), clear of the close
+    // button: its ink spans the text's full width.
+    SendMessageW(dlg, WM_NCACTIVATE, TRUE, 0);
+    Capture title(dlg);
+    int inkLeft = -1, inkRight = -1;
+    for (int x = 0; x < title.w; ++x)
+        for (int y = 0; y < kTitle; ++y)
+            if (title.At(x, y) == static_cast<TColor>(0xFFFFFF)) {
+                if (inkLeft < 0) inkLeft = x;
+                inkRight = x;
+            }
+    ASSERT_GE(inkLeft, 0);
+    const std::wstring text = L"A caption far wider than the little dialog it belongs to";
+    SIZE full{};
+    {
+        LOGFONTW lf{};
+        if (data->CaptionFont) {
+            GetObjectW(data->CaptionFont->Handle(), sizeof(lf), &lf);
+        } else {
+            NONCLIENTMETRICSW ncm{};
+            ncm.cbSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+            SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, ncm.cbSize, &ncm, 0);
+            lf = ncm.lfCaptionFont;
+        }
+        if (data->Title && data->Title->FontHeight > 0) lf.lfHeight = -data->Title->FontHeight;
+        UniqueFont font(CreateFontIndirectW(&lf));
+        WindowDc dc(dlg);
+        SelectObjectGuard sel(dc.get(), font.get());
+        GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &full);
+    }
+    EXPECT_GE(inkRight - inkLeft + 1, full.cx - 4);
+    EXPECT_LT(inkRight, title.w - kCloseX);
     DestroyWindow(dlg);
     EXPECT_TRUE(skin->Finished());
 }

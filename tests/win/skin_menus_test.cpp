@@ -82,18 +82,7 @@ private:
 };
 
 std::vector<HWND> OpenPopups() {
-    std::vector<HWND> out;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM l) -> BOOL {
-            wchar_t name[16] = {};
-            GetClassNameW(w, name, 16);
-            if (lstrcmpW(name, L"#32768") == 0 && IsWindowVisible(w))
-                reinterpret_cast<std::vector<HWND>*>(l)->push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&out));
-    return out;
+    return OpenMenuWindows();
 }
 
 int Hilited(HMENU m) {
@@ -307,7 +296,11 @@ TEST(SkinMenuBar, AnEmptyCaptionTakesNoRoomAndIsNeverHit) {
     TMenuBtn* b = t.Button(1);
     EXPECT_EQ(b->Bounds.left, b->Bounds.right);
     EXPECT_EQ(t.Button(2)->Bounds.left, t.Button(0)->Bounds.right);
-    EXPECT_NE(t.skin->FindMenuButton({b->Bounds.left, b->Bounds.top + 2}), b);
+    EXPECT_EQ(t.skin->FindMenuButton({b->Bounds.left, b->Bounds.top + 2}), t.Button(2));
+    // Even with room of its own an entry without a caption is never hit.
+    const RECT band = t.Bar()->Band();
+    b->Bounds = {band.right - 30, band.top, band.right - 2, band.bottom - 1};
+    EXPECT_EQ(t.skin->FindMenuButton({band.right - 10, band.top + 3}), nullptr);
 }
 
 TEST(SkinMenuBar, HoverFramesOnlyTheEntryUnderTheMouse) {
@@ -388,19 +381,26 @@ TEST(SkinMenuBar, AClickOpensTheSkinnedPopupUnderTheEntryWithItsFirstItemSelecte
     EXPECT_EQ(t.Button(0)->State, ncsNormal);
 }
 
-TEST(SkinMenuBar, ArrowKeysWalkTheEntriesWrapAndStopAtADisabledOne) {
-    MenuForm t;
+TEST(SkinMenuBar, ArrowKeysWalkTheEntriesWrapAndPassOverDisabledAndEmptyOnes) {
+    MenuForm t(false);
+    TMenuItem* blank = t.Add(t.menu->Items(), "", "blank");
+    blank->SetMenuIndex(2); // File, Edit, (blank), Gone, View, Help
+    t.Apply();
     std::vector<int> opened;
     auto note = [&] { opened.push_back(OpenPopups().empty() ? -1 : TWinSkinMenu::OpenIndex()); };
     MenuScript script({[] {}, note, [&] { t.Key(VK_LEFT); }, note, [&] { t.Key(VK_RIGHT); }, note,
-                       [&] { t.Key(VK_RIGHT); }, note, [&] { t.Key(VK_RIGHT); }, note});
+                       [&] { t.Key(VK_RIGHT); }, note, [&] { t.Key(VK_RIGHT); }, note,
+                       [&] { t.Key(VK_LEFT); }, note});
     t.Click(0);
     EXPECT_FALSE(script.TimedOut());
     PumpFor(20);
-    // File, back round to Help, forward round to File, Edit, then the disabled Gone: it gets
-    // its command but no popup, and the walk ends there.
-    EXPECT_EQ(opened, (std::vector<int>{0, 4, 0, 1}));
-    EXPECT_EQ(t.Commands(t.gone->Command()), 1);
+    // File, back round to Help, forward round to File, Edit, then past the empty entry and
+    // the disabled Gone to View, and back to Edit: menu mode never ends, and neither of the
+    // two gets a command.
+    EXPECT_EQ(opened, (std::vector<int>{0, 5, 0, 1, 4, 1}));
+    EXPECT_EQ(t.Commands(t.gone->Command()), 0);
+    EXPECT_EQ(t.Commands(blank->Command()), 0);
+    EXPECT_TRUE(t.clicks.empty());
     EXPECT_EQ(TWinSkinMenu::Tracked(), nullptr);
 }
 
@@ -525,11 +525,17 @@ TEST(SkinMenuBar, SwitchingOffGivesTheNativeMenusBackIntact) {
         MenuScript script({[] {}});
         t.Click(0);
     }
+    {
+        MenuScript script({[] {}});
+        t.Click(1); // Edit: its separators are tidied
+    }
     EXPECT_TRUE(t.popup->OwnerDraw());
     EXPECT_TRUE(static_cast<bool>(t.popA->OnDrawItem));
     t.Unskin();
     EXPECT_EQ(GetMenu(t.Wnd()), t.menu->Handle());
     EXPECT_EQ(GetMenuItemCount(t.menu->Handle()), 5);
+    for (int i = 0; i < t.edit->Count(); ++i) EXPECT_TRUE(t.edit->Items(i)->Visible()) << i;
+    EXPECT_EQ(GetMenuItemCount(t.edit->Handle()), 6);
     EXPECT_FALSE(t.popup->OwnerDraw());
     EXPECT_FALSE(static_cast<bool>(t.popA->OnDrawItem));
     EXPECT_FALSE(static_cast<bool>(t.popA->OnMeasureItem));
@@ -725,7 +731,8 @@ TEST(SkinPopupMenu, TheFormsPopupAndTheSystemMenuAreSkinned) {
     EXPECT_EQ(eraseWith, 1);
     EXPECT_EQ(eraseWithout, 1);
     EXPECT_EQ(query, 1);
-    EXPECT_FALSE(IsWindow(popupWindow) && t.mgr.m->IsPopupMenu(popupWindow));
+    ASSERT_NE(popupWindow, nullptr);
+    EXPECT_FALSE(t.mgr.m->IsPopupMenu(popupWindow)); // forgotten when it went
     EXPECT_EQ(skinned, 1u);
     EXPECT_EQ(selected, 0);
     ASSERT_TRUE(shot);
@@ -803,10 +810,23 @@ TEST(SkinMenuBar, ScreenshotsOfAnOpenNestedMenuAndTheSystemMenu) {
 TEST(SkinMenuBar, AForeignWindowsMenuIsSkinnedAndItsCommandsArrive) {
     MenuManager mgr(MenuSkinStore());
     static std::vector<UINT> commands;
+    static int ownMeasured, ownDrawn;
     commands.clear();
+    ownMeasured = ownDrawn = 0;
     WNDCLASSW wc{};
     wc.lpfnWndProc = [](HWND w, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
         if (msg == WM_COMMAND) commands.push_back(LOWORD(wp));
+        // Its own owner-drawn item: measured and drawn here, never by the skin.
+        if (msg == WM_MEASUREITEM && reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemID == 0x2004) {
+            ++ownMeasured;
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemWidth = 60;
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = 18;
+            return TRUE;
+        }
+        if (msg == WM_DRAWITEM && reinterpret_cast<DRAWITEMSTRUCT*>(lp)->itemID == 0x2004) {
+            ++ownDrawn;
+            return TRUE;
+        }
         return DefWindowProcW(w, msg, wp, lp);
     };
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -817,6 +837,7 @@ TEST(SkinMenuBar, AForeignWindowsMenuIsSkinnedAndItsCommandsArrive) {
     AppendMenuW(sub, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(sub, MF_STRING | MF_GRAYED, 0x2002, L"&Beta");
     AppendMenuW(sub, MF_STRING | MF_CHECKED, 0x2003, L"&Gamma");
+    AppendMenuW(sub, MF_OWNERDRAW, 0x2004, nullptr);
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), L"&Things");
     HWND wnd = CreateWindowExW(0, wc.lpszClassName, L"Foreign", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                120, 120, 300, 200, nullptr, bar, wc.hInstance, nullptr);
@@ -856,15 +877,18 @@ TEST(SkinMenuBar, AForeignWindowsMenuIsSkinnedAndItsCommandsArrive) {
     EXPECT_EQ(shot->At(itemRect.right - 3, (itemRect.top + itemRect.bottom) / 2), kItemSelected);
     EXPECT_TRUE(shot->Has(itemRect, kHilightText));
     EXPECT_EQ(shot->At(1, 1), kPopupBorder);
-    // The entry's own command (its submenu handle's position id) comes first, then Alpha.
-    ASSERT_FALSE(commands.empty());
-    EXPECT_EQ(commands.back(), 0x2001u);
+    // Only the chosen item's command: opening the entry sends none (its id is a handle).
+    EXPECT_EQ(commands, (std::vector<UINT>{0x2001u}));
+    EXPECT_GE(ownMeasured, 1);
+    EXPECT_GE(ownDrawn, 1);
     skin->Detach();
     EXPECT_EQ(GetMenu(wnd), bar);
     MENUITEMINFOW mii{sizeof(mii)};
     mii.fMask = MIIM_FTYPE;
     GetMenuItemInfoW(sub, 0, TRUE, &mii);
     EXPECT_FALSE(mii.fType & MFT_OWNERDRAW);
+    GetMenuItemInfoW(sub, 4, TRUE, &mii);
+    EXPECT_TRUE(mii.fType & MFT_OWNERDRAW); // its own stays so
     DestroyWindow(wnd);
     PumpFor(20);
 }
@@ -915,9 +939,176 @@ TEST(SkinMenuBar, NoHandleGrowthOverManyOpenings) {
     openAndClose(500);
     PumpFor(50);
     GuiCounts after = CurrentGuiCounts();
+    ASSERT_GE(base.gdi, 0); // the GDI table could be read
     EXPECT_LE(after.gdi, base.gdi);
     EXPECT_LE(after.user, base.user);
     EXPECT_EQ(LiveSubclassThunks(), thunks);
     EXPECT_EQ(t.mgr.m->PopupMenuCount(), 0u);
     EXPECT_EQ(t.log.Count(WM_INITMENUPOPUP), 500); // every one of them opened
+}
+
+// ---------------------------------------------------------------- lifetime and re-entry
+
+TEST(SkinMenuBar, AFreedOrReplacedMainMenuIsFollowed) {
+    MenuForm t;
+    ASSERT_EQ(t.Bar()->Buttons().size(), 5u);
+    // Another menu: the bar shows it, and its entry opens.
+    auto* other = new TMainMenu(t.form.get());
+    TMenuItem* alpha = t.Add(other->Items(), "&Alpha");
+    t.Add(alpha, "&First", "first");
+    t.form->SetMenu(other);
+    ASSERT_EQ(t.Bar()->Buttons().size(), 1u);
+    EXPECT_EQ(t.Button(0)->Caption, L"&Alpha");
+    EXPECT_EQ(t.Button(0)->Item, alpha);
+    EXPECT_EQ(GetMenu(t.Wnd()), nullptr);
+    int shown = -1;
+    {
+        MenuScript script({[] {},
+                           [&] {
+                               shown = static_cast<int>(OpenPopups().size());
+                               t.Key(VK_RETURN);
+                           }});
+        t.Click(0);
+    }
+    PumpFor(20);
+    EXPECT_EQ(shown, 1) << t.Button(0)->Bounds.left << " " << t.Button(0)->Bounds.right;
+    EXPECT_EQ(t.clicks, (std::vector<std::string>{"first"}));
+    // The old menu freed, then the one shown: the bar is empty and a click there is harmless.
+    delete t.menu;
+    t.menu = nullptr;
+    POINT where = t.ScreenOf(t.Button(0));
+    delete other;
+    EXPECT_TRUE(t.Bar()->Buttons().empty());
+    {
+        MenuScript script({[] {}});
+        SendMessageW(t.Wnd(), WM_NCLBUTTONDOWN, HTMENU, MAKELPARAM(where.x, where.y));
+        SendMessageW(t.Wnd(), WM_SKIN_MENU_AT, 0, MAKELPARAM(where.x, where.y));
+    }
+    EXPECT_EQ(TWinSkinMenu::Tracked(), nullptr);
+    t.skin->PaintFrame();
+}
+
+TEST(SkinMenuBar, AnActionUpdateThatChangesTheMenuDuringARebuildDoesNotDoubleTheEntries) {
+    MenuForm t;
+    auto* action = new TAction(t.form.get());
+    int updates = 0;
+    action->OnUpdate = [&](TObject*) {
+        ++updates;
+        t.file->SetCaption("&Files"); // a change: the form hears of it at once
+    };
+    // The change of action rebuilds the bar, which runs the update, which changes the menu.
+    t.file->SetAction(action);
+    EXPECT_GE(updates, 1);
+    ASSERT_EQ(t.Bar()->Buttons().size(), 5u);
+    EXPECT_EQ(t.Button(0)->Caption, L"&Files");
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(t.Button(i)->Index, i);
+    t.file->SetAction(nullptr);
+}
+
+TEST(SkinMenuBar, ADisabledEntryLeavesNoMenuMarksBehind) {
+    MenuForm t;
+    {
+        MenuScript script({[] {}});
+        t.Click(2); // Gone
+    }
+    EXPECT_EQ(t.Commands(t.gone->Command()), 0);
+    EXPECT_FALSE(t.mgr.m->MenuBarOpen);
+    EXPECT_EQ(t.mgr.m->MenuSource, 0);
+    EXPECT_EQ(t.Button(2)->State, ncsNormal);
+    // The next popup of the form is an application popup again: it is skinned as one.
+    size_t skinned = 0;
+    bool barPopup = true;
+    {
+        MenuScript script({[] {},
+                           [&] {
+                               skinned = t.mgr.m->PopupMenuCount();
+                               barPopup = t.mgr.m->MenuBarOpen;
+                           }});
+        t.popup->Popup(200, 200);
+    }
+    EXPECT_EQ(skinned, 1u);
+    EXPECT_FALSE(barPopup);
+}
+
+TEST(SkinMenuBar, AnOpenAskedForWhileAMenuIsTrackedMovesOnAndTheBarStillOpens) {
+    MenuForm t;
+    std::vector<int> opened;
+    auto note = [&] { opened.push_back(OpenPopups().empty() ? -1 : TWinSkinMenu::OpenIndex()); };
+    {
+        MenuScript script({[] {}, note,
+                           [&] {
+                               POINT p = t.ScreenOf(t.Button(3));
+                               SendMessageW(t.Wnd(), WM_SKIN_MENU_AT, 0, MAKELPARAM(p.x, p.y));
+                           },
+                           [] {}, note});
+        t.Click(0);
+        PumpUntil([&] { return script.Finished() && TWinSkinMenu::Tracked() == nullptr; }, 3000);
+    }
+    EXPECT_EQ(opened, (std::vector<int>{0, 3}));
+    EXPECT_EQ(TWinSkinMenu::Tracked(), nullptr);
+    {
+        MenuScript script({[] {}, note});
+        t.Click(1);
+    }
+    EXPECT_EQ(opened, (std::vector<int>{0, 3, 1}));
+    // The open entry keeps its frame through a repaint of the whole frame.
+    Pixels* framed = nullptr;
+    std::unique_ptr<Pixels> shot;
+    {
+        MenuScript script({[] {},
+                           [&] {
+                               t.skin->PaintFrame();
+                               shot = std::make_unique<Pixels>(t.Wnd());
+                               framed = shot.get();
+                           }});
+        t.Click(1);
+    }
+    ASSERT_NE(framed, nullptr);
+    EXPECT_EQ(framed->At(t.Button(1)->Bounds.left, t.Button(1)->Bounds.top + 4), kHotFrame);
+    EXPECT_EQ(Pixels(t.Wnd()).At(t.Button(1)->Bounds.left, t.Button(1)->Bounds.top + 4),
+              kBarActive);
+}
+
+TEST(SkinMenuItems, ItemsAddedAfterSkinningGetThePaintersToo) {
+    MenuForm t(false);
+    t.mgr.data->SkinControls |= SetBit(xcMenuItem);
+    t.Apply();
+    TMenuItem* late = t.Add(t.file, "&Late", "late");
+    EXPECT_TRUE(static_cast<bool>(late->OnDrawItem));
+    EXPECT_TRUE(static_cast<bool>(late->OnMeasureItem));
+    t.Unskin();
+    EXPECT_FALSE(static_cast<bool>(late->OnDrawItem));
+    EXPECT_FALSE(static_cast<bool>(late->OnMeasureItem));
+}
+
+TEST(SkinPopupMenu, ALongPopupKeepsTheSystemsScrollArrows) {
+    MenuForm t;
+    for (int i = 0; i < 120; ++i) t.Add(t.popup->Items(), "Item " + std::to_string(i));
+    bool system = false, skinned = false;
+    {
+        MenuScript script({[] {},
+                           [&] {
+                               auto p = OpenPopups();
+                               if (p.empty()) return;
+                               skinned = SendMessageW(p[0], WM_SKIN_QUERY, 0, 0) == 1;
+                               RECT c;
+                               GetClientRect(p[0], &c);
+                               Pixels px(p[0]);
+                               POINT o{0, 0};
+                               ClientToScreen(p[0], &o);
+                               RECT w;
+                               GetWindowRect(p[0], &w);
+                               // The strip above the first item, where the up arrow is.
+                               const int top = o.y - w.top;
+                               for (int y = top; y < top + 8; ++y)
+                                   for (int x = 4; x < px.w - 4; ++x) {
+                                       const TColor c2 = px.At(x, y);
+                                       system = system || (c2 != kPopupFill && c2 != kPopupBorder &&
+                                                           c2 != kItemNormal);
+                                   }
+                           }});
+        t.popup->Popup(200, 10);
+    }
+    EXPECT_TRUE(skinned);
+    EXPECT_TRUE(system);
 }

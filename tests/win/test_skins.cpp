@@ -4,6 +4,7 @@
 #include "skin_archive.h"
 
 #include <fstream>
+#include <tuple>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -136,6 +137,32 @@ std::vector<std::uint8_t> GeometrySkinStore() {
 
 std::vector<std::uint8_t> MenuSkinStore() {
     return GeometryStore(true, -1, -1);
+}
+
+std::vector<std::uint8_t> TitleButtonsSkinStore() {
+    return GeometryStore(true, -1, -1, [](std::vector<skinpack::Entry>&, std::string& ini) {
+        for (auto [section, action, x] :
+             {std::tuple{"ButtonMax", 1, kMaxX}, {"ButtonMin", 2, kMinX}})
+            ini += std::string("[") + section +
+                   "]\r\nButtonImage=button.bmp\r\nframe=4\r\nAction=" + std::to_string(action) +
+                   "\r\nAlign=1\r\nXcoord=" + std::to_string(x) +
+                   "\r\nYcoord=" + std::to_string(kButtonY) +
+                   "\r\nVisibility=0\r\nVisibility1=0\r\n";
+    });
+}
+
+std::vector<std::uint8_t> KeyedBottomSkinStore() {
+    return GeometryStore(false, -1, -1,
+                         [](std::vector<skinpack::Entry>& entries, std::string& ini) {
+                             const TColor keyed[] = {skin::kMagenta, skin::kMagenta};
+                             for (auto& e : entries)
+                                 if (e.name == "bottom.bmp")
+                                     e.bytes = Bmp(60, kBottom, 2, true, keyed);
+                             for (const char* key : {"LeftTrans=0", "BottomTrans=0"}) {
+                                 const size_t at = ini.find(key);
+                                 ini[at + std::string(key).size() - 1] = '1';
+                             }
+                         });
 }
 
 std::vector<std::uint8_t> ControlsSkinStore(int checkFrames, int radioFrames) {

@@ -49,6 +49,12 @@ constexpr TColor kRadioFrames[8] = {0x110000, 0x220000, 0x330000, 0x440000,
                                     0x550000, 0x660000, 0x770000, 0x880000};
 constexpr int kGlyph = 13;
 std::vector<std::uint8_t> ControlsSkinStore(int checkFrames = 4, int radioFrames = 4);
+// The menu skin with a maximise and a minimise button too, kMaxX and kMinX from the right.
+constexpr int kMaxX = 80, kMinX = 100;
+std::vector<std::uint8_t> TitleButtonsSkinStore();
+// The geometry skin with a transparent left piece and a bottom piece (height 1) that is all
+// the transparent colour and marked transparent.
+std::vector<std::uint8_t> KeyedBottomSkinStore();
 std::vector<std::uint8_t> ProductSkinStore();
 // A store that opens as nothing (damaged).
 std::vector<std::uint8_t> DamagedStore();

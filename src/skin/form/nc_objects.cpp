@@ -15,6 +15,10 @@ void TNCObject::MouseDown() {
 
 void TNCObject::MouseUp() {
     if (!Visible) return;
+    // A frame repaint between press and release clears the hot object: this one is hot again,
+    // so the timer can take its hover look away.
+    if (owner_.HotObject && owner_.HotObject != this) owner_.HotObject->MouseLeave();
+    owner_.HotObject = this;
     State = ncsHot;
     Paint();
 }
@@ -154,10 +158,8 @@ void TWinSysButton::DrawInTitle(HDC dc) {
         return;
     }
     int frames = Element.FrameCount > 0 ? Element.FrameCount : 1;
-    int frame = owner_.Active() || frames < 4 ? 1 : 4;
-    // A button being pressed or hovered keeps its state across a title repaint.
-    if (owner_.Active() && (State == ncsPressed || State == ncsHot)) frame = State;
-    DrawFrameAt(dc, frame);
+    // A whole title repaint shows the resting look; hover and press come back with the mouse.
+    DrawFrameAt(dc, owner_.Active() || frames < 4 ? 1 : 4);
 }
 
 void TWinSysButton::Paint() {

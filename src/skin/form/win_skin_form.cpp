@@ -217,6 +217,7 @@ void TWinSkinForm::ComputeFrameMetrics() {
     for (CachedPiece& p : pieces_) p = {};
     sizedFont_.reset();
     generation_ = data_->Generation;
+    pressed_ = nullptr;
     if (borderKind_ == bkNone) {
         left_ = title_ = right_ = bottom_ = menuBarHeight_ = 0;
         return;
@@ -332,12 +333,25 @@ void TWinSkinForm::ResizeFrame(bool firstApply) {
             dialogShift_ = dialogWidened_ = 0;
         }
         std::wstring text = WindowText();
-        HDC dc = GetDC(Handle);
-        SelectObjectGuard font(dc, captionFont_.get());
         SIZE s{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &s);
-        ReleaseDC(Handle, dc);
-        int needed = data_->Title->Margins.Left + s.cx + data_->Title->Margins.Right;
+        {
+            // Measured in the font the caption is drawn with.
+            WindowDc dc(Handle);
+            SelectObjectGuard font(dc.get(), TitleFont());
+            GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &s);
+        }
+        // The caption runs between the title's margins, after a shown icon and up to a few
+        // pixels before the buttons anchored on the right.
+        int leftRoom = left_ + data_->Title->Margins.Left,
+            rightRoom = right_ + data_->Title->Margins.Right;
+        for (const auto& b : buttons_) {
+            if (!b->ShouldShow()) continue;
+            if (b->IsIcon())
+                leftRoom = std::max(leftRoom, b->Element.XCoord + b->FrameWidth() + 4);
+            else if (b->Element.Align == 1)
+                rightRoom = std::max(rightRoom, b->Element.XCoord + 4);
+        }
+        int needed = leftRoom + s.cx + rightRoom;
         if (width < needed) {
             // A dialog shows its whole caption: widen it and keep its contents centred.
             dialogShift_ = (needed - width) / 2;
@@ -664,8 +678,9 @@ void TWinSkinForm::UpdateRegion() {
                 add(UniqueRegion(CreateRectRgn(left_, 0, w - right_, title_)));
         }
     }
-    // The window owns the region from here on.
-    if (SetWindowRgn(Handle, region.get(), TRUE)) region.release();
+    // The window owns the region from here on; a region the window refused is not set.
+    if (!SetWindowRgn(Handle, region.get(), TRUE)) return;
+    region.release();
     regionSet_ = true;
     regionSize_ = {w, h};
 }
@@ -716,6 +731,24 @@ std::wstring TWinSkinForm::WindowText() const {
     return Widen(buffer);
 }
 
+HFONT TWinSkinForm::TitleFont() {
+    HFONT font = data_ && data_->CaptionFont ? data_->CaptionFont->Handle() : captionFont_.get();
+    const TDataSkinTitle* t = data_ ? data_->Title.get() : nullptr;
+    if (t && t->FontHeight > 0) {
+        // Made once per caption font and height, not on every paint.
+        if (!sizedFont_ || sizedFrom_ != font || sizedHeight_ != t->FontHeight) {
+            LOGFONTW lf{};
+            GetObjectW(font, sizeof(lf), &lf);
+            lf.lfHeight = -t->FontHeight;
+            sizedFont_.reset(CreateFontIndirectW(&lf));
+            sizedFrom_ = font;
+            sizedHeight_ = t->FontHeight;
+        }
+        if (sizedFont_) font = sizedFont_.get();
+    }
+    return font;
+}
+
 void TWinSkinForm::DrawCaption(HDC dc, const RECT& titleRect, int buttonsLeft) {
     if (!data_) return;
     std::wstring text = WindowText();
@@ -741,20 +774,7 @@ void TWinSkinForm::DrawCaption(HDC dc, const RECT& titleRect, int buttonsLeft) {
             b->Bounds.left < (r.left + r.right) / 2)
             r.left = b->Bounds.right + 4;
     if (r.right <= r.left || r.bottom <= r.top) return;
-    HFONT font = data_->CaptionFont ? data_->CaptionFont->Handle() : captionFont_.get();
-    if (t && t->FontHeight > 0) {
-        // Made once per caption font and height, not on every paint.
-        if (!sizedFont_ || sizedFrom_ != font || sizedHeight_ != t->FontHeight) {
-            LOGFONTW lf{};
-            GetObjectW(font, sizeof(lf), &lf);
-            lf.lfHeight = -t->FontHeight;
-            sizedFont_.reset(CreateFontIndirectW(&lf));
-            sizedFrom_ = font;
-            sizedHeight_ = t->FontHeight;
-        }
-        if (sizedFont_) font = sizedFont_.get();
-    }
-    SelectObjectGuard select(dc, font);
+    SelectObjectGuard select(dc, TitleFont());
     SetBkMode(dc, TRANSPARENT);
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
     const int align = t ? t->TextAlignment : 0;
@@ -854,6 +874,12 @@ void TWinSkinForm::PaintFrame(HDC given) {
     } catch (...) {
         // A drawing fault must never reach the window's message loop.
     }
+    ClearHot();
+}
+
+void TWinSkinForm::ClearHot() {
+    if (HotObject && (HotObject->State == ncsHot || HotObject->State == ncsPressed))
+        HotObject->State = ncsNormal;
     HotObject = nullptr;
 }
 
@@ -898,7 +924,7 @@ void TWinSkinForm::ToggleMaximize() {
         return;
     }
     windowState_ = wsMaximized;
-    HotObject = nullptr;
+    ClearHot();
     PostMessageW(Handle, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
 }
 
@@ -972,9 +998,9 @@ void TWinSkinForm::TrackHot() {
 
 // ---------------------------------------------------------------- system menu
 
-void TWinSkinForm::ShowSystemMenu(POINT screen) {
+void TWinSkinForm::ShowSystemMenu(POINT screen, bool byMouse) {
     const DWORD now = GetTickCount();
-    if (systemPopup_ && now - lastRightClick_ < doubleClickTime_) {
+    if (byMouse && systemPopup_ && now - lastRightClick_ < doubleClickTime_) {
         if (HotObject) {
             timer_->SetEnabled(false);
             PostMessageW(Handle, WM_CLOSE, 0, 0);
@@ -983,7 +1009,7 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
     }
     // The one up stays until its tracking returns: it is never replaced under itself.
     if (systemPopupTracking_) return;
-    lastRightClick_ = now;
+    if (byMouse) lastRightClick_ = now;
     HMENU sys = GetSystemMenu(Handle, FALSE);
     if (!sys) return;
     if (TSkinManage* m = TSkinManage::Instance()) m->MenuSource = 2;
@@ -1006,27 +1032,34 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
         std::string caption = Narrow(text);
         item->SetCaption(caption.empty() || (mii.fType & MFT_SEPARATOR) ? "-" : caption);
         item->SetTag(static_cast<intptr_t>(mii.wID));
-        bool enabled = !(mii.fState & MFS_DISABLED);
+        // The system greys these by the window's style each time it shows the menu; the
+        // others keep the state they were given.
+        const DWORD style = static_cast<DWORD>(GetWindowLongW(Handle, GWL_STYLE));
+        const bool maximized = style & WS_MAXIMIZE, minimized = style & WS_MINIMIZE;
+        bool enabled = !(mii.fState & (MFS_DISABLED | MFS_GRAYED));
         int glyph = -1;
         switch (mii.wID & 0xFFF0) {
         case SC_SIZE:
+            enabled = (style & WS_THICKFRAME) && !maximized && !minimized;
+            break;
         case SC_MOVE:
-            enabled = windowState_ != wsMaximized;
+            enabled = !maximized;
             break;
         case SC_MINIMIZE:
             glyph = 2;
-            enabled = windowState_ != wsMinimized && (borderIcons_ & kBiMinimize);
+            enabled = (style & WS_MINIMIZEBOX) && !minimized;
             break;
         case SC_MAXIMIZE:
             glyph = 1;
-            enabled = windowState_ != wsMaximized && (borderIcons_ & kBiMaximize);
+            enabled = (style & WS_MAXIMIZEBOX) && !maximized;
             break;
         case SC_CLOSE:
             glyph = 3;
+            if (GetClassLongW(Handle, GCL_STYLE) & CS_NOCLOSE) enabled = false;
             break;
         case SC_RESTORE:
             glyph = 0;
-            enabled = windowState_ != wsNormal;
+            enabled = maximized || minimized;
             break;
         default:
             break;
@@ -1051,6 +1084,7 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
     systemPopup_->Popup(screen.x, screen.y);
     systemPopupTracking_ = false;
     if (!subclass_.Attached()) systemPopup_.reset(); // detached while it was up
+    if (TSkinManage* m = TSkinManage::Instance(); m && m->PopupMenuCount() == 0) m->MenuSource = 0;
 }
 
 // ---------------------------------------------------------------- messages
@@ -1218,6 +1252,10 @@ bool TWinSkinForm::Stage2(TMessage& m) {
         if (!FindTitleButton(p)) OpenMenu(FindMenuButton(p));
         return false;
     }
+    case CM_MENUSET:
+        Default(m);
+        MenuChanged();
+        return false;
     case CM_MENUCHANGED: {
         {
             TFramePaintingPause pause(*data_);
@@ -1307,9 +1345,30 @@ void TWinSkinForm::SetText(TMessage& m) {
         Default(m);
         return;
     }
+    // Turning redrawing off validates the window and its children: what was waiting to be
+    // painted is asked for again afterwards.
+    struct Pending {
+        HWND window;
+        UniqueRegion region;
+    };
+    std::vector<Pending> pending;
+    auto keep = [&pending](HWND w) {
+        UniqueRegion r(CreateRectRgn(0, 0, 0, 0));
+        if (GetUpdateRgn(w, r.get(), FALSE) > NULLREGION) pending.push_back({w, std::move(r)});
+    };
+    keep(Handle);
+    EnumChildWindows(
+        Handle,
+        [](HWND c, LPARAM l) -> BOOL {
+            (*reinterpret_cast<decltype(keep)*>(l))(c);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&keep));
     SendMessageW(Handle, WM_SETREDRAW, FALSE, 0);
     Default(m);
     SendMessageW(Handle, WM_SETREDRAW, TRUE, 0);
+    for (const Pending& p : pending)
+        if (IsWindow(p.window)) InvalidateRgn(p.window, p.region.get(), TRUE);
     if (m.Msg == WM_SETICON) CaptureIcon();
     PaintFrame();
 }
@@ -1320,7 +1379,7 @@ void TWinSkinForm::SysCommand(TMessage& m) {
         if (m.LParam == L' ') {
             POINT origin{0, 0};
             ClientToScreen(Handle, &origin);
-            ShowSystemMenu(origin);
+            ShowSystemMenu(origin, false);
             m.Result = 0;
             return;
         }
@@ -1348,8 +1407,11 @@ void TWinSkinForm::NcMouse(TMessage& m) {
             m.Result = 0;
             return;
         }
+        if (pressed_ && GetKeyState(VK_LBUTTON) >= 0) pressed_ = nullptr; // let go elsewhere
         if (b || entry) {
-            if (b)
+            if (b && b == pressed_)
+                b->MouseDown(); // back over the button still held down
+            else if (b)
                 b->MouseMove();
             else
                 entry->MouseMove();
@@ -1360,6 +1422,7 @@ void TWinSkinForm::NcMouse(TMessage& m) {
         Default(m);
         return;
     case WM_NCLBUTTONDOWN:
+        pressed_ = b;
         if (entry) {
             m.Result = 0;
             // A click on another entry while a popup of this bar is open moves on to it.
@@ -1388,13 +1451,16 @@ void TWinSkinForm::NcMouse(TMessage& m) {
             return;
         }
         if (b) {
-            if (HotObject == b && b->State == ncsPressed) {
+            const bool click = pressed_ == b;
+            pressed_ = nullptr;
+            if (click) {
                 b->MouseUp();
                 PerformButton(*b);
             }
             m.Result = 0;
             return;
         }
+        pressed_ = nullptr;
         Default(m);
         return;
     default:
@@ -1421,7 +1487,7 @@ void TWinSkinForm::NcDoubleClick(TMessage& m) {
         }
         if (borderIcons_ & kBiMaximize) {
             windowState_ = wsMaximized;
-            HotObject = nullptr;
+            ClearHot();
             PostMessageW(Handle, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
             m.Result = 0;
             return;

@@ -111,6 +111,8 @@ public:
 
     // Non-client objects.
     TNCObject* HotObject = nullptr;
+    // Forgets the hot object and gives it its resting state (a full frame paint follows).
+    void ClearHot();
     const std::vector<std::unique_ptr<TWinSysButton>>& TitleButtons() const { return buttons_; }
     TWinSysButton* FindTitleButton(POINT framePoint) const;
     void PerformButton(TWinSysButton& button);
@@ -125,7 +127,8 @@ public:
     void Restore();
     void CloseWindow();
     bool CloseAllowed() const;
-    void ShowSystemMenu(POINT screen);
+    // From the mouse, a second request within the double-click time closes instead.
+    void ShowSystemMenu(POINT screen, bool byMouse = true);
 
     // The popup shown for the system menu (rebuilt each time); null when none is up.
     TPopupMenu* SystemMenuPopup() const { return systemPopup_.get(); }
@@ -187,6 +190,8 @@ private:
     TBitmap* Piece(int index, int width, int height);
     void DrawTitleBar(HDC windowDc, int w, int h);
     void DrawCaption(HDC dc, const RECT& titleRect, int buttonsLeft);
+    // The caption's font: CaptionFont at the skin's FontHeight.
+    HFONT TitleFont();
     void DetachForDestroy();
     // Menu parts (win_skin_form_menus.cpp).
     void CreateMenuBar();
@@ -240,6 +245,9 @@ private:
     TSkinWindowState windowState_ = wsNormal;
     bool active_ = true;
     std::vector<std::unique_ptr<TWinSysButton>> buttons_;
+    // The title button the left button went down on, until it comes up: a press dragged off
+    // and back still clicks, as on a native caption button.
+    TWinSysButton* pressed_ = nullptr;
     std::unique_ptr<TPopupMenu> systemPopup_;
     std::unique_ptr<TWinSkinMenu> menuBar_;
     // What SkinFormMenus changed, to be put back.

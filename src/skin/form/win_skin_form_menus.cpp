@@ -12,7 +12,7 @@
 void TWinSkinForm::CreateMenuBar() {
     menuBar_ = std::make_unique<TWinSkinMenu>(this);
     menuBar_->SetNativeMenu(nativeMenu_);
-    if (form_) menuBar_->Menu = form_->Menu();
+    if (form_) menuBar_->SetMenu(form_->Menu());
     menuBar_->Rebuild();
     // A toolkit form without its own menu object still loses the native bar.
     if (GetMenu(Handle)) SetMenu(Handle, nullptr);
@@ -53,14 +53,36 @@ void TWinSkinForm::PaintMenuBand(HDC dc, const RECT& band) {
 }
 
 void TWinSkinForm::MenuChanged() {
+    if (menuBar_ && form_ &&
+        (menuBar_->Menu != form_->Menu() || (!form_->Menu() && !menuBar_->Buttons().empty()))) {
+        // The form was given another main menu, or none: the bar shows that one.
+        nativeMenu_ = GetMenu(Handle);
+        menuBar_->SetNativeMenu(nativeMenu_);
+        menuBar_->SetMenu(form_->Menu());
+        menuBar_->Rebuild();
+        if (GetMenu(Handle)) SetMenu(Handle, nullptr);
+        SkinFormMenus(false);
+        SkinFormMenus(true);
+        menuBar_->PaintNow();
+        return;
+    }
     if (!GetMenu(Handle)) return;
     nativeMenu_ = GetMenu(Handle);
     if (menuBar_ && data_ && data_->MenuUpdate) {
         menuBar_->SetNativeMenu(nativeMenu_);
-        if (form_) menuBar_->Menu = form_->Menu();
+        if (form_) menuBar_->SetMenu(form_->Menu());
         menuBar_->Rebuild();
     }
     SetMenu(Handle, nullptr);
+    // Items added since the form's menus were switched to the painters get them too.
+    for (TMenu* menu : ownerDrawMenus_) {
+        if (auto* main = dynamic_cast<TMainMenu*>(menu)) {
+            for (int k = 0; k < main->Items()->Count(); ++k)
+                SkinMenuItems(*main->Items()->Items(k), true, false);
+        } else {
+            SkinMenuItems(*menu->Items(), false, true);
+        }
+    }
     if (menuBar_) menuBar_->PaintNow();
 }
 
@@ -73,7 +95,7 @@ bool TWinSkinForm::MenuKey(TMessage& m) {
     if (ch == L' ' || ch == L'-') return false;
     TMenuBtn* b = nullptr;
     if (ch == 0)
-        b = menuBar_->Buttons().empty() ? nullptr : menuBar_->Buttons().front().get();
+        b = menuBar_->FirstOpenable();
     else
         b = menuBar_->FindByAccelerator(ch);
     if (!b && ch != 0) return false;
@@ -121,6 +143,8 @@ bool TWinSkinForm::MenuMessage(TMessage& m) {
             return true;
         }
         if (form_ && mis->itemID >= 1 && mis->itemID <= 0xFFF) return false;
+        // A foreign window's own owner-drawn items are its own.
+        if (!form_ && !(menuBar_ && menuBar_->SkinOwnerDrawn(mis->itemID, nullptr))) return false;
         HMENU menu = menuBar_ && menuBar_->TrackedMenu() ? menuBar_->TrackedMenu() : nativeMenu_;
         char text[81] = {};
         GetMenuStringA(menu, mis->itemID, text, 80, MF_BYCOMMAND);
@@ -135,8 +159,12 @@ bool TWinSkinForm::MenuMessage(TMessage& m) {
         auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
         if (!dis || dis->CtlType != ODT_MENU || !nativeMenu_ || !data_) return false;
         const bool selected = (dis->itemState & (ODS_SELECTED | ODS_HOTLIGHT)) != 0;
+        TMenuItem* item = form_ ? FindMenuItem(dis->itemID) : nullptr;
+        if (!item && !(menuBar_ && menuBar_->SkinOwnerDrawn(
+                                       dis->itemID, reinterpret_cast<HMENU>(dis->hwndItem))))
+            return false;
         SavedDc saved(dis->hDC);
-        if (TMenuItem* item = form_ ? FindMenuItem(dis->itemID) : nullptr) {
+        if (item) {
             TCanvas canvas(dis->hDC);
             AssignMenuFont(canvas.Font());
             DrawItem(*item, canvas, dis->rcItem, selected);

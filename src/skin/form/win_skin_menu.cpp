@@ -172,6 +172,7 @@ void TMenuBtn::Paint() {
 TWinSkinMenu::TWinSkinMenu(TWinSkinForm* form) : TComponent(nullptr), form_(form) {}
 
 TWinSkinMenu::~TWinSkinMenu() {
+    if (alive_) *alive_ = false;
     if (gTrack.menu == this) {
         // Whatever is still open goes; the tracking loop must not come back to this object.
         gTrack.menu = nullptr;
@@ -191,17 +192,61 @@ int TWinSkinMenu::OpenIndex() {
     return gTrack.openIndex;
 }
 
+void TWinSkinMenu::SetMenu(TMenu* menu) {
+    if (Menu == menu) return;
+    if (Menu) Menu->RemoveFreeNotification(this);
+    Menu = menu;
+    if (Menu) Menu->FreeNotification(this);
+}
+
+void TWinSkinMenu::Notification(TComponent* component, TOperation operation) {
+    if (operation == opRemove && component) {
+        if (component == Menu) {
+            // The items and their submenus go with the menu.
+            Menu = nullptr;
+            for (auto& b : buttons_) {
+                b->Item = nullptr;
+                b->SubMenu = nullptr;
+            }
+        }
+        for (auto& b : buttons_)
+            if (b->Item == component) {
+                b->Item = nullptr;
+                b->SubMenu = nullptr;
+            }
+    }
+    TComponent::Notification(component, operation);
+}
+
 void TWinSkinMenu::Rebuild() {
+    if (rebuilding_) {
+        rebuildAgain_ = true;
+        return;
+    }
+    rebuilding_ = true;
+    Build();
+    // Once more when an action's update changed the menu while it was read.
+    if (rebuildAgain_) {
+        rebuildAgain_ = false;
+        Build();
+    }
+    rebuildAgain_ = false;
+    rebuilding_ = false;
+}
+
+void TWinSkinMenu::Build() {
     HWND wnd = form_->Handle;
     HMENU m = GetMenu(wnd);
     if (!m) m = native_;
-    if (!m) return;
-    native_ = m;
-    if (form_->Form() && !Menu) return;
     if (form_->HotObject)
         for (auto& b : buttons_)
             if (form_->HotObject == b.get()) form_->HotObject = nullptr;
+    for (auto& b : buttons_)
+        if (b->Item) b->Item->RemoveFreeNotification(this);
     buttons_.clear();
+    // A form without a menu (any more) has an empty bar.
+    if (!m || (form_->Form() && !Menu)) return;
+    native_ = m;
     const int count = GetMenuItemCount(m);
     for (int i = 0; i < count; ++i) {
         char text[80] = {};
@@ -218,16 +263,19 @@ void TWinSkinMenu::Rebuild() {
         b->State = ncsNormal;
         b->Command = mii.wID;
         b->Caption = (mii.fType & (MFT_OWNERDRAW | MFT_BITMAP)) ? std::wstring() : Widen(text);
-        if (TMenuItem* item = Menu ? Menu->FindItem(mii.wID, fkCommand) : nullptr) {
-            item->InitiateAction();
+        TMenuItem* item = Menu ? Menu->FindItem(mii.wID, fkCommand) : nullptr;
+        if (item) item->InitiateAction();
+        // The update may have changed the menu and freed the item: look it up again.
+        if (item && Menu && Menu->FindItem(mii.wID, fkCommand) == item) {
             b->Caption = Widen(GetStrProp(*item, "Caption"));
             b->Enabled = item->Enabled();
             b->Item = item;
             b->SubMenu = item->Count() > 0 ? item->Handle() : nullptr;
+            item->FreeNotification(this);
         }
         buttons_.push_back(std::move(b));
     }
-    SetMenu(wnd, nullptr);
+    ::SetMenu(wnd, nullptr);
 }
 
 int TWinSkinMenu::StartOffset(int bandWidth) const {
@@ -288,6 +336,17 @@ void TWinSkinMenu::Paint(HDC windowDc, const RECT& band) {
         x += rtl ? -width : width;
     }
     painting_ = false;
+    // The entry whose popup is open keeps its pressed frame through any repaint of the bar.
+    if (gTrack.menu == this && gTrack.openIndex >= 0 &&
+        gTrack.openIndex < static_cast<int>(buttons_.size())) {
+        TMenuBtn& open = *buttons_[static_cast<size_t>(gTrack.openIndex)];
+        RECT r = open.Bounds;
+        OffsetRect(&r, -band.left, -band.top);
+        if (r.right > r.left) {
+            UniqueBrush frame(CreateSolidBrush(::ColorToRGB(d->ButtonHilightColor)));
+            FrameRect(dc, &r, frame.get());
+        }
+    }
     GdiFlush();
     BitBlt(windowDc, band.left, band.top, w, h, dc, 0, 0, SRCCOPY);
 }
@@ -314,7 +373,13 @@ TMenuBtn* TWinSkinMenu::FindByAccelerator(wchar_t ch) const {
     return nullptr;
 }
 
-void TWinSkinMenu::TidySeparators(TMenuItem& parent) {
+void TWinSkinMenu::TidySeparators(TMenuItem& parent, std::vector<Tidied>* changed) {
+    auto setVisible = [changed](TMenuItem* c, bool v) {
+        if (changed && std::none_of(changed->begin(), changed->end(),
+                                    [c](const Tidied& t) { return t.item == c; }))
+            changed->push_back({c, c->Command(), c->Visible()});
+        c->SetVisible(v);
+    };
     const int n = parent.Count();
     int firstReal = -1, lastReal = -1;
     for (int i = 0; i < n; ++i) {
@@ -327,7 +392,7 @@ void TWinSkinMenu::TidySeparators(TMenuItem& parent) {
     for (int i = 0; i < n; ++i) {
         TMenuItem* c = parent.Items(i);
         if (c->IsLine() && c->Visible() && (firstReal < 0 || i < firstReal || i > lastReal))
-            c->SetVisible(false);
+            setVisible(c, false);
     }
     if (firstReal < 0) return;
     std::vector<TMenuItem*> run;
@@ -340,8 +405,8 @@ void TWinSkinMenu::TidySeparators(TMenuItem& parent) {
         if (!c->Visible()) continue;
         if (!run.empty()) {
             for (size_t k = 0; k + 1 < run.size(); ++k)
-                if (run[k]->Visible()) run[k]->SetVisible(false);
-            if (!run.back()->Visible()) run.back()->SetVisible(true);
+                if (run[k]->Visible()) setVisible(run[k], false);
+            if (!run.back()->Visible()) setVisible(run.back(), true);
         }
         run.clear();
     }
@@ -366,7 +431,19 @@ void TWinSkinMenu::MakeOwnerDraw(HMENU menu) {
     }
 }
 
+bool TWinSkinMenu::SkinOwnerDrawn(UINT command, HMENU menu) const {
+    for (const OwnerDrawn& o : ownerDrawn_)
+        if ((!menu || o.menu == menu) && IsMenu(o.menu) &&
+            GetMenuItemID(o.menu, static_cast<int>(o.position)) == command)
+            return true;
+    return false;
+}
+
 void TWinSkinMenu::RestoreOwnerDraw() {
+    std::vector<Tidied> tidied = std::move(tidied_);
+    tidied_.clear();
+    for (auto it = tidied.rbegin(); it != tidied.rend(); ++it)
+        if (FindMenuItem(it->command) == it->item) it->item->SetVisible(it->visible);
     std::vector<OwnerDrawn> list = std::move(ownerDrawn_);
     ownerDrawn_.clear();
     for (const OwnerDrawn& o : list) {
@@ -399,24 +476,53 @@ void TWinSkinMenu::SwitchTo(TMenuBtn* b) {
     EndMenu();
 }
 
+bool TWinSkinMenu::CanOpen(const TMenuBtn& b) {
+    return b.Visible && b.Enabled && b.SubMenu && !b.Caption.empty();
+}
+
+TMenuBtn* TWinSkinMenu::FirstOpenable() const {
+    for (auto& b : buttons_)
+        if (CanOpen(*b)) return b.get();
+    return nullptr;
+}
+
 void TWinSkinMenu::Open(TMenuBtn* first) {
     if (!first) return;
+    // One menu at a time: asked again while one of this bar's popups is up, it moves on to
+    // that entry; while any other menu is up, it waits for the user to close that one.
+    if (gTrack.menu || opening_) {
+        if (gTrack.menu == this) SwitchTo(first);
+        return;
+    }
+    opening_ = true;
+    bool alive = true;
+    alive_ = &alive;
     HWND wnd = form_->Handle;
     int index = first->Index;
     while (index >= 0 && index < static_cast<int>(buttons_.size())) {
         gTrack.pending = -1;
         TMenuBtn* b = buttons_[static_cast<size_t>(index)].get();
-        PostMessageW(wnd, WM_COMMAND, b->Command, 0);
-        if (!b->SubMenu) return;
+        if (!b->SubMenu || !b->Enabled) {
+            // An entry of its own is a command, as on a native bar; a disabled one does
+            // nothing. Only the press shows.
+            if (b->Enabled && !b->Caption.empty()) PostMessageW(wnd, WM_COMMAND, b->Command, 0);
+            if (b->State != ncsNormal) {
+                b->State = ncsNormal;
+                if (form_->HotObject == b) form_->HotObject = nullptr;
+                b->Paint();
+            }
+            break;
+        }
         HMENU sub = b->SubMenu;
         if (TMenuItem* item = b->Item) {
             // Hiding separators and action updates change the menu, and a changed menu
             // rebuilds the entries: the button is looked up again afterwards.
-            TidySeparators(*item);
+            TidySeparators(*item, &tidied_);
             for (int i = 0; i < item->Count(); ++i) item->Items(i)->InitiateAction();
-            sub = item->Handle();
-            if (index >= static_cast<int>(buttons_.size())) return;
+            if (index >= static_cast<int>(buttons_.size())) break;
             b = buttons_[static_cast<size_t>(index)].get();
+            if (!b->Item || !b->SubMenu) break;
+            sub = b->Item->Handle();
         }
         gTrack.Reset();
         gTrack.menu = this;
@@ -431,7 +537,8 @@ void TWinSkinMenu::Open(TMenuBtn* first) {
         const bool rtl = form_->RightToLeft();
         const int x = wr.left + (rtl ? b->Bounds.right : b->Bounds.left);
         const int y = wr.top + b->Bounds.bottom;
-        if (TSkinManage* mgr = TSkinManage::Instance()) {
+        TSkinManage* mgr = TSkinManage::Instance();
+        if (mgr) {
             mgr->MenuSource = 1;
             mgr->MenuBarOpen = true;
             mgr->MarkAllPopups();
@@ -447,26 +554,29 @@ void TWinSkinMenu::Open(TMenuBtn* first) {
             gTrack.filterHook = SetWindowsHookExW(WH_MSGFILTER, FilterProc, nullptr, thread);
         if (!gTrack.messageHook)
             gTrack.messageHook = SetWindowsHookExW(WH_GETMESSAGE, MessageProc, nullptr, thread);
-        if (b->Enabled)
-            TrackPopupMenu(sub, TPM_VERTICAL | TPM_RIGHTBUTTON | (rtl ? TPM_RIGHTALIGN : 0), x, y,
-                           0, wnd, nullptr);
+        TrackPopupMenu(sub, TPM_VERTICAL | TPM_RIGHTBUTTON | (rtl ? TPM_RIGHTALIGN : 0), x, y, 0,
+                       wnd, nullptr);
         if (gTrack.filterHook) UnhookWindowsHookEx(gTrack.filterHook);
         if (gTrack.messageHook) UnhookWindowsHookEx(gTrack.messageHook);
         gTrack.filterHook = gTrack.messageHook = nullptr;
-        const bool alive = gTrack.menu == this;
         const int next = gTrack.pending;
         gTrack.Reset();
         gTrack.pending = -1;
+        // The next popup of the program is judged afresh.
+        if (mgr && mgr->PopupMenuCount() == 0) {
+            mgr->MenuBarOpen = false;
+            mgr->MenuSource = 0;
+        }
         if (!alive) return; // the bar went while its popup was open
+        alive_ = &alive;
         tracking_ = false;
         trackedMenu_ = nullptr;
         if (index < static_cast<int>(buttons_.size())) {
+            // Also when a repaint took the state away: the frame drawn for the open entry goes.
             TMenuBtn* open = buttons_[static_cast<size_t>(index)].get();
-            if (open->State != ncsNormal) {
-                open->State = ncsNormal;
-                if (form_->HotObject == open) form_->HotObject = nullptr;
-                open->Paint();
-            }
+            open->State = ncsNormal;
+            if (form_->HotObject == open) form_->HotObject = nullptr;
+            open->Paint();
         }
         index = next;
         if (index >= 0 && index < static_cast<int>(buttons_.size())) {
@@ -474,6 +584,8 @@ void TWinSkinMenu::Open(TMenuBtn* first) {
             n->MouseDown();
         }
     }
+    opening_ = false;
+    alive_ = nullptr;
 }
 
 void TWinSkinMenu::MenuSelected(UINT item, UINT flags, HMENU menu) {
@@ -498,9 +610,15 @@ void TWinSkinMenu::MenuSelected(UINT item, UINT flags, HMENU menu) {
 }
 
 TMenuBtn* TWinSkinMenu::Neighbour(int step) const {
+    // As a native bar: the walk passes over entries that have nothing to show.
     const int n = static_cast<int>(buttons_.size());
     if (n == 0 || gTrack.openIndex < 0) return nullptr;
-    return buttons_[static_cast<size_t>(((gTrack.openIndex + step) % n + n) % n)].get();
+    for (int k = 1; k < n; ++k) {
+        TMenuBtn* b =
+            buttons_[static_cast<size_t>(((gTrack.openIndex + step * k) % n + n) % n)].get();
+        if (CanOpen(*b)) return b;
+    }
+    return nullptr;
 }
 
 bool TWinSkinMenu::FilterMessage(MSG& msg) {
@@ -551,6 +669,7 @@ bool TWinSkinMenu::Filter(MSG& msg) {
     case WM_MOUSEMOVE:
         if (msg.pt.x != gTrack.lastMouse.x || msg.pt.y != gTrack.lastMouse.y) {
             target = FindMenuButton(form_->ToFrame(msg.pt));
+            if (target && !CanOpen(*target)) target = nullptr; // the open popup stays
             gTrack.lastMouse = msg.pt;
         }
         break;

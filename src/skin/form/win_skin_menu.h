@@ -40,6 +40,8 @@ public:
     ~TWinSkinMenu() override;
 
     TMenu* Menu = nullptr; // the toolkit menu of the form, none for a foreign window
+    // Follows the menu (and the items of the entries) to their end: nothing freed is touched.
+    void SetMenu(TMenu* menu);
     // Rebuilds the entries from the window's menu (or the one kept); removes the native bar.
     void Rebuild();
     // Draws the whole bar into the window DC at the band (window coordinates).
@@ -60,8 +62,12 @@ public:
     TBitmap& Background() { return background_; }
     bool Painting() const { return painting_; }
     TWinSkinForm& Form() const { return *form_; }
-    // The window's menus that were made owner-drawn for the skin get their own look back.
+    // The window's menus that were made owner-drawn for the skin get their own look back, and
+    // the separators hidden before an entry opened are shown as they were.
     void RestoreOwnerDraw();
+    // Whether the skin made this item owner-drawn (a window's own owner-drawn items are its
+    // own to measure and draw); with no menu, any menu.
+    bool SkinOwnerDrawn(UINT command, HMENU menu) const;
 
     // The process-wide tracking state.
     static TWinSkinMenu* Tracked();
@@ -74,12 +80,25 @@ public:
     void SwitchTo(TMenuBtn* button);
 
     // Hides leading, doubled and trailing separators among the visible children.
-    static void TidySeparators(TMenuItem& parent);
+    struct Tidied {
+        TMenuItem* item;
+        UINT command;
+        bool visible;
+    };
+    static void TidySeparators(TMenuItem& parent, std::vector<Tidied>* changed = nullptr);
+    // An entry that has a popup to show: the arrow keys and the mouse slide only onto these.
+    static bool CanOpen(const TMenuBtn& button);
+    // The first entry that can open, for Alt alone.
+    TMenuBtn* FirstOpenable() const;
     // One message of the open menu's loop (from the hooks); true when it is to be eaten.
     static bool FilterMessage(MSG& msg);
 
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
 private:
     friend struct TMenuTracking;
+    void Build();
     void MakeOwnerDraw(HMENU menu);
     bool Filter(MSG& msg);
     TMenuBtn* Neighbour(int step) const;
@@ -92,9 +111,14 @@ private:
     HMENU native_ = nullptr;
     bool tracking_ = false;
     HMENU trackedMenu_ = nullptr;
+    // An action's update during a rebuild changes the menu, which asks for a rebuild again.
+    bool rebuilding_ = false, rebuildAgain_ = false;
+    bool opening_ = false;
+    bool* alive_ = nullptr; // set while Open runs: cleared when the bar goes meanwhile
     struct OwnerDrawn {
         HMENU menu;
         UINT position;
     };
     std::vector<OwnerDrawn> ownerDrawn_;
+    std::vector<Tidied> tidied_;
 };

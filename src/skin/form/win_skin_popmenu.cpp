@@ -203,11 +203,15 @@ void TWinSkinPopMenu::PaintAround(HDC dc) {
     SavedDc saved(dc);
     HMENU menu = Menu();
     const int count = menu ? GetMenuItemCount(menu) : 0;
-    RECT w;
+    RECT w, client;
     GetWindowRect(window_, &w);
+    GetClientRect(window_, &client);
+    MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&client), 2);
     for (int i = 0; i < count; ++i) {
         RECT r;
         if (!GetMenuItemRect(window_, menu, static_cast<UINT>(i), &r)) continue;
+        // A menu longer than its window scrolls: the system's arrows are in the margins.
+        if (r.top < client.top || r.bottom > client.bottom) return;
         OffsetRect(&r, -w.left, -w.top);
         ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
     }

@@ -1,0 +1,540 @@
+// A skinned window and its unskinned twin under the same real input (SendInput, through the
+// system's queue): title buttons, the caption, the system menu and the menu bar. What the
+// window's own procedure (the one in front of which the skin sits) receives as commands, and
+// the state the window ends in, must be the same with and without the skin.
+//
+// Every menu opened here is closed from a thread timer that runs inside the menu's loop, also
+// when an assertion fails; mouse buttons pressed are always released in the same queued run.
+#include "app_fixture.h"
+#include "message_log.h"
+#include "test_skins.h"
+
+#include "gallery_form.h"
+#include "skin/data/skin_manage.h"
+#include "skin/form/win_skin_form.h"
+#include "skin/form/win_skin_menu.h"
+#include "toolkit/menus.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace testskins;
+
+namespace {
+
+// ---------------------------------------------------------------- real input
+
+void Send(INPUT in) {
+    SendInput(1, &in, sizeof(in));
+}
+
+void MouseAt(POINT screen, DWORD buttons = 0) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+    Send(in);
+}
+
+void Key(WORD vk, bool down) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    Send(in);
+}
+
+void Tap(WORD vk) {
+    Key(vk, true);
+    Key(vk, false);
+}
+
+void AltTap(WORD vk) {
+    Key(VK_MENU, true);
+    Tap(vk);
+    Key(VK_MENU, false);
+}
+
+// Two presses in a row land 6 pixels apart, so that they never make a double click.
+POINT Apart(POINT p) {
+    static int side = 1;
+    side = -side;
+    return {p.x + 3 * side, p.y};
+}
+
+void Click(POINT p, DWORD down = MOUSEEVENTF_LEFTDOWN, DWORD up = MOUSEEVENTF_LEFTUP) {
+    MouseAt(p);
+    MouseAt(p, down);
+    MouseAt(p, up);
+}
+
+POINT Screen(HWND w, POINT framePoint) {
+    RECT r;
+    GetWindowRect(w, &r);
+    return {r.left + framePoint.x, r.top + framePoint.y};
+}
+
+// Ends whatever menu (or keyboard move or size loop) is up after `ms`, from inside its loop;
+// also on a failed assertion.
+struct MenuGuard {
+    UINT_PTR timer;
+    explicit MenuGuard(UINT ms = 3000)
+        : timer(SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR, DWORD) { EndModes(true); })) {}
+    ~MenuGuard() {
+        KillTimer(nullptr, timer);
+        EndModes(false);
+    }
+    static void EndModes(bool stuck) {
+        EndMenu();
+        if (HWND c = GetCapture()) SendMessageW(c, WM_CANCELMODE, 0, 0);
+        ReleaseCapture();
+        (void)stuck;
+    }
+};
+
+bool MenuWindowShown() {
+    return !OpenMenuWindows().empty();
+}
+
+// Lets the queued input run through whatever loops it starts.
+void Settle(int ms = 300) {
+    MenuGuard guard(static_cast<UINT>(ms + 200));
+    PumpFor(ms);
+}
+
+// ---------------------------------------------------------------- twins
+
+// The commands a window's own procedure got: what a user's input did, apart from the
+// mechanics of getting there (menu keys, the move loop).
+std::vector<std::string> Commands(const MessageLog& log) {
+    std::vector<std::string> out;
+    char buf[48];
+    for (const LoggedMessage& e : log.Entries()) {
+        if (e.msg == WM_SYSCOMMAND) {
+            const UINT cmd = static_cast<UINT>(e.wParam & 0xFFF0);
+            if (cmd == SC_KEYMENU || cmd == SC_MOUSEMENU || cmd == SC_MOVE || cmd == SC_SIZE)
+                continue;
+            wsprintfA(buf, "syscommand %04X", cmd);
+        } else if (e.msg == WM_COMMAND && e.lParam == 0) {
+            wsprintfA(buf, "command %u", static_cast<unsigned>(LOWORD(e.wParam)));
+        } else if (e.msg == WM_CLOSE) {
+            wsprintfA(buf, "close");
+        } else {
+            continue;
+        }
+        out.push_back(buf);
+    }
+    return out;
+}
+
+std::string Join(const std::vector<std::string>& v) {
+    std::string s;
+    for (const std::string& e : v) s += e + "; ";
+    return s;
+}
+
+// A form with a recorder in front of its own procedure; skinned by hand or left native. The
+// recorder keeps SC_CLOSE and WM_CLOSE from closing it, so both twins stay to be compared.
+struct Twin {
+    std::unique_ptr<TForm> owned;
+    TForm* form = nullptr;
+    TSkinData* data = nullptr;
+    TWinSkinForm* skin = nullptr;
+    TWindowSubclass recorder;
+    MessageLog seen;
+
+    Twin(const std::vector<std::uint8_t>* store, TFormBorderStyle border = bsSizeable,
+         TBorderIcons icons = biSystemMenu | biMinimize | biMaximize, TForm* existing = nullptr) {
+        if (existing) {
+            form = existing;
+        } else {
+            owned = std::make_unique<TForm>(&TestApplication());
+            form = owned.get();
+            form->SetBorderStyle(border);
+            form->SetBorderIcons(icons);
+            form->SetCaption("Twin");
+            form->SetBounds(120, 90, 360, 260);
+        }
+        form->SetTag(99); // a manager about leaves it to the test
+        MouseAt({5, 5});
+        form->Show();
+        SetForegroundWindow(Wnd());
+        PumpFor(20);
+        recorder.Attach(Wnd(), [this](TMessage& m) {
+            seen.Record(m.Msg, m.WParam, m.LParam);
+            if ((m.Msg == WM_SYSCOMMAND && (m.WParam & 0xFFF0) == SC_CLOSE) || m.Msg == WM_CLOSE) {
+                m.Result = 0;
+                return;
+            }
+            recorder.CallPrevious(m);
+        });
+        if (store) {
+            data = MakeSkinData(*store, form);
+            skin = new TWinSkinForm(form);
+            skin->Handle = Wnd();
+            skin->Attach(data, form);
+            SendMessageW(Wnd(), WM_SKIN_APPLY, 0, kSkinApplyTag);
+            PumpFor(20);
+        }
+        seen.Clear();
+    }
+    ~Twin() {
+        MouseAt({5, 5});
+        PumpFor(10);
+        recorder.Detach();
+    }
+    HWND Wnd() const { return form->WindowHandle(); }
+    // The centre of the title button of `action`: the skin's, or the system's by hit testing.
+    POINT Button(int action) const {
+        if (skin) {
+            for (const auto& b : skin->TitleButtons())
+                if (b->Visible && b->Element.Action == action)
+                    return Screen(Wnd(), {(b->Bounds.left + b->Bounds.right) / 2,
+                                          (b->Bounds.top + b->Bounds.bottom) / 2});
+            return {-1, -1};
+        }
+        const LRESULT want = action == 0 ? HTCLOSE : action == 1 ? HTMAXBUTTON : HTMINBUTTON;
+        RECT r;
+        GetWindowRect(Wnd(), &r);
+        const int y = r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+        for (int x = r.right - 1; x > r.left; --x)
+            if (SendMessageW(Wnd(), WM_NCHITTEST, 0, MAKELPARAM(x, y)) == want) {
+                int right = x, left = x;
+                while (SendMessageW(Wnd(), WM_NCHITTEST, 0, MAKELPARAM(left - 1, y)) == want)
+                    --left;
+                return {(left + right) / 2, y};
+            }
+        return {-1, -1};
+    }
+    // A point of the caption clear of every button: a quarter of the way across.
+    POINT Caption() const {
+        RECT r;
+        GetWindowRect(Wnd(), &r);
+        const int title = skin ? skin->TitleHeight() : GetSystemMetrics(SM_CYCAPTION);
+        const int top = skin ? 0 : GetSystemMetrics(SM_CYFRAME);
+        return {r.left + (r.right - r.left) / 4, r.top + top + title / 2 + 1};
+    }
+    POINT Inside() const {
+        RECT r;
+        GetWindowRect(Wnd(), &r);
+        return {(r.left + r.right) / 2, (r.top + r.bottom) / 2 + 20};
+    }
+    std::vector<std::string> Done() const { return Commands(seen); }
+};
+
+std::vector<std::vector<std::uint8_t>> Skins() {
+    return {TitleButtonsSkinStore(), ProductSkinStore()};
+}
+
+} // namespace
+
+TEST(SkinParity, TitleButtonClicksAndPressesDraggedOffAndBack) {
+    for (const auto& store : Skins()) {
+        for (bool skin : {false, true}) {
+            // One at a time: the input goes to the window under the mouse or in front.
+            Twin twin(skin ? &store : nullptr);
+            Twin* t = &twin;
+            SCOPED_TRACE(skin ? "skinned" : "native");
+            const POINT close = t->Button(0), max = t->Button(1);
+            ASSERT_GE(close.x, 0);
+            ASSERT_GE(max.x, 0);
+            // A press dragged off the button and released elsewhere does nothing.
+            const POINT at = Apart(close);
+            MouseAt(at);
+            MouseAt(at, MOUSEEVENTF_LEFTDOWN);
+            MouseAt(t->Inside());
+            MouseAt(t->Inside(), MOUSEEVENTF_LEFTUP);
+            Settle();
+            EXPECT_EQ(t->Done(), std::vector<std::string>{}) << Join(t->Done());
+            // Dragged off and back before the release, it clicks.
+            const POINT again = Apart(close);
+            MouseAt(again);
+            MouseAt(again, MOUSEEVENTF_LEFTDOWN);
+            MouseAt(t->Inside());
+            MouseAt(close);
+            MouseAt(close, MOUSEEVENTF_LEFTUP);
+            Settle();
+            EXPECT_EQ(t->Done(), std::vector<std::string>{"syscommand F060"}) << Join(t->Done());
+            t->seen.Clear();
+            // Maximise, and restore from the same place.
+            Click(Apart(max));
+            Settle();
+            EXPECT_TRUE(IsZoomed(t->Wnd()));
+            Click(Apart(t->Button(1)));
+            Settle();
+            EXPECT_FALSE(IsZoomed(t->Wnd()));
+            EXPECT_EQ(t->Done(), (std::vector<std::string>{"syscommand F030", "syscommand F120"}))
+                << Join(t->Done());
+            t->seen.Clear();
+            if (!skin) continue;
+            // Away from the buttons, every skinned button is back to its resting look.
+            MouseAt(t->Inside());
+            PumpFor(600);
+            for (const auto& b : t->skin->TitleButtons())
+                EXPECT_NE(b->State, ncsHot) << "action " << b->Element.Action;
+            EXPECT_EQ(t->skin->HotObject, nullptr);
+        }
+    }
+}
+
+TEST(SkinParity, CaptionDoubleClicksMaximiseAndRestore) {
+    for (const auto& store : Skins()) {
+        for (bool skin : {false, true}) {
+            // One at a time: the input goes to the window under the mouse or in front.
+            Twin twin(skin ? &store : nullptr);
+            Twin* t = &twin;
+            SCOPED_TRACE(skin ? "skinned" : "native");
+            Click(t->Caption());
+            Click(t->Caption());
+            Settle();
+            EXPECT_TRUE(IsZoomed(t->Wnd()));
+            Click(t->Caption());
+            Click(t->Caption());
+            Settle();
+            EXPECT_FALSE(IsZoomed(t->Wnd()));
+            EXPECT_EQ(t->Done(), (std::vector<std::string>{"syscommand F030", "syscommand F120"}))
+                << Join(t->Done());
+        }
+    }
+}
+
+TEST(SkinParity, AltSpaceArrowsAndEscapeLeaveNothingBehind) {
+    for (const auto& store : Skins()) {
+        std::vector<std::string> done[2];
+        for (bool skin : {false, true}) {
+            Twin twin(skin ? &store : nullptr);
+            SCOPED_TRACE(skin ? "skinned" : "native");
+            AltTap(VK_SPACE);
+            Tap(VK_DOWN);
+            Tap(VK_DOWN);
+            Tap(VK_ESCAPE);
+            Settle();
+            EXPECT_FALSE(MenuWindowShown());
+            EXPECT_EQ(twin.Done(), std::vector<std::string>{}) << Join(twin.Done());
+            // Shown again at once, the menu takes its items' accelerators: C closes.
+            AltTap(VK_SPACE);
+            Tap('C');
+            Settle();
+            EXPECT_FALSE(MenuWindowShown());
+            done[skin] = twin.Done();
+        }
+        EXPECT_EQ(done[0], std::vector<std::string>{"syscommand F060"}) << Join(done[0]);
+        EXPECT_EQ(done[1], done[0]) << Join(done[1]);
+    }
+}
+
+TEST(SkinParity, ARightClickOnTheCaptionShowsTheSystemMenuOnly) {
+    for (const auto& store : Skins()) {
+        for (bool skin : {false, true}) {
+            // One at a time: the input goes to the window under the mouse or in front.
+            Twin twin(skin ? &store : nullptr);
+            Twin* t = &twin;
+            SCOPED_TRACE(skin ? "skinned" : "native");
+            static bool shown;
+            shown = false;
+            // From inside the menu's loop: note it, and close it with the key.
+            UINT_PTR look = SetTimer(nullptr, 0, 250, [](HWND, UINT, UINT_PTR id, DWORD) {
+                if (MenuWindowShown()) {
+                    shown = true;
+                    Tap(VK_ESCAPE);
+                }
+                KillTimer(nullptr, id);
+            });
+            Click(Apart(t->Caption()), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+            Settle(600);
+            KillTimer(nullptr, look);
+            EXPECT_TRUE(shown);
+            EXPECT_FALSE(MenuWindowShown());
+            EXPECT_EQ(t->Done(), std::vector<std::string>{}) << Join(t->Done());
+        }
+    }
+}
+
+// What the system menu lets the user choose, by command, while it is shown.
+namespace {
+struct SystemMenuStates {
+    std::vector<std::pair<UINT, bool>> items;
+    bool operator==(const SystemMenuStates& o) const { return items == o.items; }
+};
+
+std::string Describe(const SystemMenuStates& s) {
+    std::string out;
+    char buf[24];
+    for (auto [cmd, on] : s.items) {
+        wsprintfA(buf, "%04X:%s ", cmd, on ? "on" : "grey");
+        out += buf;
+    }
+    return out;
+}
+
+SystemMenuStates ShownSystemMenu(Twin& t) {
+    SystemMenuStates s;
+    {
+        MenuGuard guard(100);
+        SendMessageW(t.Wnd(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    }
+    if (t.skin) {
+        TPopupMenu* popup = t.skin->SystemMenuPopup();
+        if (!popup) return s;
+        for (int i = 0; i < popup->Items()->Count(); ++i) {
+            TMenuItem* item = popup->Items()->Items(i);
+            if (!item->IsLine())
+                s.items.push_back({static_cast<UINT>(item->Tag()) & 0xFFF0, item->Enabled()});
+        }
+        return s;
+    }
+    // The system greys its menu as it shows it; the states stay after it closes.
+    HMENU sys = GetSystemMenu(t.Wnd(), FALSE);
+    for (int i = 0; i < GetMenuItemCount(sys); ++i) {
+        const UINT state = GetMenuState(sys, static_cast<UINT>(i), MF_BYPOSITION);
+        if (state & MF_SEPARATOR) continue;
+        s.items.push_back({GetMenuItemID(sys, i) & 0xFFF0, !(state & (MF_GRAYED | MF_DISABLED))});
+    }
+    return s;
+}
+} // namespace
+
+TEST(SkinParity, TheSystemMenuGreysItsItemsAsTheSystemsDoes) {
+    const auto store = TitleButtonsSkinStore();
+    for (TFormBorderStyle border : {bsSizeable, bsSingle, bsDialog, bsToolWindow}) {
+        for (int show : {SW_SHOWNORMAL, SW_MAXIMIZE, SW_MINIMIZE}) {
+            SCOPED_TRACE("border " + std::to_string(border) + " show " + std::to_string(show));
+            // The main window's kind has no maximise box.
+            const TBorderIcons icons = border == bsSingle ? biSystemMenu | biMinimize
+                                                          : biSystemMenu | biMinimize | biMaximize;
+            SystemMenuStates states[2];
+            for (bool skin : {false, true}) {
+                Twin t(skin ? &store : nullptr, border, icons);
+                ShowWindow(t.Wnd(), show);
+                PumpFor(10);
+                states[skin] = ShownSystemMenu(t);
+            }
+            const SystemMenuStates &a = states[0], &b = states[1];
+            ASSERT_FALSE(a.items.empty());
+            EXPECT_EQ(a, b) << "native:  " << Describe(a) << "\nskinned: " << Describe(b);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- the menu bar
+
+namespace {
+
+// A form with a bar of every kind of entry: File, an entry without a caption, a disabled one,
+// View and Help. Clicked items are written down by name.
+struct MenuBarForm {
+    std::unique_ptr<TForm> form = std::make_unique<TForm>(&TestApplication());
+    std::vector<std::string> clicks;
+    TMenuItem* Add(TMenuItem* parent, const std::string& caption, const std::string& name = "") {
+        auto* it = new TMenuItem(form.get());
+        it->SetCaption(caption);
+        if (!name.empty()) it->OnClick = [this, name](TObject*) { clicks.push_back(name); };
+        parent->Add(it);
+        return it;
+    }
+    MenuBarForm() {
+        form->SetCaption("Menus");
+        form->SetBounds(120, 90, 420, 280);
+        auto* menu = new TMainMenu(form.get());
+        TMenuItem* root = menu->Items();
+        TMenuItem* file = Add(root, "&File");
+        Add(file, "&New", "new");
+        Add(file, "-");
+        TMenuItem* recent = Add(file, "&Recent");
+        Add(recent, "&One", "one");
+        Add(root, "", "blank");
+        TMenuItem* gone = Add(root, "&Gone");
+        Add(gone, "Never", "never");
+        gone->SetEnabled(false);
+        TMenuItem* view = Add(root, "&View");
+        Add(view, "&Small", "small");
+        TMenuItem* help = Add(root, "&Help");
+        Add(help, "&About", "about");
+        form->SetMenu(menu);
+    }
+};
+
+} // namespace
+
+TEST(SkinParity, AltLetterArrowsAcrossDisabledAndEmptyEntriesAndEscapes) {
+    for (const auto& store : Skins()) {
+        std::vector<std::string> clicks[2], done[2];
+        for (bool skin : {false, true}) {
+            SCOPED_TRACE(skin ? "skinned" : "native");
+            MenuBarForm f;
+            Twin twin(skin ? &store : nullptr, bsSizeable, biSystemMenu | biMinimize | biMaximize,
+                      f.form.get());
+            // Across the entries with nothing to show, round to File again, and out.
+            AltTap('F');
+            for (int i = 0; i < 5; ++i) Tap(VK_RIGHT);
+            Tap(VK_ESCAPE);
+            Settle();
+            EXPECT_FALSE(MenuWindowShown());
+            // Escape from a nested popup closes that one only: the next key still walks File.
+            AltTap('F');
+            Tap(VK_DOWN);
+            Tap(VK_RIGHT);
+            Tap(VK_ESCAPE);
+            Tap(VK_UP);
+            Tap(VK_RETURN);
+            Settle();
+            EXPECT_FALSE(MenuWindowShown());
+            // Alt and a letter opens View straight away.
+            AltTap('V');
+            Tap(VK_RETURN);
+            Settle();
+            EXPECT_FALSE(MenuWindowShown());
+            if (skin) {
+                EXPECT_EQ(TWinSkinMenu::Tracked(), nullptr);
+            }
+            clicks[skin] = f.clicks;
+            done[skin] = twin.Done();
+        }
+        EXPECT_EQ(clicks[0], (std::vector<std::string>{"new", "small"}));
+        EXPECT_EQ(clicks[1], clicks[0]);
+        // The same number of commands (the two forms' items have ids of their own).
+        EXPECT_EQ(done[1].size(), done[0].size())
+            << "native: " << Join(done[0]) << "\nskinned: " << Join(done[1]);
+    }
+}
+
+TEST(SkinParity, KeyboardAndMouseWalksOfTheGallerysMenuBar) {
+    const auto store = ProductSkinStore();
+    std::vector<std::string> done[2];
+    for (bool skin : {false, true}) {
+        SCOPED_TRACE(skin ? "skinned" : "native");
+        auto gallery = std::make_unique<TGalleryForm>(&TestApplication());
+        Twin twin(skin ? &store : nullptr, bsSizeable, biSystemMenu | biMinimize | biMaximize,
+                  gallery.get());
+        // The keyboard: every entry in turn both ways, then out.
+        AltTap('F');
+        for (int i = 0; i < 4; ++i) Tap(VK_RIGHT);
+        for (int i = 0; i < 4; ++i) Tap(VK_LEFT);
+        Tap(VK_ESCAPE);
+        Settle();
+        EXPECT_FALSE(MenuWindowShown());
+        // The mouse: File, slide over the others, and a click on the client area closes.
+        RECT w;
+        GetWindowRect(twin.Wnd(), &w);
+        const int barY = skin
+                             ? w.top + twin.skin->TitleHeight() + twin.skin->MenuBarHeight() / 2
+                             : w.top + GetSystemMetrics(SM_CYFRAME) +
+                                   GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU) / 2;
+        const int left =
+            skin ? w.left + twin.skin->LeftWidth() : w.left + GetSystemMetrics(SM_CXFRAME);
+        Click({left + 14, barY});
+        for (int x = 14; x < 200; x += 8) MouseAt({left + x, barY});
+        Click(twin.Inside());
+        Settle(600);
+        EXPECT_FALSE(MenuWindowShown());
+        if (skin) {
+            EXPECT_EQ(TWinSkinMenu::Tracked(), nullptr);
+        }
+        done[skin] = twin.Done();
+    }
+    EXPECT_EQ(done[0], std::vector<std::string>{}) << Join(done[0]);
+    EXPECT_EQ(done[1], done[0]) << Join(done[1]);
+}
