@@ -337,8 +337,12 @@ TEST(SkinControlButton, EachStateShowsItsFrame) {
     SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[1]);
     EXPECT_EQ(GetFocus(), wnd); // pressing focuses
-    SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
+    // Dragged off while held: no longer pressed nor hot, so the focused frame.
+    SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-20, 5));
     EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[4]); // focused
+    SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[1]); // back on it: pressed again
+    SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(-20, 5));
     button->SetEnabled(false);
     SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     RefreshClient(wnd);
@@ -410,10 +414,11 @@ TEST(SkinControlButton, ClicksReachTheHandlerOnceAndKeysWorkAsBefore) {
         PumpFor(5);
         EXPECT_EQ(clicks, 2);
         if (skinned) {
-            // Pressed, then the mouse left: releasing gives no click.
+            // Pressed, then the mouse left: releasing outside gives no click.
             SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+            SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 5));
             SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
-            SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(300, 5));
             PumpFor(5);
             EXPECT_EQ(clicks, 2);
         }

@@ -1,6 +1,7 @@
 // Skinned containers and display controls under Wine: group boxes, status bars, panels,
 // panel-like foreign windows and size grips, with their pixels read back, the colours and
 // properties they take given back, and no handle growth over skin cycles.
+#include "real_input.h"
 #include "skinned_form.h"
 
 #include "gallery_form.h"
@@ -476,6 +477,44 @@ TEST(SkinMediaPlayer, ABarOfSkinnedButtonsCoversThePlayerAndPassesPressesOn) {
     const int controls = t.form->ControlCount();
     delete object;
     EXPECT_EQ(t.form->ControlCount(), controls - 1);
+}
+
+TEST(SkinMediaPlayer, AReleaseOffTheBarOrALostMouseEndsThePress) {
+    SkinnedForm t(EditsSkinStore());
+    auto* player = t.Add<TMediaPlayer>(20, 20, 240, 30);
+    t.Apply();
+    auto* object = t.ObjectOf<TSkinMP>(player);
+    ASSERT_NE(object, nullptr);
+    TWMediaPlayer* bar = object->Bar();
+    ASSERT_NE(bar, nullptr);
+    HWND wnd = bar->WindowHandle();
+    SetForegroundWindow(t.form->WindowHandle());
+    POINT on{150, 10}, off{150, 200};
+    ClientToScreen(wnd, &on);
+    ClientToScreen(wnd, &off);
+    auto mouse = [](POINT p, DWORD flags) { realinput::Send({realinput::MouseAt(p, flags)}); };
+    mouse(on, 0);
+    ASSERT_EQ(WindowFromPoint(on), wnd); // the bar is over the player
+    // Pressed on a button, released below the bar: the real mouse, so the release goes where
+    // the capture says.
+    mouse(on, MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(bar->Pressed());
+    mouse(off, 0);
+    mouse(off, MOUSEEVENTF_LEFTUP);
+    EXPECT_FALSE(bar->Pressed());
+    // The player saw the press but no release on its button.
+    EXPECT_EQ(player->presses, (std::vector<UINT>{WM_LBUTTONDOWN}));
+    // Pressed again at once (a double click), then another window takes the mouse.
+    mouse(on, MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(bar->Pressed());
+    SetCapture(t.form->WindowHandle());
+    PumpFor(10);
+    EXPECT_FALSE(bar->Pressed());
+    ReleaseCapture();
+    mouse(on, MOUSEEVENTF_LEFTUP);
+    mouse({5, 5}, 0);
+    Refresh(wnd);
+    EXPECT_NE(WindowPixel(wnd, 122, 2), kPushFrames[1]);
 }
 
 // ---------------------------------------------------------------- the gallery

@@ -464,33 +464,52 @@ TEST(SkinScrollbarScrolling, TheDraggedThumbFollowsTheCursorClampedBetweenTheArr
     const int size = bar->ThumbEnd() - bar->ThumbStart();
     ASSERT_GT(size, 0);
     const int startThumb = bar->ThumbStart();
-    std::vector<int> seen; // thumb start drawn at each move: +30, -5000, +5000
-    std::vector<TColor> colours;
-    const int offsets[] = {30, -5000, 5000};
-    size_t next = 0;
+    const RECT r = BarInfo(host, OBJID_VSCROLL).rcScrollBar;
+    // Down 30; past each end but near the bar (clamped between the arrows); far off the bar
+    // (the system puts the thumb back where it was).
+    const int targets[] = {screen.y + 30, r.top - 20, r.bottom + 20, screen.y - 5000};
+    const int expected[] = {startThumb + 30, bar->ArrowSize(),
+                            bar->Length() - bar->ArrowSize() - size, startThumb};
+    constexpr int kSteps = 4;
+    std::vector<int> seen;
+    std::vector<TColor> at, before;
+    int step = -1;
+    // A thread timer comes through the loop only once nothing else, painting included, is
+    // waiting: the cover is read as it painted itself, never forced.
     LoopDriver driver([&](const MSG& msg) {
-        if (msg.message != WM_MOUSEMOVE || next >= 3) return;
-        SetCursorPos(screen.x, screen.y + offsets[next]);
-        InvalidateRect(bar->Cover(), nullptr, FALSE);
-        UpdateWindow(bar->Cover());
-        seen.push_back(bar->ThumbStart());
-        colours.push_back(PixelAt(bar->Cover(), 4, bar->ThumbStart() + 2));
-        EXPECT_TRUE(bar->Tracking());
-        EXPECT_EQ(bar->ActivePart(), kPartThumb);
-        ++next;
+        if (msg.message != WM_TIMER || msg.hwnd) return;
+        if (step >= 0 && step < kSteps) {
+            seen.push_back(bar->ThumbStart());
+            at.push_back(PixelAt(bar->Cover(), 4, expected[step] + 2));
+            before.push_back(PixelAt(bar->Cover(), 4, expected[step] - 1));
+            EXPECT_TRUE(bar->Tracking());
+            EXPECT_EQ(bar->ActivePart(), kPartThumb);
+        }
+        if (++step < kSteps) {
+            SetCursorPos(screen.x, targets[step]);
+            POINT c{screen.x, targets[step]};
+            ScreenToClient(host, &c);
+            PostMessageW(host, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.x, c.y));
+        } else if (step == kSteps) {
+            PostMessageW(host, WM_LBUTTONUP, 0, MAKELPARAM(start.x, start.y));
+        }
     });
-    for (int i = 0; i < 3; ++i)
-        PostMessageW(host, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x, start.y + 1));
-    PostMessageW(host, WM_LBUTTONUP, 0, MAKELPARAM(start.x, start.y));
-    POINT at = screen;
-    ScreenToClient(bar->Cover(), &at);
-    SendMessageW(bar->Cover(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[0], startThumb + 30);
-    EXPECT_EQ(seen[1], bar->ArrowSize());
-    EXPECT_EQ(seen[2], bar->Length() - bar->ArrowSize() - size);
-    // The pressed thumb frame while dragging.
-    for (TColor c : colours) EXPECT_EQ(c, kVertThumb[1]);
+    const UINT_PTR pace = SetTimer(nullptr, 0, 60, nullptr);
+    gSafetyTarget = host;
+    const UINT_PTR safety = SetTimer(nullptr, 0, 5000, SafetyRelease);
+    POINT p = screen;
+    ScreenToClient(bar->Cover(), &p);
+    SendMessageW(bar->Cover(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    KillTimer(nullptr, pace);
+    KillTimer(nullptr, safety);
+    ASSERT_EQ(seen.size(), static_cast<size_t>(kSteps));
+    for (int i = 0; i < kSteps; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(seen[i], expected[i]);
+        // The pressed thumb frame drawn there, and not above it.
+        EXPECT_EQ(at[i], kVertThumb[1]);
+        EXPECT_NE(before[i], kVertThumb[1]);
+    }
     EXPECT_FALSE(bar->Tracking());
 }
 
@@ -533,10 +552,13 @@ TEST(SkinScrollbarPixels, ArrowsTrackThumbAndGripOfAVerticalBarInEveryState) {
     BarPixels p(sbVertical, 200, 20);
     ASSERT_NE(p.cover, nullptr);
     ASSERT_TRUE(p.cover->Shown());
-    // Thumb: MulDiv(200 - 34, 19, 100) = 32 long from the first arrow on; the grip (16 long)
+    // The thumb where the system has it, so a press on it lands on it; the grip (16 long)
     // centred on it.
+    const SCROLLBARINFO system = BarInfo(p.bar->WindowHandle(), OBJID_CLIENT);
+    EXPECT_EQ(p.cover->ThumbStart(), system.xyThumbTop);
+    EXPECT_EQ(p.cover->ThumbEnd(), system.xyThumbBottom);
     EXPECT_EQ(p.cover->ThumbStart(), 17);
-    EXPECT_EQ(p.cover->ThumbEnd(), 49);
+    EXPECT_GT(p.cover->ThumbEnd(), 40);
     EXPECT_EQ(p.At(5), StripFrame(9));
     EXPECT_EQ(p.At(195), StripFrame(13));
     EXPECT_EQ(p.At(18), kVertThumb[0]);
@@ -622,11 +644,14 @@ TEST(SkinScrollbarPixels, AHorizontalBarUsesItsOwnFramesAndADisabledOneHasNoThum
 
 TEST(SkinScrollbarPixels, ShorterBarsDownToHalfArrowsAndAMinimumThumb) {
     {
-        // 40 long: a track of 6, a thumb of one pixel, too short for the grip.
+        // 40 long: a track of 6 is too short for the system's thumb, so none is drawn and a
+        // press there is a press on the track.
         BarPixels p(sbVertical, 40, 20);
         ASSERT_NE(p.cover, nullptr);
-        EXPECT_EQ(p.cover->ThumbEnd() - p.cover->ThumbStart(), 1);
-        EXPECT_EQ(p.At(17), kVertThumb[0]);
+        const SCROLLBARINFO system = BarInfo(p.bar->WindowHandle(), OBJID_CLIENT);
+        EXPECT_EQ(p.cover->ThumbEnd() - p.cover->ThumbStart(),
+                  system.xyThumbBottom - system.xyThumbTop);
+        EXPECT_NE(p.At(17), kVertThumb[0]);
         EXPECT_EQ(p.At(20), kVertTrack[0]);
         EXPECT_EQ(p.At(35), StripFrame(13));
     }

@@ -75,6 +75,8 @@ bool TSkinButton::BeforeMessage(TMessage& m) {
         m.Result = 1;
         return false;
     case WM_TIMER: {
+        // Only the engine's own timer; the control's timers are its own business.
+        if (m.WParam != 1 || !styleHidden_) return TSkinControl::BeforeMessage(m);
         HWND wnd = Handle();
         KillTimer(wnd, 1);
         LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
@@ -90,6 +92,12 @@ bool TSkinButton::BeforeMessage(TMessage& m) {
     case WM_LBUTTONDBLCLK: {
         HWND wnd = Handle();
         if (GetFocus() != wnd) SetFocus(wnd);
+        // The system button captures the mouse, so a drag off and back still clicks and a
+        // release over another window does not.
+        if (wnd && !paintTarget_) {
+            SetCapture(wnd);
+            tracking_ = GetCapture() == wnd;
+        }
         state_ |= kSkinPressed;
         PaintWindow(nullptr);
         m.Result = 0;
@@ -111,22 +119,46 @@ void TSkinButton::AfterMessage(TMessage& m) {
         TrackSpaceKey(m);
         break;
     case WM_MOUSEMOVE:
-        if (WindowEnabled() && !(state_ & kSkinHot)) {
+        if (tracking_) {
+            // Pressed while over the button, as the system button shows it.
+            const int over = PointInClient(m.LParam) ? kSkinPressed | kSkinHot : 0;
+            if ((state_ & (kSkinPressed | kSkinHot)) != over) {
+                state_ = (state_ & ~(kSkinPressed | kSkinHot)) | over;
+                Repaint();
+            }
+        } else if (WindowEnabled() && !(state_ & kSkinHot)) {
             state_ |= kSkinHot;
             Repaint();
         }
         skin::SkinTrackMouseLeave(Handle());
         break;
-    case WM_LBUTTONUP:
+    case WM_LBUTTONUP: {
+        const bool click = (state_ & kSkinPressed) && (!tracking_ || PointInClient(m.LParam));
+        EndTracking();
         if (state_ & kSkinPressed) {
             state_ &= ~kSkinPressed;
             Repaint();
-            Click(); // last: the click may free this object
+        }
+        if (click) Click(); // last: the click may free this object
+        break;
+    }
+    case WM_MOUSELEAVE:
+        // While the button holds the mouse it stays pressed for a return.
+        state_ &= tracking_ ? ~kSkinHot : ~(kSkinHot | kSkinPressed);
+        Repaint();
+        break;
+    case WM_CAPTURECHANGED:
+        if (tracking_ && reinterpret_cast<HWND>(m.LParam) != Handle()) {
+            tracking_ = false;
+            state_ &= ~kSkinPressed;
+            Repaint();
         }
         break;
-    case WM_MOUSELEAVE:
-        state_ &= ~(kSkinHot | kSkinPressed);
-        Repaint();
+    case WM_KILLFOCUS:
+        // A press by mouse or space bar ends with the focus.
+        EndTracking();
+        state_ &= ~kSkinPressed;
+        TSkinControl::AfterMessage(m);
         break;
     // The system button paints these states straight onto the window.
     case BM_SETSTATE:
@@ -140,6 +172,19 @@ void TSkinButton::AfterMessage(TMessage& m) {
         TSkinControl::AfterMessage(m);
         break;
     }
+}
+
+bool TSkinButton::PointInClient(LPARAM lParam) const {
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const POINT p = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return PtInRect(&client, p) != FALSE;
+}
+
+void TSkinButton::EndTracking() {
+    if (!tracking_) return;
+    tracking_ = false; // before the release, whose WM_CAPTURECHANGED then finds nothing to do
+    if (GetCapture() == Handle()) ReleaseCapture();
 }
 
 int TSkinButton::FrameFor() const {

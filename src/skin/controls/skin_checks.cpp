@@ -3,6 +3,7 @@
 #include "skin/form/primitives.h"
 #include "toolkit/handles.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -19,6 +20,7 @@ constexpr UINT kCheckRepaint = 0xB0D0;
 } // namespace
 
 int CheckGlyphFrame(int base, int frames, bool indeterminate, bool disabled) {
+    base = std::clamp(base, 1, 4);
     if (frames == 12) {
         if (indeterminate) return disabled ? 12 : 9;
         static const int map[] = {1, 5, 4, 8};
@@ -28,6 +30,7 @@ int CheckGlyphFrame(int base, int frames, bool indeterminate, bool disabled) {
 }
 
 int RadioGlyphFrame(int base, int frames) {
+    base = std::clamp(base, 1, 4);
     if (frames == 8) {
         static const int map[] = {1, 5, 4, 8};
         return map[base - 1];
@@ -178,7 +181,14 @@ bool TSkinCheckBox::BeforeMessage(TMessage& m) {
 void TSkinCheckBox::AfterMessage(TMessage& m) {
     switch (m.Msg) {
     case BM_SETCHECK:
-        if (!IsRadio()) lastCheck_ = static_cast<int>(m.WParam) + 1;
+        if (!IsRadio()) {
+            // As the system button: a larger value (a negative one too) is the highest state
+            // the button's type has.
+            const LONG_PTR type = GetWindowLongPtrW(Handle(), GWL_STYLE) & BS_TYPEMASK;
+            const WPARAM top =
+                type == BS_3STATE || type == BS_AUTO3STATE ? BST_INDETERMINATE : BST_CHECKED;
+            lastCheck_ = static_cast<int>(std::min(m.WParam, top)) + 1;
+        }
         Repaint();
         break;
     case WM_LBUTTONDOWN:

@@ -130,8 +130,8 @@ TArrowButton::TArrowButton(TSkinDateTime& skin, TWinControl& picker)
 }
 
 void TArrowButton::Place() {
-    const bool left = (GetWindowLongPtrW(pickerHandle_, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
-    SetBounds(left ? 2 : picker_.Width() - size_ - 4, 0, size_, size_ + 1);
+    // Over the picker's own button, which sits at the right edge whatever the scroll-bar side.
+    SetBounds(picker_.Width() - size_ - 4, 0, size_, size_ + 1);
 }
 
 void TArrowButton::Paint() {
@@ -158,8 +158,11 @@ void TArrowButton::WndProc(TMessage& m) {
         break;
     case WM_LBUTTONDOWN: {
         TCustomControl::WndProc(m);
-        const int x = static_cast<short>(LOWORD(m.LParam)) + Left();
-        const int y = static_cast<short>(HIWORD(m.LParam)) + Top();
+        // The middle of the picker's own button, wherever the press fell on ours.
+        RECT client{};
+        GetClientRect(pickerHandle_, &client);
+        const int x = client.right - size_ / 2 - 1;
+        const int y = (client.top + client.bottom) / 2;
         // The picker opens its calendar as if its own button had been clicked.
         PostMessageW(pickerHandle_, WM_LBUTTONDOWN, m.WParam, MAKELPARAM(x, y));
         PostMessageW(pickerHandle_, WM_LBUTTONUP, m.WParam, MAKELPARAM(x, y));

@@ -314,6 +314,18 @@ void TSkinTab::AfterMessage(TMessage& m) {
         return;
     }
     switch (m.Msg) {
+    case CN_NOTIFY:
+        // A tab chosen by mouse or keyboard: the system repaints only the row, but the
+        // opening under the current tab lies in the pane below it.
+        if (auto* hdr = reinterpret_cast<NMHDR*>(m.LParam); hdr && hdr->code == TCN_SELCHANGE)
+            Repaint();
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_KEYDOWN:
+        // A window without a toolkit object gets no notification back: look after the fact.
+        if (!control_ && SendMessageW(Handle(), TCM_GETCURFOCUS, 0, 0) != lastSelection_) Repaint();
+        TSkinControl::AfterMessage(m);
+        break;
     case TCM_SETCURSEL:
     case TCM_SETCURFOCUS:
     case TCM_INSERTITEMA:
@@ -338,13 +350,15 @@ bool TSkinTab::CloseBoxClick(POINT p) {
     auto* pages = dynamic_cast<TPageControl*>(control_);
     for (size_t i = 0; i < itemRects_.size(); ++i) {
         if (!PtInRect(&itemRects_[i], p)) continue;
+        // The form's answer may free the page control, and this object with it.
+        std::shared_ptr<bool> alive = alive_;
         const LRESULT answer =
             form_ && form_->Handle
                 ? SendMessageW(form_->Handle, WM_SKIN_CLOSETAB, reinterpret_cast<WPARAM>(Handle()),
                                static_cast<LPARAM>(i))
                 : 0;
+        if (!*alive) return true;
         if (answer == 0 && pages && static_cast<int>(i) < pages->PageCount()) {
-            std::shared_ptr<bool> alive = alive_;
             delete pages->Pages(static_cast<int>(i));
             if (!*alive) return true;
             Repaint();
@@ -396,6 +410,7 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
     itemRects_.assign(static_cast<size_t>(std::max(count, 0)), RECT{});
     if (length > 0 && thickness > 0) {
         const int current = static_cast<int>(SendMessageW(wnd, TCM_GETCURFOCUS, 0, 0));
+        lastSelection_ = current;
         auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(wnd, TCM_GETIMAGELIST, 0, 0));
         TBitmap strip(length, thickness, pf24bit);
         HDC mem = strip.Canvas().Handle();
@@ -462,7 +477,11 @@ skin::TSkinMargins TSkinTab::PaneMargins() const {
 }
 
 void TSkinTab::DrawPane(HDC dc, const RECT& display) {
-    if (!paneImage_) return;
+    // Without a pane image the pane is the face, not what was on screen before.
+    if (!paneImage_) {
+        FillFace(dc, display);
+        return;
+    }
     skin::DrawNineSlice(dc, display, *paneImage_, false, false, false, 1, 1,
                         MarginsOf(PaneMargins()));
 }

@@ -107,6 +107,7 @@ private:
     bool unicode2_ = true;
     std::unique_ptr<TSkinUpDown> upDown_;
     bool closeBoxes_ = false;
+    int lastSelection_ = -1; // the selection the last drawing showed
     TTabHotTracker hot_;
 };
 
