@@ -271,10 +271,31 @@ TEST(SkinControlEdges, CoversKeepTheirOrderAboveTheHostAcrossPlacements) {
     HWND host = t.memo->Handle();
     const std::vector<HWND> first = CoversAbove(host);
     EXPECT_EQ(first.size(), 2u);
+    // Placed where they already are, they are not moved at all, nor shuffled on the way.
+    int moves = 0;
+    TWndProcHook spies[2];
+    TWScrollbar* covers[2] = {t.object->HorzBar(), t.object->VertBar()};
+    for (int i = 0; i < 2; ++i)
+        spies[i].Install(*covers[i], [&, i](TMessage& m) {
+            if (m.Msg == WM_WINDOWPOSCHANGING) ++moves;
+            spies[i].CallPrevious(m);
+        });
     for (int i = 0; i < 3; ++i) {
         t.object->PlaceBars();
         EXPECT_EQ(CoversAbove(host), first) << i;
     }
+    EXPECT_EQ(moves, 0);
+    for (TWndProcHook& spy : spies) spy.Remove();
+    // Moved with the host, they follow and keep their order.
+    t.memo->SetBounds(20, 30, 280, 190);
+    PumpFor(10);
+    EXPECT_EQ(CoversAbove(host), first);
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof(info);
+    GetScrollBarInfo(host, OBJID_VSCROLL, &info);
+    RECT cover;
+    GetWindowRect(t.object->VertBar()->Cover(), &cover);
+    EXPECT_TRUE(EqualRect(&cover, &info.rcScrollBar));
 }
 
 TEST(SkinControlEdges, ABarThatGoesWithoutAMoveTakesItsCoverWithIt) {

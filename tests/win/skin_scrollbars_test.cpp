@@ -456,6 +456,9 @@ TEST(SkinScrollbarScrolling, TheDraggedThumbFollowsTheCursorClampedBetweenTheArr
     ASSERT_NE(w.object, nullptr);
     TWScrollbar* bar = w.object->VertBar();
     HWND host = w.S();
+    // From the middle, so putting the thumb back differs from pushing it to an end.
+    SendMessageW(host, EM_LINESCROLL, 0, 1500);
+    Settle(w.t.form->WindowHandle());
     const POINT start = OnBar(host, OBJID_VSCROLL, ThumbMiddle(host, OBJID_VSCROLL));
     POINT screen = start;
     ClientToScreen(host, &screen);
@@ -464,6 +467,7 @@ TEST(SkinScrollbarScrolling, TheDraggedThumbFollowsTheCursorClampedBetweenTheArr
     const int size = bar->ThumbEnd() - bar->ThumbStart();
     ASSERT_GT(size, 0);
     const int startThumb = bar->ThumbStart();
+    ASSERT_GT(startThumb, bar->ArrowSize() + 40);
     const RECT r = BarInfo(host, OBJID_VSCROLL).rcScrollBar;
     // Down 30; past each end but near the bar (clamped between the arrows); far off the bar
     // (the system puts the thumb back where it was).
