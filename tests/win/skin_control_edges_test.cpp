@@ -384,3 +384,82 @@ TEST(SkinControlEdges, AnOffscreenBufferWithoutItsBitmapHasNoDc) {
     }
     ReleaseDC(nullptr, screen);
 }
+
+TEST(SkinControlEdges, AMenuButtonBreaksItsCaptionAndShowsItsFocus) {
+    SkinnedForm t(ControlsSkinStore());
+    auto* button = t.Add<TButton>(10, 10, 120, 50);
+    button->SetCaption("Top");
+    auto* edit = t.Add<TEdit>(10, 80, 100, 22);
+    t.data->Skin3rd().Add("TButton=menubtn");
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinMenuButton>(button), nullptr);
+    HWND wnd = button->Handle();
+    // Rows of the caption area (left of the arrow) that carry anything but the frame.
+    auto rows = [&](TColor frame) {
+        int n = 0;
+        for (int y = 0; y < 50; ++y) n += CountOther(wnd, {3, y, 120 - 17, y + 1}, frame) > 0;
+        return n;
+    };
+    edit->SetFocus();
+    PumpFor(5);
+    RefreshClient(wnd);
+    const int one = rows(kPushFrames[0]);
+    ASSERT_GT(one, 4);
+    button->SetCaption("Top||Bottom");
+    RefreshClient(wnd);
+    EXPECT_GT(rows(kPushFrames[0]), one + 6); // two lines
+    // Hot without the focus, then focused without the mouse: the same frame, and only the
+    // focus rectangle between them.
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    RefreshClient(wnd);
+    Pixels hot(wnd);
+    SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
+    button->SetFocus();
+    PumpFor(5);
+    RefreshClient(wnd);
+    Pixels focused(wnd);
+    int differ = 0;
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 120; ++x) differ += hot.At(x, y) != focused.At(x, y);
+    EXPECT_GT(differ, 20);
+    EXPECT_EQ(focused.At(2, 2), kPushFrames[3]);
+    EXPECT_EQ(hot.At(2, 2), kPushFrames[3]);
+}
+
+TEST(SkinControlEdges, AComboRepaintsOnlyItsFrameWhenTheMouseComesAndGoes) {
+    for (TComboBoxStyle style : {csDropDown, csDropDownList}) {
+        SCOPED_TRACE(style);
+        SkinnedForm t(EditsSkinStore());
+        auto* combo = t.Add<TComboBox>(20, 20, 160, 24);
+        combo->SetStyle(style);
+        combo->Items().Add("one");
+        combo->SetItemIndex(0);
+        auto* edit = t.Add<TEdit>(20, 80, 100, 22);
+        int erased = 0;
+        TWndProcHook recorder;
+        recorder.Install(*combo, [&](TMessage& m) {
+            erased += m.Msg == WM_ERASEBKGND;
+            recorder.CallPrevious(m);
+        });
+        t.Apply();
+        edit->SetFocus();
+        HWND wnd = combo->WindowHandle();
+        Refresh(wnd);
+        PumpFor(10);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof(info);
+        ASSERT_TRUE(GetComboBoxInfo(wnd, &info));
+        const RECT& b = info.rcButton;
+        const POINT in = {(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+        auto* object = t.ObjectOf<TSkinControl>(combo);
+        ASSERT_NE(object, nullptr);
+        erased = 0;
+        SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(in.x, in.y));
+        EXPECT_NE(object->State() & kSkinHot, 0);
+        SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(4, in.y));
+        EXPECT_EQ(object->State() & kSkinHot, 0);
+        // Nothing erased: the text and the edit are never wiped for a hot change.
+        EXPECT_EQ(erased, 0);
+        recorder.Remove();
+    }
+}

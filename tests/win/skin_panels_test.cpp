@@ -153,6 +153,40 @@ TEST(SkinStatusBar, SimpleModeIsOneLoweredPanelWithTheTextAndTheGrip) {
     EXPECT_EQ(e.At(30, e.h / 2), kEdgeFrames[0]);
 }
 
+TEST(SkinStatusBar, SimpleTextReadsFromTheRightInRightToLeftModeAndIsPlain) {
+    SkinnedForm t(EditsSkinStore());
+    auto* bar = t.Add<TStatusBar>(0, 0, 300, 22);
+    bar->SetSimplePanel(true);
+    bar->SetSimpleText("Ready");
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinStatusBar>(bar), nullptr);
+    HWND wnd = bar->WindowHandle();
+    Refresh(wnd);
+    int plain = 0;
+    {
+        Pixels p(wnd);
+        ASSERT_TRUE(p.Has({2, 0, 60, p.h}, kStatusText));
+        for (int y = 0; y < p.h; ++y)
+            for (int x = 0; x < p.w; ++x) plain += p.At(x, y) == kStatusText;
+    }
+    bar->Font().SetStyle(fsBold | fsItalic | fsUnderline);
+    Refresh(wnd);
+    int styled = 0;
+    {
+        Pixels p(wnd);
+        for (int y = 0; y < p.h; ++y)
+            for (int x = 0; x < p.w; ++x) styled += p.At(x, y) == kStatusText;
+    }
+    EXPECT_EQ(styled, plain); // drawn plain all the same
+    bar->SetBiDiMode(bdRightToLeft);
+    wnd = bar->WindowHandle(); // it may have made a new window for the new reading order
+    PumpFor(10);
+    Refresh(wnd);
+    Pixels r(wnd);
+    EXPECT_FALSE(r.Has({2, 0, 100, r.h}, kStatusText));
+    EXPECT_TRUE(r.Has({r.w - 80, 0, r.w - 2, r.h}, kStatusText));
+}
+
 TEST(SkinStatusBar, PanelsShowTheirBevelFramesAndTheLastReachesTheEnd) {
     SkinnedForm t(EditsSkinStore());
     auto* bar = t.Add<TStatusBar>(0, 0, 400, 22);
@@ -514,7 +548,7 @@ TEST(SkinMediaPlayer, AReleaseOffTheBarOrALostMouseEndsThePress) {
     mouse(on, MOUSEEVENTF_LEFTUP);
     mouse({5, 5}, 0);
     Refresh(wnd);
-    EXPECT_NE(WindowPixel(wnd, 122, 2), kPushFrames[1]);
+    EXPECT_EQ(WindowPixel(wnd, 122, 2), kPushFrames[0]); // drawn up again
 }
 
 // ---------------------------------------------------------------- the gallery

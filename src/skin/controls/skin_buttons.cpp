@@ -187,6 +187,15 @@ void TSkinButton::EndTracking() {
     if (GetCapture() == Handle()) ReleaseCapture();
 }
 
+void TSkinButton::DrawFocusAround(HDC dc, const RECT& text) const {
+    if (!focused_ || (data_->Options & SetBit(xoNoFocusRect))) return;
+    RECT f = text;
+    InflateRect(&f, 2, 2);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &f);
+}
+
 int TSkinButton::FrameFor() const {
     int frame = kFrameNormal;
     if (focused_) frame = kFrameFocused;
@@ -254,13 +263,7 @@ void TSkinButton::DrawControl(HDC dc, const RECT& r) {
     t.bottom = t.top + th;
     DrawTextW(b, caption.c_str(), static_cast<int>(caption.size()), &t,
               DT_EXPANDTABS | DT_WORDBREAK | DT_CENTER | rtl);
-    if (focused_ && !(data_->Options & SetBit(xoNoFocusRect))) {
-        RECT f = t;
-        InflateRect(&f, 2, 2);
-        SetTextColor(b, RGB(0, 0, 0));
-        SetBkColor(b, RGB(255, 255, 255));
-        DrawFocusRect(b, &f);
-    }
+    DrawFocusAround(b, t);
     SelectObject(b, oldFont);
     BitBlt(dc, r.left, r.top, w, h, b, 0, 0, SRCCOPY);
 }
@@ -436,15 +439,18 @@ void TSkinMenuButton::DrawControl(HDC dc, const RECT& r) {
         Polygon(b, arrow, 3);
     }
     HGDIOBJ oldFont = SelectCaptionFont(b, frame);
+    // A line break at the first "||" and the focus rectangle, as on a push button.
+    const std::wstring caption = SplitCaption(text_);
     RECT t = {2, 2, w - 17 - 2, h - 2};
-    DrawTextW(b, text_.c_str(), static_cast<int>(text_.size()), &t,
+    DrawTextW(b, caption.c_str(), static_cast<int>(caption.size()), &t,
               DT_CALCRECT | DT_WORDBREAK | RtlFlags());
     const int tw = t.right - t.left, th = t.bottom - t.top;
     t.left = (w - 17 - tw) / 2 + 2;
     t.top = (h - th + 1) / 2;
     t.right = t.left + tw;
     t.bottom = t.top + th;
-    DrawTextW(b, text_.c_str(), static_cast<int>(text_.size()), &t, DT_WORDBREAK | RtlFlags());
+    DrawTextW(b, caption.c_str(), static_cast<int>(caption.size()), &t, DT_WORDBREAK | RtlFlags());
+    DrawFocusAround(b, t);
     SelectObject(b, oldFont);
     BitBlt(dc, r.left, r.top, w, h, b, 0, 0, SRCCOPY);
 }

@@ -94,8 +94,19 @@ bool TSkinComBox::TrackPress(UINT msg) {
         state_ &= ~kSkinPressed;
     else
         return false;
-    Repaint();
+    RepaintFrame();
     return true;
+}
+
+void TSkinComBox::RepaintFrame() {
+    // Only the frame and the button change with hot and pressed: drawn straight over, the
+    // text and the edit are left alone. The whole-face style covers the text too, so that one
+    // waits for the control's next paint, without an erase.
+    if (data_ && data_->ComboButton && data_->ComboButton->Style == 2) {
+        if (HWND wnd = Handle()) InvalidateRect(wnd, nullptr, FALSE);
+        return;
+    }
+    PaintWindow(nullptr);
 }
 
 void TSkinComBox::RestoreControl() {
@@ -222,11 +233,11 @@ void TSkinComBox::AfterMessage(TMessage& m) {
         const bool enabled = (GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_DISABLED) == 0;
         if ((state_ & kSkinHot) && (!inside || !enabled)) {
             state_ &= ~kSkinHot;
-            Repaint();
+            RepaintFrame();
         } else if (!(state_ & kSkinHot) && inside && enabled) {
             state_ |= kSkinHot;
             skin::SkinTrackMouseLeave(Handle());
-            Repaint();
+            RepaintFrame();
         }
         break;
     }
@@ -243,7 +254,7 @@ void TSkinComBox::AfterMessage(TMessage& m) {
     case WM_MOUSELEAVE:
         if (state_ & kSkinHot) {
             state_ &= ~kSkinHot;
-            Repaint();
+            RepaintFrame();
         }
         break;
     case CN_COMMAND:
