@@ -123,6 +123,25 @@ TEST(SkinEdit, PrintClientAndThePaintClientMessage) {
     EXPECT_EQ(static_cast<TColor>(GetPixel(mem, 1, box.bottom / 2)), clBlack);
     EXPECT_EQ(static_cast<TColor>(GetPixel(mem, box.right - 2, 1)), clBlack);
 
+    // A caller that moved the origin and clipped: the frame goes where the origin says and
+    // stays inside the clip, and the caller's DC is as it was.
+    TSkinControl::FillColour(mem, box, clLime);
+    SetViewportOrgEx(mem, 6, 4, nullptr);
+    UniqueRegion clip(CreateRectRgn(0, 0, box.right, box.bottom / 2));
+    SelectClipRgn(mem, clip.get());
+    SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
+    POINT origin{};
+    GetViewportOrgEx(mem, &origin);
+    EXPECT_EQ(origin.x, 6);
+    EXPECT_EQ(origin.y, 4);
+    SetViewportOrgEx(mem, 0, 0, nullptr);
+    SelectClipRgn(mem, nullptr);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(mem, 6 + 10, 4)), kEditShadow);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(mem, 10, 0)), clLime);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(mem, 0, 10)), clLime);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(mem, 6, 4 + 3)), kEditShadow);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(mem, 6, box.bottom / 2 + 1)), clLime); // clipped
+
     // The edit paints its text into the DC the message carries and answers the magic.
     TSkinControl::FillColour(mem, box, clLime);
     EXPECT_EQ(SendMessageW(wnd, CN_SKIN_PAINTCLIENT, reinterpret_cast<WPARAM>(mem), kSkinMagic),

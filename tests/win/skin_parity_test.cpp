@@ -418,3 +418,75 @@ TEST(SkinParityScrollbar, ADisabledMemoTakesNoInputThroughItsCover) {
         }
     }
 }
+
+// ---------------------------------------------------------------- the keyboard
+
+TEST(SkinParityKeyboard, TabEnterSpaceArrowsAndAcceleratorsAsWithoutTheSkin) {
+    for (const Skin& skin : {kProduct, kGeometry}) {
+        struct Outcome {
+            std::vector<std::string> focus;
+            int okClicks = 0, goClicks = 0;
+            bool checked = false;
+            int radio = -1;
+            bool operator==(const Outcome&) const = default;
+        } seen[2];
+        for (int skinned = 0; skinned < 2; ++skinned) {
+            SCOPED_TRACE(std::string(skin.name) + (skinned ? " skinned" : " plain"));
+            ParityForm t(skin.store());
+            auto* edit = t.Add<TEdit>(10, 10, 100, 22);
+            edit->SetName("edit");
+            auto* ok = t.Add<TButton>(10, 40, 90, 26);
+            ok->SetCaption("OK");
+            ok->SetName("ok");
+            ok->SetDefault(true);
+            auto* go = t.Add<TButton>(110, 40, 90, 26);
+            go->SetCaption("&Go");
+            go->SetName("go");
+            auto* check = t.Add<TCheckBox>(10, 80, 120, 20);
+            check->SetCaption("Check");
+            check->SetName("check");
+            auto* r1 = t.Add<TRadioButton>(10, 110, 120, 20);
+            r1->SetCaption("One");
+            r1->SetName("r1");
+            auto* r2 = t.Add<TRadioButton>(10, 135, 120, 20);
+            r2->SetCaption("Two");
+            r2->SetName("r2");
+            Outcome& o = seen[skinned];
+            ok->OnClick = [&](TObject*) { ++o.okClicks; };
+            go->OnClick = [&](TObject*) { ++o.goClicks; };
+            t.Start(skinned != 0);
+            auto focused = [&] {
+                TWinControl* c = TWinControl::FromHandle(GetFocus());
+                o.focus.push_back(c ? c->Name() : "?");
+            };
+            edit->SetFocus();
+            PumpFor(10);
+            Tap(VK_RETURN); // the default button
+            for (int i = 0; i < 4; ++i) {
+                Tap(VK_TAB);
+                focused();
+            }
+            check->SetFocus();
+            PumpFor(10);
+            Tap(VK_SPACE);
+            o.checked = check->Checked();
+            r1->SetFocus();
+            r1->SetChecked(true);
+            PumpFor(10);
+            Tap(VK_DOWN);
+            focused();
+            o.radio = r2->Checked() ? 2 : r1->Checked() ? 1 : 0;
+            AltTap('G');
+            focused();
+        }
+        SCOPED_TRACE(skin.name);
+        EXPECT_EQ(seen[0].focus, seen[1].focus);
+        EXPECT_EQ(seen[0].okClicks, seen[1].okClicks);
+        EXPECT_EQ(seen[0].goClicks, seen[1].goClicks);
+        EXPECT_EQ(seen[0].checked, seen[1].checked);
+        EXPECT_EQ(seen[0].radio, seen[1].radio);
+        // The twin itself did what the keys say.
+        EXPECT_EQ(seen[0].goClicks, 1);
+        EXPECT_TRUE(seen[0].checked);
+    }
+}

@@ -75,16 +75,27 @@ void TSkinEdit::PrintClientFrame(HDC dc) {
     if (own) dc = GetWindowDC(wnd);
     if (!dc) return;
     {
-        // The edit's own printing may leave its clip and origin behind.
+        // Where the caller put the origin and within the caller's clip: the edit's own
+        // printing has had its changes to the DC undone by now.
         SavedDc saved(dc);
-        SelectClipRgn(dc, nullptr);
-        SetViewportOrgEx(dc, 0, 0, nullptr);
         RECT inner = r;
         InflateRect(&inner, -1, -1);
         FrameRect(dc, &inner, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
         FrameColour(dc, r, ColorToRGB(data_->ButtonShadowColor));
     }
     if (own) ReleaseDC(wnd, dc);
+}
+
+bool TSkinEdit::BeforeMessage(TMessage& m) {
+    if (m.Msg != WM_PRINTCLIENT || !m.WParam) return TSkinControl::BeforeMessage(m);
+    // The edit's printing may leave its clip and origin in the DC: they go with it.
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    const int state = SaveDC(dc);
+    std::shared_ptr<bool> alive = alive_;
+    CallPrevious(m);
+    if (state) RestoreDC(dc, state);
+    if (*alive) PrintClientFrame(dc);
+    return false;
 }
 
 void TSkinEdit::AfterMessage(TMessage& m) {

@@ -19,6 +19,7 @@ public:
     void DrawControl(HDC dc, const RECT& r) override;
     void RestoreControl() override;
     void SkinChanged() override;
+    bool BeforeMessage(TMessage& m) override;
     // The skinned spin button inside the edit, once its first paint found one.
     TSkinUpDown* UpDown() const { return upDown_.get(); }
 
