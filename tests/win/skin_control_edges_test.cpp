@@ -12,6 +12,7 @@
 #include "skin/controls/skin_tabs.h"
 #include "skin/form/win_skin_form.h"
 #include "toolkit/comctrls.h"
+#include "toolkit/extctrls.h"
 #include "toolkit/handles.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/subclass.h"
@@ -461,5 +462,28 @@ TEST(SkinControlEdges, AComboRepaintsOnlyItsFrameWhenTheMouseComesAndGoes) {
         // Nothing erased: the text and the edit are never wiped for a hot change.
         EXPECT_EQ(erased, 0);
         recorder.Remove();
+    }
+}
+
+TEST(SkinControlEdges, ACheckBoxShowsWhatItsParentPaintsBehindIt) {
+    SkinnedForm t(ControlsSkinStore());
+    // A shape of the form under the check box, as the hatching under the main window's.
+    auto* shape = new TShape(t.form.get());
+    shape->SetParent(t.form.get());
+    shape->SetBounds(0, 0, 300, 100);
+    shape->Brush().SetColor(0x3050F0);
+    shape->Pen().SetColor(0x3050F0);
+    auto* check = t.Add<TCheckBox>(20, 20, 160, 21);
+    check->SetCaption("Check");
+    auto* radio = t.Add<TRadioButton>(20, 50, 160, 21);
+    radio->SetCaption("Radio");
+    t.Apply();
+    for (TWinControl* c : std::initializer_list<TWinControl*>{check, radio}) {
+        HWND wnd = c->Handle();
+        RefreshClient(wnd);
+        EXPECT_EQ(PixelAt(wnd, 155, 1), TColor(0x3050F0));
+        EXPECT_EQ(PixelAt(wnd, 155, 19), TColor(0x3050F0));
+        EXPECT_EQ(PixelAt(wnd, kGlyph / 2, 10), c == check ? kGlyphFrames[0] : kRadioFrames[0]);
+        EXPECT_GT(CountOther(wnd, {kGlyph + 2, 0, 80, 21}, TColor(0x3050F0)), 10); // caption
     }
 }

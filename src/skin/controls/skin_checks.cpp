@@ -109,11 +109,24 @@ int TSkinRadioButton::GlyphFrame() {
     return RadioGlyphFrame(base, StripFrames());
 }
 
-void TSkinCheckBox::DrawControl(HDC dc, const RECT& r) {
+void TSkinCheckBox::DrawControl(HDC dc, const RECT& rect) {
     HWND wnd = Handle();
     TBitmap* strip = Strip();
     const int frames = StripFrames();
     if (!strip || strip->Empty() || frames <= 0) return;
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    if (w <= 0 || h <= 0) return;
+    // Composed off screen on the parent's own background (a hatched page shows through, not a
+    // flat band) and copied in one transfer.
+    OffscreenBuffer buffer(dc, w, h);
+    HDC mem = buffer.dc();
+    if (!mem) return;
+    const RECT r = {0, 0, w, h};
+    FillParentColour(mem, r);
+    if (control_)
+        skin::PaintParentBackground(control_, mem);
+    else
+        skin::PaintParentBackground(wnd, mem);
     const int gw = strip->Width() / frames, gh = strip->Height();
     const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
     RECT glyph, text = r;
@@ -130,29 +143,28 @@ void TSkinCheckBox::DrawControl(HDC dc, const RECT& r) {
         glyph.right = glyph.left + gw;
         text.left = glyph.right + 2;
     }
-    // The parent's colour, not the face colour: a group box or panel left to the system
-    // would show a band of a slightly other grey behind the caption.
-    if (kind_ == 1 && !transparent_) FillParentColour(dc, r);
-    DrawGlyphFrame(dc, glyph, frames, GlyphFrame(), strip);
-    if (kind_ == 0) return;
+    DrawGlyphFrame(mem, glyph, frames, GlyphFrame(), strip);
 
     text_ = ReadCaption();
     const bool enabled = (style & WS_DISABLED) == 0;
-    SavedDc saved(dc);
-    SelectObject(dc, CaptionFont());
-    SetTextColor(dc, ColorToRGB(enabled ? FontColour() : clBtnShadow));
-    SetBkColor(dc, ColorToRGB(data_->ButtonFaceColor));
-    SetBkMode(dc, TRANSPARENT);
-    RECT m = text;
-    DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &m,
-              format | DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_WORDBREAK);
-    const int th = m.bottom - m.top;
-    text.top = r.top + (r.bottom - r.top - th) / 2;
-    text.bottom = text.top + th;
-    if (HasFocus() && !text_.empty())
-        DrawCaptionFocus(dc, format | DT_EXPANDTABS | DT_WORDBREAK, text);
-    DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &text,
-              format | DT_EXPANDTABS | DT_WORDBREAK);
+    {
+        SavedDc saved(mem);
+        SelectObject(mem, CaptionFont());
+        SetTextColor(mem, ColorToRGB(enabled ? FontColour() : clBtnShadow));
+        SetBkColor(mem, ColorToRGB(data_->ButtonFaceColor));
+        SetBkMode(mem, TRANSPARENT);
+        RECT m = text;
+        DrawTextW(mem, text_.c_str(), static_cast<int>(text_.size()), &m,
+                  format | DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_WORDBREAK);
+        const int th = m.bottom - m.top;
+        text.top = r.top + (r.bottom - r.top - th) / 2;
+        text.bottom = text.top + th;
+        if (HasFocus() && !text_.empty())
+            DrawCaptionFocus(mem, format | DT_EXPANDTABS | DT_WORDBREAK, text);
+        DrawTextW(mem, text_.c_str(), static_cast<int>(text_.size()), &text,
+                  format | DT_EXPANDTABS | DT_WORDBREAK);
+    }
+    BitBlt(dc, rect.left, rect.top, w, h, mem, 0, 0, SRCCOPY);
 }
 
 bool TSkinCheckBox::BeforeMessage(TMessage& m) {
