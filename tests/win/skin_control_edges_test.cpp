@@ -11,6 +11,7 @@
 #include "skin/controls/skin_scrollbars.h"
 #include "skin/controls/skin_tabs.h"
 #include "skin/form/win_skin_form.h"
+#include "toolkit/buttons.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/handles.h"
@@ -485,5 +486,49 @@ TEST(SkinControlEdges, ACheckBoxShowsWhatItsParentPaintsBehindIt) {
         EXPECT_EQ(PixelAt(wnd, 155, 19), TColor(0x3050F0));
         EXPECT_EQ(PixelAt(wnd, kGlyph / 2, 10), c == check ? kGlyphFrames[0] : kRadioFrames[0]);
         EXPECT_GT(CountOther(wnd, {kGlyph + 2, 0, 80, 21}, TColor(0x3050F0)), 10); // caption
+    }
+}
+
+TEST(SkinControlEdges, ADisabledBitButtonGreysItsGlyphAroundItsKeyColour) {
+    SkinnedForm t(ControlsSkinStore());
+    // Images of 10 x 10 with a ring of the glyph's set transparent colour, green (not its
+    // bottom-left pixel, which is black): `two` has a red disabled image of its own, `one`
+    // only its light first image.
+    auto make = [&](int y, int images) {
+        auto* bit = t.Add<TBitBtn>(10, y, 120, 40);
+        bit->SetCaption("");
+        TBitmap& g = bit->Glyph();
+        g.SetSize(10 * images, 10);
+        for (int py = 0; py < 10; ++py)
+            for (int px = 0; px < 10 * images; ++px) {
+                const int lx = px % 10;
+                const bool ring = lx == 0 || lx == 9 || py == 0 || py == 9;
+                g.SetPixel(px, py,
+                           ring      ? TColor(0x00FF00)
+                           : px < 10 ? TColor(0x0090C0)
+                                     : TColor(0x0000C0));
+            }
+        g.SetPixel(0, 9, clBlack);
+        g.SetTransparentColor(0x00FF00);
+        bit->SetNumGlyphs(images);
+        bit->SetEnabled(false);
+        return bit;
+    };
+    TBitBtn* two = make(10, 2);
+    TBitBtn* one = make(60, 1);
+    t.Apply();
+    const RECT all = {0, 0, 120, 40};
+    // Greyed: the mean of red 192 is 64; of 0xC0, 0x90 and 0 it is 0x70; green's is 0x55.
+    HWND w2 = two->Handle();
+    RefreshClient(w2);
+    EXPECT_GT(Count(w2, all, TColor(0x404040)), 30);
+    EXPECT_EQ(Count(w2, all, TColor(0x0000C0)), 0);
+    HWND w1 = one->Handle();
+    RefreshClient(w1);
+    EXPECT_GT(Count(w1, all, TColor(0x707070)), 30);
+    for (HWND w : {w1, w2}) {
+        // The ring is the key, greyed or not: it never shows.
+        EXPECT_EQ(Count(w, all, TColor(0x00FF00)), 0);
+        EXPECT_EQ(Count(w, all, TColor(0x555555)), 0);
     }
 }

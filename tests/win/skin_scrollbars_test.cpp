@@ -15,6 +15,7 @@
 #include "skin/form/win_skin_form.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/handles.h"
+#include "toolkit/subclass.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/win_text.h"
 
@@ -802,6 +803,61 @@ TEST(SkinHeader, PressedColumnAndDividerDragStillResizesLikeTheNativeHeader) {
     // The columns are drawn where they are now.
     EXPECT_EQ(h->ItemRects()[1].left, 103);
     EXPECT_EQ(f.At(300), kHeaderFrames[0]);
+}
+
+TEST(SkinHeader, SortArrowsOwnerDrawnColumnsAndNoPressWithoutButtons) {
+    HeaderForm f;
+    ASSERT_NE(f.object, nullptr);
+    TSkinHeader* h = f.object->Header();
+    ASSERT_NE(h, nullptr);
+    const TColor ink = static_cast<TColor>(ColorToRGB(f.t.data->ButtonTextColor));
+    RECT c0;
+    Header_GetItemRect(f.header, 0, &c0);
+    const RECT arrowZone = {c0.right - 16, c0.top, c0.right - 2, c0.bottom};
+    auto Count = [&](HWND wnd, const RECT& r, TColor colour) {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += PixelAt(wnd, x, y) == colour;
+        return n;
+    };
+    UpdateWindow(f.header);
+    EXPECT_EQ(Count(f.header, arrowZone, ink), 0);
+    // A sort arrow at the right end of a sorted column.
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(f.header, 0, &item);
+    item.fmt |= HDF_SORTUP;
+    Header_SetItem(f.header, 0, &item);
+    Settle(f.t.form->WindowHandle());
+    EXPECT_GT(Count(f.header, arrowZone, ink), 3);
+    // An owner-drawn column is the owner's to draw.
+    TWindowSubclass owner;
+    int asked = 0;
+    owner.Attach(f.view->WindowHandle(), [&](TMessage& m) {
+        auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
+        if (m.Msg == WM_DRAWITEM && draw && draw->CtlType == ODT_HEADER && draw->itemID == 1) {
+            ++asked;
+            UniqueBrush green(CreateSolidBrush(RGB(0, 255, 0)));
+            FillRect(draw->hDC, &draw->rcItem, green.get());
+            m.Result = TRUE;
+            return;
+        }
+        owner.CallPrevious(m);
+    });
+    item.mask = HDI_FORMAT;
+    Header_GetItem(f.header, 1, &item);
+    item.fmt |= HDF_OWNERDRAW;
+    Header_SetItem(f.header, 1, &item);
+    Settle(f.t.form->WindowHandle());
+    EXPECT_GT(asked, 0);
+    EXPECT_EQ(f.At(100, 8), TColor(0x00FF00));
+    owner.Detach();
+    // Without the buttons style a press leaves the column up, as the system's does.
+    SetWindowLongPtrW(f.header, GWL_STYLE, GetWindowLongPtrW(f.header, GWL_STYLE) & ~HDS_BUTTONS);
+    SendMessageW(f.header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 5));
+    EXPECT_EQ(h->PressedItem(), -1);
+    EXPECT_NE(f.At(10), kHeaderFrames[2]);
+    SendMessageW(f.header, WM_LBUTTONUP, 0, MAKELPARAM(30, 5));
 }
 
 TEST(SkinHeader, NoHeaderElementLeavesTheHeaderNativeAndNoHeaderMeansNoHeaderObject) {

@@ -371,7 +371,8 @@ void TSkinBitButton::DrawGlyphAndCaption(HDC b, const RECT& all, int frame, int 
     const POINT tp = horizontal ? POINT{textAt, textCross} : POINT{textCross, textAt};
 
     if (gs.cx > 0 && gs.cy > 0) {
-        if (graphicBitmap) {
+        // An empty graphic leaves the Glyph to show.
+        if (graphicBitmap && !graphicBitmap->Empty()) {
             TCanvas c(b);
             c.Draw(gp.x, gp.y, *graphicBitmap);
         } else if (glyph && !glyph->Empty()) {
@@ -379,14 +380,17 @@ void TSkinBitButton::DrawGlyphAndCaption(HDC b, const RECT& all, int frame, int 
             TBitmap piece(gs.cx, gs.cy);
             BitBlt(piece.Canvas().Handle(), 0, 0, gs.cx, gs.cy, glyph->Canvas().Handle(),
                    (image - 1) * gs.cx, 0, SRCCOPY);
-            const TColor key = glyph->TransparentColor();
-            if (glyphImage == 2 && image == 1) {
-                // Grey the key colour too, so it stays the key after the mean is taken.
+            TColor key = glyph->TransparentColor();
+            // Disabled is grey, the glyph's own disabled image as much as the first; the key
+            // colour goes through the same mean, so it stays the key.
+            if (glyphImage == 2) {
                 skin::GreyScale(piece);
+                TBitmap one(1, 1);
+                one.SetPixel(0, 0, key);
+                skin::GreyScale(one);
+                key = one.Pixel(0, 0);
             }
-            const TColor grey = piece.Pixel(0, gs.cy - 1);
-            skin::DrawKeyed(b, {gp.x, gp.y, gp.x + gs.cx, gp.y + gs.cy}, piece,
-                            glyphImage == 2 && image == 1 ? grey : key);
+            skin::DrawKeyed(b, {gp.x, gp.y, gp.x + gs.cx, gp.y + gs.cy}, piece, key);
         } else if (images) {
             const int disabledIndex = IntProp("DisabledIndex");
             const int index =

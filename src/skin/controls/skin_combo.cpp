@@ -99,14 +99,16 @@ bool TSkinComBox::TrackPress(UINT msg) {
 }
 
 void TSkinComBox::RepaintFrame() {
-    // Only the frame and the button change with hot and pressed: drawn straight over, the
-    // text and the edit are left alone. The whole-face style covers the text too, so that one
-    // waits for the control's next paint, without an erase.
-    if (data_ && data_->ComboButton && data_->ComboButton->Style == 2) {
-        if (HWND wnd = Handle()) InvalidateRect(wnd, nullptr, FALSE);
-        return;
-    }
-    PaintWindow(nullptr);
+    // Only the button changes with hot and pressed: nothing erased and only the button's
+    // part painted again by the control, the frame then drawn over as after any paint.
+    HWND wnd = Handle();
+    if (!wnd) return;
+    RECT button = buttonRect_;
+    if (IsRectEmpty(&button))
+        InvalidateRect(wnd, nullptr, FALSE);
+    else
+        InvalidateRect(wnd, &button, FALSE);
+    UpdateWindow(wnd);
 }
 
 void TSkinComBox::RestoreControl() {

@@ -584,14 +584,27 @@ void TSkinTab31::DrawControl(HDC dc, const RECT& r) {
     const int frames = tabs.FrameCount > 0 ? tabs.FrameCount : 1;
     const skin::TSkinMargins m = TurnedMargins(tabs.Margins, kTabsBottom);
     enabled_ = set->Enabled();
+    // One pass along the row, as the set lays it out: each tab its caption's width and 9,
+    // drawn while it fits before the end margin with 9 pixels of room, 21 beside the scroller.
+    const int end = w - set->EndMargin();
+    const int room = scroller_ && IsWindowVisible(scroller_->Handle()) ? 21 : 9;
+    int x = set->StartMargin();
     for (int i = set->FirstIndex(); i < set->Tabs().Count(); ++i) {
-        const RECT t = set->TabRect(i);
-        if (IsRectEmpty(&t)) break; // no room for it, nor for the ones after it
+        const std::wstring caption = Widen(set->Tabs()[i]);
+        SIZE size{};
+        {
+            SelectObjectGuard setFont(mem, set->Font().Handle());
+            GetTextExtentPoint32W(mem, caption.c_str(), static_cast<int>(caption.size()), &size);
+        }
+        const int tw = size.cx + 9;
+        if (x + tw > end || end - x < room) break; // no room for it, nor for the ones after it
+        const RECT t = {x, 0, x + tw, h};
+        x += tw;
         const int frame = i == set->TabIndex() ? 2 : 1;
         skin::DrawNineSlice(mem, t, *tabImage_, false, tabs.Tile == 1, tabs.Trans == 1, frames,
                             std::min(frame, frames), MarginsOf(m));
         SetTextColor(mem, ColorToRGB(frame == 1 ? tabs.NormalColour2 : tabs.MouseOverColour2));
-        DrawCaption(mem, t, 1, enabled_, Widen(set->Tabs()[i]));
+        DrawCaption(mem, t, 1, enabled_, caption);
     }
     BitBlt(dc, r.left, r.top, w, h, mem, 0, 0, SRCCOPY);
 }
