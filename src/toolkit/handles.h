@@ -133,7 +133,8 @@ public:
         : dc_(CreateCompatibleDC(target)),
           bitmap_(CreateCompatibleBitmap(target, width > 0 ? width : 1, height > 0 ? height : 1)),
           select_(dc_.get(), bitmap_.get()) {}
-    HDC dc() const { return dc_.get(); }
+    // Null when the bitmap could not be made: the DC alone would draw into a 1x1 stub.
+    HDC dc() const { return bitmap_ ? dc_.get() : nullptr; }
 
 private:
     UniqueMemDc dc_;

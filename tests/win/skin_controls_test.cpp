@@ -225,7 +225,10 @@ TEST(SkinControlBase, QuerySuspendResumeAndASecondAttach) {
     SendMessageW(wnd, WM_SKIN_ACTIVE, 0, 0);
     EXPECT_FALSE(object->Active());
     RefreshClient(wnd);
-    EXPECT_NE(PixelAt(wnd, 2, 2), kPushFrames[0]); // the system's own button
+    // The system's own button: drawn (an edge and a caption on its face), with no frame of
+    // the skin anywhere.
+    EXPECT_GT(CountOther(wnd, {0, 0, 100, 30}, PixelAt(wnd, 6, 15)), 20);
+    for (TColor frame : kPushFrames) EXPECT_EQ(Count(wnd, {0, 0, 100, 30}, frame), 0);
     previous.Clear();
     SendMessageW(wnd, WM_SKIN_QUERY, 0, 0);
     EXPECT_TRUE(previous.Contains(WM_SKIN_QUERY)); // suspended: straight through
@@ -342,8 +345,12 @@ TEST(SkinControlButton, EachStateShowsItsFrame) {
     SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[1]);
     EXPECT_EQ(GetFocus(), wnd); // pressing focuses
-    SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
+    // Dragged off while held: no longer pressed nor hot, so the focused frame.
+    SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-20, 5));
     EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[4]); // focused
+    SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(PixelAt(wnd, 2, 2), kPushFrames[1]); // back on it: pressed again
+    SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(-20, 5));
     button->SetEnabled(false);
     SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     RefreshClient(wnd);
@@ -415,10 +422,11 @@ TEST(SkinControlButton, ClicksReachTheHandlerOnceAndKeysWorkAsBefore) {
         PumpFor(5);
         EXPECT_EQ(clicks, 2);
         if (skinned) {
-            // Pressed, then the mouse left: releasing gives no click.
+            // Pressed, then the mouse left: releasing outside gives no click.
             SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+            SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(300, 5));
             SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
-            SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(300, 5));
             PumpFor(5);
             EXPECT_EQ(clicks, 2);
         }
@@ -488,7 +496,7 @@ TEST(SkinControlButton, SpeedButtonFlatDownAndHot) {
     t.Apply();
     HWND wnd = t.form->WindowHandle();
     RefreshClient(wnd);
-    EXPECT_NE(PixelAt(wnd, 12, 12), kPushFrames[0]); // flat at rest: no frame
+    EXPECT_EQ(PixelAt(wnd, 12, 12), kFace); // flat at rest: no frame, the background
     speed->Perform(CM_MOUSEENTER, 0, 0);
     PumpFor(5);
     RefreshClient(wnd);

@@ -123,6 +123,25 @@ TEST(SkinEdit, PrintClientAndThePaintClientMessage) {
     EXPECT_EQ(static_cast<TColor>(GetPixel(mem, 1, box.bottom / 2)), clBlack);
     EXPECT_EQ(static_cast<TColor>(GetPixel(mem, box.right - 2, 1)), clBlack);
 
+    // A caller that moved the origin and clipped: the frame goes where the origin says and
+    // stays inside the clip, and the caller's DC is as it was.
+    TSkinControl::FillColour(mem, box, clLime);
+    SetViewportOrgEx(mem, 6, 4, nullptr);
+    UniqueRegion clip(CreateRectRgn(0, 0, box.right, box.bottom / 2));
+    SelectClipRgn(mem, clip.get());
+    SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT);
+    POINT origin{};
+    GetViewportOrgEx(mem, &origin);
+    EXPECT_EQ(origin.x, 6);
+    EXPECT_EQ(origin.y, 4);
+    SetViewportOrgEx(mem, 0, 0, nullptr);
+    SelectClipRgn(mem, nullptr);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(mem, 6 + 10, 4)), kEditShadow);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(mem, 10, 0)), clLime);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(mem, 0, 10)), clLime);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(mem, 6, 4 + 3)), kEditShadow);
+    EXPECT_EQ(static_cast<TColor>(GetPixel(mem, 6, box.bottom / 2 + 1)), clLime); // clipped
+
     // The edit paints its text into the DC the message carries and answers the magic.
     TSkinControl::FillColour(mem, box, clLime);
     EXPECT_EQ(SendMessageW(wnd, CN_SKIN_PAINTCLIENT, reinterpret_cast<WPARAM>(mem), kSkinMagic),
@@ -215,18 +234,22 @@ TEST(SkinEdit, TheMainWindowsEditsGetSkinnedBorders) {
     auto form = MakeMainForm();
     TCustomEdit* edits[] = {form->edt1, form->lbledt1, form->lbledt2};
     ASSERT_TRUE(PumpUntil([&] { return Query(form->lbledt2) == 1; }, 3000));
-    form->pgc1->SetActivePage(form->ts2);
-    PumpFor(20);
     const TColor shadow = form->SkinData1->ButtonShadowColor;
     int drawn = 0;
-    for (TCustomEdit* e : edits) {
-        EXPECT_EQ(Query(e), 1) << e->Name();
-        if (!IsWindowVisible(e->WindowHandle())) continue; // on another page
-        Refresh(e->WindowHandle());
-        EXPECT_EQ(WindowPixel(e->WindowHandle(), 0, 0), shadow) << e->Name();
-        ++drawn;
+    // Each edit on its own page, every one of the three looked at.
+    for (TTabSheet* page : {form->ts2, form->ts3}) {
+        form->pgc1->SetActivePage(page);
+        PumpFor(20);
+        for (TCustomEdit* e : edits) {
+            if (e->Parent() != page) continue;
+            EXPECT_EQ(Query(e), 1) << e->Name();
+            ASSERT_TRUE(IsWindowVisible(e->WindowHandle())) << e->Name();
+            Refresh(e->WindowHandle());
+            EXPECT_EQ(WindowPixel(e->WindowHandle(), 0, 0), shadow) << e->Name();
+            ++drawn;
+        }
     }
-    EXPECT_GE(drawn, 1);
+    EXPECT_EQ(drawn, 3);
     // The labels stay where the edits put them.
     for (TLabeledEdit* e : {form->lbledt1, form->lbledt2}) {
         const int dy = e->EditLabel().Top() - e->Top();
@@ -678,7 +701,7 @@ public:
         KillTimer(nullptr, timer_);
     }
     // What the driver saw in the dialog while it was up.
-    std::atomic<int> comboSkinned{-1}, editFound{-1}, typeSkinned{-1}, done{0};
+    std::atomic<int> comboSkinned{-1}, editFound{-1}, typeSkinned{-1}, dialogFound{0}, done{0};
 
 private:
     static void CALLBACK Fallback(HWND, UINT, UINT_PTR, DWORD) {
@@ -687,6 +710,7 @@ private:
     static DWORD WINAPI Run(LPVOID p) {
         auto* self = static_cast<OpenDialogDriver*>(p);
         self->Drive();
+        self->done = 1; // on every way out, a dialog that never came included
         return 0;
     }
     void Drive() {
@@ -696,6 +720,7 @@ private:
             dlg = OpenDialogWindow();
         }
         if (!dlg) return;
+        dialogFound = 1;
         Sleep(600); // the manager skins it on activation
         HWND name = GetDlgItem(dlg, 0x47C), types = GetDlgItem(dlg, 0x470);
         // The file-name box may be an extended combo box around a plain one.
@@ -742,7 +767,6 @@ private:
         // Still up after a while: the action did not take; cancel.
         for (int i = 0; i < 300 && IsWindow(dlg) && IsWindowVisible(dlg); ++i) Sleep(10);
         if (IsWindow(dlg) && IsWindowVisible(dlg)) PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
-        done = 1;
     }
     Action action_;
     std::wstring name_;
@@ -803,7 +827,9 @@ TEST(SkinOpenDialog, WorksEndToEndWhileSkinned) {
         {
             OpenDialogDriver driver(c.action, c.name);
             chosen = dialog.Execute();
-            while (!driver.done) PumpFor(10);
+            // A dialog that never shows fails the test; it never waits without end.
+            ASSERT_TRUE(PumpUntil([&] { return driver.done != 0; }, 15000)) << c.action;
+            ASSERT_EQ(driver.dialogFound, 1) << "no open dialog came up for case " << c.action;
             combo = driver.comboSkinned;
             edit = driver.editFound;
             types = driver.typeSkinned;

@@ -1,6 +1,7 @@
 // Skinned containers and display controls under Wine: group boxes, status bars, panels,
 // panel-like foreign windows and size grips, with their pixels read back, the colours and
 // properties they take given back, and no handle growth over skin cycles.
+#include "real_input.h"
 #include "skinned_form.h"
 
 #include "gallery_form.h"
@@ -150,6 +151,40 @@ TEST(SkinStatusBar, SimpleModeIsOneLoweredPanelWithTheTextAndTheGrip) {
     Pixels e(wnd);
     EXPECT_FALSE(e.Has({2, 0, 60, e.h}, kStatusText));
     EXPECT_EQ(e.At(30, e.h / 2), kEdgeFrames[0]);
+}
+
+TEST(SkinStatusBar, SimpleTextReadsFromTheRightInRightToLeftModeAndIsPlain) {
+    SkinnedForm t(EditsSkinStore());
+    auto* bar = t.Add<TStatusBar>(0, 0, 300, 22);
+    bar->SetSimplePanel(true);
+    bar->SetSimpleText("Ready");
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinStatusBar>(bar), nullptr);
+    HWND wnd = bar->WindowHandle();
+    Refresh(wnd);
+    int plain = 0;
+    {
+        Pixels p(wnd);
+        ASSERT_TRUE(p.Has({2, 0, 60, p.h}, kStatusText));
+        for (int y = 0; y < p.h; ++y)
+            for (int x = 0; x < p.w; ++x) plain += p.At(x, y) == kStatusText;
+    }
+    bar->Font().SetStyle(fsBold | fsItalic | fsUnderline);
+    Refresh(wnd);
+    int styled = 0;
+    {
+        Pixels p(wnd);
+        for (int y = 0; y < p.h; ++y)
+            for (int x = 0; x < p.w; ++x) styled += p.At(x, y) == kStatusText;
+    }
+    EXPECT_EQ(styled, plain); // drawn plain all the same
+    bar->SetBiDiMode(bdRightToLeft);
+    wnd = bar->WindowHandle(); // it may have made a new window for the new reading order
+    PumpFor(10);
+    Refresh(wnd);
+    Pixels r(wnd);
+    EXPECT_FALSE(r.Has({2, 0, 100, r.h}, kStatusText));
+    EXPECT_TRUE(r.Has({r.w - 80, 0, r.w - 2, r.h}, kStatusText));
 }
 
 TEST(SkinStatusBar, PanelsShowTheirBevelFramesAndTheLastReachesTheEnd) {
@@ -476,6 +511,44 @@ TEST(SkinMediaPlayer, ABarOfSkinnedButtonsCoversThePlayerAndPassesPressesOn) {
     const int controls = t.form->ControlCount();
     delete object;
     EXPECT_EQ(t.form->ControlCount(), controls - 1);
+}
+
+TEST(SkinMediaPlayer, AReleaseOffTheBarOrALostMouseEndsThePress) {
+    SkinnedForm t(EditsSkinStore());
+    auto* player = t.Add<TMediaPlayer>(20, 20, 240, 30);
+    t.Apply();
+    auto* object = t.ObjectOf<TSkinMP>(player);
+    ASSERT_NE(object, nullptr);
+    TWMediaPlayer* bar = object->Bar();
+    ASSERT_NE(bar, nullptr);
+    HWND wnd = bar->WindowHandle();
+    SetForegroundWindow(t.form->WindowHandle());
+    POINT on{150, 10}, off{150, 200};
+    ClientToScreen(wnd, &on);
+    ClientToScreen(wnd, &off);
+    auto mouse = [](POINT p, DWORD flags) { realinput::Send({realinput::MouseAt(p, flags)}); };
+    mouse(on, 0);
+    ASSERT_EQ(WindowFromPoint(on), wnd); // the bar is over the player
+    // Pressed on a button, released below the bar: the real mouse, so the release goes where
+    // the capture says.
+    mouse(on, MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(bar->Pressed());
+    mouse(off, 0);
+    mouse(off, MOUSEEVENTF_LEFTUP);
+    EXPECT_FALSE(bar->Pressed());
+    // The player saw the press but no release on its button.
+    EXPECT_EQ(player->presses, (std::vector<UINT>{WM_LBUTTONDOWN}));
+    // Pressed again at once (a double click), then another window takes the mouse.
+    mouse(on, MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(bar->Pressed());
+    SetCapture(t.form->WindowHandle());
+    PumpFor(10);
+    EXPECT_FALSE(bar->Pressed());
+    ReleaseCapture();
+    mouse(on, MOUSEEVENTF_LEFTUP);
+    mouse({5, 5}, 0);
+    Refresh(wnd);
+    EXPECT_EQ(WindowPixel(wnd, 122, 2), kPushFrames[0]); // drawn up again
 }
 
 // ---------------------------------------------------------------- the gallery

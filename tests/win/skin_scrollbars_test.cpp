@@ -15,6 +15,7 @@
 #include "skin/form/win_skin_form.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/handles.h"
+#include "toolkit/subclass.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/win_text.h"
 
@@ -456,6 +457,9 @@ TEST(SkinScrollbarScrolling, TheDraggedThumbFollowsTheCursorClampedBetweenTheArr
     ASSERT_NE(w.object, nullptr);
     TWScrollbar* bar = w.object->VertBar();
     HWND host = w.S();
+    // From the middle, so putting the thumb back differs from pushing it to an end.
+    SendMessageW(host, EM_LINESCROLL, 0, 1500);
+    Settle(w.t.form->WindowHandle());
     const POINT start = OnBar(host, OBJID_VSCROLL, ThumbMiddle(host, OBJID_VSCROLL));
     POINT screen = start;
     ClientToScreen(host, &screen);
@@ -464,33 +468,53 @@ TEST(SkinScrollbarScrolling, TheDraggedThumbFollowsTheCursorClampedBetweenTheArr
     const int size = bar->ThumbEnd() - bar->ThumbStart();
     ASSERT_GT(size, 0);
     const int startThumb = bar->ThumbStart();
-    std::vector<int> seen; // thumb start drawn at each move: +30, -5000, +5000
-    std::vector<TColor> colours;
-    const int offsets[] = {30, -5000, 5000};
-    size_t next = 0;
+    ASSERT_GT(startThumb, bar->ArrowSize() + 40);
+    const RECT r = BarInfo(host, OBJID_VSCROLL).rcScrollBar;
+    // Down 30; past each end but near the bar (clamped between the arrows); far off the bar
+    // (the system puts the thumb back where it was).
+    const int targets[] = {screen.y + 30, r.top - 20, r.bottom + 20, screen.y - 5000};
+    const int expected[] = {startThumb + 30, bar->ArrowSize(),
+                            bar->Length() - bar->ArrowSize() - size, startThumb};
+    constexpr int kSteps = 4;
+    std::vector<int> seen;
+    std::vector<TColor> at, before;
+    int step = -1;
+    // A thread timer comes through the loop only once nothing else, painting included, is
+    // waiting: the cover is read as it painted itself, never forced.
     LoopDriver driver([&](const MSG& msg) {
-        if (msg.message != WM_MOUSEMOVE || next >= 3) return;
-        SetCursorPos(screen.x, screen.y + offsets[next]);
-        InvalidateRect(bar->Cover(), nullptr, FALSE);
-        UpdateWindow(bar->Cover());
-        seen.push_back(bar->ThumbStart());
-        colours.push_back(PixelAt(bar->Cover(), 4, bar->ThumbStart() + 2));
-        EXPECT_TRUE(bar->Tracking());
-        EXPECT_EQ(bar->ActivePart(), kPartThumb);
-        ++next;
+        if (msg.message != WM_TIMER || msg.hwnd) return;
+        if (step >= 0 && step < kSteps) {
+            seen.push_back(bar->ThumbStart());
+            at.push_back(PixelAt(bar->Cover(), 4, expected[step] + 2));
+            before.push_back(PixelAt(bar->Cover(), 4, expected[step] - 1));
+            EXPECT_TRUE(bar->Tracking());
+            EXPECT_EQ(bar->ActivePart(), kPartThumb);
+        }
+        if (++step < kSteps) {
+            SetCursorPos(screen.x, targets[step]);
+            POINT c{screen.x, targets[step]};
+            ScreenToClient(host, &c);
+            PostMessageW(host, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(c.x, c.y));
+        } else if (step == kSteps) {
+            PostMessageW(host, WM_LBUTTONUP, 0, MAKELPARAM(start.x, start.y));
+        }
     });
-    for (int i = 0; i < 3; ++i)
-        PostMessageW(host, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x, start.y + 1));
-    PostMessageW(host, WM_LBUTTONUP, 0, MAKELPARAM(start.x, start.y));
-    POINT at = screen;
-    ScreenToClient(bar->Cover(), &at);
-    SendMessageW(bar->Cover(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-    ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[0], startThumb + 30);
-    EXPECT_EQ(seen[1], bar->ArrowSize());
-    EXPECT_EQ(seen[2], bar->Length() - bar->ArrowSize() - size);
-    // The pressed thumb frame while dragging.
-    for (TColor c : colours) EXPECT_EQ(c, kVertThumb[1]);
+    const UINT_PTR pace = SetTimer(nullptr, 0, 60, nullptr);
+    gSafetyTarget = host;
+    const UINT_PTR safety = SetTimer(nullptr, 0, 5000, SafetyRelease);
+    POINT p = screen;
+    ScreenToClient(bar->Cover(), &p);
+    SendMessageW(bar->Cover(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    KillTimer(nullptr, pace);
+    KillTimer(nullptr, safety);
+    ASSERT_EQ(seen.size(), static_cast<size_t>(kSteps));
+    for (int i = 0; i < kSteps; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(seen[i], expected[i]);
+        // The pressed thumb frame drawn there, and not above it.
+        EXPECT_EQ(at[i], kVertThumb[1]);
+        EXPECT_NE(before[i], kVertThumb[1]);
+    }
     EXPECT_FALSE(bar->Tracking());
 }
 
@@ -533,10 +557,13 @@ TEST(SkinScrollbarPixels, ArrowsTrackThumbAndGripOfAVerticalBarInEveryState) {
     BarPixels p(sbVertical, 200, 20);
     ASSERT_NE(p.cover, nullptr);
     ASSERT_TRUE(p.cover->Shown());
-    // Thumb: MulDiv(200 - 34, 19, 100) = 32 long from the first arrow on; the grip (16 long)
+    // The thumb where the system has it, so a press on it lands on it; the grip (16 long)
     // centred on it.
+    const SCROLLBARINFO system = BarInfo(p.bar->WindowHandle(), OBJID_CLIENT);
+    EXPECT_EQ(p.cover->ThumbStart(), system.xyThumbTop);
+    EXPECT_EQ(p.cover->ThumbEnd(), system.xyThumbBottom);
     EXPECT_EQ(p.cover->ThumbStart(), 17);
-    EXPECT_EQ(p.cover->ThumbEnd(), 49);
+    EXPECT_GT(p.cover->ThumbEnd(), 40);
     EXPECT_EQ(p.At(5), StripFrame(9));
     EXPECT_EQ(p.At(195), StripFrame(13));
     EXPECT_EQ(p.At(18), kVertThumb[0]);
@@ -622,11 +649,14 @@ TEST(SkinScrollbarPixels, AHorizontalBarUsesItsOwnFramesAndADisabledOneHasNoThum
 
 TEST(SkinScrollbarPixels, ShorterBarsDownToHalfArrowsAndAMinimumThumb) {
     {
-        // 40 long: a track of 6, a thumb of one pixel, too short for the grip.
+        // 40 long: a track of 6 is too short for the system's thumb, so none is drawn and a
+        // press there is a press on the track.
         BarPixels p(sbVertical, 40, 20);
         ASSERT_NE(p.cover, nullptr);
-        EXPECT_EQ(p.cover->ThumbEnd() - p.cover->ThumbStart(), 1);
-        EXPECT_EQ(p.At(17), kVertThumb[0]);
+        const SCROLLBARINFO system = BarInfo(p.bar->WindowHandle(), OBJID_CLIENT);
+        EXPECT_EQ(p.cover->ThumbEnd() - p.cover->ThumbStart(),
+                  system.xyThumbBottom - system.xyThumbTop);
+        EXPECT_EQ(p.At(17), kVertTrack[0]);
         EXPECT_EQ(p.At(20), kVertTrack[0]);
         EXPECT_EQ(p.At(35), StripFrame(13));
     }
@@ -773,6 +803,61 @@ TEST(SkinHeader, PressedColumnAndDividerDragStillResizesLikeTheNativeHeader) {
     // The columns are drawn where they are now.
     EXPECT_EQ(h->ItemRects()[1].left, 103);
     EXPECT_EQ(f.At(300), kHeaderFrames[0]);
+}
+
+TEST(SkinHeader, SortArrowsOwnerDrawnColumnsAndNoPressWithoutButtons) {
+    HeaderForm f;
+    ASSERT_NE(f.object, nullptr);
+    TSkinHeader* h = f.object->Header();
+    ASSERT_NE(h, nullptr);
+    const TColor ink = static_cast<TColor>(ColorToRGB(f.t.data->ButtonTextColor));
+    RECT c0;
+    Header_GetItemRect(f.header, 0, &c0);
+    const RECT arrowZone = {c0.right - 16, c0.top, c0.right - 2, c0.bottom};
+    auto Count = [&](HWND wnd, const RECT& r, TColor colour) {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += PixelAt(wnd, x, y) == colour;
+        return n;
+    };
+    UpdateWindow(f.header);
+    EXPECT_EQ(Count(f.header, arrowZone, ink), 0);
+    // A sort arrow at the right end of a sorted column.
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    Header_GetItem(f.header, 0, &item);
+    item.fmt |= HDF_SORTUP;
+    Header_SetItem(f.header, 0, &item);
+    Settle(f.t.form->WindowHandle());
+    EXPECT_GT(Count(f.header, arrowZone, ink), 3);
+    // An owner-drawn column is the owner's to draw.
+    TWindowSubclass owner;
+    int asked = 0;
+    owner.Attach(f.view->WindowHandle(), [&](TMessage& m) {
+        auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
+        if (m.Msg == WM_DRAWITEM && draw && draw->CtlType == ODT_HEADER && draw->itemID == 1) {
+            ++asked;
+            UniqueBrush green(CreateSolidBrush(RGB(0, 255, 0)));
+            FillRect(draw->hDC, &draw->rcItem, green.get());
+            m.Result = TRUE;
+            return;
+        }
+        owner.CallPrevious(m);
+    });
+    item.mask = HDI_FORMAT;
+    Header_GetItem(f.header, 1, &item);
+    item.fmt |= HDF_OWNERDRAW;
+    Header_SetItem(f.header, 1, &item);
+    Settle(f.t.form->WindowHandle());
+    EXPECT_GT(asked, 0);
+    EXPECT_EQ(f.At(100, 8), TColor(0x00FF00));
+    owner.Detach();
+    // Without the buttons style a press leaves the column up, as the system's does.
+    SetWindowLongPtrW(f.header, GWL_STYLE, GetWindowLongPtrW(f.header, GWL_STYLE) & ~HDS_BUTTONS);
+    SendMessageW(f.header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 5));
+    EXPECT_EQ(h->PressedItem(), -1);
+    EXPECT_NE(f.At(10), kHeaderFrames[2]);
+    SendMessageW(f.header, WM_LBUTTONUP, 0, MAKELPARAM(30, 5));
 }
 
 TEST(SkinHeader, NoHeaderElementLeavesTheHeaderNativeAndNoHeaderMeansNoHeaderObject) {
@@ -965,10 +1050,9 @@ TEST(SkinScrollbarFailures, ADamagedSkinLeavesTheBarsNativeAndWorking) {
     ScrollForm t(DamagedStore());
     TMemo* memo = t.Memo(20, 20, 300, 200, Lines(300, 80));
     t.Apply();
-    if (auto* object = t.ObjectOf<TSkinScrollbar>(memo)) {
-        EXPECT_FALSE(object->VertBar()->Shown());
-        EXPECT_FALSE(object->HorzBar()->Shown());
-    }
+    // Nothing to cover the bars with: the memo is left to the system altogether.
+    EXPECT_EQ(t.ObjectOf<TSkinScrollbar>(memo), nullptr);
+    EXPECT_EQ(memo->Perform(WM_SKIN_QUERY), 0);
     SendMessageW(memo->WindowHandle(), WM_MOUSEWHEEL,
                  MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(100, 100));
     PumpFor(20);

@@ -225,6 +225,37 @@ TEST(SkinProgress, EmptyPartWayAndFullBothWaysAndTheMarqueeLeftAlone) {
     EXPECT_EQ(Count(m, Client(m), kProgressBar) + Count(m, Client(m), kProgressBack), 0);
 }
 
+TEST(SkinProgress, ChunksStayInsideTheTroughFromEmptyToFull) {
+    constexpr TColor kChunk = 0x2080E0;
+    for (int tile : {0, 1}) {
+        SCOPED_TRACE(tile);
+        SmallForm t;
+        // A trough with chunks: the skin's bar image as the trough, a chunk image of its own.
+        t.data->Progress->Style = 1;
+        t.data->ProgressChunk = std::make_unique<TDataSkinObject>("ProgressChunk");
+        t.data->ProgressChunk->Bitmap->SetSize(6, 12);
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 6; ++x) t.data->ProgressChunk->Bitmap->SetPixel(x, y, kChunk);
+        t.data->ProgressChunk->Tile = tile;
+        auto* full = t.Add<TProgressBar>(10, 10, 200, 16);
+        full->SetPosition(100);
+        auto* half = t.Add<TProgressBar>(10, 40, 200, 16);
+        half->SetPosition(50);
+        t.Apply();
+        HWND f = full->WindowHandle(), h = half->WindowHandle();
+        RefreshClient(f);
+        RefreshClient(h);
+        // Full: from the left border to the right one, neither border covered.
+        EXPECT_EQ(PixelAt(f, 2, 8), kChunk);
+        EXPECT_EQ(PixelAt(f, 197, 8), kChunk);
+        for (int x : {0, 1, 198, 199}) EXPECT_NE(PixelAt(f, x, 8), kChunk) << x;
+        EXPECT_EQ(Count(f, {198, 0, 200, 16}, kChunk), 0);
+        // Half: half the trough.
+        EXPECT_EQ(PixelAt(h, 2 + 97, 8), kChunk);
+        EXPECT_NE(PixelAt(h, 2 + 99, 8), kChunk);
+    }
+}
+
 // ---------------------------------------------------------------- track bar
 
 TEST(SkinTrackBar, CustomDrawAnswers) {
@@ -291,14 +322,27 @@ TEST(SkinTrackBar, ChannelThumbAndTicksWithAndWithoutTheSkinsImages) {
                     ColorToRGB(t.data->ButtonFaceColor));
             }
         }
-        // The ticks stay the system's: tick marks below the horizontal channel.
+        // The ticks stay the system's: a mark below the channel at each tick, and none half
+        // way between two.
         HWND h = horz->WindowHandle();
         RECT below = Client(h);
         RECT thumb{};
         SendMessageW(h, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
         below.top = thumb.bottom;
         const TColor face = ColorToRGB(horz->Color());
-        EXPECT_LT(Count(h, below, face), (below.right - below.left) * (below.bottom - below.top));
+        const int ticks = static_cast<int>(SendMessageW(h, TBM_GETNUMTICS, 0, 0)) - 2;
+        ASSERT_GT(ticks, 2);
+        for (int i = 0; i < ticks; ++i) {
+            const int x = static_cast<int>(SendMessageW(h, TBM_GETTICPOS, i, 0));
+            EXPECT_GT(CountOther(h, {x - 1, below.top, x + 2, below.bottom}, face), 0) << i;
+            if (i + 1 < ticks) {
+                const int next = static_cast<int>(SendMessageW(h, TBM_GETTICPOS, i + 1, 0));
+                const int mid = (x + next) / 2;
+                if (next - x > 4) {
+                    EXPECT_EQ(CountOther(h, {mid, below.top, mid + 1, below.bottom}, face), 0) << i;
+                }
+            }
+        }
     }
 }
 

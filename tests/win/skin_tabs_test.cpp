@@ -12,6 +12,7 @@
 #include "skin/form/win_skin_form.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/extctrls.h"
+#include "toolkit/handles.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/subclass.h"
 
@@ -238,14 +239,48 @@ TEST(SkinTabs, TopTabsCurrentFrameCaptionsAndPane) {
     EXPECT_EQ(frameAt(0), kTabFrames[3]);
     EXPECT_EQ(frameAt(1), kTabFrames[1]);
     tc->SetEnabled(true);
-    // Another tab chosen by the mouse becomes the current frame.
+    RefreshClient(wnd);
+    // Another tab chosen by the mouse, then by the keyboard, becomes the current frame and
+    // the pane opens under it and closes under the old one, with nothing forcing a repaint.
+    auto openUnder = [&](int i) { return PixelAt(wnd, TabRect(wnd, i).left + 5, pane.top); };
     Click(wnd, Centre(TabRect(wnd, 2)));
     EXPECT_EQ(tc->TabIndex(), 2);
+    EXPECT_EQ(frameAt(2), kTabFrames[4]); // clicking focused it
+    EXPECT_EQ(openUnder(2), kTabFrames[4]);
+    EXPECT_EQ(openUnder(1), kPaneTop);
+    EXPECT_EQ(frameAt(1), kTabFrames[0]);
+    SendMessageW(wnd, WM_KEYDOWN, VK_LEFT, 0x014B0001);
+    SendMessageW(wnd, WM_KEYUP, VK_LEFT, 0xC14B0001);
+    PumpFor(10);
+    EXPECT_EQ(tc->TabIndex(), 1);
+    EXPECT_EQ(openUnder(1), kTabFrames[4]);
+    EXPECT_EQ(openUnder(2), kPaneTop);
     edit->SetFocus();
     PumpFor(5);
+    EXPECT_EQ(frameAt(1), kTabFrames[1]);
+    EXPECT_EQ(frameAt(2), kTabFrames[0]);
+}
+
+TEST(SkinTabs, WithoutAPaneImageThePaneIsTheFace) {
+    TabForm t;
+    t.data->Tab->Bitmap2 = std::make_unique<TBitmap>();
+    t.data->TabPane.reset();
+    auto* tc = t.Tabs(10, 10, 300, 150, tpTop);
+    // Something else on screen first, so an unpainted pane would show it.
+    t.Show();
+    HWND wnd = tc->WindowHandle();
+    HDC dc = GetDC(wnd);
+    RECT all;
+    GetClientRect(wnd, &all);
+    UniqueBrush red(CreateSolidBrush(RGB(255, 0, 0)));
+    FillRect(dc, &all, red.get());
+    ReleaseDC(wnd, dc);
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinTab>(tc), nullptr);
     RefreshClient(wnd);
-    EXPECT_EQ(frameAt(2), kTabFrames[1]);
-    EXPECT_EQ(frameAt(1), kTabFrames[0]);
+    const RECT pane = PaneRect(wnd, kTabsTop);
+    EXPECT_EQ(Count(wnd, pane, TColor(0x0000FF)), 0);
+    EXPECT_EQ(PixelAt(wnd, (pane.left + pane.right) / 2, (pane.top + pane.bottom) / 2), kFace);
 }
 
 TEST(SkinTabs, BottomTabsAreFlippedAndSideTabsTurnedWithTheirPanes) {
@@ -317,7 +352,11 @@ TEST(SkinTabs, ScrollArrowsGetTheirOwnSkinAndAreNotPaintedOver) {
     ASSERT_NE(s->UpDown(), nullptr);
     EXPECT_TRUE(s->UpDown()->ForceHorizontal());
     EXPECT_EQ(s->UpDown()->Handle(), arrows);
+    // Without the clipping of children only the skin object keeps its drawing off the arrows,
+    // and only the tab control repaints.
+    SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) & ~WS_CLIPCHILDREN);
     SetCursorPos(2, 2);
+    RefreshClient(arrows);
     RefreshClient(wnd);
     RECT a;
     GetClientRect(arrows, &a);

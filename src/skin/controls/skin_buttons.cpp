@@ -69,6 +69,8 @@ bool TSkinButton::BeforeMessage(TMessage& m) {
         m.Result = 1;
         return false;
     case WM_TIMER: {
+        // Only the engine's own timer; the control's timers are its own business.
+        if (m.WParam != 1 || !styleHidden_) return TSkinControl::BeforeMessage(m);
         HWND wnd = Handle();
         KillTimer(wnd, 1);
         LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
@@ -84,6 +86,12 @@ bool TSkinButton::BeforeMessage(TMessage& m) {
     case WM_LBUTTONDBLCLK: {
         HWND wnd = Handle();
         if (GetFocus() != wnd) SetFocus(wnd);
+        // The system button captures the mouse, so a drag off and back still clicks and a
+        // release over another window does not.
+        if (wnd && !paintTarget_) {
+            SetCapture(wnd);
+            tracking_ = GetCapture() == wnd;
+        }
         state_ |= kSkinPressed;
         PaintWindow(nullptr);
         m.Result = 0;
@@ -105,22 +113,46 @@ void TSkinButton::AfterMessage(TMessage& m) {
         TrackSpaceKey(m);
         break;
     case WM_MOUSEMOVE:
-        if (WindowEnabled() && !(state_ & kSkinHot)) {
+        if (tracking_) {
+            // Pressed while over the button, as the system button shows it.
+            const int over = PointInClient(m.LParam) ? kSkinPressed | kSkinHot : 0;
+            if ((state_ & (kSkinPressed | kSkinHot)) != over) {
+                state_ = (state_ & ~(kSkinPressed | kSkinHot)) | over;
+                Repaint();
+            }
+        } else if (WindowEnabled() && !(state_ & kSkinHot)) {
             state_ |= kSkinHot;
             Repaint();
         }
         skin::SkinTrackMouseLeave(Handle());
         break;
-    case WM_LBUTTONUP:
+    case WM_LBUTTONUP: {
+        const bool click = (state_ & kSkinPressed) && (!tracking_ || PointInClient(m.LParam));
+        EndTracking();
         if (state_ & kSkinPressed) {
             state_ &= ~kSkinPressed;
             Repaint();
-            Click(); // last: the click may free this object
+        }
+        if (click) Click(); // last: the click may free this object
+        break;
+    }
+    case WM_MOUSELEAVE:
+        // While the button holds the mouse it stays pressed for a return.
+        state_ &= tracking_ ? ~kSkinHot : ~(kSkinHot | kSkinPressed);
+        Repaint();
+        break;
+    case WM_CAPTURECHANGED:
+        if (tracking_ && reinterpret_cast<HWND>(m.LParam) != Handle()) {
+            tracking_ = false;
+            state_ &= ~kSkinPressed;
+            Repaint();
         }
         break;
-    case WM_MOUSELEAVE:
-        state_ &= ~(kSkinHot | kSkinPressed);
-        Repaint();
+    case WM_KILLFOCUS:
+        // A press by mouse or space bar ends with the focus.
+        EndTracking();
+        state_ &= ~kSkinPressed;
+        TSkinControl::AfterMessage(m);
         break;
     // The system button paints these states straight onto the window.
     case BM_SETSTATE:
@@ -134,6 +166,28 @@ void TSkinButton::AfterMessage(TMessage& m) {
         TSkinControl::AfterMessage(m);
         break;
     }
+}
+
+bool TSkinButton::PointInClient(LPARAM lParam) const {
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    const POINT p = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    return PtInRect(&client, p) != FALSE;
+}
+
+void TSkinButton::EndTracking() {
+    if (!tracking_) return;
+    tracking_ = false; // before the release, whose WM_CAPTURECHANGED then finds nothing to do
+    if (GetCapture() == Handle()) ReleaseCapture();
+}
+
+void TSkinButton::DrawFocusAround(HDC dc, const RECT& text) const {
+    if (!focused_ || (data_->Options & SetBit(xoNoFocusRect))) return;
+    RECT f = text;
+    InflateRect(&f, 2, 2);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
+    DrawFocusRect(dc, &f);
 }
 
 int TSkinButton::FrameFor() const {
@@ -203,13 +257,7 @@ void TSkinButton::DrawControl(HDC dc, const RECT& r) {
     t.bottom = t.top + th;
     DrawTextW(b, caption.c_str(), static_cast<int>(caption.size()), &t,
               DT_EXPANDTABS | DT_WORDBREAK | DT_CENTER | rtl);
-    if (focused_ && !(data_->Options & SetBit(xoNoFocusRect))) {
-        RECT f = t;
-        InflateRect(&f, 2, 2);
-        SetTextColor(b, RGB(0, 0, 0));
-        SetBkColor(b, RGB(255, 255, 255));
-        DrawFocusRect(b, &f);
-    }
+    DrawFocusAround(b, t);
     SelectObject(b, oldFont);
     BitBlt(dc, r.left, r.top, w, h, b, 0, 0, SRCCOPY);
 }
@@ -317,7 +365,8 @@ void TSkinBitButton::DrawGlyphAndCaption(HDC b, const RECT& all, int frame, int 
     const POINT tp = horizontal ? POINT{textAt, textCross} : POINT{textCross, textAt};
 
     if (gs.cx > 0 && gs.cy > 0) {
-        if (graphicBitmap) {
+        // An empty graphic leaves the Glyph to show.
+        if (graphicBitmap && !graphicBitmap->Empty()) {
             TCanvas c(b);
             c.Draw(gp.x, gp.y, *graphicBitmap);
         } else if (glyph && !glyph->Empty()) {
@@ -325,14 +374,17 @@ void TSkinBitButton::DrawGlyphAndCaption(HDC b, const RECT& all, int frame, int 
             TBitmap piece(gs.cx, gs.cy);
             BitBlt(piece.Canvas().Handle(), 0, 0, gs.cx, gs.cy, glyph->Canvas().Handle(),
                    (image - 1) * gs.cx, 0, SRCCOPY);
-            const TColor key = glyph->TransparentColor();
-            if (glyphImage == 2 && image == 1) {
-                // Grey the key colour too, so it stays the key after the mean is taken.
+            TColor key = glyph->TransparentColor();
+            // Disabled is grey, the glyph's own disabled image as much as the first; the key
+            // colour goes through the same mean, so it stays the key.
+            if (glyphImage == 2) {
                 skin::GreyScale(piece);
+                TBitmap one(1, 1);
+                one.SetPixel(0, 0, key);
+                skin::GreyScale(one);
+                key = one.Pixel(0, 0);
             }
-            const TColor grey = piece.Pixel(0, gs.cy - 1);
-            skin::DrawKeyed(b, {gp.x, gp.y, gp.x + gs.cx, gp.y + gs.cy}, piece,
-                            glyphImage == 2 && image == 1 ? grey : key);
+            skin::DrawKeyed(b, {gp.x, gp.y, gp.x + gs.cx, gp.y + gs.cy}, piece, key);
         } else if (images) {
             const int disabledIndex = IntProp("DisabledIndex");
             const int index =
@@ -385,15 +437,18 @@ void TSkinMenuButton::DrawControl(HDC dc, const RECT& r) {
         Polygon(b, arrow, 3);
     }
     HGDIOBJ oldFont = SelectCaptionFont(b, frame);
+    // A line break at the first "||" and the focus rectangle, as on a push button.
+    const std::wstring caption = SplitCaption(text_);
     RECT t = {2, 2, w - 17 - 2, h - 2};
-    DrawTextW(b, text_.c_str(), static_cast<int>(text_.size()), &t,
+    DrawTextW(b, caption.c_str(), static_cast<int>(caption.size()), &t,
               DT_CALCRECT | DT_WORDBREAK | RtlFlags());
     const int tw = t.right - t.left, th = t.bottom - t.top;
     t.left = (w - 17 - tw) / 2 + 2;
     t.top = (h - th + 1) / 2;
     t.right = t.left + tw;
     t.bottom = t.top + th;
-    DrawTextW(b, text_.c_str(), static_cast<int>(text_.size()), &t, DT_WORDBREAK | RtlFlags());
+    DrawTextW(b, caption.c_str(), static_cast<int>(caption.size()), &t, DT_WORDBREAK | RtlFlags());
+    DrawFocusAround(b, t);
     SelectObject(b, oldFont);
     BitBlt(dc, r.left, r.top, w, h, b, 0, 0, SRCCOPY);
 }

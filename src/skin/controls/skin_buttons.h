@@ -40,10 +40,16 @@ protected:
     // Font and text colour of the state selected into dc (the old font returned).
     HGDIOBJ SelectCaptionFont(HDC dc, int frame);
     void Click();
+    // The focus rectangle around the caption when focused, unless the skin says no.
+    void DrawFocusAround(HDC dc, const RECT& text) const;
+    bool PointInClient(LPARAM lParam) const;
+    // Gives back the mouse taken at a press.
+    void EndTracking();
 
     TBitmap buffer_;
     bool transparent_ = false;
     bool styleHidden_ = false;
+    bool tracking_ = false; // the mouse is captured from a press
 };
 
 class TSkinBitButton : public TSkinButton {

@@ -3,6 +3,7 @@
 #include "skin/form/primitives.h"
 #include "toolkit/handles.h"
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 
@@ -19,6 +20,7 @@ constexpr UINT kCheckRepaint = 0xB0D0;
 } // namespace
 
 int CheckGlyphFrame(int base, int frames, bool indeterminate, bool disabled) {
+    base = std::clamp(base, 1, 4);
     if (frames == 12) {
         if (indeterminate) return disabled ? 12 : 9;
         static const int map[] = {1, 5, 4, 8};
@@ -28,6 +30,7 @@ int CheckGlyphFrame(int base, int frames, bool indeterminate, bool disabled) {
 }
 
 int RadioGlyphFrame(int base, int frames) {
+    base = std::clamp(base, 1, 4);
     if (frames == 8) {
         static const int map[] = {1, 5, 4, 8};
         return map[base - 1];
@@ -99,11 +102,24 @@ int TSkinRadioButton::GlyphFrame() {
     return RadioGlyphFrame(base, StripFrames());
 }
 
-void TSkinCheckBox::DrawControl(HDC dc, const RECT& r) {
+void TSkinCheckBox::DrawControl(HDC dc, const RECT& rect) {
     HWND wnd = Handle();
     TBitmap* strip = Strip();
     const int frames = StripFrames();
     if (!strip || strip->Empty() || frames <= 0) return;
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    if (w <= 0 || h <= 0) return;
+    // Composed off screen on the parent's own background (a hatched page shows through, not a
+    // flat band) and copied in one transfer.
+    OffscreenBuffer buffer(dc, w, h);
+    HDC mem = buffer.dc();
+    if (!mem) return;
+    const RECT r = {0, 0, w, h};
+    FillParentColour(mem, r);
+    if (control_)
+        skin::PaintParentBackground(control_, mem);
+    else
+        skin::PaintParentBackground(wnd, mem);
     const int gw = strip->Width() / frames, gh = strip->Height();
     const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
     RECT glyph, text = r;
@@ -120,29 +136,28 @@ void TSkinCheckBox::DrawControl(HDC dc, const RECT& r) {
         glyph.right = glyph.left + gw;
         text.left = glyph.right + 2;
     }
-    // The parent's colour, not the face colour: a group box or panel left to the system
-    // would show a band of a slightly other grey behind the caption.
-    if (kind_ == 1 && !transparent_) FillParentColour(dc, r);
-    DrawGlyphFrame(dc, glyph, frames, GlyphFrame(), strip);
-    if (kind_ == 0) return;
+    DrawGlyphFrame(mem, glyph, frames, GlyphFrame(), strip);
 
     text_ = ReadCaption();
     const bool enabled = (style & WS_DISABLED) == 0;
-    SavedDc saved(dc);
-    SelectObject(dc, CaptionFont());
-    SetTextColor(dc, ColorToRGB(enabled ? FontColour() : clBtnShadow));
-    SetBkColor(dc, ColorToRGB(data_->ButtonFaceColor));
-    SetBkMode(dc, TRANSPARENT);
-    RECT m = text;
-    DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &m,
-              format | DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_WORDBREAK);
-    const int th = m.bottom - m.top;
-    text.top = r.top + (r.bottom - r.top - th) / 2;
-    text.bottom = text.top + th;
-    if (HasFocus() && !text_.empty())
-        DrawCaptionFocus(dc, format | DT_EXPANDTABS | DT_WORDBREAK, text);
-    DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &text,
-              format | DT_EXPANDTABS | DT_WORDBREAK);
+    {
+        SavedDc saved(mem);
+        SelectObject(mem, CaptionFont());
+        SetTextColor(mem, ColorToRGB(enabled ? FontColour() : clBtnShadow));
+        SetBkColor(mem, ColorToRGB(data_->ButtonFaceColor));
+        SetBkMode(mem, TRANSPARENT);
+        RECT m = text;
+        DrawTextW(mem, text_.c_str(), static_cast<int>(text_.size()), &m,
+                  format | DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_WORDBREAK);
+        const int th = m.bottom - m.top;
+        text.top = r.top + (r.bottom - r.top - th) / 2;
+        text.bottom = text.top + th;
+        if (HasFocus() && !text_.empty())
+            DrawCaptionFocus(mem, format | DT_EXPANDTABS | DT_WORDBREAK, text);
+        DrawTextW(mem, text_.c_str(), static_cast<int>(text_.size()), &text,
+                  format | DT_EXPANDTABS | DT_WORDBREAK);
+    }
+    BitBlt(dc, rect.left, rect.top, w, h, mem, 0, 0, SRCCOPY);
 }
 
 bool TSkinCheckBox::BeforeMessage(TMessage& m) {
@@ -171,7 +186,14 @@ bool TSkinCheckBox::BeforeMessage(TMessage& m) {
 void TSkinCheckBox::AfterMessage(TMessage& m) {
     switch (m.Msg) {
     case BM_SETCHECK:
-        if (!IsRadio()) lastCheck_ = static_cast<int>(m.WParam) + 1;
+        if (!IsRadio()) {
+            // As the system button: a larger value (a negative one too) is the highest state
+            // the button's type has.
+            const LONG_PTR type = GetWindowLongPtrW(Handle(), GWL_STYLE) & BS_TYPEMASK;
+            const WPARAM top =
+                type == BS_3STATE || type == BS_AUTO3STATE ? BST_INDETERMINATE : BST_CHECKED;
+            lastCheck_ = static_cast<int>(std::min(m.WParam, top)) + 1;
+        }
         Repaint();
         break;
     case WM_LBUTTONDOWN:

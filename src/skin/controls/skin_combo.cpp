@@ -98,8 +98,21 @@ bool TSkinComBox::TrackPress(UINT msg) {
         state_ &= ~kSkinPressed;
     else
         return false;
-    Repaint();
+    RepaintFrame();
     return true;
+}
+
+void TSkinComBox::RepaintFrame() {
+    // Only the button changes with hot and pressed: nothing erased and only the button's
+    // part painted again by the control, the frame then drawn over as after any paint.
+    HWND wnd = Handle();
+    if (!wnd) return;
+    RECT button = buttonRect_;
+    if (IsRectEmpty(&button))
+        InvalidateRect(wnd, nullptr, FALSE);
+    else
+        InvalidateRect(wnd, &button, FALSE);
+    UpdateWindow(wnd);
 }
 
 void TSkinComBox::RestoreControl() {
@@ -224,11 +237,11 @@ void TSkinComBox::AfterMessage(TMessage& m) {
         const bool enabled = (GetWindowLongPtrW(Handle(), GWL_STYLE) & WS_DISABLED) == 0;
         if ((state_ & kSkinHot) && (!inside || !enabled)) {
             state_ &= ~kSkinHot;
-            Repaint();
+            RepaintFrame();
         } else if (!(state_ & kSkinHot) && inside && enabled) {
             state_ |= kSkinHot;
             skin::SkinTrackMouseLeave(Handle());
-            Repaint();
+            RepaintFrame();
         }
         break;
     }
@@ -245,7 +258,7 @@ void TSkinComBox::AfterMessage(TMessage& m) {
     case WM_MOUSELEAVE:
         if (state_ & kSkinHot) {
             state_ &= ~kSkinHot;
-            Repaint();
+            RepaintFrame();
         }
         break;
     case CN_COMMAND:

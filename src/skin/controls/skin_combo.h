@@ -39,6 +39,8 @@ private:
     void EditMessage(TMessage& m);
     // A press or release on the combo or its edit: the pressed state and a repaint.
     bool TrackPress(UINT msg);
+    // Hot or pressed changed: the button painted again, nothing erased.
+    void RepaintFrame();
     void DrawSimple(HDC dc, const RECT& r, int state, bool left);
     bool Focused() const;
 

@@ -78,16 +78,27 @@ void TSkinEdit::PrintClientFrame(HDC dc) {
     if (own) dc = GetWindowDC(wnd);
     if (!dc) return;
     {
-        // The edit's own printing may leave its clip and origin behind.
+        // Where the caller put the origin and within the caller's clip: the edit's own
+        // printing has had its changes to the DC undone by now.
         SavedDc saved(dc);
-        SelectClipRgn(dc, nullptr);
-        SetViewportOrgEx(dc, 0, 0, nullptr);
         RECT inner = r;
         InflateRect(&inner, -1, -1);
         FrameRect(dc, &inner, static_cast<HBRUSH>(GetCurrentObject(dc, OBJ_BRUSH)));
         FrameColour(dc, r, ColorToRGB(data_->ButtonShadowColor));
     }
     if (own) ReleaseDC(wnd, dc);
+}
+
+bool TSkinEdit::BeforeMessage(TMessage& m) {
+    if (m.Msg != WM_PRINTCLIENT || !m.WParam) return TSkinControl::BeforeMessage(m);
+    // The edit's printing may leave its clip and origin in the DC: they go with it.
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    const int state = SaveDC(dc);
+    std::shared_ptr<bool> alive = alive_;
+    CallPrevious(m);
+    if (state) RestoreDC(dc, state);
+    if (*alive) PrintClientFrame(dc);
+    return false;
 }
 
 void TSkinEdit::AfterMessage(TMessage& m) {
@@ -132,10 +143,8 @@ TArrowButton::TArrowButton(TSkinDateTime& skin, TWinControl& picker)
 }
 
 void TArrowButton::Place() {
-    // The picker's window of now: it makes a new one when its kind or format changes.
-    const bool left =
-        (GetWindowLongPtrW(picker_.WindowHandle(), GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
-    SetBounds(left ? 2 : picker_.Width() - size_ - 4, 0, size_, size_ + 1);
+    // Over the picker's own button, which sits at the right edge whatever the scroll-bar side.
+    SetBounds(picker_.Width() - size_ - 4, 0, size_, size_ + 1);
 }
 
 void TArrowButton::Paint() {
@@ -162,8 +171,11 @@ void TArrowButton::WndProc(TMessage& m) {
         break;
     case WM_LBUTTONDOWN: {
         TCustomControl::WndProc(m);
-        const int x = static_cast<short>(LOWORD(m.LParam)) + Left();
-        const int y = static_cast<short>(HIWORD(m.LParam)) + Top();
+        // The middle of the picker's own button, wherever the press fell on ours.
+        RECT client{};
+        GetClientRect(picker_.WindowHandle(), &client);
+        const int x = client.right - size_ / 2 - 1;
+        const int y = (client.top + client.bottom) / 2;
         // The picker opens its calendar as if its own button had been clicked.
         HWND picker = picker_.WindowHandle();
         PostMessageW(picker, WM_LBUTTONDOWN, m.WParam, MAKELPARAM(x, y));

@@ -18,6 +18,7 @@ public:
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
     void RestoreControl() override;
+    bool BeforeMessage(TMessage& m) override;
     // The skinned spin button inside the edit, once its first paint found one.
     TSkinUpDown* UpDown() const { return upDown_.get(); }
 

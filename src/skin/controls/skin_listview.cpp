@@ -86,7 +86,9 @@ bool TSkinHeader::BeforeMessage(TMessage& m) {
         HDHITTESTINFO hit{};
         hit.pt = {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
         SendMessageW(Handle(), HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-        pressedItem_ = (hit.flags & HHT_ONHEADER) ? hit.iItem : -1;
+        // Only a header of buttons goes down under the mouse.
+        const bool buttons = (GetWindowLongPtrW(Handle(), GWL_STYLE) & HDS_BUTTONS) != 0;
+        pressedItem_ = buttons && (hit.flags & HHT_ONHEADER) ? hit.iItem : -1;
         return true;
     }
     default:
@@ -176,13 +178,43 @@ void TSkinHeader::DrawColumn(HDC dc, int index, const RECT& column, HIMAGELIST i
     const RECT local{0, 0, w, h};
     const TDataSkinObject* bar = data_->Headerbar.get();
     DrawElement(b, local, std::max(bar->FrameCount, 1), FrameFor(index), bar);
+    if (item.fmt & HDF_OWNERDRAW) {
+        // The owner draws the column over the skin's frame, as it would over the system's.
+        DRAWITEMSTRUCT draw{};
+        draw.CtlType = ODT_HEADER;
+        draw.CtlID = static_cast<UINT>(GetDlgCtrlID(Handle()));
+        draw.itemID = static_cast<UINT>(index);
+        draw.itemAction = ODA_DRAWENTIRE;
+        draw.itemState = index == pressedItem_ ? ODS_SELECTED : 0;
+        draw.hwndItem = Handle();
+        draw.hDC = b;
+        draw.rcItem = local;
+        SendMessageW(GetParent(Handle()), WM_DRAWITEM, draw.CtlID, reinterpret_cast<LPARAM>(&draw));
+        BitBlt(dc, column.left, column.top, w, h, b, 0, 0, SRCCOPY);
+        return;
+    }
+    RECT textArea = local;
+    if (item.fmt & (HDF_SORTUP | HDF_SORTDOWN)) {
+        // The sort arrow at the right end, the caption left of it.
+        constexpr int kArrow = 8;
+        const int cx = w - 6 - kArrow / 2, cy = h / 2;
+        const bool up = (item.fmt & HDF_SORTUP) != 0;
+        UniquePen pen(CreatePen(PS_SOLID, 1, ColorToRGB(data_->ButtonTextColor)));
+        SelectObjectGuard p(b, pen.get());
+        for (int i = 0; i < kArrow / 2; ++i) {
+            const int y = up ? cy - 2 + i : cy + 1 - i;
+            MoveToEx(b, cx - i, y, nullptr);
+            LineTo(b, cx + i + 1, y);
+        }
+        textArea.right = std::max<LONG>(textArea.left, w - 6 - kArrow - 2);
+    }
     if (text[0]) {
         const int justify = item.fmt & HDF_JUSTIFYMASK;
         const int alignment = justify == HDF_RIGHT ? 2 : justify == HDF_CENTER ? 1 : 0;
         const int image = (item.fmt & kImageFormats) ? item.iImage : -1;
         SelectObjectGuard font(b, GetCurrentObject(dc, OBJ_FONT));
         SetTextColor(b, ColorToRGB(data_->ButtonTextColor));
-        DrawCaptionWithImage(b, local, alignment, text, image, images);
+        DrawCaptionWithImage(b, textArea, alignment, text, image, images);
     }
     BitBlt(dc, column.left, column.top, w, h, b, 0, 0, SRCCOPY);
 }

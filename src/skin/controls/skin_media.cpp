@@ -138,17 +138,30 @@ void TWMediaPlayer::WndProc(TMessage& m) {
         m.Result = 1;
         return;
     case WM_LBUTTONDOWN:
-        pressed_ = true;
+    case WM_LBUTTONDBLCLK: // a quick second press is a press too
         TCustomPanel::WndProc(m);
         player_.Perform(m.Msg, m.WParam, m.LParam);
-        ReleaseCapture();
+        // The bar holds the mouse until the release, wherever that comes; pressed only now,
+        // as the player may have taken the mouse on the way.
+        SetCapture(WindowHandle());
+        pressed_ = true;
         pressedButton_ = HitButton(static_cast<short>(LOWORD(m.LParam)));
         Invalidate();
         return;
+    case WM_CAPTURECHANGED:
+        if (pressed_ && reinterpret_cast<HWND>(m.LParam) != WindowHandle()) {
+            pressed_ = false;
+            Invalidate();
+        }
+        break;
     case WM_LBUTTONUP: {
         pressed_ = false;
+        if (GetCapture() == WindowHandle()) ReleaseCapture();
         TCustomPanel::WndProc(m);
-        const int hit = HitButton(static_cast<short>(LOWORD(m.LParam)));
+        // Released above or below the bar is released on no button.
+        const int y = static_cast<short>(HIWORD(m.LParam));
+        const int hit = y >= 0 && y < Height() ? HitButton(static_cast<short>(LOWORD(m.LParam)))
+                                               : kMediaButtons;
         // The player acts on the button only when the press ends where it began.
         if (hit == pressedButton_) player_.Perform(m.Msg, m.WParam, m.LParam);
         pressedButton_ = hit;

@@ -109,15 +109,18 @@ void TSkinProgress::DrawControl(HDC dc, const RECT& r) {
         if (filled > 0 && HasImage(chunk)) {
             TBitmap& image = *chunk->Bitmap;
             const int offset = (h - image.Height()) / 2;
-            if (chunk->Tile == 1) {
-                TBitmap row(filled, image.Height(), pf24bit);
-                for (int i = 0, n = filled / std::max(1, image.Width()) + 1; i < n; ++i)
+            // The chunks fill the trough inside its border, a full bar up to the far border.
+            const int start = 2 + (chunk->Tile == 1 ? chunk->Margins.Left : 0);
+            const int length = ProgressBarWidth(std::max(0, w - 2 * start), position, top);
+            if (length > 0 && chunk->Tile == 1) {
+                TBitmap row(length, image.Height(), pf24bit);
+                for (int i = 0, n = length / std::max(1, image.Width()) + 1; i < n; ++i)
                     BitBlt(row.Canvas().Handle(), i * image.Width(), 0, image.Width(),
                            image.Height(), image.Canvas().Handle(), 0, 0, SRCCOPY);
-                BitBlt(mem, chunk->Margins.Left + 2, offset, filled, image.Height(),
-                       row.Canvas().Handle(), 0, 0, SRCCOPY);
-            } else {
-                skin::DrawNineSlice(mem, {2, 2, 2 + filled, h - 2}, image, false, false,
+                BitBlt(mem, start, offset, length, image.Height(), row.Canvas().Handle(), 0, 0,
+                       SRCCOPY);
+            } else if (length > 0) {
+                skin::DrawNineSlice(mem, {start, 2, start + length, h - 2}, image, false, false,
                                     chunk->Trans == 1, 1, 1, MarginsOf(*chunk));
             }
         }

@@ -82,8 +82,36 @@ void FollowScrolling(const TMessage& m, TWScrollbar* horz, TWScrollbar* vert) {
             if (bar && bar->Shown()) bar->Redraw();
         return;
     }
+    // A scroll-bar control inside the host reports with its own handle: not the host's bars.
+    if (m.LParam) return;
     TWScrollbar* bar = m.Msg == WM_HSCROLL ? horz : vert;
     if (bar) bar->SetActivePart(PartOfRequest(m.WParam));
+}
+
+// The square between two shown covers of `wnd`, in its window coordinates.
+bool CornerOf(HWND wnd, const TWScrollbar* horz, const TWScrollbar* vert, RECT& corner) {
+    if (!horz || !vert || !horz->Shown() || !vert->Shown()) return false;
+    RECT w;
+    POINT origin{0, 0};
+    if (!wnd || !GetWindowRect(wnd, &w) || !ClientToScreen(wnd, &origin)) return false;
+    const int dx = origin.x - w.left, dy = origin.y - w.top;
+    const RECT& v = vert->BarRect();
+    const RECT& h = horz->BarRect();
+    corner = {v.left + dx, h.top + dy, v.right + dx, h.bottom + dy};
+    return corner.right > corner.left && corner.bottom > corner.top;
+}
+
+bool IsCoverOf(HWND wnd, HWND host) {
+    auto* cover = dynamic_cast<TWScrollbar*>(TWinControl::FromHandle(wnd));
+    return cover && cover->Host() == host;
+}
+
+// Hides the covers whose bars the host's style no longer has.
+void HideGoneBars(HWND host, TWScrollbar* horz, TWScrollbar* vert) {
+    if (!host) return;
+    const LONG_PTR style = GetWindowLongPtrW(host, GWL_STYLE);
+    if (horz && horz->Shown() && !(style & WS_HSCROLL)) horz->HideBar();
+    if (vert && vert->Shown() && !(style & WS_VSCROLL)) vert->HideBar();
 }
 
 } // namespace
@@ -142,6 +170,15 @@ bool TWScrollbar::GetBarInfo(SCROLLBARINFO& info) {
     if (!host) return false;
     if (barKind_ != kBarControl)
         return skin::SkinScrollBarInfo(host, vertical_ ? OBJID_VSCROLL : OBJID_HSCROLL, info);
+    // The system's own thumb, so a press lands where the drawn thumb is; the formula below
+    // only where the system cannot tell.
+    if (skin::SkinScrollBarInfo(host, OBJID_CLIENT, info)) {
+        const RECT& r = info.rcScrollBar;
+        length_ = vertical_ ? r.bottom - r.top : r.right - r.left;
+        if (GetWindowLongPtrW(host, GWL_STYLE) & WS_DISABLED)
+            info.rgstate[0] |= STATE_SYSTEM_UNAVAILABLE;
+        return true;
+    }
     info = SCROLLBARINFO{};
     info.cbSize = sizeof(info);
     if (!GetWindowRect(host, &info.rcScrollBar)) return false;
@@ -222,12 +259,27 @@ void TWScrollbar::UpdateBar() {
     const bool topmost = (GetWindowLongPtrW(host, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     HWND after = topmost ? HWND_TOPMOST : popup ? HWND_TOP : GetWindow(host, GW_HWNDPREV);
     UINT flags = SWP_NOACTIVATE | SWP_SHOWWINDOW;
-    if (after == handle_)
+    // Already above the host, maybe with its other cover between: the two stay as they are.
+    bool above = false;
+    if (!topmost && !popup)
+        for (HWND w2 = after; w2; w2 = GetWindow(w2, GW_HWNDPREV)) {
+            if (w2 == handle_) {
+                above = true;
+                break;
+            }
+            if (!IsCoverOf(w2, host)) break;
+        }
+    if (above)
         flags |= SWP_NOZORDER;
     else if (!after)
         after = HWND_TOP;
-    SetWindowPos(handle_, after, at.x, at.y, w, h, flags);
-    MoveWindow(handle_, at.x, at.y, w, h, TRUE);
+    RECT now{};
+    GetWindowRect(handle_, &now);
+    POINT nowAt{now.left, now.top};
+    if (!popup) ::ScreenToClient(parent, &nowAt);
+    const bool placed = nowAt.x == at.x && nowAt.y == at.y && now.right - now.left == w &&
+                        now.bottom - now.top == h && IsWindowVisible(handle_);
+    if (!(placed && above)) SetWindowPos(handle_, after, at.x, at.y, w, h, flags);
     shown_ = true;
 }
 
@@ -254,7 +306,8 @@ bool TWScrollbar::PaintBar(HDC dc) {
     if (!data || !HasImage(data->Scrollbar.get()) || !handle_) return false;
     SCROLLBARINFO info;
     if (!GetBarInfo(info) || (info.rgstate[0] & STATE_SYSTEM_INVISIBLE)) return false;
-    const bool enabled = !(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE);
+    const bool enabled = !(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) && HostEnabled();
+    if (!enabled) activePart_ = kPartNone;
     RECT rect = info.rcScrollBar;
     OffsetRect(&rect, -rect.left, -rect.top);
     RECT client;
@@ -302,6 +355,11 @@ bool TWScrollbar::PaintBar(HDC dc) {
         GetCursorPos(&cursor);
         int start =
             pressThumbStart_ + (vertical_ ? cursor.y - pressPos_.y : cursor.x - pressPos_.x);
+        // Strayed far from the bar: the system puts the thumb back where the drag began.
+        RECT reach = info.rcScrollBar;
+        const int breadth = vertical_ ? reach.right - reach.left : reach.bottom - reach.top;
+        InflateRect(&reach, breadth * (vertical_ ? 8 : 2), breadth * (vertical_ ? 2 : 8));
+        if (!PtInRect(&reach, cursor)) start = pressThumbStart_;
         start = std::min(start, length_ - arrowSize_ - size);
         start = std::max(start, arrowSize_);
         thumbStart_ = start;
@@ -348,8 +406,18 @@ void TWScrollbar::WndProc(TMessage& m) {
         PaintBar(reinterpret_cast<HDC>(m.WParam));
         m.Result = 0;
         return;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+        // The wheel over the bar scrolls what the bar scrolls, not the form under the cover;
+        // over a disabled host it goes on as it would past the host.
+        if (HWND host = Host(); host && HostEnabled()) {
+            m.Result = SendMessageW(host, m.Msg, m.WParam, m.LParam);
+            return;
+        }
+        break;
     case WM_MOUSEMOVE: {
         TCustomPanel::WndProc(m);
+        if (!HostEnabled()) return;
         const int part = PartAt(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
         if (part != activePart_) SetActivePart(part);
         skin::SkinTrackMouseLeave(handle_);
@@ -362,16 +430,21 @@ void TWScrollbar::WndProc(TMessage& m) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         TCustomPanel::WndProc(m);
-        Press(m);
+        if (HostEnabled()) Press(m);
         return;
     case WM_LBUTTONUP:
         TCustomPanel::WndProc(m);
-        Release(m);
+        if (HostEnabled()) Release(m);
         return;
     default:
-        TCustomPanel::WndProc(m);
-        return;
+        break;
     }
+    TCustomPanel::WndProc(m);
+}
+
+bool TWScrollbar::HostEnabled() const {
+    HWND host = Host();
+    return host && IsWindowEnabled(host);
 }
 
 void TWScrollbar::Press(TMessage& m) {
@@ -516,16 +589,7 @@ void TSkinScrollbar::DrawBorder(HDC dc) {
 }
 
 bool TSkinScrollbar::CornerRect(RECT& corner) const {
-    if (!horz_ || !vert_ || !horz_->Shown() || !vert_->Shown()) return false;
-    HWND wnd = Handle();
-    RECT w;
-    POINT origin{0, 0};
-    if (!wnd || !GetWindowRect(wnd, &w) || !ClientToScreen(wnd, &origin)) return false;
-    const int dx = origin.x - w.left, dy = origin.y - w.top;
-    const RECT& v = vert_->BarRect();
-    const RECT& h = horz_->BarRect();
-    corner = {v.left + dx, h.top + dy, v.right + dx, h.bottom + dy};
-    return corner.right > corner.left && corner.bottom > corner.top;
+    return CornerOf(Handle(), horz_.get(), vert_.get(), corner);
 }
 
 void TSkinScrollbar::AfterMessage(TMessage& m) {
@@ -533,6 +597,11 @@ void TSkinScrollbar::AfterMessage(TMessage& m) {
     case WM_SIZE:
     case WM_WINDOWPOSCHANGED:
         PlaceBars();
+        break;
+    case WM_NCCALCSIZE:
+    case WM_STYLECHANGED:
+        // A bar can go with a frame change that moves nothing.
+        HideGoneBars(Handle(), horz_.get(), vert_.get());
         break;
     case WM_HSCROLL:
     case WM_VSCROLL:
@@ -619,6 +688,10 @@ void TSkinScrollbarH::AfterMessage(TMessage& m) {
         if (horz_) horz_->UpdateBar();
         if (vert_) vert_->UpdateBar();
         break;
+    case WM_NCCALCSIZE:
+    case WM_STYLECHANGED:
+        HideGoneBars(wnd, horz_.get(), vert_.get());
+        break;
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_MOUSEWHEEL:
@@ -633,12 +706,9 @@ void TSkinScrollbarH::AfterMessage(TMessage& m) {
 void TSkinScrollbarH::DrawControl(HDC dc, const RECT& /*r*/) {
     if (horz_ && horz_->Shown()) horz_->Redraw();
     if (vert_ && vert_->Shown()) vert_->Redraw();
-    if (!horz_ || !vert_ || !horz_->Shown() || !vert_->Shown()) return;
     // No border of ours around a bare window: the corner is where the bars say.
-    const RECT& v = vert_->BarRect();
-    const RECT& h = horz_->BarRect();
-    RECT corner{v.left, h.top, v.right, h.bottom};
-    FillFace(dc, corner);
+    RECT corner;
+    if (CornerOf(Handle(), horz_.get(), vert_.get(), corner)) FillFace(dc, corner);
 }
 
 // ---------------------------------------------------------------- scroll-bar controls

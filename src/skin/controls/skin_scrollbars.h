@@ -67,6 +67,8 @@ protected:
 private:
     void Press(TMessage& m);
     void Release(TMessage& m);
+    // A disabled host takes no input through its cover.
+    bool HostEnabled() const;
     TSkinData* Data() const;
 
     int length_ = 0;

@@ -108,8 +108,14 @@ void TSkinStatusBar::DrawControl(HDC dc, const RECT& r) {
     HDC mem = buffer.dc();
     const RECT all = {0, 0, w, h};
     FillFace(mem, all);
+    // The control's font in plain style, whatever style it has.
+    LOGFONTW lf{};
+    GetObjectW(CaptionFont(), sizeof(lf), &lf);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfItalic = lf.lfUnderline = lf.lfStrikeOut = FALSE;
+    UniqueFont plain(CreateFontIndirectW(&lf));
     SavedDc saved(mem);
-    SelectObject(mem, CaptionFont());
+    SelectObject(mem, plain.get());
     SetBkMode(mem, TRANSPARENT);
     const TDataSkinObject* edges = data_->StatusBarEdges.get();
     SetTextColor(mem, ColorToRGB(edges ? edges->NormalColour2 : FontColour()));
@@ -129,7 +135,7 @@ void TSkinStatusBar::DrawControl(HDC dc, const RECT& r) {
             p.text = text;
             p.rtl = Rtl();
         }
-        p.alignment = p.rtl ? 1 : 0;
+        p.alignment = 0; // the panel drawing turns it right for right-to-left text
         DrawPanel(mem, p);
     } else {
         for (const PanelInfo& p : Panels(all)) DrawPanel(mem, p);

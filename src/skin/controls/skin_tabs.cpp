@@ -312,6 +312,18 @@ void TSkinTab::AfterMessage(TMessage& m) {
         return;
     }
     switch (m.Msg) {
+    case CN_NOTIFY:
+        // A tab chosen by mouse or keyboard: the system repaints only the row, but the
+        // opening under the current tab lies in the pane below it.
+        if (auto* hdr = reinterpret_cast<NMHDR*>(m.LParam); hdr && hdr->code == TCN_SELCHANGE)
+            Repaint();
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_KEYDOWN:
+        // A window without a toolkit object gets no notification back: look after the fact.
+        if (!control_ && SendMessageW(Handle(), TCM_GETCURFOCUS, 0, 0) != lastSelection_) Repaint();
+        TSkinControl::AfterMessage(m);
+        break;
     case TCM_SETCURSEL:
     case TCM_SETCURFOCUS:
     case TCM_INSERTITEMA:
@@ -336,13 +348,15 @@ bool TSkinTab::CloseBoxClick(POINT p) {
     auto* pages = dynamic_cast<TPageControl*>(control_);
     for (size_t i = 0; i < itemRects_.size(); ++i) {
         if (!PtInRect(&itemRects_[i], p)) continue;
+        // The form's answer may free the page control, and this object with it.
+        std::shared_ptr<bool> alive = alive_;
         const LRESULT answer =
             form_ && form_->Handle
                 ? SendMessageW(form_->Handle, WM_SKIN_CLOSETAB, reinterpret_cast<WPARAM>(Handle()),
                                static_cast<LPARAM>(i))
                 : 0;
+        if (!*alive) return true;
         if (answer == 0 && pages && static_cast<int>(i) < pages->PageCount()) {
-            std::shared_ptr<bool> alive = alive_;
             delete pages->Pages(static_cast<int>(i));
             if (!*alive) return true;
             Repaint();
@@ -394,6 +408,7 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
     itemRects_.assign(static_cast<size_t>(std::max(count, 0)), RECT{});
     if (length > 0 && thickness > 0) {
         const int current = static_cast<int>(SendMessageW(wnd, TCM_GETCURFOCUS, 0, 0));
+        lastSelection_ = current;
         auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(wnd, TCM_GETIMAGELIST, 0, 0));
         TBitmap strip(length, thickness, pf24bit);
         HDC mem = strip.Canvas().Handle();
@@ -460,7 +475,11 @@ skin::TSkinMargins TSkinTab::PaneMargins() const {
 }
 
 void TSkinTab::DrawPane(HDC dc, const RECT& display) {
-    if (!paneImage_) return;
+    // Without a pane image the pane is the face, not what was on screen before.
+    if (!paneImage_) {
+        FillFace(dc, display);
+        return;
+    }
     skin::DrawNineSlice(dc, display, *paneImage_, false, false, false, 1, 1,
                         MarginsOf(PaneMargins()));
 }
@@ -567,14 +586,27 @@ void TSkinTab31::DrawControl(HDC dc, const RECT& r) {
     const int frames = tabs.FrameCount > 0 ? tabs.FrameCount : 1;
     const skin::TSkinMargins m = TurnedMargins(tabs.Margins, kTabsBottom);
     enabled_ = set->Enabled();
+    // One pass along the row, as the set lays it out: each tab its caption's width and 9,
+    // drawn while it fits before the end margin with 9 pixels of room, 21 beside the scroller.
+    const int end = w - set->EndMargin();
+    const int room = scroller_ && IsWindowVisible(scroller_->Handle()) ? 21 : 9;
+    int x = set->StartMargin();
     for (int i = set->FirstIndex(); i < set->Tabs().Count(); ++i) {
-        const RECT t = set->TabRect(i);
-        if (IsRectEmpty(&t)) break; // no room for it, nor for the ones after it
+        const std::wstring caption = Widen(set->Tabs()[i]);
+        SIZE size{};
+        {
+            SelectObjectGuard setFont(mem, set->Font().Handle());
+            GetTextExtentPoint32W(mem, caption.c_str(), static_cast<int>(caption.size()), &size);
+        }
+        const int tw = size.cx + 9;
+        if (x + tw > end || end - x < room) break; // no room for it, nor for the ones after it
+        const RECT t = {x, 0, x + tw, h};
+        x += tw;
         const int frame = i == set->TabIndex() ? 2 : 1;
         skin::DrawNineSlice(mem, t, *tabImage_, false, tabs.Tile == 1, tabs.Trans == 1, frames,
                             std::min(frame, frames), MarginsOf(m));
         SetTextColor(mem, ColorToRGB(frame == 1 ? tabs.NormalColour2 : tabs.MouseOverColour2));
-        DrawCaption(mem, t, 1, enabled_, Widen(set->Tabs()[i]));
+        DrawCaption(mem, t, 1, enabled_, caption);
     }
     BitBlt(dc, r.left, r.top, w, h, mem, 0, 0, SRCCOPY);
 }

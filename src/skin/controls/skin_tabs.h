@@ -112,6 +112,7 @@ private:
     bool unicode2_ = true;
     TSkinObjectPtr<TSkinUpDown> upDown_;
     bool closeBoxes_ = false;
+    int lastSelection_ = -1; // the selection the last drawing showed
     TTabHotTracker hot_;
 };
 

@@ -112,6 +112,10 @@ bool TSkinUpDown::BeforeMessage(TMessage& m) {
         std::shared_ptr<bool> alive = alive_;
         CallPrevious(m);
         if (!*alive) return false;
+        // The half that was pressed stays pressed wherever the cursor goes, as the system's.
+        RECT r;
+        GetClientRect(Handle(), &r);
+        pressedFirst_ = CursorInFirstHalf(ButtonArea(r));
         state_ |= kSkinPressed;
         PaintWindow(nullptr);
         return false;
@@ -146,6 +150,13 @@ void TSkinUpDown::AfterMessage(TMessage& m) {
         state_ &= ~kSkinHot;
         lastHalf_ = -1;
         PaintWindow(nullptr);
+        break;
+    case WM_CAPTURECHANGED:
+        // The press ends with the capture, whoever took it.
+        if (state_ & kSkinPressed) {
+            state_ &= ~kSkinPressed;
+            PaintWindow(nullptr);
+        }
         break;
     case WM_ENABLE:
     case UDM_SETPOS:
@@ -194,7 +205,7 @@ void TSkinUpDown::DrawControl(HDC dc, const RECT& rect) {
     FillFace(mem, local);
     enabled_ = (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_DISABLED) == 0;
     const bool horizontal = Horizontal();
-    const bool firstActive = CursorInFirstHalf(r);
+    const bool firstActive = (state_ & kSkinPressed) ? pressedFirst_ : CursorInFirstHalf(r);
     const TUpDownFrames frames =
         UpDownFrames(firstActive, (state_ & kSkinPressed) != 0, (state_ & kSkinHot) != 0, enabled_);
     RECT first = local, second = local;

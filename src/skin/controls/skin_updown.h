@@ -41,5 +41,6 @@ private:
 
     bool editSpin_ = false;
     bool forceHorizontal_ = false;
-    int lastHalf_ = -1; // the half the cursor was over at the last mouse move
+    int lastHalf_ = -1;         // the half the cursor was over at the last mouse move
+    bool pressedFirst_ = false; // the half a press went to
 };

@@ -467,14 +467,27 @@ void TControlDiscovery::SkinChildWindows(HWND window) {
         if (!(style & WS_CHILD) || form_.IsSkinned(c)) continue;
         const std::wstring cls = WindowClass(c);
         if (cls == L"button") {
-            if ((style & 0xB) == 0xB) continue; // owner-drawn
-            if ((style & 7) == 7 || (style & 0x80)) continue;
-            if ((style & 3) == 3 || (style & 2) || (style & 5) == 5)
-                MakeForWindow(TSkinFamily::CheckBox, c);
-            else if ((style & 9) == 9 || (style & 4))
-                MakeForWindow(TSkinFamily::RadioButton, c);
-            else
+            // Image buttons and push-like checks keep the system's look: a skinned push button
+            // has no checked state and a glyph would be wrong on them.
+            if (style & (BS_BITMAP | BS_ICON | BS_PUSHLIKE)) continue;
+            switch (style & BS_TYPEMASK) {
+            case BS_PUSHBUTTON:
+            case BS_DEFPUSHBUTTON:
                 MakeForWindow(TSkinFamily::Button, c);
+                break;
+            case BS_CHECKBOX:
+            case BS_AUTOCHECKBOX:
+            case BS_3STATE:
+            case BS_AUTO3STATE:
+                MakeForWindow(TSkinFamily::CheckBox, c);
+                break;
+            case BS_RADIOBUTTON:
+            case BS_AUTORADIOBUTTON:
+                MakeForWindow(TSkinFamily::RadioButton, c);
+                break;
+            default: // group boxes, owner-drawn, split, command-link and push-box buttons
+                break;
+            }
         } else if (cls == L"combobox") {
             if ((style & 3) != CBS_SIMPLE) MakeForWindow(TSkinFamily::Combo, c);
         } else if (cls == L"comboboxex32") {
