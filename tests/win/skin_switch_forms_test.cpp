@@ -8,6 +8,7 @@
 #include "window_pixels.h"
 
 #include "gallery_form.h"
+#include "skin/controls/skin_control.h"
 #include "skin/data/skin_manage.h"
 #include "skin/form/win_skin_form.h"
 #include "toolkit/menus.h"
@@ -740,4 +741,69 @@ TEST(SkinSwitchManager, AFormTakenOffWhileItsHandlerRunsIsFreedAfter) {
     EXPECT_EQ(retiredInside, 1u) << "its object waits for the handler to return";
     EXPECT_EQ(s.m->RetiredCount(), 0u) << "and is freed once it has";
     EXPECT_FALSE(Skinned(f.Wnd()));
+}
+
+namespace {
+// Told when the component it watches is freed.
+struct FreeWatch : TComponent {
+    TComponent* watched = nullptr;
+    bool gone = false;
+    explicit FreeWatch(TComponent* c) : TComponent(nullptr), watched(c) {
+        c->FreeNotification(this);
+    }
+
+protected:
+    void Notification(TComponent* c, TOperation op) override {
+        if (op == opRemove && c == watched) gone = true;
+        TComponent::Notification(c, op);
+    }
+};
+} // namespace
+
+TEST(SkinSwitchManager, AControlTakenOffWhileItsClickRunsIsFreedAfter) {
+    Switcher s(GeometrySkinStore());
+    MenuForm f;
+    auto* button = new TButton(f.form.get());
+    button->SetParent(f.form.get());
+    button->SetBounds(12, 40, 90, 26);
+    button->SetCaption("Click");
+    // The skinned button raises the click from its own handler: its object is on the stack
+    // for as long as the box is up.
+    button->OnClick = [](TObject*) { MessageBoxW(nullptr, L"From a click", L"Box", MB_OK); };
+    s.SetActive(true);
+    HWND b = button->WindowHandle();
+    ASSERT_TRUE(Skinned(b));
+    TSkinControl* object = nullptr;
+    for (int i = 0; i < button->ComponentCount(); ++i)
+        if (auto* c = dynamic_cast<TSkinControl*>(button->Components(i))) object = c;
+    ASSERT_NE(object, nullptr);
+    FreeWatch watch(object);
+    bool offInside = false, goneInside = true;
+    BoxDriver d;
+    int ticks = 0;
+    d.steps = {
+        [&](HWND) {
+            s.data->SetActive(false);
+            return true;
+        },
+        [&](HWND) {
+            if (++ticks < 15) return false; // 450 ms: past the command's delay
+            offInside = !Skinned(b) && !Skinned(f.Wnd());
+            goneInside = watch.gone;
+            return true;
+        },
+    };
+    BoxDriver::current = &d;
+    d.started = GetTickCount();
+    SetTimer(nullptr, 0, 30, BoxDriver::Tick);
+    PostMessageW(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(b, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    PumpUntil([&] { return d.closed; }, 10000);
+    PumpFor(50);
+    BoxDriver::current = nullptr;
+    EXPECT_EQ(d.next, d.steps.size()) << "the click opened the box";
+    EXPECT_TRUE(offInside) << "the skin comes off while the box is up";
+    EXPECT_FALSE(goneInside) << "the button's object waits for its handler to return";
+    EXPECT_TRUE(watch.gone) << "and is freed once it has";
+    EXPECT_FALSE(Skinned(b));
 }
