@@ -378,6 +378,33 @@ struct BoxDriver {
     }
 };
 BoxDriver* BoxDriver::current = nullptr;
+
+// Takes the skin off while the message box that `open` brings up from a handler of the program
+// is up; `inside` runs past the command's delay, the box still up. True when both steps ran.
+bool OffWhileABoxIsUp(Switcher& s, const std::function<void()>& open,
+                      const std::function<void()>& inside) {
+    BoxDriver d;
+    int ticks = 0;
+    d.steps = {
+        [&](HWND) {
+            s.data->SetActive(false);
+            return true;
+        },
+        [&](HWND) {
+            if (++ticks < 15) return false; // 450 ms
+            inside();
+            return true;
+        },
+    };
+    BoxDriver::current = &d;
+    d.started = GetTickCount();
+    SetTimer(nullptr, 0, 30, BoxDriver::Tick);
+    open();
+    PumpUntil([&] { return d.closed; }, 10000);
+    PumpFor(50);
+    BoxDriver::current = nullptr;
+    return d.next == d.steps.size();
+}
 } // namespace
 
 TEST(SkinSwitchForms, AnOpenMessageBoxIsSkinnedSwitchedAndTakenOff) {
@@ -546,6 +573,51 @@ struct InsideLoop {
         inside = nullptr;
         end = nullptr;
     }
+    // `change` at the first tick of a keyboard move loop of `w`, `inside` 500 ms later (twice
+    // a command's delay) with the loop still running. True when the loop ran.
+    static bool MoveLoop(HWND w, const std::function<void()>& change,
+                         const std::function<void()>& inside) {
+        int ticks = 0;
+        bool sawLoop = false;
+        Run(
+            [&] {
+                if (++ticks == 1) {
+                    GUITHREADINFO info{sizeof(info)};
+                    GetGUIThreadInfo(GetCurrentThreadId(), &info);
+                    sawLoop = (info.flags & GUI_INMOVESIZE) != 0;
+                    change();
+                }
+                if (ticks < 25) return false;
+                inside();
+                return true;
+            },
+            [&] { PostMessageW(w, WM_KEYDOWN, VK_RETURN, 0); },
+            [&] {
+                RECT r;
+                GetWindowRect(w, &r);
+                SetCursorPos(r.left + 60, r.top + 8);
+                PostMessageW(w, WM_KEYDOWN, VK_RIGHT, 0);
+                SendMessageW(w, WM_SYSCOMMAND, SC_MOVE, 0);
+            });
+        return sawLoop;
+    }
+    // The same with a popup menu of `form` tracking.
+    static void Menu(TComponent* form, const std::function<void()>& change,
+                     const std::function<void()>& inside) {
+        TPopupMenu popup(form);
+        auto* item = new TMenuItem(&popup);
+        item->SetCaption("Item");
+        popup.Items()->Add(item);
+        int ticks = 0;
+        Run(
+            [&] {
+                if (++ticks == 1) change();
+                if (ticks < 25) return false;
+                inside();
+                return true;
+            },
+            [] { EndMenu(); }, [&] { popup.Popup(120, 120); });
+    }
 };
 std::function<bool()>* InsideLoop::inside = nullptr;
 std::function<void()>* InsideLoop::end = nullptr;
@@ -559,52 +631,52 @@ TEST(SkinSwitchManager, TakingTheSkinOffWaitsForAMoveLoopAndAMenu) {
     ASSERT_TRUE(Skinned(f.Wnd()));
     HWND w = f.Wnd();
     // A move loop: the unskin command waits until it is over.
-    int ticks = 0;
-    bool sawLoop = false, skinnedInside = false;
-    InsideLoop::Run(
-        [&] {
-            GUITHREADINFO info{sizeof(info)};
-            GetGUIThreadInfo(GetCurrentThreadId(), &info);
-            if (++ticks == 1) {
-                sawLoop = (info.flags & GUI_INMOVESIZE) != 0;
-                s.data->SetActive(false);
-            }
-            if (ticks < 25) return false; // 500 ms: twice the command's delay
-            skinnedInside = Skinned(w);
-            return true;
-        },
-        [&] { PostMessageW(w, WM_KEYDOWN, VK_RETURN, 0); },
-        [&] {
-            RECT r;
-            GetWindowRect(w, &r);
-            SetCursorPos(r.left + 60, r.top + 8);
-            PostMessageW(w, WM_KEYDOWN, VK_RIGHT, 0);
-            SendMessageW(w, WM_SYSCOMMAND, SC_MOVE, 0);
-        });
-    EXPECT_TRUE(sawLoop) << "the move loop ran";
+    bool skinnedInside = false;
+    EXPECT_TRUE(InsideLoop::MoveLoop(
+        w, [&] { s.data->SetActive(false); }, [&] { skinnedInside = Skinned(w); }))
+        << "the move loop ran";
     EXPECT_TRUE(skinnedInside) << "no unskinning inside the move loop";
     PumpFor(300);
     EXPECT_FALSE(Skinned(w)) << "unskinned once the loop is over";
     // A popup menu up: the same.
     s.SetActive(true);
     ASSERT_TRUE(Skinned(w));
-    TPopupMenu popup(f.form.get());
-    auto* item = new TMenuItem(&popup);
-    item->SetCaption("Item");
-    popup.Items()->Add(item);
-    ticks = 0;
     skinnedInside = false;
-    InsideLoop::Run(
-        [&] {
-            if (++ticks == 1) s.data->SetActive(false);
-            if (ticks < 25) return false;
-            skinnedInside = Skinned(w);
-            return true;
-        },
-        [] { EndMenu(); }, [&] { popup.Popup(120, 120); });
+    InsideLoop::Menu(
+        f.form.get(), [&] { s.data->SetActive(false); }, [&] { skinnedInside = Skinned(w); });
     EXPECT_TRUE(skinnedInside) << "no unskinning while a menu is up";
     PumpFor(300);
     EXPECT_FALSE(Skinned(w));
+}
+
+TEST(SkinSwitchManager, ANewSkinWaitsForAMoveLoopAndAMenu) {
+    SkinFile geometry(GeometrySkinStore(), "loop_geometry");
+    SkinFile product(ProductSkinStore(), "loop_product");
+    Switcher s(ProductSkinStore());
+    MenuForm f;
+    s.SetActive(true);
+    HWND w = f.Wnd();
+    TWinSkinForm* object = s.m->FindSkinnedForm(w);
+    ASSERT_NE(object, nullptr);
+    const int productTitle = object->TitleHeight();
+    ASSERT_NE(productTitle, kTitle);
+    // A move loop: the forms take the new skin once it is over.
+    int titleInside = 0;
+    EXPECT_TRUE(InsideLoop::MoveLoop(
+        w, [&] { s.data->SetSkinFile(geometry.path); },
+        [&] { titleInside = object->TitleHeight(); }))
+        << "the move loop ran";
+    EXPECT_EQ(titleInside, productTitle) << "no reload inside the move loop";
+    PumpFor(300);
+    ASSERT_EQ(s.m->FindSkinnedForm(w), object);
+    EXPECT_EQ(object->TitleHeight(), kTitle) << "reloaded once the loop is over";
+    // A popup menu up: the same, back to the product skin.
+    InsideLoop::Menu(
+        f.form.get(), [&] { s.data->SetSkinFile(product.path); },
+        [&] { titleInside = object->TitleHeight(); });
+    EXPECT_EQ(titleInside, kTitle) << "no reload while a menu is up";
+    PumpFor(300);
+    EXPECT_EQ(object->TitleHeight(), productTitle) << "reloaded once the menu is closed";
 }
 
 TEST(SkinSwitchForms, TitleButtonsAndPiecesNeverOutliveTheSkinTheyCameFrom) {
@@ -715,28 +787,12 @@ TEST(SkinSwitchManager, AFormTakenOffWhileItsHandlerRunsIsFreedAfter) {
     ASSERT_TRUE(Skinned(f.Wnd()));
     size_t retiredInside = 0;
     bool offInside = false;
-    BoxDriver d;
-    int ticks = 0;
-    d.steps = {
-        [&](HWND) {
-            s.data->SetActive(false);
-            return true;
-        },
-        [&](HWND) {
-            if (++ticks < 15) return false; // 450 ms: past the command's delay
+    EXPECT_TRUE(OffWhileABoxIsUp(
+        s, [&] { PostMessageW(f.Wnd(), WM_COMMAND, item->Command(), 0); },
+        [&] {
             offInside = !Skinned(f.Wnd());
             retiredInside = s.m->RetiredCount();
-            return true;
-        },
-    };
-    BoxDriver::current = &d;
-    d.started = GetTickCount();
-    SetTimer(nullptr, 0, 30, BoxDriver::Tick);
-    PostMessageW(f.Wnd(), WM_COMMAND, item->Command(), 0);
-    PumpUntil([&] { return d.closed; }, 10000);
-    PumpFor(50);
-    BoxDriver::current = nullptr;
-    EXPECT_EQ(d.next, d.steps.size());
+        }));
     EXPECT_TRUE(offInside) << "the skin comes off while the box is up";
     EXPECT_EQ(retiredInside, 1u) << "its object waits for the handler to return";
     EXPECT_EQ(s.m->RetiredCount(), 0u) << "and is freed once it has";
@@ -779,29 +835,17 @@ TEST(SkinSwitchManager, AControlTakenOffWhileItsClickRunsIsFreedAfter) {
     ASSERT_NE(object, nullptr);
     FreeWatch watch(object);
     bool offInside = false, goneInside = true;
-    BoxDriver d;
-    int ticks = 0;
-    d.steps = {
-        [&](HWND) {
-            s.data->SetActive(false);
-            return true;
+    EXPECT_TRUE(OffWhileABoxIsUp(
+        s,
+        [&] {
+            PostMessageW(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+            PostMessageW(b, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
         },
-        [&](HWND) {
-            if (++ticks < 15) return false; // 450 ms: past the command's delay
+        [&] {
             offInside = !Skinned(b) && !Skinned(f.Wnd());
             goneInside = watch.gone;
-            return true;
-        },
-    };
-    BoxDriver::current = &d;
-    d.started = GetTickCount();
-    SetTimer(nullptr, 0, 30, BoxDriver::Tick);
-    PostMessageW(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    PostMessageW(b, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-    PumpUntil([&] { return d.closed; }, 10000);
-    PumpFor(50);
-    BoxDriver::current = nullptr;
-    EXPECT_EQ(d.next, d.steps.size()) << "the click opened the box";
+        }))
+        << "the click opened the box";
     EXPECT_TRUE(offInside) << "the skin comes off while the box is up";
     EXPECT_FALSE(goneInside) << "the button's object waits for its handler to return";
     EXPECT_TRUE(watch.gone) << "and is freed once it has";
