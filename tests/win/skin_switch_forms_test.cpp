@@ -268,17 +268,21 @@ std::unique_ptr<TGalleryForm> ShowGallery() {
 }
 } // namespace
 
+namespace {
+// The gallery in a program started with `store`.
+Pixels ColdGallery(const std::vector<std::uint8_t>& store) {
+    Switcher c(store);
+    c.SetActive(true);
+    auto g = ShowGallery();
+    PumpUntil([&] { return Skinned(g->WindowHandle()); }, 1000);
+    PumpFor(100);
+    return Shot(g->WindowHandle());
+}
+} // namespace
+
 TEST(SkinSwitchForms, GalleryFollowsSwitchOffAndOn) {
     SkinFile geometry(GeometrySkinStore(), "gallery");
-    std::optional<Pixels> cold;
-    {
-        Switcher c(GeometrySkinStore());
-        c.SetActive(true);
-        auto g = ShowGallery();
-        PumpUntil([&] { return Skinned(g->WindowHandle()); }, 1000);
-        PumpFor(100);
-        cold = Shot(g->WindowHandle());
-    }
+    const std::optional<Pixels> cold = ColdGallery(GeometrySkinStore());
     Switcher s(ProductSkinStore());
     auto gallery = ShowGallery();
     HWND w = gallery->WindowHandle();
@@ -316,6 +320,21 @@ TEST(SkinSwitchForms, GalleryFollowsSwitchOffAndOn) {
     EXPECT_EQ(s.m->FindSkinnedForm(w)->TitleHeight(), kTitle);
     PumpFor(100);
     EXPECT_EQ(Differing(Shot(w), *cold), 0) << "on again equals a cold start";
+    gallery.reset();
+    PumpFor(20);
+}
+
+TEST(SkinSwitchForms, GallerySwitchedToTheProductSkinEqualsAColdStart) {
+    SkinFile product(ProductSkinStore(), "gallery_product");
+    const Pixels cold = ColdGallery(ProductSkinStore());
+    Switcher s(GeometrySkinStore());
+    auto gallery = ShowGallery();
+    s.SetActive(true);
+    ASSERT_TRUE(Skinned(gallery->WindowHandle()));
+    s.Load(product);
+    PumpFor(100);
+    EXPECT_EQ(Differing(Shot(gallery->WindowHandle()), cold), 0)
+        << "switched live equals a cold start";
     gallery.reset();
     PumpFor(20);
 }
