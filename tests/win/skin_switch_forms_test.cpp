@@ -844,7 +844,10 @@ TEST(SkinSwitchManager, AControlTakenOffWhileItsClickRunsIsFreedAfter) {
     button->SetCaption("Click");
     // The skinned button raises the click from its own handler: its object is on the stack
     // for as long as the box is up.
-    button->OnClick = [](TObject*) { MessageBoxW(nullptr, L"From a click", L"Box", MB_OK); };
+    int clicks = 0;
+    button->OnClick = [&](TObject*) {
+        if (++clicks == 1) MessageBoxW(nullptr, L"From a click", L"Box", MB_OK);
+    };
     s.SetActive(true);
     HWND b = button->WindowHandle();
     ASSERT_TRUE(Skinned(b));
@@ -869,4 +872,7 @@ TEST(SkinSwitchManager, AControlTakenOffWhileItsClickRunsIsFreedAfter) {
     EXPECT_FALSE(goneInside) << "the button's object waits for its handler to return";
     EXPECT_TRUE(watch.gone) << "and is freed once it has";
     EXPECT_FALSE(Skinned(b));
+    SendMessageW(b, BM_CLICK, 0, 0);
+    PumpFor(20);
+    EXPECT_EQ(clicks, 2) << "the native button clicks on";
 }

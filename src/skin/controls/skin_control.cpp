@@ -52,7 +52,7 @@ void TSkinControl::Retire() {
     *alive_ = false; // what runs on after a nested call sees the object as gone
     retired_ = true;
     active_ = false;
-    Detach();
+    // Still hooked, so a handler under way can hand its message on; the delete unhooks.
     if (form_) form_->UnregisterControl(this);
     form_ = nullptr;
 }
@@ -178,6 +178,10 @@ void TSkinControl::WindowProc(TMessage& m) {
             if (!*freed && --s.depth_ == 0 && s.retired_) delete &s;
         }
     } depth(*this);
+    if (retired_) {
+        CallPrevious(m);
+        return;
+    }
     if (m.Msg == WM_SKIN_ACTIVE) {
         active_ = m.WParam > 0;
         m.Result = 0;

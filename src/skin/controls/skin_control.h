@@ -163,8 +163,8 @@ private:
     // The control made a new window for itself (RecreateWnd): set it up like the first.
     void Reborn();
     void Detach();
-    // Ended while a handler of its own runs: unhooked and out of every list, freed as the last
-    // handler returns.
+    // Ended while a handler of its own runs: restored, out of every list and passing every
+    // message on, freed as the last handler returns.
     void Retire();
     friend void EndSkinObject(TComponent* object);
     int depth_ = 0;
