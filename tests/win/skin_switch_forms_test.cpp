@@ -8,6 +8,7 @@
 #include "window_pixels.h"
 
 #include "gallery_form.h"
+#include "skin/controls/skin_control.h"
 #include "skin/data/skin_manage.h"
 #include "skin/form/win_skin_form.h"
 #include "toolkit/menus.h"
@@ -65,17 +66,11 @@ void ExpectSameState(const WindowState& a, const WindowState& b, const char* wha
     EXPECT_EQ(a.region, b.region);
 }
 
-// Pixels that differ (outside `skip` when given); the whole count when the sizes differ.
-long Differing(const Pixels& a, const Pixels& b, const RECT* skip = nullptr) {
+// Pixels that differ; the whole count when the sizes differ.
+long Differing(const Pixels& a, const Pixels& b) {
     if (a.w != b.w || a.h != b.h) return static_cast<long>(std::max(a.px.size(), b.px.size()));
     long n = 0;
-    for (int y = 0; y < a.h; ++y)
-        for (int x = 0; x < a.w; ++x) {
-            if (skip && x >= skip->left && x < skip->right && y >= skip->top && y < skip->bottom)
-                continue;
-            const size_t i = static_cast<size_t>(y) * a.w + x;
-            n += a.px[i] != b.px[i];
-        }
+    for (size_t i = 0; i < a.px.size(); ++i) n += a.px[i] != b.px[i];
     return n;
 }
 
@@ -273,17 +268,21 @@ std::unique_ptr<TGalleryForm> ShowGallery() {
 }
 } // namespace
 
+namespace {
+// The gallery in a program started with `store`.
+Pixels ColdGallery(const std::vector<std::uint8_t>& store) {
+    Switcher c(store);
+    c.SetActive(true);
+    auto g = ShowGallery();
+    PumpUntil([&] { return Skinned(g->WindowHandle()); }, 1000);
+    PumpFor(100);
+    return Shot(g->WindowHandle());
+}
+} // namespace
+
 TEST(SkinSwitchForms, GalleryFollowsSwitchOffAndOn) {
     SkinFile geometry(GeometrySkinStore(), "gallery");
-    std::optional<Pixels> cold;
-    {
-        Switcher c(GeometrySkinStore());
-        c.SetActive(true);
-        auto g = ShowGallery();
-        PumpUntil([&] { return Skinned(g->WindowHandle()); }, 1000);
-        PumpFor(100);
-        cold = Shot(g->WindowHandle());
-    }
+    const std::optional<Pixels> cold = ColdGallery(GeometrySkinStore());
     Switcher s(ProductSkinStore());
     auto gallery = ShowGallery();
     HWND w = gallery->WindowHandle();
@@ -307,11 +306,8 @@ TEST(SkinSwitchForms, GalleryFollowsSwitchOffAndOn) {
     EXPECT_EQ(gallery->Color(), kFace) << "the form takes the new skin's face colour";
     Redraw(w);
     EXPECT_EQ(Pixels(w).At(native.window.cx / 2, 1), kTopActive);
-    // The frame; the controls follow a skin change by their own objects.
-    const RECT client{object->LeftWidth(), object->TitleHeight() + object->MenuBarHeight(),
-                      native.window.cx - object->RightWidth(),
-                      StateOf(w).window.cy - object->BottomHeight()};
-    EXPECT_EQ(Differing(Shot(w), *cold, &client), 0) << "switched live equals a cold start";
+    // Every control follows the switch too: the whole window equals the cold start.
+    EXPECT_EQ(Differing(Shot(w), *cold), 0) << "switched live equals a cold start";
     s.SetActive(false);
     EXPECT_FALSE(Skinned(w));
     ExpectSameState(StateOf(w), native, "gallery off");
@@ -322,6 +318,23 @@ TEST(SkinSwitchForms, GalleryFollowsSwitchOffAndOn) {
     s.SetActive(true);
     EXPECT_TRUE(Skinned(w));
     EXPECT_EQ(s.m->FindSkinnedForm(w)->TitleHeight(), kTitle);
+    PumpFor(100);
+    EXPECT_EQ(Differing(Shot(w), *cold), 0) << "on again equals a cold start";
+    gallery.reset();
+    PumpFor(20);
+}
+
+TEST(SkinSwitchForms, GallerySwitchedToTheProductSkinEqualsAColdStart) {
+    SkinFile product(ProductSkinStore(), "gallery_product");
+    const Pixels cold = ColdGallery(ProductSkinStore());
+    Switcher s(GeometrySkinStore());
+    auto gallery = ShowGallery();
+    s.SetActive(true);
+    ASSERT_TRUE(Skinned(gallery->WindowHandle()));
+    s.Load(product);
+    PumpFor(100);
+    EXPECT_EQ(Differing(Shot(gallery->WindowHandle()), cold), 0)
+        << "switched live equals a cold start";
     gallery.reset();
     PumpFor(20);
 }
@@ -384,6 +397,33 @@ struct BoxDriver {
     }
 };
 BoxDriver* BoxDriver::current = nullptr;
+
+// Takes the skin off while the message box that `open` brings up from a handler of the program
+// is up; `inside` runs past the command's delay, the box still up. True when both steps ran.
+bool OffWhileABoxIsUp(Switcher& s, const std::function<void()>& open,
+                      const std::function<void()>& inside) {
+    BoxDriver d;
+    int ticks = 0;
+    d.steps = {
+        [&](HWND) {
+            s.data->SetActive(false);
+            return true;
+        },
+        [&](HWND) {
+            if (++ticks < 15) return false; // 450 ms
+            inside();
+            return true;
+        },
+    };
+    BoxDriver::current = &d;
+    d.started = GetTickCount();
+    SetTimer(nullptr, 0, 30, BoxDriver::Tick);
+    open();
+    PumpUntil([&] { return d.closed; }, 10000);
+    PumpFor(50);
+    BoxDriver::current = nullptr;
+    return d.next == d.steps.size();
+}
 } // namespace
 
 TEST(SkinSwitchForms, AnOpenMessageBoxIsSkinnedSwitchedAndTakenOff) {
@@ -552,6 +592,51 @@ struct InsideLoop {
         inside = nullptr;
         end = nullptr;
     }
+    // `change` at the first tick of a keyboard move loop of `w`, `inside` 500 ms later (twice
+    // a command's delay) with the loop still running. True when the loop ran.
+    static bool MoveLoop(HWND w, const std::function<void()>& change,
+                         const std::function<void()>& inside) {
+        int ticks = 0;
+        bool sawLoop = false;
+        Run(
+            [&] {
+                if (++ticks == 1) {
+                    GUITHREADINFO info{sizeof(info)};
+                    GetGUIThreadInfo(GetCurrentThreadId(), &info);
+                    sawLoop = (info.flags & GUI_INMOVESIZE) != 0;
+                    change();
+                }
+                if (ticks < 25) return false;
+                inside();
+                return true;
+            },
+            [&] { PostMessageW(w, WM_KEYDOWN, VK_RETURN, 0); },
+            [&] {
+                RECT r;
+                GetWindowRect(w, &r);
+                SetCursorPos(r.left + 60, r.top + 8);
+                PostMessageW(w, WM_KEYDOWN, VK_RIGHT, 0);
+                SendMessageW(w, WM_SYSCOMMAND, SC_MOVE, 0);
+            });
+        return sawLoop;
+    }
+    // The same with a popup menu of `form` tracking.
+    static void Menu(TComponent* form, const std::function<void()>& change,
+                     const std::function<void()>& inside) {
+        TPopupMenu popup(form);
+        auto* item = new TMenuItem(&popup);
+        item->SetCaption("Item");
+        popup.Items()->Add(item);
+        int ticks = 0;
+        Run(
+            [&] {
+                if (++ticks == 1) change();
+                if (ticks < 25) return false;
+                inside();
+                return true;
+            },
+            [] { EndMenu(); }, [&] { popup.Popup(120, 120); });
+    }
 };
 std::function<bool()>* InsideLoop::inside = nullptr;
 std::function<void()>* InsideLoop::end = nullptr;
@@ -565,52 +650,52 @@ TEST(SkinSwitchManager, TakingTheSkinOffWaitsForAMoveLoopAndAMenu) {
     ASSERT_TRUE(Skinned(f.Wnd()));
     HWND w = f.Wnd();
     // A move loop: the unskin command waits until it is over.
-    int ticks = 0;
-    bool sawLoop = false, skinnedInside = false;
-    InsideLoop::Run(
-        [&] {
-            GUITHREADINFO info{sizeof(info)};
-            GetGUIThreadInfo(GetCurrentThreadId(), &info);
-            if (++ticks == 1) {
-                sawLoop = (info.flags & GUI_INMOVESIZE) != 0;
-                s.data->SetActive(false);
-            }
-            if (ticks < 25) return false; // 500 ms: twice the command's delay
-            skinnedInside = Skinned(w);
-            return true;
-        },
-        [&] { PostMessageW(w, WM_KEYDOWN, VK_RETURN, 0); },
-        [&] {
-            RECT r;
-            GetWindowRect(w, &r);
-            SetCursorPos(r.left + 60, r.top + 8);
-            PostMessageW(w, WM_KEYDOWN, VK_RIGHT, 0);
-            SendMessageW(w, WM_SYSCOMMAND, SC_MOVE, 0);
-        });
-    EXPECT_TRUE(sawLoop) << "the move loop ran";
+    bool skinnedInside = false;
+    EXPECT_TRUE(InsideLoop::MoveLoop(
+        w, [&] { s.data->SetActive(false); }, [&] { skinnedInside = Skinned(w); }))
+        << "the move loop ran";
     EXPECT_TRUE(skinnedInside) << "no unskinning inside the move loop";
     PumpFor(300);
     EXPECT_FALSE(Skinned(w)) << "unskinned once the loop is over";
     // A popup menu up: the same.
     s.SetActive(true);
     ASSERT_TRUE(Skinned(w));
-    TPopupMenu popup(f.form.get());
-    auto* item = new TMenuItem(&popup);
-    item->SetCaption("Item");
-    popup.Items()->Add(item);
-    ticks = 0;
     skinnedInside = false;
-    InsideLoop::Run(
-        [&] {
-            if (++ticks == 1) s.data->SetActive(false);
-            if (ticks < 25) return false;
-            skinnedInside = Skinned(w);
-            return true;
-        },
-        [] { EndMenu(); }, [&] { popup.Popup(120, 120); });
+    InsideLoop::Menu(
+        f.form.get(), [&] { s.data->SetActive(false); }, [&] { skinnedInside = Skinned(w); });
     EXPECT_TRUE(skinnedInside) << "no unskinning while a menu is up";
     PumpFor(300);
     EXPECT_FALSE(Skinned(w));
+}
+
+TEST(SkinSwitchManager, ANewSkinWaitsForAMoveLoopAndAMenu) {
+    SkinFile geometry(GeometrySkinStore(), "loop_geometry");
+    SkinFile product(ProductSkinStore(), "loop_product");
+    Switcher s(ProductSkinStore());
+    MenuForm f;
+    s.SetActive(true);
+    HWND w = f.Wnd();
+    TWinSkinForm* object = s.m->FindSkinnedForm(w);
+    ASSERT_NE(object, nullptr);
+    const int productTitle = object->TitleHeight();
+    ASSERT_NE(productTitle, kTitle);
+    // A move loop: the forms take the new skin once it is over.
+    int titleInside = 0;
+    EXPECT_TRUE(InsideLoop::MoveLoop(
+        w, [&] { s.data->SetSkinFile(geometry.path); },
+        [&] { titleInside = object->TitleHeight(); }))
+        << "the move loop ran";
+    EXPECT_EQ(titleInside, productTitle) << "no reload inside the move loop";
+    PumpFor(300);
+    ASSERT_EQ(s.m->FindSkinnedForm(w), object);
+    EXPECT_EQ(object->TitleHeight(), kTitle) << "reloaded once the loop is over";
+    // A popup menu up: the same, back to the product skin.
+    InsideLoop::Menu(
+        f.form.get(), [&] { s.data->SetSkinFile(product.path); },
+        [&] { titleInside = object->TitleHeight(); });
+    EXPECT_EQ(titleInside, kTitle) << "no reload while a menu is up";
+    PumpFor(300);
+    EXPECT_EQ(object->TitleHeight(), productTitle) << "reloaded once the menu is closed";
 }
 
 TEST(SkinSwitchForms, TitleButtonsAndPiecesNeverOutliveTheSkinTheyCameFrom) {
@@ -721,30 +806,73 @@ TEST(SkinSwitchManager, AFormTakenOffWhileItsHandlerRunsIsFreedAfter) {
     ASSERT_TRUE(Skinned(f.Wnd()));
     size_t retiredInside = 0;
     bool offInside = false;
-    BoxDriver d;
-    int ticks = 0;
-    d.steps = {
-        [&](HWND) {
-            s.data->SetActive(false);
-            return true;
-        },
-        [&](HWND) {
-            if (++ticks < 15) return false; // 450 ms: past the command's delay
+    EXPECT_TRUE(OffWhileABoxIsUp(
+        s, [&] { PostMessageW(f.Wnd(), WM_COMMAND, item->Command(), 0); },
+        [&] {
             offInside = !Skinned(f.Wnd());
             retiredInside = s.m->RetiredCount();
-            return true;
-        },
-    };
-    BoxDriver::current = &d;
-    d.started = GetTickCount();
-    SetTimer(nullptr, 0, 30, BoxDriver::Tick);
-    PostMessageW(f.Wnd(), WM_COMMAND, item->Command(), 0);
-    PumpUntil([&] { return d.closed; }, 10000);
-    PumpFor(50);
-    BoxDriver::current = nullptr;
-    EXPECT_EQ(d.next, d.steps.size());
+        }));
     EXPECT_TRUE(offInside) << "the skin comes off while the box is up";
     EXPECT_EQ(retiredInside, 1u) << "its object waits for the handler to return";
     EXPECT_EQ(s.m->RetiredCount(), 0u) << "and is freed once it has";
     EXPECT_FALSE(Skinned(f.Wnd()));
+}
+
+namespace {
+// Told when the component it watches is freed.
+struct FreeWatch : TComponent {
+    TComponent* watched = nullptr;
+    bool gone = false;
+    explicit FreeWatch(TComponent* c) : TComponent(nullptr), watched(c) {
+        c->FreeNotification(this);
+    }
+
+protected:
+    void Notification(TComponent* c, TOperation op) override {
+        if (op == opRemove && c == watched) gone = true;
+        TComponent::Notification(c, op);
+    }
+};
+} // namespace
+
+TEST(SkinSwitchManager, AControlTakenOffWhileItsClickRunsIsFreedAfter) {
+    Switcher s(GeometrySkinStore());
+    MenuForm f;
+    auto* button = new TButton(f.form.get());
+    button->SetParent(f.form.get());
+    button->SetBounds(12, 40, 90, 26);
+    button->SetCaption("Click");
+    // The skinned button raises the click from its own handler: its object is on the stack
+    // for as long as the box is up.
+    int clicks = 0;
+    button->OnClick = [&](TObject*) {
+        if (++clicks == 1) MessageBoxW(nullptr, L"From a click", L"Box", MB_OK);
+    };
+    s.SetActive(true);
+    HWND b = button->WindowHandle();
+    ASSERT_TRUE(Skinned(b));
+    TSkinControl* object = nullptr;
+    for (int i = 0; i < button->ComponentCount(); ++i)
+        if (auto* c = dynamic_cast<TSkinControl*>(button->Components(i))) object = c;
+    ASSERT_NE(object, nullptr);
+    FreeWatch watch(object);
+    bool offInside = false, goneInside = true;
+    EXPECT_TRUE(OffWhileABoxIsUp(
+        s,
+        [&] {
+            PostMessageW(b, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+            PostMessageW(b, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        },
+        [&] {
+            offInside = !Skinned(b) && !Skinned(f.Wnd());
+            goneInside = watch.gone;
+        }))
+        << "the click opened the box";
+    EXPECT_TRUE(offInside) << "the skin comes off while the box is up";
+    EXPECT_FALSE(goneInside) << "the button's object waits for its handler to return";
+    EXPECT_TRUE(watch.gone) << "and is freed once it has";
+    EXPECT_FALSE(Skinned(b));
+    SendMessageW(b, BM_CLICK, 0, 0);
+    PumpFor(20);
+    EXPECT_EQ(clicks, 2) << "the native button clicks on";
 }

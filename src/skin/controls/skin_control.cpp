@@ -29,6 +29,7 @@ TSkinControl::TSkinControl(TComponent* owner) : TComponent(owner) {}
 
 TSkinControl::~TSkinControl() {
     *alive_ = false;
+    *freed_ = true;
     // Restoring is the ender's (EndSkinObject): a virtual call from here reaches only the base.
     Detach();
     if (form_) form_->UnregisterControl(this);
@@ -39,8 +40,21 @@ void EndSkinObject(TComponent* object) {
     if (auto* s = dynamic_cast<TSkinControl*>(object)) {
         TControl* c = s->Control();
         if (s->Attached() && !(c && c->IsDestroying())) s->RestoreControl();
+        if (s->InUse()) {
+            s->Retire();
+            return;
+        }
     }
     delete object;
+}
+
+void TSkinControl::Retire() {
+    *alive_ = false; // what runs on after a nested call sees the object as gone
+    retired_ = true;
+    active_ = false;
+    // Still hooked, so a handler under way can hand its message on; the delete unhooks.
+    if (form_) form_->UnregisterControl(this);
+    form_ = nullptr;
 }
 
 void TSkinControl::Detach() {
@@ -156,6 +170,18 @@ void TSkinControl::CallPrevious(TMessage& m) {
 }
 
 void TSkinControl::WindowProc(TMessage& m) {
+    struct Depth {
+        TSkinControl& s;
+        std::shared_ptr<bool> freed; // the control going frees its objects, in use or not
+        explicit Depth(TSkinControl& o) : s(o), freed(o.freed_) { ++s.depth_; }
+        ~Depth() {
+            if (!*freed && --s.depth_ == 0 && s.retired_) delete &s;
+        }
+    } depth(*this);
+    if (retired_) {
+        CallPrevious(m);
+        return;
+    }
     if (m.Msg == WM_SKIN_ACTIVE) {
         active_ = m.WParam > 0;
         m.Result = 0;

@@ -68,6 +68,8 @@ public:
     bool Skinning() const { return skinning_; }
     // The window is gone and will not come back: the form frees the object at its next walk.
     bool Finished() const { return stage_ == 6 && !control_; }
+    // One of this object's message handlers is on the stack.
+    bool InUse() const { return depth_ > 0; }
 
     // Published properties of the control, by name; missing ones read -1, "", null.
     int IntProp(std::string_view name) const;
@@ -161,12 +163,19 @@ private:
     // The control made a new window for itself (RecreateWnd): set it up like the first.
     void Reborn();
     void Detach();
+    // Ended while a handler of its own runs: restored, out of every list and passing every
+    // message on, freed as the last handler returns.
+    void Retire();
+    friend void EndSkinObject(TComponent* object);
+    int depth_ = 0;
+    bool retired_ = false;
+    std::shared_ptr<bool> freed_ = std::make_shared<bool>(false);
     TWndProcHook hook_;
     TWindowSubclass subclass_;
 };
 
-// Ends a skin object whose control may live on: restore, then free. Any component is taken;
-// only skin objects are restored.
+// Ends a skin object whose control may live on: restore, then free (once its own handlers have
+// returned). Any component is taken; only skin objects are restored.
 void EndSkinObject(TComponent* object);
 
 // An owned skin object (a list view's header, an edit's up-down, a combo's list bars) ended

@@ -152,7 +152,9 @@ void TArrowButton::Paint() {
     const RECT r = {0, 0, Width(), Height()};
     TSkinData* data = skin_.SkinData();
     TSkinControl::FillColour(dc, r, data ? data->ButtonFaceColor : clBtnFace);
-    if (!data || !data->ComboxArrow || !data->ComboxArrow->Bitmap ||
+    // The arrow strip is cut from the combo button; a skin without one keeps the strip of an
+    // earlier skin, which is not this skin's look.
+    if (!data || !data->ComboButton || !data->ComboxArrow || !data->ComboxArrow->Bitmap ||
         data->ComboxArrow->Bitmap->Empty())
         return;
     const TDataSkinObject& arrow = *data->ComboxArrow;

@@ -124,6 +124,7 @@ void TSkinManage::Unregister(TSkinData& data) {
     components_.erase(std::remove(components_.begin(), components_.end(), &data),
                       components_.end());
     if (main_ == &data) main_ = nullptr;
+    if (reloadWaiting_ == &data) reloadWaiting_ = nullptr;
     if (changing_ == &data) {
         changing_ = nullptr;
         pending_ = 0;
@@ -140,8 +141,22 @@ void TSkinManage::Unregister(TSkinData& data) {
 }
 
 void TSkinManage::ReloadSkin() {
+    TSkinData* data = changing_;
+    // A frame that changes size under a move loop or a tracking menu would fight it.
+    if (data && UnskinMustWait(data->SkinFormtype == sfOnlyThisForm ? data : nullptr, nullptr)) {
+        reloadWaiting_ = data;
+        if (!timer_->Enabled()) {
+            timer_->SetInterval(kUnskinRetryMs);
+            timer_->SetEnabled(true);
+        }
+        return;
+    }
+    ReloadForms(data);
+}
+
+void TSkinManage::ReloadForms(TSkinData* data) {
     for (TWinSkinForm* f : forms_)
-        if (f->SkinData() == changing_ && !f->Finished()) f->ReloadSkin();
+        if (f->SkinData() == data && !f->Finished()) f->ReloadSkin();
 }
 
 void TSkinManage::PostCommand(unsigned command, unsigned delayMs) {
@@ -374,12 +389,23 @@ void TSkinManage::MarkAllPopups() {
 
 void TSkinManage::Tick() {
     timer_->SetEnabled(false);
+    if (TSkinData* waiting = reloadWaiting_) {
+        if (UnskinMustWait(waiting->SkinFormtype == sfOnlyThisForm ? waiting : nullptr, nullptr)) {
+            timer_->SetInterval(kUnskinRetryMs);
+            timer_->SetEnabled(true);
+            return;
+        }
+        reloadWaiting_ = nullptr;
+        ReloadForms(waiting);
+        if (!pending_) return;
+    }
     TSkinData* data = changing_;
     if (!data) return;
     const unsigned command = pending_;
-    const bool unskins = command == skin::kUnskinAllCommand || command == 7;
-    if (unskins && UnskinMustWait(data->SkinFormtype == sfOnlyThisForm ? data : nullptr,
-                                  command == 7 ? WindowToReskin : nullptr)) {
+    const bool waits =
+        command == skin::kUnskinAllCommand || command == 7 || command == skin::kRefreshCommand;
+    if (waits && UnskinMustWait(data->SkinFormtype == sfOnlyThisForm ? data : nullptr,
+                                command == 7 ? WindowToReskin : nullptr)) {
         // Asked again shortly: the command stays pending until the loop or menu is over.
         timer_->SetInterval(kUnskinRetryMs);
         timer_->SetEnabled(true);

@@ -86,9 +86,11 @@ private:
     // Takes the skin off and frees the object, or frees it later when one of its handlers is
     // running (a dialog or message box opened from it, for one).
     void Unskin(TWinSkinForm* form);
-    // Taking a skin off waits while a menu is up or a window it concerns (those of `only`, or
-    // `window`, or all when both are null) is moved or sized.
+    // Taking a skin off, and reloading forms with a new one, waits while a menu is up or a
+    // window it concerns (those of `only`, or `window`, or all when both are null) is moved or
+    // sized.
     bool UnskinMustWait(const TSkinData* only, HWND window) const;
+    void ReloadForms(TSkinData* data);
     // The dialogs and message boxes on screen, which are no toolkit forms.
     void SkinOpenDialogs();
     TSkinData* ChooseComponent(HWND window, const std::wstring& className) const;
@@ -105,6 +107,7 @@ private:
     int activeCount_ = 0;
     unsigned pending_ = 0;
     TSkinData* changing_ = nullptr;
+    TSkinData* reloadWaiting_ = nullptr; // loaded while a loop or menu ran: its forms reload after
     TSkinData* main_ = nullptr;
     int shutdownId_ = 0;
 };
