@@ -1,0 +1,217 @@
+// Skins switched over and over while the program runs: the main window, the control gallery
+// (every family) and a message box follow 200 switches through the test skins, the program's
+// skin files, the built-in skin and no skin, with no growth of GDI or USER objects or of
+// subclass thunks, and the main window ends as a window started with the last skin looks.
+// The switches run from a timer inside the message box's own loop; the box is closed at the end
+// and at the latest after 45 s.
+#include "app_fixture.h"
+#include "gallery_form.h"
+#include "menu_script.h"
+#include "test_skins.h"
+#include "window_pixels.h"
+
+#include "app/skin_choice.h"
+#include "skin/data/skin_manage.h"
+#include "skin/form/skin_messages.h"
+#include "toolkit/subclass.h"
+#include "toolkit/win_text.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool Skinned(HWND w) {
+    return SendMessageW(w, WM_SKIN_QUERY, 0, 0) == 1;
+}
+
+std::string Str(const std::vector<std::uint8_t>& b) {
+    return std::string(b.begin(), b.end());
+}
+
+struct Counts {
+    long gdi, user;
+    int thunks;
+    bool operator==(const Counts&) const = default;
+};
+
+Counts Now() {
+    const GuiCounts c = CurrentGuiCounts();
+    return {c.gdi, c.user, LiveSubclassThunks()};
+}
+
+HWND FindMessageBox() {
+    const auto boxes = ThreadWindowsOfClass(L"#32770");
+    return boxes.empty() ? nullptr : boxes.front();
+}
+
+// One switch of the cycle: a skin file, the built-in skin (empty) or none.
+struct Switch {
+    enum { File, BuiltIn, None } kind;
+    std::string file;
+};
+
+// The soak, run by a thread timer while the message box is up.
+struct Soak {
+    static inline Soak* current = nullptr;
+    TForm1* form;
+    std::vector<Switch> steps;
+    size_t next = 0, cycle = 0;
+    int changed = 0, waitFrom = -1, timeouts = 0, failedChoices = 0;
+    DWORD waitStart = 0, started = GetTickCount();
+    bool busy = false, messageBoxSkinned = true;
+    std::vector<Counts> perCycle;
+
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (current && !current->busy) {
+            current->busy = true;
+            current->Step();
+            current->busy = false;
+        }
+    }
+    void Step() {
+        HWND box = FindMessageBox();
+        if (!box) return;
+        if (GetTickCount() - started > 45000) {
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return;
+        }
+        if (waitFrom >= 0) {
+            if (changed == waitFrom) {
+                if (GetTickCount() - waitStart < 3000) return;
+                ++timeouts;
+            }
+            waitFrom = -1;
+            if (next % cycle == 0) {
+                perCycle.push_back(Now());
+                if (steps[next - 1].kind != Switch::None) messageBoxSkinned &= Skinned(box);
+            }
+        }
+        if (next == steps.size()) {
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            return;
+        }
+        const Switch& s = steps[next++];
+        TSkinChoice& choice = form->SkinChoice();
+        const bool wasActive = form->SkinData1->Active();
+        const int before = changed;
+        bool chosen = false;
+        unsigned command = wasActive ? skin::kRefreshCommand : skin::kSkinAllCommand;
+        switch (s.kind) {
+        case Switch::File:
+            chosen = choice.ChooseFile(s.file);
+            break;
+        case Switch::BuiltIn:
+            chosen = choice.ChooseBuiltIn();
+            break;
+        case Switch::None:
+            chosen = choice.ChooseNone();
+            command = skin::kUnskinAllCommand;
+            break;
+        }
+        failedChoices += !chosen;
+        // The command the choice posted, carried out now rather than after its delay.
+        if (TSkinManage* m = TSkinManage::Instance()) m->PostCommand(command, 1);
+        waitFrom = before;
+        waitStart = GetTickCount();
+    }
+};
+
+} // namespace
+
+TEST(SkinSwitchSoak, TwoHundredSwitchesWithTheGalleryAndAMessageBoxUp) {
+    std::vector<std::string> messages;
+    TSkinChoice::SetMessageSink([&](HWND, const std::string& t) { messages.push_back(t); });
+    TempDir dir;
+    std::vector<std::string> files = {
+        dir.Write("geometry.skin", Str(testskins::GeometrySkinStore())),
+        dir.Write("controls.skin", Str(testskins::ControlsSkinStore())),
+        dir.Write("edits.skin", Str(testskins::EditsSkinStore(2))),
+        dir.Write("small.skin", Str(testskins::SmallControlsSkinStore())),
+        dir.Write("scroll.skin", Str(testskins::ScrollSkinStore())),
+    };
+    for (const std::string& f : SkinFilesIn(ProgramSkinsFolder())) files.push_back(f);
+
+    // Each file in turn, no skin after every second one, the built-in skin once; the cycle
+    // ends on a file so that each cycle ends in the same state.
+    std::vector<Switch> cycle;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (i == 1) cycle.push_back({Switch::BuiltIn, ""});
+        cycle.push_back({Switch::File, files[i]});
+        if (i % 2 == 0 && i + 1 < files.size()) cycle.push_back({Switch::None, ""});
+    }
+    Soak soak;
+    soak.cycle = cycle.size();
+    while (soak.steps.size() < 200) soak.steps.insert(soak.steps.end(), cycle.begin(), cycle.end());
+
+    // Other tests may have left the process's manager switched off.
+    if (TSkinManage* m = TSkinManage::Instance()) m->SetEnabled(true);
+    auto form = MakeMainForm();
+    ASSERT_TRUE(PumpUntil([&] { return Skinned(form->WindowHandle()); }, 3000));
+    auto gallery = std::make_unique<TGalleryForm>(&TestApplication());
+    gallery->SetBounds(0, 0, gallery->Width(), gallery->Height());
+    gallery->Show();
+    ASSERT_TRUE(PumpUntil([&] { return Skinned(gallery->WindowHandle()); }, 3000));
+    form->SkinData1->OnSkinChanged = [&](TObject*) { ++soak.changed; };
+    soak.form = form.get();
+
+    Soak::current = &soak;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, Soak::Tick);
+    MessageBoxW(form->WindowHandle(), L"Switching skins", L"Corvane", MB_OK);
+    KillTimer(nullptr, timer);
+    Soak::current = nullptr;
+    PumpFor(100);
+
+    EXPECT_EQ(soak.next, soak.steps.size()) << "the message box closed early";
+    EXPECT_EQ(soak.timeouts, 0);
+    EXPECT_EQ(soak.failedChoices, 0);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(soak.messageBoxSkinned);
+    ASSERT_GE(soak.perCycle.size(), 3u);
+    // The first cycles fill caches and give some back; after that every cycle ends where the
+    // one before did, and none ends above the first.
+    const Counts& first = soak.perCycle.front();
+    for (size_t c = 1; c < soak.perCycle.size(); ++c) {
+        const Counts& n = soak.perCycle[c];
+        EXPECT_LE(n.gdi, first.gdi) << "cycle " << c;
+        EXPECT_LE(n.user, first.user) << "cycle " << c;
+        EXPECT_LE(n.thunks, first.thunks) << "cycle " << c;
+        if (c >= soak.perCycle.size() / 2) {
+            EXPECT_EQ(n, soak.perCycle[c - 1]) << "cycle " << c << ": gdi " << n.gdi << " user "
+                                               << n.user << " thunks " << n.thunks;
+        }
+    }
+    EXPECT_TRUE(Skinned(form->WindowHandle()));
+    EXPECT_TRUE(Skinned(gallery->WindowHandle()));
+
+    // Live against cold: the main window as the last skin left it, and a new main window
+    // started with that skin, each alone on the screen.
+    const std::string last = soak.steps.back().file;
+    gallery.reset();
+    SetForegroundWindow(form->WindowHandle());
+    PumpFor(300);
+    RedrawWindow(form->WindowHandle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pixels live(form->WindowHandle());
+    form.reset();
+    PumpFor(100);
+    auto cold = std::make_unique<TForm1>(&TestApplication());
+    cold->SkinChoice().ApplyOptions({app::SkinOptions::File, last, ""});
+    cold->Show();
+    ASSERT_TRUE(PumpUntil([&] { return Skinned(cold->WindowHandle()); }, 3000));
+    SetForegroundWindow(cold->WindowHandle());
+    PumpFor(500);
+    RedrawWindow(cold->WindowHandle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pixels fresh(cold->WindowHandle());
+    ASSERT_EQ(live.w, fresh.w);
+    ASSERT_EQ(live.h, fresh.h);
+    int differ = 0;
+    for (size_t i = 0; i < live.px.size(); ++i) differ += live.px[i] != fresh.px[i];
+    if (differ) {
+        live.Save("soak-live.png");
+        fresh.Save("soak-cold.png");
+    }
+    EXPECT_EQ(differ, 0) << "pixels that differ from a cold start with " << last;
+    cold.reset();
+    TSkinChoice::SetMessageSink(nullptr);
+}
