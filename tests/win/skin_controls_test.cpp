@@ -246,7 +246,7 @@ TEST(SkinControlBase, ParentBackgroundAndColourComeBackAtRestore) {
     EXPECT_EQ(a->Kind(), 1);
     EXPECT_EQ(b->Kind(), 0);
     EXPECT_EQ(on->Color(), t.data->ButtonFaceColor);
-    delete a;
+    EndSkinObject(a);
     EXPECT_EQ(Query(on), 0);
     EXPECT_TRUE(on->ParentBackground());
     EXPECT_EQ(on->Color(), clRed);

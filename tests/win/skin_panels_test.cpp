@@ -222,10 +222,10 @@ TEST(SkinBox, PanelsTakeTheFaceColourAndGetColourAndParentBackgroundBack) {
     t.Apply();
     EXPECT_EQ(t.skin->SkinnedControls().size(), listed);
 
-    delete box;
+    EndSkinObject(box);
     EXPECT_EQ(through->Color(), clInfoBk);
     EXPECT_TRUE(through->ParentBackground());
-    delete t.ObjectOf<TSkinBox>(plain);
+    EndSkinObject(t.ObjectOf<TSkinBox>(plain));
     EXPECT_EQ(plain->Color(), clAqua);
     EXPECT_FALSE(plain->ParentBackground());
 }

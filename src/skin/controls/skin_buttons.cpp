@@ -33,20 +33,14 @@ int FloorDiv(int a, int b) {
 
 // ---------------------------------------------------------------- push button
 
-void TSkinButton::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                                TCanvas* canvas) {
-    TSkinControl::AttachControl(form, data, ownColor, canvas);
+void TSkinButton::SetupSkin() {
+    TSkinControl::SetupSkin();
     kind_ = 0;
     if (control_) {
         const std::string cls = Lower(control_->ClassName());
         if (cls.rfind("trz", 0) == 0 || cls.rfind("tel", 0) == 0) kind_ = 1;
     }
-    transparent_ = TransparentFor(*this, data);
-}
-
-void TSkinButton::AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) {
-    TSkinControl::AttachWindow(wnd, data, form, canvas);
-    transparent_ = TransparentFor(*this, data);
+    transparent_ = TransparentFor(*this, data_);
 }
 
 bool TSkinButton::HasButtonImage() const {
@@ -411,7 +405,6 @@ void TSkinSpeedButton::AttachControl(TWinSkinForm* form, TSkinData* data, bool o
     if (attached_) return;
     paintTarget_ = dynamic_cast<TControl*>(Owner());
     TSkinControl::AttachControl(form, data, false, canvas);
-    transparent_ = TransparentFor(*this, data);
 }
 
 void TSkinSpeedButton::StateFor(int& frame, int& glyphImage) {

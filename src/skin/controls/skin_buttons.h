@@ -20,12 +20,11 @@ enum TSkinButtonFrame {
 class TSkinButton : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
-    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                       TCanvas* canvas) override;
-    void AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) override;
     bool BeforeMessage(TMessage& m) override;
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
+    // Without a Buttons image the button stays the system's.
+    bool CanSkin() override { return HasButtonImage(); }
 
     // The state's frame by the rules of push and bit buttons.
     int FrameFor() const;
@@ -34,6 +33,7 @@ public:
     static std::wstring SplitCaption(std::wstring caption);
 
 protected:
+    void SetupSkin() override;
     bool HasButtonImage() const;
     // Background, then the frame of the Buttons element, into the buffer.
     void DrawBackground(HDC dc, const RECT& r, int frame);

@@ -35,23 +35,16 @@ int RadioGlyphFrame(int base, int frames) {
     return base;
 }
 
-void TSkinCheckBox::Setup(TSkinData* data) {
-    transparent_ =
-        (control_ && control_->Tag() == 5555) || (data && (data->Options & SetBit(xoTransparent)));
+bool TSkinCheckBox::CanSkin() {
     TBitmap* strip = Strip();
-    kind_ = strip && !strip->Empty() && StripFrames() > 0 ? 1 : 0;
-    lastCheck_ = 0;
+    return strip && !strip->Empty() && StripFrames() > 0;
 }
 
-void TSkinCheckBox::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                                  TCanvas* canvas) {
-    TSkinControl::AttachControl(form, data, ownColor, canvas);
-    Setup(data);
-}
-
-void TSkinCheckBox::AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) {
-    TSkinControl::AttachWindow(wnd, data, form, canvas);
-    Setup(data);
+void TSkinCheckBox::SetupSkin() {
+    TSkinControl::SetupSkin();
+    transparent_ = (control_ && control_->Tag() == 5555) ||
+                   (data_ && (data_->Options & SetBit(xoTransparent)));
+    kind_ = skinning_ ? 1 : 0;
 }
 
 TBitmap* TSkinCheckBox::Strip() const {

@@ -12,21 +12,20 @@ int RadioGlyphFrame(int base, int frames);
 class TSkinCheckBox : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
-    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                       TCanvas* canvas) override;
-    void AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) override;
     bool BeforeMessage(TMessage& m) override;
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
     // The frame of the strip the current state shows.
     virtual int GlyphFrame();
     bool Transparent() const { return transparent_; }
+    // Without the strip the control paints itself as the system does.
+    bool CanSkin() override;
 
 protected:
+    void SetupSkin() override;
     virtual TBitmap* Strip() const;
     virtual int StripFrames() const;
     virtual bool IsRadio() const { return false; }
-    void Setup(TSkinData* data);
 
     bool transparent_ = false;
     int lastCheck_ = 0;

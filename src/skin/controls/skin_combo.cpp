@@ -36,31 +36,35 @@ int TSkinComBox::StateFrame(bool pressed, bool focusedOrHot, bool enabled) {
 
 void TSkinComBox::AttachControl(TWinSkinForm* form, TSkinData* data, bool, TCanvas* canvas) {
     // The text area keeps its own colour.
-    const bool first = !attached_;
     TSkinControl::AttachControl(form, data, false, canvas);
-    if (first && attached_) Setup();
 }
 
-void TSkinComBox::AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) {
-    const bool first = !attached_;
-    TSkinControl::AttachWindow(wnd, data, form, canvas);
-    if (first && attached_) Setup();
+void TSkinComBox::ReleaseChildren() {
+    listBars_.reset();
+    if (editSubclass_.Attached()) editSubclass_.Detach();
+    editHandle_ = nullptr;
+    listHandle_ = nullptr;
 }
 
-void TSkinComBox::Setup() {
+void TSkinComBox::SetupSkin() {
+    TSkinControl::SetupSkin();
+    // A new style or a new window brings a new edit and list: the old ones' hooks go first.
+    ReleaseChildren();
+    if (!skinning_) return;
     HWND wnd = Handle();
     style_ = GetWindowLongPtrW(wnd, GWL_STYLE);
     exStyle_ = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
     const bool simple = (style_ & 3) == CBS_SIMPLE;
-    listHandle_ = nullptr;
+    COMBOBOXINFO info{};
+    const bool haveInfo = skin::SkinComboBoxInfo(wnd, info);
     // The edit part repaints over the button's neighbourhood and takes the clicks that press
     // it; both must reach the frame.
-    if (HWND edit = simple ? nullptr : GetTopWindow(wnd)) {
+    HWND edit = simple ? nullptr : haveInfo ? info.hwndItem : GetTopWindow(wnd);
+    if (edit && edit != wnd && GetParent(edit) == wnd) {
         editHandle_ = edit;
         editSubclass_.Attach(edit, [this](TMessage& m) { EditMessage(m); });
     }
-    COMBOBOXINFO info{};
-    if (!skin::SkinComboBoxInfo(wnd, info) || !info.hwndList) return;
+    if (!haveInfo || !info.hwndList) return;
     // A simple combo's list is a child window beside the edit; a drop-down's is a pop-up shown
     // while it is dropped. Both get their bars covered.
     if (simple) {
@@ -68,7 +72,7 @@ void TSkinComBox::Setup() {
         listHandle_ = info.hwndList;
     }
     // Owned here, not listed with the form: it goes with the combo's object.
-    listBars_ = std::make_unique<TSkinScrollbarH>(nullptr);
+    listBars_.reset(new TSkinScrollbarH(nullptr));
     listBars_->AttachWindow(info.hwndList, data_, nullptr, canvas_);
     if (!listBars_->Attached()) listBars_.reset();
 }
@@ -99,9 +103,7 @@ bool TSkinComBox::TrackPress(UINT msg) {
 }
 
 void TSkinComBox::RestoreControl() {
-    listBars_.reset();
-    if (editSubclass_.Attached()) editSubclass_.Detach();
-    editHandle_ = nullptr;
+    ReleaseChildren();
     TSkinControl::RestoreControl();
 }
 

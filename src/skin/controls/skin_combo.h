@@ -15,7 +15,6 @@ public:
     ~TSkinComBox() override;
     void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
                        TCanvas* canvas) override;
-    void AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) override;
     void RestoreControl() override;
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
@@ -31,8 +30,12 @@ public:
     // The skinned bars of the list (the simple combo's, or the drop-down's pop-up), or null.
     TSkinScrollbarH* ListBars() const { return listBars_.get(); }
 
+protected:
+    // The edit part and the list of the window the combo has now.
+    void SetupSkin() override;
+
 private:
-    void Setup();
+    void ReleaseChildren();
     void EditMessage(TMessage& m);
     // A press or release on the combo or its edit: the pressed state and a repaint.
     bool TrackPress(UINT msg);
@@ -41,7 +44,7 @@ private:
 
     LONG_PTR style_ = 0, exStyle_ = 0;
     HWND listHandle_ = nullptr;
-    std::unique_ptr<TSkinScrollbarH> listBars_;
+    TSkinObjectPtr<TSkinScrollbarH> listBars_;
     HWND editHandle_ = nullptr;
     TWindowSubclass editSubclass_;
     bool droppedDown_ = false;

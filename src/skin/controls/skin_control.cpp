@@ -29,10 +29,18 @@ TSkinControl::TSkinControl(TComponent* owner) : TComponent(owner) {}
 
 TSkinControl::~TSkinControl() {
     *alive_ = false;
-    // A control that lives on gets back what the attach changed.
-    if (control_ && !control_->IsDestroying() && stage_ != 6) RestoreControl();
+    // Restoring is the ender's (EndSkinObject): a virtual call from here reaches only the base.
     Detach();
     if (form_) form_->UnregisterControl(this);
+}
+
+void EndSkinObject(TComponent* object) {
+    if (!object) return;
+    if (auto* s = dynamic_cast<TSkinControl*>(object)) {
+        TControl* c = s->Control();
+        if (s->Attached() && !(c && c->IsDestroying())) s->RestoreControl();
+    }
+    delete object;
 }
 
 void TSkinControl::Detach() {
@@ -67,10 +75,18 @@ void TSkinControl::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownCo
     }
     hook_.Install(*control, [this](TMessage& m) { WindowProc(m); });
     if (form_) form_->RegisterControl(this);
-    OwnColours();
-    control->Invalidate();
     attached_ = true;
     stage_ = 1;
+    SetupSkin();
+    control->Invalidate();
+}
+
+void TSkinControl::SetupSkin() {
+    skinning_ = data_ && CanSkin();
+    if (skinning_)
+        OwnColours();
+    else
+        GiveColoursBack();
 }
 
 void TSkinControl::OwnColours() {
@@ -94,9 +110,10 @@ void TSkinControl::AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, T
     unicode_ = IsWindowUnicode(wnd) != FALSE;
     text_ = ReadCaption();
     subclass_.Attach(wnd, [this](TMessage& m) { WindowProc(m); });
-    InvalidateRect(wnd, nullptr, TRUE);
     attached_ = true;
     stage_ = 1;
+    SetupSkin();
+    InvalidateRect(wnd, nullptr, TRUE);
 }
 
 void TSkinControl::AdjustParentBackground() {
@@ -108,18 +125,24 @@ void TSkinControl::AdjustParentBackground() {
     }
 }
 
-void TSkinControl::RestoreControl() {
+void TSkinControl::GiveColoursBack() {
     if (!ownColor_ || !control_) return;
     if (parentBgChanged_) {
         SetProp("ParentBackground", "True");
         parentBgChanged_ = false;
+        if (kind_ == 1) kind_ = 0;
     }
     if (colourTaken_) control_->SetColor(savedColor_);
     colourTaken_ = false;
 }
 
+void TSkinControl::RestoreControl() {
+    GiveColoursBack();
+}
+
 void TSkinControl::SkinChanged() {
-    if (ownColor_ && control_ && data_) control_->SetColor(data_->ButtonFaceColor);
+    if (!attached_) return;
+    SetupSkin();
     Repaint();
 }
 
@@ -139,23 +162,36 @@ void TSkinControl::WindowProc(TMessage& m) {
         if (active_) Repaint();
         return;
     }
-    // The control made a new window for itself (RecreateWnd): skin that one too.
     if (m.Msg == WM_CREATE && stage_ == 6 && control_ && !control_->IsDestroying()) {
+        std::shared_ptr<bool> alive = alive_;
         CallPrevious(m);
-        handle_ = Handle();
-        stage_ = 1;
-        active_ = true;
-        OwnColours();
+        if (*alive) Reborn();
         return;
     }
     if (!active_) {
         CallPrevious(m);
         return;
     }
+    // Nothing in this skin for the control: native, but still listed and still ended with it.
+    if (!skinning_) {
+        if (TSkinControl::BeforeMessage(m)) CallPrevious(m);
+        return;
+    }
     if (!BeforeMessage(m)) return;
     std::shared_ptr<bool> alive = alive_;
     CallPrevious(m);
     if (*alive) AfterMessage(m);
+}
+
+void TSkinControl::Reborn() {
+    handle_ = Handle();
+    if (handle_) unicode_ = IsWindowUnicode(handle_) != FALSE;
+    stage_ = 1;
+    active_ = true;
+    SetupSkin();
+    // The form checks whether the new window wants another family (a picker of another kind).
+    if (form_ && form_->Handle && handle_)
+        PostMessageW(form_->Handle, WM_SKIN_RESKIN_SCROLL, reinterpret_cast<WPARAM>(handle_), 0);
 }
 
 bool TSkinControl::BeforeMessage(TMessage& m) {

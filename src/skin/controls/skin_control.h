@@ -7,6 +7,17 @@
 //
 // Two attaches: to a toolkit control through a TWndProcHook in front of its WindowProc, or
 // to a window without a toolkit object through a TWindowSubclass.
+//
+// One lifecycle for every family:
+//   attach      AttachControl / AttachWindow hook the control once; a second call does nothing.
+//   set-up      SetupSkin takes everything the object draws with from the current skin (kind,
+//               transparency, colours, children's objects, whether it can skin at all). It runs
+//               after the attach, on every skin change (SkinChanged) and on every new window the
+//               control makes for itself. An object whose skin part is missing stays attached
+//               but passes everything on, so the control is native.
+//   restore     RestoreControl gives back what attach and set-up changed. Whoever ends the
+//               object calls it before the delete (EndSkinObject, TSkinObjectPtr); the window
+//               going calls it too. The destructor only unhooks.
 #include "skin/data/skin_data.h"
 #include "toolkit/controls.h"
 #include "toolkit/subclass.h"
@@ -30,7 +41,7 @@ public:
     virtual void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor, TCanvas* canvas);
     // To a window that has no toolkit object.
     virtual void AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas);
-    // Undoes the colour and ParentBackground changes of the attach.
+    // Gives back what attach and set-up changed. Safe to call more than once.
     virtual void RestoreControl();
     // True: let the previous handling run, then AfterMessage. False: consumed here.
     virtual bool BeforeMessage(TMessage& m);
@@ -39,7 +50,9 @@ public:
     virtual void PaintWindow(HDC dc);
     // Draws the control into dc inside r (window coordinates, origin at its top-left).
     virtual void DrawControl(HDC dc, const RECT& r) {}
+    // The skin data holds another skin: set up again and repaint.
     virtual void SkinChanged();
+    // Whether the current skin has what this family draws with.
     virtual bool CanSkin() { return true; }
 
     HWND Handle() const;
@@ -51,6 +64,8 @@ public:
     int Stage() const { return stage_; }
     int Kind() const { return kind_; }
     int State() const { return state_; }
+    // False while the current skin has nothing for this control: it is left native.
+    bool Skinning() const { return skinning_; }
     // The window is gone and will not come back: the form frees the object at its next walk.
     bool Finished() const { return stage_ == 6 && !control_; }
 
@@ -88,6 +103,9 @@ public:
     const std::wstring& Text() const { return text_; }
 
 protected:
+    // Reads the current skin; the base takes or gives back the control's colours by CanSkin.
+    // Overrides call the base first.
+    virtual void SetupSkin();
     void CallPrevious(TMessage& m);
     // Invalidates and updates the window (or asks the paint target).
     void Repaint();
@@ -110,6 +128,7 @@ protected:
     bool WindowEnabled() const;
     void AdjustParentBackground();
     void OwnColours();
+    void GiveColoursBack();
 
     int state_ = 0;
     TCanvas* canvas_ = nullptr;
@@ -131,6 +150,7 @@ protected:
     int kind_ = 0;
     bool parentBgChanged_ = false;
     bool colourTaken_ = false;
+    bool skinning_ = false;
 
     // Null the moment this object is deleted, so a message whose previous handling freed the
     // object does not touch it afterwards.
@@ -138,7 +158,20 @@ protected:
 
 private:
     void WindowProc(TMessage& m);
+    // The control made a new window for itself (RecreateWnd): set it up like the first.
+    void Reborn();
     void Detach();
     TWndProcHook hook_;
     TWindowSubclass subclass_;
 };
+
+// Ends a skin object whose control may live on: restore, then free. Any component is taken;
+// only skin objects are restored.
+void EndSkinObject(TComponent* object);
+
+// An owned skin object (a list view's header, an edit's up-down, a combo's list bars) ended
+// the same way when its owner lets it go.
+struct TSkinObjectEnd {
+    void operator()(TSkinControl* object) const { EndSkinObject(object); }
+};
+template <typename T> using TSkinObjectPtr = std::unique_ptr<T, TSkinObjectEnd>;

@@ -36,20 +36,23 @@ void TSkinEdit::AttachSpin() {
     HWND spin = FindSpinChild(Handle(), true);
     if (!spin) return;
     // Listed with no form: the edit's object owns it and passes skin changes on.
-    upDown_ = std::make_unique<TSkinUpDown>(nullptr);
+    upDown_.reset(new TSkinUpDown(nullptr));
     upDown_->SetEditSpin(true);
     upDown_->AttachWindow(spin, data_, nullptr, canvas_);
     if (!upDown_->Attached()) upDown_.reset();
 }
 
+void TSkinEdit::SetupSkin() {
+    TSkinControl::SetupSkin();
+    if (upDown_ && upDown_->Stage() != 6)
+        upDown_->SkinChanged();
+    else
+        upDown_.reset(); // the next paint finds the new window's spin
+}
+
 void TSkinEdit::RestoreControl() {
     upDown_.reset();
     TSkinControl::RestoreControl();
-}
-
-void TSkinEdit::SkinChanged() {
-    if (upDown_) upDown_->SkinChanged();
-    TSkinControl::SkinChanged();
 }
 
 void TSkinEdit::DrawControl(HDC dc, const RECT& r) {
@@ -122,15 +125,16 @@ const TClassInfo& TArrowButton::StaticClass() {
 }
 
 TArrowButton::TArrowButton(TSkinDateTime& skin, TWinControl& picker)
-    : TCustomControl(nullptr), size_(GetSystemMetrics(SM_CXHSCROLL)), picker_(picker),
-      pickerHandle_(picker.Handle()), skin_(skin) {
+    : TCustomControl(nullptr), size_(GetSystemMetrics(SM_CXHSCROLL)), picker_(picker), skin_(skin) {
     SetTabStop(false);
     SetParent(&picker);
     Place();
 }
 
 void TArrowButton::Place() {
-    const bool left = (GetWindowLongPtrW(pickerHandle_, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
+    // The picker's window of now: it makes a new one when its kind or format changes.
+    const bool left =
+        (GetWindowLongPtrW(picker_.WindowHandle(), GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
     SetBounds(left ? 2 : picker_.Width() - size_ - 4, 0, size_, size_ + 1);
 }
 
@@ -151,7 +155,7 @@ void TArrowButton::WndProc(TMessage& m) {
     switch (m.Msg) {
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
-        if (IsWindowEnabled(pickerHandle_)) {
+        if (IsWindowEnabled(picker_.WindowHandle())) {
             state_ = m.Msg == CM_MOUSEENTER ? (state_ | 1) : (state_ & ~1);
             Invalidate();
         }
@@ -161,8 +165,9 @@ void TArrowButton::WndProc(TMessage& m) {
         const int x = static_cast<short>(LOWORD(m.LParam)) + Left();
         const int y = static_cast<short>(HIWORD(m.LParam)) + Top();
         // The picker opens its calendar as if its own button had been clicked.
-        PostMessageW(pickerHandle_, WM_LBUTTONDOWN, m.WParam, MAKELPARAM(x, y));
-        PostMessageW(pickerHandle_, WM_LBUTTONUP, m.WParam, MAKELPARAM(x, y));
+        HWND picker = picker_.WindowHandle();
+        PostMessageW(picker, WM_LBUTTONDOWN, m.WParam, MAKELPARAM(x, y));
+        PostMessageW(picker, WM_LBUTTONUP, m.WParam, MAKELPARAM(x, y));
         Invalidate();
         return;
     }
@@ -181,14 +186,54 @@ TSkinDateTime::~TSkinDateTime() {
 }
 
 void TSkinDateTime::AttachControl(TWinSkinForm* form, TSkinData* data, bool, TCanvas* canvas) {
-    const bool first = !attached_;
     TSkinControl::AttachControl(form, data, false, canvas);
+}
+
+void TSkinDateTime::SetupSkin() {
+    TSkinControl::SetupSkin();
     auto* picker = dynamic_cast<TWinControl*>(control_);
-    if (!first || !picker || arrow_) return;
-    HWND wnd = picker->Handle();
-    SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) | WS_CLIPCHILDREN);
-    arrow_ = std::make_unique<TArrowButton>(*this, *picker);
-    arrow_->Show();
+    HWND wnd = picker ? picker->WindowHandle() : nullptr;
+    if (!wnd) return;
+    const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+    const bool upDown = (style & DTS_UPDOWN) != 0;
+    if (!skinning_ || upDown) {
+        arrow_.reset();
+        if (clipChildrenAdded_ && (style & WS_CLIPCHILDREN))
+            SetWindowLongPtrW(wnd, GWL_STYLE, style & ~WS_CLIPCHILDREN);
+        clipChildrenAdded_ = false;
+    } else {
+        if (!(style & WS_CLIPCHILDREN)) {
+            SetWindowLongPtrW(wnd, GWL_STYLE, style | WS_CLIPCHILDREN);
+            clipChildrenAdded_ = true;
+        }
+        if (!arrow_) {
+            arrow_ = std::make_unique<TArrowButton>(*this, *picker);
+            arrow_->Show();
+        }
+        arrow_->Place();
+    }
+    HWND spin = skinning_ && upDown ? FindSpinChild(wnd, false) : nullptr;
+    if (upDown_ && (upDown_->Handle() != spin || upDown_->Stage() == 6)) upDown_.reset();
+    if (upDown_) {
+        upDown_->SkinChanged();
+    } else if (spin) {
+        // Listed with no form: this object owns it.
+        upDown_.reset(new TSkinUpDown(nullptr));
+        upDown_->AttachWindow(spin, data_, nullptr, canvas_);
+        if (!upDown_->Attached()) upDown_.reset();
+    }
+}
+
+void TSkinDateTime::RestoreControl() {
+    arrow_.reset();
+    upDown_.reset();
+    if (auto* picker = dynamic_cast<TWinControl*>(control_); picker && clipChildrenAdded_) {
+        HWND wnd = picker->WindowHandle();
+        if (wnd && IsWindow(wnd))
+            SetWindowLongPtrW(wnd, GWL_STYLE, GetWindowLongPtrW(wnd, GWL_STYLE) & ~WS_CLIPCHILDREN);
+    }
+    clipChildrenAdded_ = false;
+    TSkinControl::RestoreControl();
 }
 
 void TSkinDateTime::DrawControl(HDC dc, const RECT& r) {

@@ -18,15 +18,17 @@ public:
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
     void RestoreControl() override;
-    void SkinChanged() override;
     // The skinned spin button inside the edit, once its first paint found one.
     TSkinUpDown* UpDown() const { return upDown_.get(); }
+
+protected:
+    void SetupSkin() override;
 
 private:
     // Takes the edit's spin button, when the skin wants spin buttons and it has one.
     void AttachSpin();
 
-    std::unique_ptr<TSkinUpDown> upDown_;
+    TSkinObjectPtr<TSkinUpDown> upDown_;
     // The frame WM_PRINTCLIENT asks for: the DC's brush one pixel in, the shadow at the edge.
     void PrintClientFrame(HDC dc);
 };
@@ -51,7 +53,6 @@ protected:
 private:
     int size_;
     TWinControl& picker_;
-    HWND pickerHandle_;
     TSkinDateTime& skin_;
     int state_ = 0;
 };
@@ -64,8 +65,18 @@ public:
                        TCanvas* canvas) override;
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
+    void RestoreControl() override;
+    // The arrow over a drop-down picker, or null (an up-down picker has none).
     TArrowButton* Arrow() const { return arrow_.get(); }
+    // The skinned spin button of an up-down picker (time kind), or null.
+    TSkinUpDown* UpDown() const { return upDown_.get(); }
+
+protected:
+    // The picker's kind decides: an arrow over a drop-down, the spin skinned on an up-down.
+    void SetupSkin() override;
 
 private:
     std::unique_ptr<TArrowButton> arrow_;
+    TSkinObjectPtr<TSkinUpDown> upDown_;
+    bool clipChildrenAdded_ = false;
 };

@@ -17,20 +17,24 @@ constexpr int kImageFormats = 0x8800;
 
 // ---------------------------------------------------------------- list view
 
-void TSkinListView::AttachScrollHost(TControl* control, TSkinData* data, TWinSkinForm* form,
-                                     TCanvas* canvas) {
-    if (attached_) return;
-    TSkinScrollbar::AttachScrollHost(control, data, form, canvas);
-    if (!attached_) return;
+void TSkinListView::SetupSkin() {
+    TSkinScrollbar::SetupSkin();
     HWND header = ListView_GetHeader(Handle());
-    if (!header) return;
+    if (header_ && (header_->Stage() == 6 || header_->Handle() != header))
+        EndSkinObject(header_); // Notification clears header_
+    if (header_ || !header) return;
     // Owned: freed with this object; the owner hears when the form frees it first.
     header_ = new TSkinHeader(this);
-    header_->AttachWindow(header, data, form, canvas);
+    header_->AttachWindow(header, data_, form_, canvas_);
     if (!header_->Attached()) {
         delete header_;
         header_ = nullptr;
     }
+}
+
+void TSkinListView::RestoreControl() {
+    if (header_) EndSkinObject(header_);
+    TSkinScrollbar::RestoreControl();
 }
 
 void TSkinListView::Notification(TComponent* component, TOperation operation) {

@@ -35,11 +35,13 @@ private:
 class TSkinListView : public TSkinScrollbar {
 public:
     using TSkinScrollbar::TSkinScrollbar;
-    void AttachScrollHost(TControl* control, TSkinData* data, TWinSkinForm* form,
-                          TCanvas* canvas) override;
     TSkinHeader* Header() const { return header_; }
 
 protected:
+    // The header of the list's window of now gets an object (a new view style or window
+    // brings a new header).
+    void SetupSkin() override;
+    void RestoreControl() override;
     void Notification(TComponent* component, TOperation operation) override;
 
 private:

@@ -167,10 +167,13 @@ TSkinMP::~TSkinMP() {
     player_.reset();
 }
 
-void TSkinMP::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor, TCanvas* canvas) {
-    const bool first = !attached_;
-    TSkinControl::AttachControl(form, data, ownColor, canvas);
-    if (!first || !control_ || !data_ || player_ || !control_->Parent()) return;
+void TSkinMP::SetupSkin() {
+    TSkinControl::SetupSkin();
+    if (player_) {
+        player_->ReadButtons();
+        player_->Invalidate();
+    }
+    if (!control_ || !data_ || player_ || !control_->Parent()) return;
     player_ = std::make_unique<TWMediaPlayer>(nullptr, *control_, *data_);
     player_->SetTag(data_->DisableTag);
     player_->SetParent(control_->Parent());

@@ -54,11 +54,12 @@ class TSkinMP : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
     ~TSkinMP() override;
-    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                       TCanvas* canvas) override;
     void AfterMessage(TMessage& m) override;
     void RestoreControl() override;
     TWMediaPlayer* Bar() const { return player_.get(); }
+
+protected:
+    void SetupSkin() override;
 
 private:
     void FollowPlayer();

@@ -10,9 +10,8 @@
 
 // ---------------------------------------------------------------- group box
 
-void TSkinGroupBox::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                                  TCanvas* canvas) {
-    TSkinControl::AttachControl(form, data, ownColor, canvas);
+void TSkinGroupBox::SetupSkin() {
+    TSkinControl::SetupSkin();
     if (control_) kind_ = 1;
 }
 
@@ -89,9 +88,9 @@ void TSkinBox::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
     ownColor_ = ownColor;
     if (auto* w = dynamic_cast<TWinControl*>(control)) handle_ = w->WindowHandle();
     if (form_) form_->RegisterControl(this);
-    OwnColours();
     attached_ = true;
     stage_ = 1;
+    SetupSkin();
 }
 
 void TSkinBox::RestoreControl() {
@@ -171,41 +170,35 @@ std::unique_ptr<TBitmap> RearrangedGlyphs(const TSkinData& data, int kind) {
     return out;
 }
 
-void TSkinObjImage::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                                  TCanvas* canvas) {
-    TSkinControl::AttachControl(form, data, ownColor, canvas);
-    HandGlyphs();
+void TSkinObjImage::SetupSkin() {
+    TSkinControl::SetupSkin();
+    if (!HandGlyphs()) TakeGlyphsBack();
 }
 
-void TSkinObjImage::HandGlyphs() {
-    if (!control_ || !data_) return;
+bool TSkinObjImage::HandGlyphs() {
+    if (!control_ || !data_) return false;
     std::unique_ptr<TBitmap> glyphs = RearrangedGlyphs(*data_, glyphKind_);
-    if (!glyphs) return;
+    if (!glyphs) return false;
     if (glyphKind_ == kGlyphThird) {
         TPersistent* props = ObjectProp("Properties");
         auto* glyph = props ? dynamic_cast<TBitmap*>(GetObjectProp(*props, "Glyph")) : nullptr;
-        if (!glyph) return;
+        if (!glyph) return false;
         glyph->Assign(*glyphs);
         glyph->SetTransparentColor(static_cast<TColor>(0xFF00FF));
         glyph->SetTransparent(false);
-        return;
+        return true;
     }
     auto* custom = dynamic_cast<TBitmap*>(ObjectProp("CustomGlyphs"));
-    if (!custom) return;
+    if (!custom) return false;
     custom->Assign(*glyphs);
     SetProp("transparentcolor", std::to_string(0xFF00FF));
     // Off and on again: the control reads its glyphs when the switch turns on.
     SetProp("UseCustomGlyphs", "false");
     SetProp("UseCustomGlyphs", "true");
+    return true;
 }
 
-void TSkinObjImage::SkinChanged() {
-    HandGlyphs();
-    TSkinControl::SkinChanged();
-}
-
-void TSkinObjImage::RestoreControl() {
-    TSkinControl::RestoreControl();
+void TSkinObjImage::TakeGlyphsBack() {
     if (!control_) return;
     if (glyphKind_ == kGlyphThird) {
         TPersistent* props = ObjectProp("Properties");
@@ -216,15 +209,24 @@ void TSkinObjImage::RestoreControl() {
     }
 }
 
+void TSkinObjImage::RestoreControl() {
+    TSkinControl::RestoreControl();
+    TakeGlyphsBack();
+}
+
 // ---------------------------------------------------------------- add-on page controls
 
-void TSkinAdvPage::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                                 TCanvas* canvas) {
-    TSkinControl::AttachControl(form, data, ownColor, canvas);
+void TSkinAdvPage::SetupSkin() {
+    TSkinControl::SetupSkin();
     pageKind_ = HasProp("TabBackGround") && HasProp("TabBackGroundActive") ? 4 : 0;
-    HandTabs();
-    if (HWND spin = SpinWindow(); spin && !upDown_) {
-        upDown_ = std::make_unique<TSkinUpDown>(nullptr);
+    if (!HandTabs()) ClearTabs();
+    if (upDown_ && upDown_->Stage() != 6) {
+        upDown_->SkinChanged();
+        return;
+    }
+    upDown_.reset();
+    if (HWND spin = SpinWindow()) {
+        upDown_.reset(new TSkinUpDown(nullptr));
         upDown_->AttachWindow(spin, data_, nullptr, canvas_);
         if (!upDown_->Attached()) upDown_.reset();
     }
@@ -232,10 +234,10 @@ void TSkinAdvPage::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownCo
 
 TSkinAdvPage::~TSkinAdvPage() = default;
 
-void TSkinAdvPage::HandTabs() {
+bool TSkinAdvPage::HandTabs() {
     if (pageKind_ != 4 || !data_ || !data_->Tab || !data_->Tab->Bitmap ||
         data_->Tab->Bitmap->Empty())
-        return;
+        return false;
     const TDataSkinObject& tab = *data_->Tab;
     const RECT size = {0, 0, 100, 21};
     const skin::SliceMargins margins = {tab.Margins.Left, tab.Margins.Top, tab.Margins.Right,
@@ -248,20 +250,19 @@ void TSkinAdvPage::HandTabs() {
                                                          tab.Tile == 1, tab.FrameCount, i + 1);
         if (frame) target->Assign(*frame);
     }
+    return true;
 }
 
-void TSkinAdvPage::SkinChanged() {
-    HandTabs();
-    if (upDown_) upDown_->SkinChanged();
-    TSkinControl::SkinChanged();
+void TSkinAdvPage::ClearTabs() {
+    if (pageKind_ != 4) return;
+    for (const char* name : {"TabBackGround", "TabBackGroundActive"})
+        if (auto* target = dynamic_cast<TBitmap*>(ObjectProp(name))) target->SetSize(0, 0);
 }
 
 void TSkinAdvPage::RestoreControl() {
     upDown_.reset();
     TSkinControl::RestoreControl();
-    if (pageKind_ != 4) return;
-    for (const char* name : {"TabBackGround", "TabBackGroundActive"})
-        if (auto* target = dynamic_cast<TBitmap*>(ObjectProp(name))) target->SetSize(0, 0);
+    ClearTabs();
 }
 
 HWND TSkinAdvPage::SpinWindow() const {

@@ -12,12 +12,13 @@ class TSkinUpDown;
 class TSkinGroupBox : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
-    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                       TCanvas* canvas) override;
     bool BeforeMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
     // Where the rounded line runs: half the height of a "0" in the caption font, less one.
     int LineOffset(HDC dc) const;
+
+protected:
+    void SetupSkin() override;
 };
 
 // Never in front of the control's window procedure: only its colour changes.
@@ -54,14 +55,16 @@ class TSkinObjImage : public TSkinControl {
 public:
     explicit TSkinObjImage(TComponent* owner, int kind = kGlyphCheck)
         : TSkinControl(owner), glyphKind_(kind) {}
-    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                       TCanvas* canvas) override;
     void RestoreControl() override;
-    void SkinChanged() override;
     int GlyphKind() const { return glyphKind_; }
 
+protected:
+    // The current skin's strip handed to the control, or its own glyphs given back.
+    void SetupSkin() override;
+
 private:
-    void HandGlyphs();
+    bool HandGlyphs();
+    void TakeGlyphsBack();
     int glyphKind_;
 };
 
@@ -70,18 +73,19 @@ class TSkinAdvPage : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
     ~TSkinAdvPage() override;
-    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                       TCanvas* canvas) override;
     void RestoreControl() override;
-    void SkinChanged() override;
     int PageKind() const { return pageKind_; }
     // The child spin window the up-down skinning is to take (null when there is none).
     HWND SpinWindow() const;
 
     TSkinUpDown* UpDown() const { return upDown_.get(); }
 
+protected:
+    void SetupSkin() override;
+
 private:
-    void HandTabs();
+    bool HandTabs();
+    void ClearTabs();
     int pageKind_ = 0;
-    std::unique_ptr<TSkinUpDown> upDown_;
+    TSkinObjectPtr<TSkinUpDown> upDown_;
 };

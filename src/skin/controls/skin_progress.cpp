@@ -221,12 +221,3 @@ void TSkinTrackBar::DrawThumb(HDC dc) {
     SelectObjectGuard b(dc, brush.get());
     Rectangle(dc, t.left, t.top, t.right, t.bottom);
 }
-
-void TSkinTrackBar::SkinChanged() {
-    TSkinControl::SkinChanged();
-    // Taking the focus and giving it back redraws the whole bar.
-    HWND wnd = Handle();
-    if (!wnd || !IsWindowVisible(wnd)) return;
-    HWND previous = SetFocus(wnd);
-    if (previous && previous != wnd) SetFocus(previous);
-}

@@ -22,7 +22,6 @@ class TSkinTrackBar : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
     bool BeforeMessage(TMessage& m) override;
-    void SkinChanged() override;
 
     // The answer to one custom-draw notification (drawing into its DC where the skin draws).
     LRESULT CustomDraw(NMCUSTOMDRAW& cd);

@@ -2,6 +2,7 @@
 
 #include "skin/controls/skin_listview.h"
 #include "skin/data/skin_shared.h"
+#include "skin/form/control_discovery.h"
 #include "skin/form/skin_messages.h"
 #include "skin/form/win_skin_form.h"
 #include "toolkit/comctrls.h"
@@ -423,9 +424,7 @@ void TWScrollbar::Release(TMessage& m) {
 
 // ---------------------------------------------------------------- controls with window bars
 
-TSkinScrollbar::~TSkinScrollbar() {
-    if (control_ && !control_->IsDestroying() && stage_ != 6) RestoreFixedColour();
-}
+TSkinScrollbar::~TSkinScrollbar() = default;
 
 void TSkinScrollbar::AttachControl(TWinSkinForm* form, TSkinData* data, bool /*ownColor*/,
                                    TCanvas* canvas) {
@@ -437,22 +436,31 @@ void TSkinScrollbar::AttachScrollHost(TControl* control, TSkinData* data, TWinSk
     if (attached_ || !control || control != Owner()) return;
     // The control keeps its own colours: only the bars and the border are the skin's.
     TSkinControl::AttachControl(form, data, false, canvas);
-    if (!attached_) return;
+}
+
+void TSkinScrollbar::SetupSkin() {
+    TSkinControl::SetupSkin();
+    recreatedFrom_ = nullptr;
+    TControl* control = control_;
+    if (!control) return;
     const std::string cls = control->ClassName();
     drawBorder_ =
         Lower(EnumProp("BorderStyle")) != "bsnone" && cls != "TImageScrollBox" && kind_ != 1;
     if (const TPropInfo* p = GetPropInfo(*control, "FixedColor");
-        p && p->Kind == TPropKind::Integer && data) {
-        savedFixed_ = static_cast<TColor>(GetOrdProp(*control, "FixedColor"));
-        SetOrdProp(*control, "FixedColor", static_cast<int64_t>(data->ButtonFaceColor));
+        p && p->Kind == TPropKind::Integer && data_) {
+        if (!fixedColourTaken_)
+            savedFixed_ = static_cast<TColor>(GetOrdProp(*control, "FixedColor"));
+        SetOrdProp(*control, "FixedColor", static_cast<int64_t>(data_->ButtonFaceColor));
         fixedColourTaken_ = true;
     }
     auto* windowed = dynamic_cast<TWinControl*>(control);
     const TColor colour = control->Parent() ? control->Parent()->Color()
-                          : data            ? data->ButtonFaceColor
+                          : data_           ? data_->ButtonFaceColor
                                             : clBtnFace;
-    horz_ = std::make_unique<TWScrollbar>(this, handle_, windowed, kBarHorizontal, false);
-    vert_ = std::make_unique<TWScrollbar>(this, handle_, windowed, kBarVertical, true);
+    // Covers survive a new window (they ask the control for it) and follow it from here.
+    if (!horz_)
+        horz_ = std::make_unique<TWScrollbar>(this, handle_, windowed, kBarHorizontal, false);
+    if (!vert_) vert_ = std::make_unique<TWScrollbar>(this, handle_, windowed, kBarVertical, true);
     horz_->SetColor(colour);
     vert_->SetColor(colour);
     PlaceBars();
@@ -540,11 +548,8 @@ void TSkinScrollbar::AfterMessage(TMessage& m) {
         }
         break;
     case CM_RECREATEWND:
-        // The form object gives the new window a fresh skin object.
+        // The new window is set up when it is created.
         recreatedFrom_ = Handle();
-        if (form_ && form_->Handle && recreatedFrom_)
-            PostMessageW(form_->Handle, WM_SKIN_RESKIN_SCROLL,
-                         reinterpret_cast<WPARAM>(recreatedFrom_), 0);
         break;
     case CN_SKIN_NCPAINT:
         if (m.LParam == kSkinMagic) {
@@ -584,11 +589,14 @@ void TSkinScrollbar::DrawControl(HDC dc, const RECT& /*r*/) {
 TSkinScrollbarH::~TSkinScrollbarH() = default;
 
 void TSkinScrollbarH::AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) {
-    if (attached_) return;
     TSkinControl::AttachWindow(wnd, data, form, canvas);
-    if (!attached_) return;
-    horz_ = std::make_unique<TWScrollbar>(this, wnd, nullptr, kBarHorizontal, false);
-    vert_ = std::make_unique<TWScrollbar>(this, wnd, nullptr, kBarVertical, true);
+}
+
+void TSkinScrollbarH::SetupSkin() {
+    TSkinControl::SetupSkin();
+    HWND wnd = Handle();
+    if (!horz_) horz_ = std::make_unique<TWScrollbar>(this, wnd, nullptr, kBarHorizontal, false);
+    if (!vert_) vert_ = std::make_unique<TWScrollbar>(this, wnd, nullptr, kBarVertical, true);
     horz_->UpdateBar();
     vert_->UpdateBar();
 }
@@ -643,11 +651,17 @@ bool TSkinScControl::KindVertical() const {
 
 void TSkinScControl::AttachControl(TWinSkinForm* form, TSkinData* data, bool /*ownColor*/,
                                    TCanvas* canvas) {
-    if (attached_) return;
     TSkinControl::AttachControl(form, data, false, canvas);
-    if (!attached_) return;
+}
+
+void TSkinScControl::SetupSkin() {
+    TSkinControl::SetupSkin();
+    if (!control_) return;
     auto* windowed = dynamic_cast<TWinControl*>(control_);
-    bar_ = std::make_unique<TWScrollbar>(this, handle_, windowed, kBarControl, KindVertical());
+    if (!bar_)
+        bar_ = std::make_unique<TWScrollbar>(this, handle_, windowed, kBarControl, KindVertical());
+    // A new window may have turned (a new Kind).
+    bar_->SetVertical(KindVertical());
     bar_->SetShowHint(control_->ShowHint());
     bar_->SetHint(control_->Hint());
     bar_->UpdateBar();
@@ -702,18 +716,13 @@ void TSkinScControl::DrawControl(HDC /*dc*/, const RECT& /*r*/) {
 
 // ---------------------------------------------------------------- recreation
 
-bool ReskinScrollControl(TWinSkinForm& form, HWND oldWindow) {
-    if (!oldWindow || !form.SkinData()) return false;
+bool ReskinScrollControl(TWinSkinForm& form, HWND window) {
+    if (!window || !form.SkinData()) return false;
     for (TComponent* c : form.SkinnedControls()) {
-        auto* object = dynamic_cast<TSkinScrollbar*>(c);
-        if (!object || object->RecreatedFrom() != oldWindow) continue;
-        TControl* control = object->Control();
-        const bool listView = dynamic_cast<TSkinListView*>(object) != nullptr;
-        delete object; // leaves the form's list: the loop ends here
-        if (!control || control->IsDestroying()) return true;
-        TSkinScrollbar* fresh = listView ? new TSkinListView(control) : new TSkinScrollbar(control);
-        fresh->AttachControl(&form, form.SkinData(), true, form.ControlCanvas());
-        return true;
+        auto* object = dynamic_cast<TSkinControl*>(c);
+        if (!object || !object->Control() || object->Handle() != window) continue;
+        TControlDiscovery discovery(form, *form.SkinData(), form.ControlCanvas());
+        return discovery.ReskinRecreated(*object);
     }
     return false;
 }

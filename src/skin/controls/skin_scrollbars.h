@@ -109,6 +109,8 @@ public:
     void PlaceBars();
 
 protected:
+    // Border, fixed colour and covers from the current skin, over the control's window of now.
+    void SetupSkin() override;
     void DrawBorder(HDC windowDc);
     // The square between two shown bars, in window coordinates; false when not both shown.
     bool CornerRect(RECT& corner) const;
@@ -133,6 +135,9 @@ public:
     TWScrollbar* HorzBar() const { return horz_.get(); }
     TWScrollbar* VertBar() const { return vert_.get(); }
 
+protected:
+    void SetupSkin() override;
+
 private:
     std::unique_ptr<TWScrollbar> horz_, vert_;
 };
@@ -149,11 +154,15 @@ public:
     void DrawControl(HDC dc, const RECT& r) override;
     TWScrollbar* Bar() const { return bar_.get(); }
 
+protected:
+    void SetupSkin() override;
+
 private:
     bool KindVertical() const;
     std::unique_ptr<TWScrollbar> bar_;
 };
 
-// The form object's answer to a scrolling control that made a new window: its skin object is
-// replaced by a fresh one on the new window. False when no object had that window.
-bool ReskinScrollControl(TWinSkinForm& form, HWND oldWindow);
+// The form object's answer to a control that made itself a new window `window` (its object
+// has set that one up): the object is replaced when the class rules now choose another family.
+// True when it was.
+bool ReskinScrollControl(TWinSkinForm& form, HWND window);

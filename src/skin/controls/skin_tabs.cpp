@@ -218,30 +218,34 @@ void TSkinTabBtn::DrawControl(HDC dc, const RECT& r) {
 
 TSkinTab::~TSkinTab() = default;
 
-void TSkinTab::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor, TCanvas* canvas) {
-    TSkinControl::AttachControl(form, data, ownColor, canvas);
-    if (control_ && !dynamic_cast<TPageControl*>(control_)) kind_ = 2;
-    Setup();
-}
-
-void TSkinTab::AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) {
-    TSkinControl::AttachWindow(wnd, data, form, canvas);
-    Setup();
-}
-
-void TSkinTab::Setup() {
+void TSkinTab::SetupSkin() {
+    TSkinControl::SetupSkin();
     HWND wnd = Handle();
+    if (control_ && !dynamic_cast<TPageControl*>(control_)) kind_ = 2;
     enabled_ = WindowEnabled();
     auto* pages = dynamic_cast<TPageControl*>(control_);
     closeBoxes_ = pages && pages->Tag() == kCloseBoxTag && pages->TabPosition() == tpTop;
     LoadImages();
-    SkinArrows();
-    active_ = true;
+    // A new window has new arrows; a skin without tabs leaves the system's.
+    if (upDown_ && (upDown_->Stage() == 6 || !skinning_))
+        upDown_.reset();
+    else if (upDown_)
+        upDown_->SkinChanged();
+    if (skinning_) SkinArrows();
     unicode2_ = wnd && IsWindowUnicode(wnd);
 }
 
+void TSkinTab::RestoreControl() {
+    upDown_.reset();
+    TSkinControl::RestoreControl();
+}
+
+bool SkinHasTabs(const TSkinData* data) {
+    return data && data->Tab && HasBitmap(data->Tab->Bitmap.get());
+}
+
 bool TSkinTab::HasImage() const {
-    return data_ && data_->Tab && HasBitmap(data_->Tab->Bitmap.get());
+    return SkinHasTabs(data_);
 }
 
 void TSkinTab::LoadImages() {
@@ -274,15 +278,9 @@ void TSkinTab::SkinArrows() {
     if (!arrows) return;
     if (upDown_ && upDown_->Handle() == arrows && upDown_->Stage() != 6) return;
     // Listed with no form: this object owns it and passes skin changes on.
-    upDown_ = std::make_unique<TSkinUpDown>(nullptr);
+    upDown_.reset(new TSkinUpDown(nullptr));
     upDown_->SetForceHorizontal(true);
     upDown_->AttachWindow(arrows, data_, nullptr, canvas_);
-}
-
-void TSkinTab::SkinChanged() {
-    LoadImages();
-    if (upDown_) upDown_->SkinChanged();
-    TSkinControl::SkinChanged();
 }
 
 bool TSkinTab::BeforeMessage(TMessage& m) {
@@ -511,15 +509,19 @@ void TSkinTab::OpenCurrentTab(HDC dc, const RECT& display, const RECT& row, TBit
 
 TSkinTab31::~TSkinTab31() = default;
 
-void TSkinTab31::AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                               TCanvas* canvas) {
-    TSkinControl::AttachControl(form, data, ownColor, canvas);
+void TSkinTab31::SetupSkin() {
+    TSkinControl::SetupSkin();
     LoadImage();
+    if (scroller_ && scroller_->Stage() != 6) {
+        scroller_->SkinChanged();
+        return;
+    }
+    scroller_.reset();
     // The set's scroller, when it has one: its first owned component.
     if (control_ && control_->ComponentCount() > 0)
         if (auto* scroller = dynamic_cast<TWinControl*>(control_->Components(0));
             scroller && scroller->HandleAllocated()) {
-            scroller_ = std::make_unique<TSkinUpDown>(nullptr);
+            scroller_.reset(new TSkinUpDown(nullptr));
             scroller_->SetForceHorizontal(true);
             scroller_->AttachWindow(scroller->WindowHandle(), data_, nullptr, canvas_);
         }
@@ -532,10 +534,10 @@ void TSkinTab31::LoadImage() {
     if (tabImage_) skin::Flip(*tabImage_);
 }
 
-void TSkinTab31::SkinChanged() {
-    LoadImage();
-    if (scroller_) scroller_->SkinChanged();
-    TSkinControl::SkinChanged();
+void TSkinTab31::RestoreControl() {
+    scroller_.reset();
+    tabImage_.reset();
+    TSkinControl::RestoreControl();
 }
 
 bool TSkinTab31::BeforeMessage(TMessage& m) {

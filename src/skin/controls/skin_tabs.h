@@ -36,6 +36,9 @@ int TabFrame(bool current, bool hot, bool focused, bool enabled, int frames);
 // Frame of the Buttons element for a button-style tab: 2 (pressed) for the current tab, else
 // 4 hot, 3 disabled, 1 normal.
 int TabButtonFrame(bool current, bool hot, bool enabled);
+// Every tab family needs the skin's Tabs image: without it the discovery makes no object and
+// an object set up again leaves its control native.
+bool SkinHasTabs(const TSkinData* data);
 
 // The tab under the mouse, kept up to date from the control's mouse messages.
 class TTabHotTracker {
@@ -62,6 +65,7 @@ public:
     bool BeforeMessage(TMessage& m) override;
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
+    bool CanSkin() override { return SkinHasTabs(data_) && HasImage(); }
 
     int HotTab() const { return hot_.Index(); }
 
@@ -74,13 +78,12 @@ class TSkinTab : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
     ~TSkinTab() override;
-    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                       TCanvas* canvas) override;
-    void AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TCanvas* canvas) override;
     bool BeforeMessage(TMessage& m) override;
     void AfterMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
-    void SkinChanged() override;
+    void RestoreControl() override;
+    // Without a Tabs image the control is the system's.
+    bool CanSkin() override { return SkinHasTabs(data_); }
 
     bool CloseBoxes() const { return closeBoxes_; }
     TSkinTabPosition Position() const { return position_; }
@@ -90,8 +93,10 @@ public:
     TSkinUpDown* UpDown() const { return upDown_.get(); }
     int HotTab() const { return hot_.Index(); }
 
+protected:
+    void SetupSkin() override;
+
 private:
-    void Setup();
     void LoadImages();
     void SkinArrows();
     bool HasImage() const;
@@ -105,7 +110,7 @@ private:
     std::unique_ptr<TBitmap> tabImage_, paneImage_;
     TSkinTabPosition position_ = kTabsTop;
     bool unicode2_ = true;
-    std::unique_ptr<TSkinUpDown> upDown_;
+    TSkinObjectPtr<TSkinUpDown> upDown_;
     bool closeBoxes_ = false;
     TTabHotTracker hot_;
 };
@@ -114,21 +119,24 @@ class TSkinTab31 : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
     ~TSkinTab31() override;
-    void AttachControl(TWinSkinForm* form, TSkinData* data, bool ownColor,
-                       TCanvas* canvas) override;
+    bool CanSkin() override { return SkinHasTabs(data_); }
     bool BeforeMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
-    void SkinChanged() override;
+    void RestoreControl() override;
+
+protected:
+    void SetupSkin() override;
 
 private:
     void LoadImage();
     std::unique_ptr<TBitmap> tabImage_;
-    std::unique_ptr<TSkinUpDown> scroller_;
+    TSkinObjectPtr<TSkinUpDown> scroller_;
 };
 
 class TSkinTabSheet : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
+    bool CanSkin() override { return SkinHasTabs(data_); }
     bool BeforeMessage(TMessage& m) override;
     void DrawControl(HDC dc, const RECT& r) override;
 };

@@ -261,6 +261,11 @@ TSkinData::~TSkinData() {
     if (TSkinManagerLink* m = SkinManager()) m->Unregister(*this);
 }
 
+void TSkinData::BeforeDestruction() {
+    if (TSkinManagerLink* m = SkinManager()) m->Unregister(*this);
+    TComponent::BeforeDestruction();
+}
+
 void TSkinData::SetActive(bool value) {
     if (value == active_) return;
     active_ = value;

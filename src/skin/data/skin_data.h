@@ -210,6 +210,9 @@ public:
     bool FramePainting = true;
 
 protected:
+    // Leaves the manager before the forms it skins are told that it goes, so that the
+    // manager still finds them by their component and unskins them.
+    void BeforeDestruction() override;
     bool LoadBuiltInImage(std::string_view name, TBitmap& image) override;
     int ScrollArrowWidth() const override;
     void SkinColoursApplied() override;

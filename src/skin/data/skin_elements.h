@@ -183,6 +183,9 @@ public:
     TColor SampleTitleColour() const;
 
     bool SkinNotLoaded = true; // until a description has been applied in full
+    // Counts the changes of the elements: whoever keeps an element's address or something cut
+    // from it keeps the generation it was taken at, and takes it again when this differs.
+    std::uint32_t Generation = 0;
     std::string SkinName;
 
     std::unique_ptr<Border> FrameLeft, FrameRight, FrameTop, FrameBottom;

@@ -46,6 +46,7 @@ bool TSkinElementsT<Image>::LoadSkinStore(std::span<const std::uint8_t> store) {
 template <class Image>
 void TSkinElementsT<Image>::ApplyDescription(const TQuickIni& ini, const TSkinReader& reader) {
     SkinNotLoaded = true;
+    ++Generation;
     const TSkinSource s{ini, reader};
     SkinName = ini.ReadString("TitlebarSkin", "SkinName", "");
     LoadFrameBorders(s);
@@ -96,6 +97,7 @@ void TSkinElementsT<Image>::ApplyDescription(const TQuickIni& ini, const TSkinRe
     BuildToolbar();
     TitleColor = SampleTitleColour();
     SkinColoursApplied();
+    ++Generation;
     SkinNotLoaded = false;
 }
 

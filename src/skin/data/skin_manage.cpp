@@ -6,10 +6,12 @@
 #include "toolkit/win_text.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
 TSkinManage* gManager = nullptr;
+constexpr unsigned kUnskinRetryMs = 100;
 
 std::wstring ClassOf(HWND wnd) {
     wchar_t name[256] = {};
@@ -73,6 +75,7 @@ TSkinManage::~TSkinManage() {
         forms_.erase(forms_.begin());
         Unskin(f);
     }
+    for (TWinSkinForm* f : std::exchange(retired_, {})) delete f;
     popups_.clear();
     if (hook_) UnhookWindowsHookEx(hook_);
     hook_ = nullptr;
@@ -82,7 +85,28 @@ TSkinManage::~TSkinManage() {
 void TSkinManage::Unskin(TWinSkinForm* f) {
     if (!f) return;
     if (!f->Finished() && IsWindow(f->Handle)) f->Detach();
+    if (f->InUse() && activeCount_ != 4) {
+        f->Retire();
+        retired_.push_back(f);
+        return;
+    }
     delete f;
+}
+
+bool TSkinManage::UnskinMustWait(const TSkinData* only, HWND window) const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    const bool known = GetGUIThreadInfo(GetCurrentThreadId(), &info) != FALSE;
+    if (known && (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)))
+        return true;
+    if (!popups_.empty()) return true;
+    for (TWinSkinForm* f : forms_) {
+        if ((only && f->SkinData() != only) || (window && f->Handle != window) || f->Finished())
+            continue;
+        if (f->InModalLoop()) return true;
+        if (known && (info.flags & GUI_INMOVESIZE) && info.hwndMoveSize == f->Handle) return true;
+    }
+    return false;
 }
 
 void TSkinManage::InstallHook() {
@@ -100,11 +124,15 @@ void TSkinManage::Unregister(TSkinData& data) {
     components_.erase(std::remove(components_.begin(), components_.end(), &data),
                       components_.end());
     if (main_ == &data) main_ = nullptr;
-    if (changing_ == &data) changing_ = nullptr;
+    if (changing_ == &data) {
+        changing_ = nullptr;
+        pending_ = 0;
+        if (timer_) timer_->SetEnabled(false);
+    }
     // Windows skinned with it go back to their own look.
     std::vector<TWinSkinForm*> gone;
     for (TWinSkinForm* f : forms_)
-        if (f->SkinData() == &data) gone.push_back(f);
+        if (f->SkinData() == &data || !f->SkinData()) gone.push_back(f);
     for (TWinSkinForm* f : gone) {
         forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
         Unskin(f);
@@ -117,6 +145,10 @@ void TSkinManage::ReloadSkin() {
 }
 
 void TSkinManage::PostCommand(unsigned command, unsigned delayMs) {
+    // Skinning every form with the component's skin also refreshes them: a refresh posted
+    // behind it must not cancel it.
+    if (command == skin::kRefreshCommand && pending_ == skin::kSkinAllCommand && timer_->Enabled())
+        command = skin::kSkinAllCommand;
     pending_ = command;
     timer_->SetEnabled(false);
     timer_->SetInterval(delayMs);
@@ -138,6 +170,13 @@ void TSkinManage::Purge() {
         forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
         delete f;
     }
+    std::vector<TWinSkinForm*> idle;
+    for (TWinSkinForm* f : retired_)
+        if (!f->InUse()) idle.push_back(f);
+    for (TWinSkinForm* f : idle) {
+        retired_.erase(std::remove(retired_.begin(), retired_.end(), f), retired_.end());
+        delete f;
+    }
 }
 
 TWinSkinForm* TSkinManage::FindSkinnedForm(HWND window) const {
@@ -148,6 +187,7 @@ TWinSkinForm* TSkinManage::FindSkinnedForm(HWND window) const {
 
 void TSkinManage::ForgetWindow(HWND window, TWinSkinForm* object) {
     if (activeCount_ == 4) return;
+    retired_.erase(std::remove(retired_.begin(), retired_.end(), object), retired_.end());
     forms_.erase(std::remove_if(forms_.begin(), forms_.end(),
                                 [&](TWinSkinForm* f) {
                                     return f == object || (!object && f->Handle == window);
@@ -337,6 +377,14 @@ void TSkinManage::Tick() {
     TSkinData* data = changing_;
     if (!data) return;
     const unsigned command = pending_;
+    const bool unskins = command == skin::kUnskinAllCommand || command == 7;
+    if (unskins && UnskinMustWait(data->SkinFormtype == sfOnlyThisForm ? data : nullptr,
+                                  command == 7 ? WindowToReskin : nullptr)) {
+        // Asked again shortly: the command stays pending until the loop or menu is over.
+        timer_->SetInterval(kUnskinRetryMs);
+        timer_->SetEnabled(true);
+        return;
+    }
     pending_ = 0;
     auto formsUsing = [&](TSkinData* d) {
         std::vector<TWinSkinForm*> out;
@@ -389,6 +437,7 @@ void TSkinManage::Tick() {
             Purge();
             if (Screen)
                 for (int i = Screen->FormCount() - 1; i >= 0; --i) SkinForm(*Screen->Forms(i));
+            SkinOpenDialogs();
             forced_ = false;
             break;
         case skin::kUnskinAllCommand:
@@ -425,6 +474,22 @@ void TSkinManage::Tick() {
     }
     data->SkinChanged();
     changing_ = nullptr;
+}
+
+void TSkinManage::SkinOpenDialogs() {
+    std::vector<HWND> windows;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM l) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(l)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    for (HWND w : windows) {
+        if (!IsWindow(w) || !IsWindowVisible(w)) continue;
+        const std::wstring c = Lower(ClassOf(w));
+        if (c == L"#32770" || c == L"tmessageform") SkinWindow(w);
+    }
 }
 
 void InstallSkinManager() {

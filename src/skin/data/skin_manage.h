@@ -81,7 +81,14 @@ private:
     static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam);
     void Tick();
     void Purge();
+    // Takes the skin off and frees the object, or frees it later when one of its handlers is
+    // running (a dialog or message box opened from it, for one).
     void Unskin(TWinSkinForm* form);
+    // Taking a skin off waits while a menu is up or a window it concerns (those of `only`, or
+    // `window`, or all when both are null) is moved or sized.
+    bool UnskinMustWait(const TSkinData* only, HWND window) const;
+    // The dialogs and message boxes on screen, which are no toolkit forms.
+    void SkinOpenDialogs();
     TSkinData* ChooseComponent(HWND window, const std::wstring& className) const;
 
     std::unique_ptr<TTimer> timer_;
@@ -89,6 +96,7 @@ private:
     bool purgePosted_ = false;
     HHOOK hook_ = nullptr;
     std::vector<TWinSkinForm*> forms_;
+    std::vector<TWinSkinForm*> retired_; // unskinned, freed once their handlers returned
     std::vector<std::unique_ptr<TWinSkinPopMenu>> popups_;
     std::vector<TSkinData*> components_;
     bool enabled_ = false, forced_ = false;

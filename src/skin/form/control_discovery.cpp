@@ -29,7 +29,9 @@
 #include <cstdint>
 #include <cctype>
 #include <cwctype>
+#include <memory>
 #include <string>
+#include <typeinfo>
 
 namespace {
 
@@ -170,7 +172,7 @@ void TControlDiscovery::SkinFormControls(TCustomForm& form) {
     std::vector<TComponent*> finished;
     for (TComponent* c : form_.SkinnedControls())
         if (auto* s = dynamic_cast<TSkinControl*>(c); s && s->Finished()) finished.push_back(c);
-    for (TComponent* c : finished) delete c;
+    for (TComponent* c : finished) EndSkinObject(c);
 
     WalkComponents(form);
     // Popup menus switch to skinned items with the popup-menu skinning (xcPopupMenu).
@@ -259,10 +261,28 @@ void TControlDiscovery::SkinControl(TControl* control, TWinControl* parent) {
     Make(family, *control);
 }
 
+bool TControlDiscovery::ReskinRecreated(TSkinControl& object) {
+    TControl* control = object.Control();
+    TSkinFamily family;
+    if (!control || control->IsDestroying() || !control->Parent()) return false;
+    // The class rules decide only what nothing before them decided.
+    if (data_.OnSkinControl || InThirdPartyMap(*control) || !FamilyFor(*control, family))
+        return false;
+    const TSkinFamilyFactory& make = Factories()[static_cast<size_t>(family)];
+    if (!make) return false;
+    // Made unattached, only to learn its class.
+    std::unique_ptr<TSkinControl> probe(make(control));
+    if (!probe || typeid(*probe) == typeid(object)) return false;
+    probe.reset();
+    EndSkinObject(&object);
+    SkinControl(control, control->Parent());
+    return true;
+}
+
 bool TControlDiscovery::FamilyFor(TControl& control, TSkinFamily& family) {
     const std::string cls = Upper(control.ClassName());
     auto* windowed = dynamic_cast<TWinControl*>(&control);
-    const bool tabs = Has(xcTab) && data_.Tab && data_.Tab->Bitmap && !data_.Tab->Bitmap->Empty();
+    const bool tabs = Has(xcTab) && SkinHasTabs(&data_);
     auto pick = [&](TSkinFamily f) {
         family = f;
         return true;
@@ -346,20 +366,27 @@ bool TControlDiscovery::FamilyFor(TControl& control, TSkinFamily& family) {
     return false;
 }
 
-bool TControlDiscovery::SkinThirdParty(TControl& control) {
+bool TControlDiscovery::ThirdPartyKind(TControl& control, std::string& kind) {
     const std::string prefix = Upper(control.ClassName()) + "=";
     TStringList& map = data_.Skin3rd();
-    std::string kind;
-    bool found = false;
     for (int i = 0; i < map.Count(); ++i) {
         const std::string line = map.Get(i);
         if (line.size() >= prefix.size() && Upper(line.substr(0, prefix.size())) == prefix) {
             kind = Lower(line.substr(prefix.size()));
-            found = true;
-            break;
+            return true;
         }
     }
-    if (!found) return false;
+    return false;
+}
+
+bool TControlDiscovery::InThirdPartyMap(TControl& control) {
+    std::string kind;
+    return ThirdPartyKind(control, kind);
+}
+
+bool TControlDiscovery::SkinThirdParty(TControl& control) {
+    std::string kind;
+    if (!ThirdPartyKind(control, kind)) return false;
     if (kind == "nil") return true;
     auto* windowed = dynamic_cast<TWinControl*>(&control);
     auto make = [&](bool condition, TSkinFamily family) {
@@ -387,8 +414,8 @@ bool TControlDiscovery::SkinThirdParty(TControl& control) {
     if (kind == "datetimepicker") return make(Has(xcCombo), TSkinFamily::DateTime);
     if (kind == "mediaplayer") return make(Has(xcButton), TSkinFamily::MediaPlayer);
     if (kind == "bitbtn") {
-        const bool dropDown =
-            prefix == "TCXBUTTON=" && Lower(GetEnumProp(control, "Kind")) == "cxbkdropdownbutton";
+        const bool dropDown = Upper(control.ClassName()) == "TCXBUTTON" &&
+                              Lower(GetEnumProp(control, "Kind")) == "cxbkdropdownbutton";
         return make(Has(xcButton), dropDown ? TSkinFamily::MenuButton : TSkinFamily::BitButton);
     }
     if (kind == "pngbitbtn") return make(Has(xcButton), TSkinFamily::PngBitButton);

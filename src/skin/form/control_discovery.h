@@ -76,9 +76,16 @@ public:
     // The family the class rules choose for a control, before any object is made (tests and
     // the walk share it). Returns false when no rule names one.
     bool FamilyFor(TControl& control, TSkinFamily& family);
+    // A control that made itself a new window (its object has set that one up): when the class
+    // rules now choose another family (a picker turned to spin arrows), the object is ended and
+    // the control skinned afresh. True when the object was replaced.
+    bool ReskinRecreated(TSkinControl& object);
 
 private:
     bool SkinThirdParty(TControl& control);
+    // The kind the Skin3rd map gives the control's class; false when no line names it.
+    bool ThirdPartyKind(TControl& control, std::string& kind);
+    bool InThirdPartyMap(TControl& control);
     void WalkChildren(TWinControl& control);
     void WalkComponents(TComponent& owner);
     // Makes, lists and attaches the object of a family; null when the family is not built.

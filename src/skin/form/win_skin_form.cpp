@@ -51,6 +51,22 @@ POINT PointOf(LPARAM l) {
 
 } // namespace
 
+// Counts this object's handlers on the stack; a retired object asks to be freed once the last
+// one has returned.
+class TWinSkinForm::THandlerDepth {
+public:
+    explicit THandlerDepth(TWinSkinForm& form) : form_(form) { ++form.depth_; }
+    ~THandlerDepth() {
+        if (--form_.depth_ == 0 && form_.Finished())
+            if (TSkinManage* m = TSkinManage::Instance()) m->WindowFinished();
+    }
+    THandlerDepth(const THandlerDepth&) = delete;
+    THandlerDepth& operator=(const THandlerDepth&) = delete;
+
+private:
+    TWinSkinForm& form_;
+};
+
 TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner) {
     doubleClickTime_ = GetDoubleClickTime();
     NONCLIENTMETRICSW metrics{};
@@ -74,6 +90,7 @@ TWinSkinForm::~TWinSkinForm() {
 void TWinSkinForm::Attach(TSkinData* data, TCustomForm* form) {
     if (subclass_.Attached() || !form) return;
     form_ = form;
+    savedAutoScroll_ = GetStrProp(*form, "AutoScroll");
     SetStrProp(*form, "AutoScroll", "False");
     AttachCommon(data);
 }
@@ -123,7 +140,11 @@ void TWinSkinForm::AttachCommon(TSkinData* data) {
     data_->FreeNotification(this);
     skinFrame_ = InSet(data_->SkinControls, xcMainMenu);
     Classify();
-    if (!subclass_.Attach(Handle, [this](TMessage& m) { Dispatch(m); })) return;
+    if (!subclass_.Attach(Handle, [this](TMessage& m) {
+            THandlerDepth depth(*this);
+            Dispatch(m);
+        }))
+        return;
     if (formKind_ == fkMdiParent && mdiClient_) {
         savedMenuUpdate_ = data_->MenuUpdate;
         mdiSubclass_.Attach(mdiClient_, [this](TMessage& m) { MdiClientProc(m); });
@@ -146,7 +167,10 @@ void TWinSkinForm::AttachCommon(TSkinData* data) {
         skinState_ = ssApplied;
     }
     if (form_ && skinFrame_) {
-        formHook_.Install(*form_, [this](TMessage& m) { FormHook(m); });
+        formHook_.Install(*form_, [this](TMessage& m) {
+            THandlerDepth depth(*this);
+            FormHook(m);
+        });
         savedColor_ = form_->Color();
         form_->SetColor(data_->ButtonFaceColor);
         SkinFormMenus(true);
@@ -189,6 +213,10 @@ void TWinSkinForm::ComputeFrameMetrics() {
     if (!data_ || data_->SkinNotLoaded) return;
     buttons_.clear();
     HotObject = nullptr;
+    // Pieces cut from the elements are cut again: a reload fills the same elements anew.
+    for (CachedPiece& p : pieces_) p = {};
+    sizedFont_.reset();
+    generation_ = data_->Generation;
     if (borderKind_ == bkNone) {
         left_ = title_ = right_ = bottom_ = menuBarHeight_ = 0;
         return;
@@ -228,6 +256,8 @@ void TWinSkinForm::ComputeFrameMetrics() {
 
 void TWinSkinForm::ApplySkin() {
     if (!subclass_.Attached()) return;
+    // The skin changed between attaching and now: set up from the one there is.
+    if (skinFrame_ && !SkinCurrent()) ComputeFrameMetrics();
     systemMenu_ = GetSystemMenu(Handle, FALSE);
     CaptureIcon();
     SkinChildControls();
@@ -278,19 +308,29 @@ void TWinSkinForm::ResizeFrame(bool firstApply) {
         return;
     }
     int cw, ch;
-    if (form_) {
+    if (skinState_ == ssReapplying) {
+        // The client as it was before the new skin's metrics came into play.
+        cw = attachClient_.right;
+        ch = attachClient_.bottom;
+    } else if (form_) {
+        // The native menu has just gone: its band is still in the client.
         RECT c;
         GetClientRect(Handle, &c);
         cw = c.right;
         ch = c.bottom - (formKind_ == fkMdiChild ? 0 : menuBarHeight_);
     } else {
-        if (skinState_ == ssReapplying) GetClientRect(Handle, &attachClient_);
         cw = attachClient_.right;
         ch = attachClient_.bottom - (formKind_ == fkMdiChild ? 0 : menuBarHeight_);
     }
     int width = cw + left_ + right_;
     int height = ch + title_ + bottom_ + menuBarHeight_;
-    if (dialogClass_ && firstApply && data_ && data_->Title) {
+    if (dialogClass_ && (firstApply || skinState_ == ssReapplying) && data_ && data_->Title) {
+        // Each skin decides afresh from the dialog's own width, as on a first application.
+        if (dialogWidened_) {
+            ShiftChildren(-dialogShift_);
+            width -= dialogWidened_;
+            dialogShift_ = dialogWidened_ = 0;
+        }
         std::wstring text = WindowText();
         HDC dc = GetDC(Handle);
         SelectObjectGuard font(dc, captionFont_.get());
@@ -300,15 +340,9 @@ void TWinSkinForm::ResizeFrame(bool firstApply) {
         int needed = data_->Title->Margins.Left + s.cx + data_->Title->Margins.Right;
         if (width < needed) {
             // A dialog shows its whole caption: widen it and keep its contents centred.
-            int shift = (needed - width) / 2;
-            for (HWND c = GetWindow(Handle, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-                RECT r;
-                GetWindowRect(c, &r);
-                MapWindowPoints(nullptr, Handle, reinterpret_cast<POINT*>(&r), 2);
-                SetWindowPos(c, nullptr, r.left + shift, r.top, 0, 0,
-                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING |
-                                 SWP_NOOWNERZORDER);
-            }
+            dialogShift_ = (needed - width) / 2;
+            dialogWidened_ = needed - width;
+            ShiftChildren(dialogShift_);
             width = needed;
         }
     }
@@ -316,36 +350,83 @@ void TWinSkinForm::ResizeFrame(bool firstApply) {
                  SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
 }
 
+void TWinSkinForm::ShiftChildren(int dx) {
+    for (HWND c = GetWindow(Handle, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, Handle, reinterpret_cast<POINT*>(&r), 2);
+        SetWindowPos(c, nullptr, r.left + dx, r.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING |
+                         SWP_NOOWNERZORDER);
+    }
+}
+
 void TWinSkinForm::ReloadSkin() {
-    if (!subclass_.Attached() || !skinFrame_) return;
-    skinState_ = ssReapplying;
-    RECT c;
-    GetClientRect(Handle, &c);
+    // A skin that failed to load leaves the window with the one it has.
+    if (!subclass_.Attached() || !data_ || data_->SkinNotLoaded || Finished()) return;
+    if (!skinFrame_) {
+        ReskinControls();
+        return;
+    }
+    const bool applied = skinState_ != ssNotApplied;
+    if (applied) skinState_ = ssReapplying;
+    GetClientRect(Handle, &attachClient_);
     ComputeFrameMetrics();
-    for (CachedPiece& p : pieces_) p = {};
-    attachClient_ = c;
-    ResizeFrame(false);
-    regionSize_ = {};
-    UpdateRegion();
+    // The colours and the rest arrive as the form's own message, as any form hook sees them.
+    if (form_ && formHook_.Installed())
+        form_->Perform(WM_SKIN_RECOLOR, 0, 0);
+    else
+        Recolor();
+    if (!applied) skinState_ = ssNotApplied; // WM_SKIN_APPLY is still on its way
+    Repaint();
+}
+
+void TWinSkinForm::Recolor() {
+    if (!data_) return;
+    // Only the form's own colour: forms it owns are skinned, and given back, by their own
+    // objects.
+    if (form_ && skinFrame_) form_->SetColor(data_->ButtonFaceColor);
     ReskinControls();
-    SendMessageW(Handle, CN_SKIN_APPLIED, 0, kSkinMagic);
-    skinState_ = ssApplied;
-    PaintFrame();
+    if (skinState_ == ssReapplying && skinFrame_) {
+        SkinFormMenus(false);
+        SkinFormMenus(true);
+        if (menuBar_) menuBar_->Rebuild();
+        ResizeFrame(false);
+        UpdateRegion();
+        SendMessageW(Handle, CN_SKIN_APPLIED, 0, kSkinMagic);
+    }
+    if (skinState_ != ssNotApplied) skinState_ = ssApplied;
 }
 
 void TWinSkinForm::Repaint() {
-    PaintFrame();
+    if (!subclass_.Attached()) return;
+    RedrawWindow(Handle, nullptr, nullptr,
+                 RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+bool TWinSkinForm::InModalLoop() const {
+    return inSizeMove_ || inMenuLoop_ || systemPopupTracking_ || MenuTracking();
+}
+
+void TWinSkinForm::DropStaleButtons() {
+    if (SkinCurrent() || buttons_.empty()) return;
+    for (const auto& b : buttons_)
+        if (HotObject == b.get()) HotObject = nullptr;
+    buttons_.clear();
 }
 
 // ---------------------------------------------------------------- detaching
 
 void TWinSkinForm::RestoreWindow(bool destroying) {
-    systemPopup_.reset();
+    // A system menu still tracking is freed when its tracking returns.
+    if (!systemPopupTracking_) systemPopup_.reset();
     timer_->SetEnabled(false);
     if (!subclass_.Attached()) return;
     if (form_) {
         formHook_.Remove();
         if (!destroying && skinFrame_) form_->SetColor(savedColor_);
+        if (!destroying && !savedAutoScroll_.empty())
+            SetStrProp(*form_, "AutoScroll", savedAutoScroll_);
     }
     // Resize before the procedure goes, so the client keeps its size under the native frame.
     const bool resize = !destroying && skinFrame_ && skinState_ != ssNotApplied &&
@@ -364,8 +445,12 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
         regionSet_ = false;
         regionSize_ = {};
         if (!destroying) {
+            // A dialog widened for its caption gets its own width and layout back.
+            const int widened = dialogWidened_;
+            if (dialogShift_) ShiftChildren(-dialogShift_);
+            dialogShift_ = dialogWidened_ = 0;
             if (resize) {
-                int width = (w.right - w.left) + nativeFrame_.cx - left_ - right_;
+                int width = (w.right - w.left) + nativeFrame_.cx - left_ - right_ - widened;
                 int height =
                     (w.bottom - w.top) + nativeFrame_.cy - title_ - bottom_ - menuBarHeight_;
                 if (nativeMenu_) height += GetSystemMetrics(SM_CYMENU);
@@ -390,7 +475,7 @@ void TWinSkinForm::Detach() {
 
 void TWinSkinForm::Abandon() {
     timer_->SetEnabled(false);
-    systemPopup_.reset();
+    if (!systemPopupTracking_) systemPopup_.reset();
     SkinFormMenus(false);
     menuBar_.reset();
     formHook_.Remove();
@@ -427,10 +512,11 @@ bool TWinSkinForm::RegisterControl(TComponent* control) {
 
 void TWinSkinForm::FreeSkinnedControls() {
     // One at a time: an object may free others it owns, which leave the list as they go.
+    // Each is restored first, so every family gives back what it took.
     while (!controls_.empty()) {
         TComponent* c = controls_.front();
         controls_.erase(controls_.begin());
-        delete c;
+        EndSkinObject(c);
     }
 }
 
@@ -448,9 +534,14 @@ void TWinSkinForm::SkinChildControls() {
 }
 
 void TWinSkinForm::ReskinControls() {
+    // An object may end others while it sets up again (a list view's header): only those
+    // still listed are asked.
     std::vector<TComponent*> controls = controls_;
     for (TComponent* c : controls)
-        if (auto* s = dynamic_cast<TSkinControl*>(c)) s->SkinChanged();
+        if (std::find(controls_.begin(), controls_.end(), c) != controls_.end())
+            if (auto* s = dynamic_cast<TSkinControl*>(c)) s->SkinChanged();
+    // Controls the previous skin left out may have a family in this one.
+    SkinChildControls();
 }
 
 bool TWinSkinForm::IsSkinned(HWND window) const {
@@ -593,7 +684,8 @@ TBitmap* TWinSkinForm::Piece(int index, int tw, int th) {
     const int frame = active_ || frames == 1 ? 1 : 2;
     // Pieces are cut and scaled once per size and look; repaints reuse them.
     CachedPiece& c = pieces_[index - 1];
-    if (c.bitmap && c.width == tw && c.height == th && c.frame == frame && c.source == e)
+    if (c.bitmap && c.width == tw && c.height == th && c.frame == frame && c.source == e &&
+        c.generation == data_->Generation)
         return c.bitmap.get();
     RECT size{0, 0, tw, th};
     c.bitmap =
@@ -602,6 +694,7 @@ TBitmap* TWinSkinForm::Piece(int index, int tw, int th) {
     c.height = th;
     c.frame = frame;
     c.source = e;
+    c.generation = data_->Generation;
     return c.bitmap.get();
 }
 
@@ -727,7 +820,9 @@ void TWinSkinForm::DrawTitleBar(HDC windowDc, int w, int h) {
 }
 
 void TWinSkinForm::PaintFrame(HDC given) {
-    if (!subclass_.Attached() || !data_ || data_->SkinNotLoaded) return;
+    // A load that failed before touching the elements leaves them, and the frame, as they were.
+    if (!subclass_.Attached() || !data_ || (data_->SkinNotLoaded && !SkinCurrent())) return;
+    DropStaleButtons();
     if ((skinState_ != ssApplied && skinState_ != ssReapplying) || borderKind_ == bkNone) return;
     if (formKind_ == fkMdiChild && windowState_ == wsMaximized) return;
     std::unique_ptr<WindowFrameDc> own;
@@ -778,6 +873,7 @@ void TWinSkinForm::DrawWindowIcon(HDC dc, const RECT& bounds) {
 // ---------------------------------------------------------------- title buttons
 
 TWinSysButton* TWinSkinForm::FindTitleButton(POINT p) const {
+    if (!SkinCurrent()) return nullptr;
     for (const auto& b : buttons_)
         if (b->Visible && b->Element.Action >= 0 && PtInRect(&b->Bounds, p)) return b.get();
     return nullptr;
@@ -867,6 +963,7 @@ void TWinSkinForm::PerformButton(TWinSysButton& button) {
 }
 
 void TWinSkinForm::TrackHot() {
+    DropStaleButtons();
     if (!HotObject || MenuTracking()) return;
     POINT p;
     GetCursorPos(&p);
@@ -885,6 +982,8 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
         }
         return;
     }
+    // The one up stays until its tracking returns: it is never replaced under itself.
+    if (systemPopupTracking_) return;
     lastRightClick_ = now;
     HMENU sys = GetSystemMenu(Handle, FALSE);
     if (!sys) return;
@@ -956,7 +1055,10 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
     };
     addItems(sys, popup->Items());
     systemPopup_ = std::move(popup);
+    systemPopupTracking_ = true;
     systemPopup_->Popup(screen.x, screen.y);
+    systemPopupTracking_ = false;
+    if (!subclass_.Attached()) systemPopup_.reset(); // detached while it was up
 }
 
 // ---------------------------------------------------------------- messages
@@ -1001,6 +1103,14 @@ void TWinSkinForm::Dispatch(TMessage& m) {
     case 0xAE: // the undocumented caption redraw of the themed frame
         m.Result = 0;
         return;
+    case WM_ENTERSIZEMOVE:
+    case WM_EXITSIZEMOVE:
+        inSizeMove_ = m.Msg == WM_ENTERSIZEMOVE;
+        break;
+    case WM_ENTERMENULOOP:
+    case WM_EXITMENULOOP:
+        inMenuLoop_ = m.Msg == WM_ENTERMENULOOP;
+        break;
     case WM_INITMENUPOPUP:
         if (TSkinManage* mgr = TSkinManage::Instance())
             mgr->MenuSource = reinterpret_cast<HMENU>(m.WParam) == systemMenu_ ? 2 : 1;
@@ -1394,18 +1504,7 @@ void TWinSkinForm::MdiClientProc(TMessage& m) {
 void TWinSkinForm::FormHook(TMessage& m) {
     switch (m.Msg) {
     case WM_SKIN_RECOLOR:
-        if (form_) {
-            form_->SetColor(data_->ButtonFaceColor);
-            for (int i = 0; i < form_->ComponentCount(); ++i)
-                if (auto* f = dynamic_cast<TCustomForm*>(form_->Components(i)))
-                    f->SetColor(data_->ButtonFaceColor);
-        }
-        ReskinControls();
-        if (skinState_ == ssReapplying && skinFrame_) {
-            ResizeFrame(false);
-            SendMessageW(Handle, CN_SKIN_APPLIED, 0, kSkinMagic);
-        }
-        skinState_ = ssApplied;
+        Recolor();
         m.Result = 0;
         return;
     case CN_SKIN_NCPAINT:

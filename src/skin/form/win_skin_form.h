@@ -6,8 +6,14 @@
 // and keeps the list of the window's skinned controls.
 //
 // The skin manager creates one per window, sets Handle, attaches it and posts WM_SKIN_APPLY;
-// everything visible happens from that message on. Detaching (or the window's WM_NCDESTROY)
-// leaves the window as it was: procedure, style, menu, colour, client size.
+// everything visible happens from that message on. Its life, in three steps:
+//  1. Attach: classify the window and put the frame's procedure in front of it.
+//  2. Set up from the current skin: frame metrics and title buttons (ComputeFrameMetrics),
+//     then colours, popup menus, menu bar, frame size, region and controls (Recolor). Run at
+//     apply and again on every skin change (ReloadSkin); nothing taken from the skin is used
+//     once the skin data's Generation has moved on.
+//  3. Detach (or the window's WM_NCDESTROY): the window as it was: procedure, style, menu,
+//     colour, region, client size.
 #include "skin/data/skin_data.h"
 #include "skin/form/nc_objects.h"
 #include "skin/form/skin_messages.h"
@@ -16,6 +22,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +69,15 @@ public:
     // Takes the skin data's elements again (after a skin change) and repaints.
     void ReloadSkin();
     void Repaint();
+    // Whether the window is being moved or sized or one of its menus is up: its skin is not
+    // taken off then.
+    bool InModalLoop() const;
+    // Whether one of this object's message handlers is running: it is freed only after.
+    bool InUse() const { return depth_ > 0; }
+    // Taken off by the manager while a handler of it runs: freed once the last one returns.
+    void Retire() { skinState_ = ssFinished; }
+    // The title buttons and pieces were taken from the skin data's present elements.
+    bool SkinCurrent() const { return data_ && data_->Generation == generation_; }
 
     // Skinned child controls (the control skinning registers them).
     bool RegisterControl(TComponent* control); // true when it was already listed
@@ -133,17 +149,23 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    class THandlerDepth;
     void AttachCommon(TSkinData* data);
     void Classify();
     void ComputeFrameMetrics();
     void CaptureIcon();
     void ApplySkin();
+    // Colours, menus, frame size and region from the skin again (WM_SKIN_RECOLOR).
+    void Recolor();
+    // Title buttons of an older skin are dropped before anything can reach their elements.
+    void DropStaleButtons();
     // Control discovery: a skin object for each child control the skin's rules select.
     void SkinChildControls();
     // Every skinned control takes the skin's colours and elements again.
     void ReskinControls();
     void FreeSkinnedControls();
     void ResizeFrame(bool firstApply);
+    void ShiftChildren(int dx);
     void Dispatch(TMessage& m);
     bool Stage2(TMessage& m);
     void Stage3(TMessage& m);
@@ -197,6 +219,7 @@ private:
     HWND ownerWindow_ = nullptr;
     std::wstring className_;
     TColor savedColor_ = clBtnFace;
+    std::string savedAutoScroll_;
     HMENU nativeMenu_ = nullptr, systemMenu_ = nullptr;
 
     // Geometry.
@@ -206,9 +229,13 @@ private:
     RECT attachClient_{};
     SIZE nativeFrame_{}; // window size minus client size under the native frame
     SIZE regionSize_{};
+    int dialogShift_ = 0, dialogWidened_ = 0; // a dialog widened to show its caption
     bool regionSet_ = false;
 
     // Live state.
+    std::uint32_t generation_ = 0; // the skin data's Generation the set-up read
+    int depth_ = 0;                // message handlers of this object on the stack
+    bool inSizeMove_ = false, inMenuLoop_ = false, systemPopupTracking_ = false;
     TSkinFormState skinState_ = ssNotApplied;
     TSkinWindowState windowState_ = wsNormal;
     bool active_ = true;
@@ -230,6 +257,7 @@ private:
         std::unique_ptr<TBitmap> bitmap;
         int width = 0, height = 0, frame = 0;
         const void* source = nullptr;
+        std::uint32_t generation = 0;
     };
     CachedPiece pieces_[4];
     UniqueFont captionFont_;
