@@ -4,6 +4,7 @@
 // that closes a real message box from a timer.
 #include "app_fixture.h"
 #include "menu_script.h"
+#include "skin_message_recorder.h"
 #include "test_skins.h"
 
 #include "app/skin_choice.h"
@@ -62,12 +63,7 @@ void ManagerAsAtStart() {
 class SkinChoiceTest : public testing::Test {
 protected:
     void SetUp() override {
-        TSkinChoice::SetMessageSink(
-            [this](HWND, const std::string& text) { messages.push_back(text); });
         ManagerAsAtStart();
-        // The reader's own message box must never show: the program names the file itself.
-        skin::SetSkinMessageBoxInterceptor(
-            [this](const std::string& text) { messages.push_back("reader: " + text); });
         form = MakeMainForm();
         PumpUntil([&] { return Skinned(Wnd()); }, 3000);
         geometry = dir.Write("geometry.skin", Str(testskins::GeometrySkinStore()));
@@ -80,8 +76,6 @@ protected:
             Settle(true);
         }
         form.reset();
-        TSkinChoice::SetMessageSink(nullptr);
-        skin::SetSkinMessageBoxInterceptor({});
         MenuScript::Drain();
     }
     HWND Wnd() const { return form->WindowHandle(); }
@@ -93,10 +87,12 @@ protected:
         return reached && Skinned(Wnd()) == skinned;
     }
 
+    // The reader's own message box must never show: the program names the file itself.
+    SkinMessageRecorder recorder;
+    std::vector<std::string>& messages = recorder.messages;
     TempDir dir;
     std::string geometry, controls;
     std::unique_ptr<TForm1> form;
-    std::vector<std::string> messages;
 };
 
 } // namespace
@@ -355,16 +351,8 @@ TEST_F(SkinChoiceTest, ARealMessageBoxNamesTheFileAndIsClosed) {
 }
 
 TEST(SkinChoiceOptions, TheCommandLineChoosesTheSkinBeforeTheWindowShows) {
-    std::vector<std::string> messages;
-    TSkinChoice::SetMessageSink([&](HWND, const std::string& t) { messages.push_back(t); });
-    skin::SetSkinMessageBoxInterceptor(
-        [&](const std::string& t) { messages.push_back("reader: " + t); });
-    struct ResetSinks {
-        ~ResetSinks() {
-            TSkinChoice::SetMessageSink(nullptr);
-            skin::SetSkinMessageBoxInterceptor({});
-        }
-    } resetSinks; // also when an assertion ends the test early
+    SkinMessageRecorder recorder;
+    std::vector<std::string>& messages = recorder.messages;
     TempDir dir;
     const std::string geometry = dir.Write("g.skin", Str(testskins::GeometrySkinStore()));
     const std::string broken = dir.Write("broken.skin", "not a skin at all");

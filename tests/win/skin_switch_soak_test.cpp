@@ -7,6 +7,7 @@
 #include "app_fixture.h"
 #include "gallery_form.h"
 #include "menu_script.h"
+#include "skin_message_recorder.h"
 #include "test_skins.h"
 #include "window_pixels.h"
 
@@ -50,6 +51,15 @@ UniqueRegion WindowRegion(HWND w) {
     UniqueRegion r(CreateRectRgn(0, 0, 0, 0));
     if (GetWindowRgn(w, r.get()) == ERROR) r.reset();
     return r;
+}
+
+// The window in front, settled and painted in full, read back.
+Pixels SettledPixels(HWND w) {
+    SetForegroundWindow(w);
+    PumpFor(400);
+    RedrawWindow(w, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return Pixels(w);
 }
 
 // One switch of the cycle: a skin file, the built-in skin (empty) or none.
@@ -131,16 +141,8 @@ namespace {
 // Runs whole cycles, at least `cycles` of them and at least `switches` switches, and checks
 // what they leave behind.
 void RunSoak(size_t cycles, size_t switches) {
-    std::vector<std::string> messages;
-    TSkinChoice::SetMessageSink([&](HWND, const std::string& t) { messages.push_back(t); });
-    skin::SetSkinMessageBoxInterceptor(
-        [&](const std::string& t) { messages.push_back("reader: " + t); });
-    struct ResetSinks {
-        ~ResetSinks() {
-            TSkinChoice::SetMessageSink(nullptr);
-            skin::SetSkinMessageBoxInterceptor({});
-        }
-    } resetSinks; // also when an assertion ends the test early
+    SkinMessageRecorder recorder;
+    const std::vector<std::string>& messages = recorder.messages;
     TempDir dir;
     // Two test skins of their own geometry and elements, then the program's skin files.
     std::vector<std::string> files = {
@@ -206,11 +208,7 @@ void RunSoak(size_t cycles, size_t switches) {
     // started with that skin, each alone on the screen.
     const std::string last = soak.steps.back().file;
     gallery.reset();
-    SetForegroundWindow(form->WindowHandle());
-    PumpFor(300);
-    RedrawWindow(form->WindowHandle(), nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Pixels live(form->WindowHandle());
+    Pixels live = SettledPixels(form->WindowHandle());
     UniqueRegion liveRegion = WindowRegion(form->WindowHandle());
     form.reset();
     PumpFor(100);
@@ -218,11 +216,7 @@ void RunSoak(size_t cycles, size_t switches) {
     cold->SkinChoice().ApplyOptions({app::SkinOptions::File, last, ""});
     cold->Show();
     ASSERT_TRUE(PumpUntil([&] { return Skinned(cold->WindowHandle()); }, 3000));
-    SetForegroundWindow(cold->WindowHandle());
-    PumpFor(500);
-    RedrawWindow(cold->WindowHandle(), nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Pixels fresh(cold->WindowHandle());
+    Pixels fresh = SettledPixels(cold->WindowHandle());
     UniqueRegion freshRegion = WindowRegion(cold->WindowHandle());
     ASSERT_EQ(!liveRegion, !freshRegion);
     if (liveRegion) {
