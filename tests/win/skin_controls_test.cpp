@@ -8,6 +8,7 @@
 #include "skin/controls/skin_buttons.h"
 #include "skin/controls/skin_checks.h"
 #include "skin/controls/skin_edits.h"
+#include "skin/controls/skin_panels.h"
 #include "skin/form/control_discovery.h"
 #include "skin/form/win_skin_form.h"
 #include "toolkit/buttons.h"
@@ -129,7 +130,10 @@ TEST(SkinControlDiscovery, TheApplicationEventAndTheFamilyTableDecideAndOrderThe
         }
     };
     t.Apply();
-    SetSkinFamilyFactory(TSkinFamily::Box, nullptr);
+    // Both factories back as they were: later tests skin panels and buttons.
+    SetSkinFamilyFactory(TSkinFamily::Box, [](TComponent* o) -> TSkinControl* {
+        return o ? new TSkinBox(o) : nullptr;
+    });
     SetSkinFamilyFactory(original, [](TComponent* o) { return new TSkinButton(o); });
     EXPECT_EQ(askedClass, "TCHECKBOX");
     EXPECT_NE(t.ObjectOf<TSkinButton>(chosen), nullptr);
@@ -237,6 +241,7 @@ TEST(SkinControlBase, ParentBackgroundAndColourComeBackAtRestore) {
     on->SetParentBackground(true);
     off->SetParentBackground(false);
     on->SetColor(clRed);
+    t.data->SkinControls &= ~SetBit(xcPanel); // the objects below are the panels' only ones
     t.Apply();
     auto* a = new TSkinControl(on);
     auto* b = new TSkinControl(off);

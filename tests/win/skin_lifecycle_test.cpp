@@ -15,6 +15,7 @@
 #include "skin/controls/skin_progress.h"
 #include "skin/controls/skin_scrollbars.h"
 #include "skin/controls/skin_tabs.h"
+#include "skin/form/control_discovery.h"
 #include "toolkit/buttons.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/extctrls.h"
@@ -96,7 +97,8 @@ TControl* Memo(SkinnedForm& t) {
     auto* memo = t.Add<TMemo>(20, 20, 200, 120);
     memo->SetScrollBars(ssBoth);
     std::string text;
-    for (int i = 0; i < 40; ++i) text += "line " + std::to_string(i) + " of the memo, long enough\r\n";
+    for (int i = 0; i < 40; ++i)
+        text += "line " + std::to_string(i) + " of the memo, long enough\r\n";
     memo->SetText(text);
     return memo;
 }
@@ -121,6 +123,12 @@ const std::vector<Family>& Families() {
         {"bit button", [] { return ControlsSkinStore(); },
          [](SkinnedForm& t) { return Captioned<TBitBtn>(t, 100, 30, "Bit"); }, Recreate,
          GeometrySkinStore},
+        {"menu button", [] { return ControlsSkinStore(); },
+         [](SkinnedForm& t) {
+             t.data->Skin3rd().Add("TButton=menubtn");
+             return Captioned<TButton>(t, 100, 30, "Menu");
+         },
+         Recreate, GeometrySkinStore},
         {"speed button", [] { return ControlsSkinStore(); },
          [](SkinnedForm& t) { return Captioned<TSpeedButton>(t, 80, 26, "Speed"); }, nullptr,
          GeometrySkinStore},
@@ -286,7 +294,8 @@ NativeState StateOf(TControl* c) {
         s.style = GetWindowLongPtrW(w->WindowHandle(), GWL_STYLE);
         s.exStyle = GetWindowLongPtrW(w->WindowHandle(), GWL_EXSTYLE);
     }
-    if (IsPublishedProp(*c, "ParentBackground")) s.parentBackground = GetEnumProp(*c, "ParentBackground");
+    if (IsPublishedProp(*c, "ParentBackground"))
+        s.parentBackground = GetEnumProp(*c, "ParentBackground");
     return s;
 }
 
@@ -337,6 +346,13 @@ TEST_P(SkinLifecycle, ASwitchedSkinLooksLikeThatSkinAttachedFresh) {
         }
         EXPECT_NE(Differences(first, fresh), 0) << f.name << ": the skins must look different";
         EXPECT_EQ(Differences(switched, fresh), 0) << f.name << " on the " << which;
+        if (k == 0) continue;
+        // Without its part the control is the system's, on the skin's face colour.
+        SkinnedForm twin(skins[k]);
+        TControl* c = f.make(twin);
+        twin.form->SetColor(twin.data->ButtonFaceColor);
+        twin.Show();
+        EXPECT_EQ(Differences(Shot(twin, c), fresh), 0) << f.name << " left native";
     }
 }
 
@@ -406,6 +422,7 @@ TEST(SkinLifecycleKinds, APickerChangingKindGetsTheFamilyOfItsNewKind) {
     auto freshOf = [](TDateTimeKind kind) {
         SkinnedForm t(EditsSkinStore());
         auto* picker = t.Add<TDateTimePicker>(20, 20, 160, 24);
+        picker->SetTime("10:20:30"); // not the clock's, which moves between the shots
         picker->SetKind(kind);
         t.Apply();
         return Shot(t, picker);
@@ -414,6 +431,7 @@ TEST(SkinLifecycleKinds, APickerChangingKindGetsTheFamilyOfItsNewKind) {
     const Pixels freshDate = freshOf(dtkDate);
     SkinnedForm t(EditsSkinStore());
     auto* picker = t.Add<TDateTimePicker>(20, 20, 160, 24);
+    picker->SetTime("10:20:30");
     t.Apply();
     ASSERT_NE(t.ObjectOf<TSkinDateTime>(picker), nullptr);
     picker->SetKind(dtkTime);
@@ -430,3 +448,191 @@ TEST(SkinLifecycleKinds, APickerChangingKindGetsTheFamilyOfItsNewKind) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFamily, SkinLifecycle, testing::ValuesIn(Families()), FamilyName);
+
+// ---------------------------------------------------------------- ending, attaching, focus
+
+namespace {
+
+// A push button object that notes the restore of its own family running.
+struct TCountingButton : TSkinButton {
+    using TSkinButton::TSkinButton;
+    static inline int restores = 0;
+    void RestoreControl() override {
+        ++restores;
+        TSkinButton::RestoreControl();
+    }
+};
+
+} // namespace
+
+TEST(SkinLifecycleEnd, TheFormRestoresEachObjectThroughItsOwnFamilyBeforeFreeingIt) {
+    SetSkinFamilyFactory(TSkinFamily::Button, [](TComponent* o) { return new TCountingButton(o); });
+    TCountingButton::restores = 0;
+    {
+        SkinnedForm t(ControlsSkinStore());
+        auto* button = Captioned<TButton>(t, 100, 30, "Go");
+        auto* picker = t.Add<TDateTimePicker>(20, 80, 160, 24);
+        t.Show();
+        const LONG_PTR pickerStyle = GetWindowLongPtrW(picker->Handle(), GWL_STYLE);
+        t.Apply();
+        ASSERT_NE(t.ObjectOf<TCountingButton>(button), nullptr);
+        t.skin->Detach();
+        EXPECT_EQ(TCountingButton::restores, 1);
+        // The picker's own restore: its arrow gone and its style as it was.
+        EXPECT_EQ(picker->ControlCount(), 0);
+        EXPECT_EQ(GetWindowLongPtrW(picker->Handle(), GWL_STYLE), pickerStyle);
+        // A control freed with its object restores nothing: there is nothing left to give back.
+        t.Apply();
+        TCountingButton::restores = 0;
+        delete button;
+        EXPECT_EQ(TCountingButton::restores, 0);
+    }
+    SetSkinFamilyFactory(TSkinFamily::Button, [](TComponent* o) { return new TSkinButton(o); });
+}
+
+TEST(SkinLifecycleAttach, ASecondAttachChangesNothing) {
+    SkinnedForm t(ControlsSkinStore());
+    auto* button = Captioned<TButton>(t, 100, 30, "Go");
+    auto* check = t.Add<TCheckBox>(20, 60, 120, 20);
+    t.Apply();
+    std::unique_ptr<TSkinData> other(MakeSkinData(ControlsSkinStore()));
+    other->Options |= SetBit(xoTransparent);
+    const size_t listed = t.skin->SkinnedControls().size();
+    auto* b = t.ObjectOf<TSkinButton>(button);
+    auto* c = t.ObjectOf<TSkinCheckBox>(check);
+    ASSERT_NE(b, nullptr);
+    ASSERT_NE(c, nullptr);
+    const Pixels before = Shot(t, button);
+    b->AttachControl(t.skin, other.get(), true, nullptr);
+    c->AttachControl(t.skin, other.get(), true, nullptr);
+    EXPECT_EQ(b->SkinData(), t.data);
+    EXPECT_FALSE(b->Transparent());
+    EXPECT_FALSE(c->Transparent());
+    EXPECT_EQ(t.skin->SkinnedControls().size(), listed);
+    EXPECT_EQ(Differences(Shot(t, button), before), 0);
+}
+
+TEST(SkinLifecycleFocus, ASkinChangeLeavesTheFocusWhereItWas) {
+    SkinnedForm t(SmallControlsSkinStore());
+    auto* edit = t.Add<TEdit>(20, 100, 140, 24);
+    auto* track = t.Add<TTrackBar>(20, 20, 200, 40);
+    MessageLog log;
+    TWndProcHook recorder(*track, [&](TMessage& m) {
+        log.Record(m.Msg, m.WParam, m.LParam);
+        recorder.CallPrevious(m);
+    });
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinTrackBar>(track), nullptr);
+    edit->SetFocus();
+    PumpFor(10);
+    ASSERT_EQ(GetFocus(), edit->Handle());
+    log.Clear();
+    Switch(t, ProductSkinStore());
+    EXPECT_EQ(GetFocus(), edit->Handle());
+    EXPECT_FALSE(log.Contains(WM_SETFOCUS)) << log.Dump();
+    EXPECT_FALSE(log.Contains(WM_KILLFOCUS)) << log.Dump();
+}
+
+TEST(SkinLifecycleSoak, NoHandleGrowthOverAttachSwitchAndDetachCycles) {
+    SkinnedForm t(ProductSkinStore(), 640, 480, 60, 60);
+    for (const Family& f : Families()) f.make(t);
+    t.Apply();
+    const Store product = ProductSkinStore(), edits = EditsSkinStore(),
+                small = SmallControlsSkinStore(), scroll = ScrollSkinStore();
+    auto cycle = [&] {
+        t.Apply();
+        Switch(t, edits);
+        Switch(t, small);
+        Switch(t, scroll);
+        Switch(t, product);
+        t.skin->Detach();
+        PumpFor(10);
+    };
+    cycle(); // caches of first use
+    const int thunks = LiveSubclassThunks();
+    const GuiCounts before = CurrentGuiCounts();
+    for (int i = 0; i < 8; ++i) cycle();
+    const GuiCounts after = CurrentGuiCounts();
+    EXPECT_LE(after.gdi, before.gdi);
+    EXPECT_LE(after.user, before.user);
+    EXPECT_EQ(LiveSubclassThunks(), thunks);
+}
+
+// ---------------------------------------------------------------- add-on controls
+
+namespace {
+
+// A check box as an add-on library publishes it: glyphs of its own, switched on by a flag.
+class TRzCheckBox : public TCustomControl {
+    TOOLKIT_CLASS(TRzCheckBox)
+public:
+    using TCustomControl::TCustomControl;
+    TBitmap glyphs;
+    bool useCustom = false;
+    int transparent = 0;
+};
+
+const TClassInfo& TRzCheckBox::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TRzCheckBox>("TRzCheckBox", TCustomControl::StaticClass())
+            .Obj("CustomGlyphs", [](TRzCheckBox& c) { return &c.glyphs; })
+            .Bool(
+                "UseCustomGlyphs", [](TRzCheckBox& c) { return c.useCustom; },
+                [](TRzCheckBox& c, bool v) { c.useCustom = v; })
+            .Int(
+                "TransparentColor", [](TRzCheckBox& c) { return c.transparent; },
+                [](TRzCheckBox& c, int v) { c.transparent = v; })
+            .Build();
+    return info;
+}
+
+// A page control of an add-on library with tab backgrounds of its own.
+class TAdvPages : public TCustomControl {
+    TOOLKIT_CLASS(TAdvPages)
+public:
+    using TCustomControl::TCustomControl;
+    TBitmap normal, active;
+};
+
+const TClassInfo& TAdvPages::StaticClass() {
+    static const TClassInfo info =
+        TClassBuilder<TAdvPages>("TAdvPages", TCustomControl::StaticClass())
+            .Obj("TabBackGround", [](TAdvPages& c) { return &c.normal; })
+            .Obj("TabBackGroundActive", [](TAdvPages& c) { return &c.active; })
+            .Build();
+    return info;
+}
+
+} // namespace
+
+// Add-on controls take the skin's glyphs and tab frames as their own pictures: a skin without
+// them gives the controls' own back, another skin hands its own, and taking the skin off gives
+// everything back.
+TEST(SkinLifecycleAddOns, GlyphsAndTabBackgroundsFollowTheSkinAndGoWithIt) {
+    SkinnedForm t(SmallControlsSkinStore());
+    t.data->Skin3rd().Add("TAdvPages=advpagecontrol");
+    auto* check = t.Add<TRzCheckBox>(20, 20, 120, 20);
+    auto* pages = t.Add<TAdvPages>(20, 60, 200, 100);
+    t.Apply();
+    ASSERT_NE(t.ObjectOf(check), nullptr);
+    ASSERT_NE(t.ObjectOf(pages), nullptr);
+    // The small-controls skin has tabs but no check strip.
+    EXPECT_FALSE(check->useCustom);
+    EXPECT_EQ(pages->normal.Width(), 100);
+    EXPECT_EQ(pages->active.Height(), 21);
+
+    Switch(t, ControlsSkinStore()); // a check strip, no tabs
+    EXPECT_TRUE(check->useCustom);
+    EXPECT_EQ(check->glyphs.Height(), kGlyph);
+    EXPECT_EQ(pages->normal.Width(), 0);
+    EXPECT_EQ(pages->active.Width(), 0);
+
+    Switch(t, SmallControlsSkinStore());
+    EXPECT_FALSE(check->useCustom);
+    EXPECT_EQ(pages->normal.Width(), 100);
+
+    Switch(t, ControlsSkinStore());
+    t.skin->Detach();
+    EXPECT_FALSE(check->useCustom);
+    EXPECT_EQ(pages->normal.Width(), 0);
+}

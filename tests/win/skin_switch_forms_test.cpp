@@ -65,11 +65,17 @@ void ExpectSameState(const WindowState& a, const WindowState& b, const char* wha
     EXPECT_EQ(a.region, b.region);
 }
 
-// Pixels that differ; the whole count when the sizes differ.
-long Differing(const Pixels& a, const Pixels& b) {
+// Pixels that differ (outside `skip` when given); the whole count when the sizes differ.
+long Differing(const Pixels& a, const Pixels& b, const RECT* skip = nullptr) {
     if (a.w != b.w || a.h != b.h) return static_cast<long>(std::max(a.px.size(), b.px.size()));
     long n = 0;
-    for (size_t i = 0; i < a.px.size(); ++i) n += a.px[i] != b.px[i];
+    for (int y = 0; y < a.h; ++y)
+        for (int x = 0; x < a.w; ++x) {
+            if (skip && x >= skip->left && x < skip->right && y >= skip->top && y < skip->bottom)
+                continue;
+            const size_t i = static_cast<size_t>(y) * a.w + x;
+            n += a.px[i] != b.px[i];
+        }
     return n;
 }
 
@@ -115,9 +121,15 @@ struct Switcher {
     TSkinData* data = nullptr;
     std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
     int changes = 0;
+    // The tests that follow find the manager as it was: none, or its count and switch.
+    bool made = false, enabled = false;
+    int activeCount = 0;
     explicit Switcher(const std::vector<std::uint8_t>& store) {
         InstallSkinManager();
+        made = TSkinManage::Instance() == nullptr;
         m = static_cast<TSkinManage*>(EnsureSkinManager());
+        activeCount = m->ActiveCount();
+        enabled = m->Enabled();
         data = MakeSkinData(store, holder.get());
         data->OnSkinChanged = [this](TObject*) { ++changes; };
         m->Register(*data);
@@ -127,8 +139,13 @@ struct Switcher {
     }
     ~Switcher() {
         holder.reset();
-        m->SetEnabled(false);
         PumpFor(20);
+        if (made) {
+            DestroySkinManager();
+            return;
+        }
+        m->SetEnabled(enabled);
+        m->SetActiveCount(activeCount);
     }
     // Active with the component's own 250 ms delay, waited out.
     void SetActive(bool on) {
@@ -160,6 +177,7 @@ struct MenuForm {
             menu->Items()->Add(top);
         }
         form->SetMenu(menu);
+        form->SetAutoScroll(true); // the skin turns it off while it is on
         auto* label = new TLabel(form.get());
         label->SetParent(form.get());
         label->SetBounds(12, 12, 120, 16);
@@ -198,7 +216,6 @@ void SwitchMenuForm(const std::vector<std::uint8_t>& first,
     MenuForm f;
     ASSERT_FALSE(Skinned(f.Wnd()));
     const WindowState native = StateOf(f.Wnd());
-    const std::string autoScroll = GetStrProp(*f.form, "AutoScroll");
     const Pixels nativePixels = Shot(f.Wnd());
     s.SetActive(true);
     ASSERT_TRUE(Skinned(f.Wnd()));
@@ -206,7 +223,14 @@ void SwitchMenuForm(const std::vector<std::uint8_t>& first,
     EXPECT_EQ(firstState.client.cx, native.client.cx);
     EXPECT_EQ(firstState.client.cy, native.client.cy);
     EXPECT_EQ(firstState.menu, nullptr); // the skin draws the menu bar
+    EXPECT_FALSE(f.form->AutoScroll());
+    // A popup menu the form gained while skinned is skinned with the next skin.
+    auto* popup = new TPopupMenu(f.form.get());
+    auto* item = new TMenuItem(f.form.get());
+    item->SetCaption("Item");
+    popup->Items()->Add(item);
     s.Load(secondFile);
+    EXPECT_TRUE(popup->OwnerDraw());
     EXPECT_FALSE(s.data->SkinNotLoaded);
     ASSERT_TRUE(Skinned(f.Wnd()));
     PumpFor(100);
@@ -219,7 +243,8 @@ void SwitchMenuForm(const std::vector<std::uint8_t>& first,
     EXPECT_FALSE(Skinned(f.Wnd()));
     ExpectSameState(StateOf(f.Wnd()), native, "skin taken off");
     EXPECT_EQ(f.form->Color(), clBtnFace);
-    EXPECT_EQ(GetStrProp(*f.form, "AutoScroll"), autoScroll);
+    EXPECT_TRUE(f.form->AutoScroll());
+    EXPECT_FALSE(popup->OwnerDraw());
     EXPECT_EQ(Differing(Shot(f.Wnd()), nativePixels), 0) << "off equals never skinned";
     // And on again with the same skin.
     s.SetActive(true);
@@ -236,17 +261,35 @@ TEST(SkinSwitchForms, MenuFormFromGeometryToProductSkinOffAndOn) {
     SwitchMenuForm(GeometrySkinStore(), ProductSkinStore());
 }
 
-TEST(SkinSwitchForms, GalleryFollowsSwitchOffAndOn) {
-    SkinFile geometry(GeometrySkinStore(), "gallery");
-    Switcher s(ProductSkinStore());
+namespace {
+std::unique_ptr<TGalleryForm> ShowGallery() {
     auto gallery = std::make_unique<TGalleryForm>(&TestApplication());
-    gallery->SetTag(0);
     SetCursorPos(2, 2);
+    // The marquee moves on its own: no two pictures of it are alike.
+    gallery->Find<TProgressBar>("Marquee")->SetVisible(false);
     gallery->Show();
     PumpFor(100);
+    return gallery;
+}
+} // namespace
+
+TEST(SkinSwitchForms, GalleryFollowsSwitchOffAndOn) {
+    SkinFile geometry(GeometrySkinStore(), "gallery");
+    std::optional<Pixels> cold;
+    {
+        Switcher c(GeometrySkinStore());
+        c.SetActive(true);
+        auto g = ShowGallery();
+        PumpUntil([&] { return Skinned(g->WindowHandle()); }, 1000);
+        PumpFor(100);
+        cold = Shot(g->WindowHandle());
+    }
+    Switcher s(ProductSkinStore());
+    auto gallery = ShowGallery();
     HWND w = gallery->WindowHandle();
     ASSERT_FALSE(Skinned(w));
     const WindowState native = StateOf(w);
+    const Pixels nativePixels = Shot(w);
     const TColor colour = gallery->Color();
     s.SetActive(true);
     ASSERT_TRUE(Skinned(w));
@@ -264,10 +307,16 @@ TEST(SkinSwitchForms, GalleryFollowsSwitchOffAndOn) {
     EXPECT_EQ(gallery->Color(), kFace) << "the form takes the new skin's face colour";
     Redraw(w);
     EXPECT_EQ(Pixels(w).At(native.window.cx / 2, 1), kTopActive);
+    // The frame; the controls follow a skin change by their own objects.
+    const RECT client{object->LeftWidth(), object->TitleHeight() + object->MenuBarHeight(),
+                      native.window.cx - object->RightWidth(),
+                      StateOf(w).window.cy - object->BottomHeight()};
+    EXPECT_EQ(Differing(Shot(w), *cold, &client), 0) << "switched live equals a cold start";
     s.SetActive(false);
     EXPECT_FALSE(Skinned(w));
     ExpectSameState(StateOf(w), native, "gallery off");
     EXPECT_EQ(gallery->Color(), colour);
+    EXPECT_EQ(Differing(Shot(w), nativePixels), 0) << "off equals never skinned";
     for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
         EXPECT_FALSE(Skinned(c)) << "no control keeps a skin object";
     s.SetActive(true);
@@ -288,7 +337,7 @@ struct BoxDriver {
     size_t next = 0;
     HWND box = nullptr;
     DWORD started = 0;
-    bool closed = false;
+    bool closed = false, inStep = false;
     static BoxDriver* current;
 
     static BOOL CALLBACK FindBox(HWND w, LPARAM l) {
@@ -302,12 +351,16 @@ struct BoxDriver {
     }
     static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
         BoxDriver* d = current;
-        if (!d || d->closed) return;
+        // A step that pumps messages must not see the next tick inside itself.
+        if (!d || d->closed || d->inStep) return;
         if (!d->box)
             EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&d->box));
         const bool late = GetTickCount() - d->started > 8000;
         if (d->box && !late && d->next < d->steps.size()) {
-            if (d->steps[d->next](d->box)) ++d->next;
+            d->inStep = true;
+            const bool done = d->steps[d->next](d->box);
+            d->inStep = false;
+            if (done) ++d->next;
             return;
         }
         if (d->box || late) {
@@ -335,6 +388,21 @@ BoxDriver* BoxDriver::current = nullptr;
 
 TEST(SkinSwitchForms, AnOpenMessageBoxIsSkinnedSwitchedAndTakenOff) {
     SkinFile geometry(GeometrySkinStore(), "box");
+    std::optional<Pixels> cold;
+    {
+        // The same box started with the geometry skin.
+        Switcher c(GeometrySkinStore());
+        c.SetActive(true);
+        BoxDriver first;
+        int settled = 0;
+        first.steps = {[&](HWND box) {
+            if (!Skinned(box) || ++settled < 4) return false; // skinned and painted
+            cold = Shot(box);
+            return true;
+        }};
+        first.Run();
+        ASSERT_TRUE(cold.has_value());
+    }
     Switcher s(ProductSkinStore());
     WindowState native{}, skinned{};
     std::optional<Pixels> nativePixels;
@@ -371,6 +439,7 @@ TEST(SkinSwitchForms, AnOpenMessageBoxIsSkinnedSwitchedAndTakenOff) {
             // The geometry skin's title needs no wider box for the caption; the product's did.
             EXPECT_EQ(StateOf(box).client.cx, native.client.cx);
             EXPECT_EQ(StateOf(box).client.cy, skinned.client.cy);
+            EXPECT_EQ(Differing(Shot(box), *cold), 0) << "switched live equals a cold start";
             s.data->SetActive(false);
             return true;
         },
@@ -418,9 +487,18 @@ TEST(SkinSwitchManager, ActiveAndSkinFileKeepTheirDelaysAndRaiseTheEventAfter) {
     MenuForm later;
     PumpFor(100);
     EXPECT_FALSE(Skinned(later.Wnd()));
-    s.SetActive(true);
+    // Switched on and given another skin at once: the skin all that is pending still runs,
+    // with the skin given last.
+    SkinFile product(ProductSkinStore(), "delays_product");
+    s.data->SetActive(true);
+    s.data->SetSkinFile(product.path);
+    EXPECT_EQ(s.m->PendingCommand(), skin::kSkinAllCommand);
+    PumpFor(400);
     EXPECT_TRUE(Skinned(later.Wnd()));
     EXPECT_TRUE(Skinned(f.Wnd()));
+    ASSERT_NE(s.m->FindSkinnedForm(f.Wnd()), nullptr);
+    EXPECT_NE(s.m->FindSkinnedForm(f.Wnd())->TitleHeight(), kTitle);
+    s.Load(geometry);
     // A file that is no skin leaves every window with the skin it has.
     SkinFile damaged(DamagedStore(), "damaged");
     Redraw(f.Wnd());
@@ -598,4 +676,75 @@ TEST(SkinSwitchManager, NoHandleGrowthOverFiftySwitches) {
     EXPECT_LE(after.gdi, before.gdi);
     EXPECT_LE(after.user, before.user);
     EXPECT_EQ(LiveSubclassThunks(), thunks);
+}
+
+TEST(SkinSwitchManager, ASystemMenuUpOutlivesItsComponentGoing) {
+    auto s = std::make_unique<Switcher>(GeometrySkinStore());
+    MenuForm f;
+    s->SetActive(true);
+    TWinSkinForm* object = s->m->FindSkinnedForm(f.Wnd());
+    ASSERT_NE(object, nullptr);
+    HMENU shown = nullptr;
+    bool menuLived = false, unskinned = false;
+    int ticks = 0;
+    InsideLoop::Run(
+        [&] {
+            if (++ticks == 1) {
+                shown = object->SystemMenuPopup() ? object->SystemMenuPopup()->Handle() : nullptr;
+                s->holder.reset(); // the component goes while its system menu is up
+                return false;
+            }
+            menuLived = shown && IsMenu(shown);
+            unskinned = !Skinned(f.Wnd());
+            return true;
+        },
+        [] { EndMenu(); },
+        [&] {
+            object->ShowSystemMenu({150, 150});
+        });
+    EXPECT_NE(shown, nullptr);
+    EXPECT_TRUE(menuLived) << "the popup is not freed while it tracks";
+    EXPECT_TRUE(unskinned);
+    PumpFor(50);
+    EXPECT_TRUE(s->m->SkinnedForms().empty());
+    s.reset();
+}
+
+TEST(SkinSwitchManager, AFormTakenOffWhileItsHandlerRunsIsFreedAfter) {
+    Switcher s(GeometrySkinStore());
+    MenuForm f;
+    // A menu command reaches the form's handler, which opens a message box: the form's object
+    // is on the stack for as long as the box is up.
+    TMenuItem* item = f.menu->Items()->Items(0)->Items(0);
+    item->OnClick = [](TObject*) { MessageBoxW(nullptr, L"From a handler", L"Box", MB_OK); };
+    s.SetActive(true);
+    ASSERT_TRUE(Skinned(f.Wnd()));
+    size_t retiredInside = 0;
+    bool offInside = false;
+    BoxDriver d;
+    int ticks = 0;
+    d.steps = {
+        [&](HWND) {
+            s.data->SetActive(false);
+            return true;
+        },
+        [&](HWND) {
+            if (++ticks < 15) return false; // 450 ms: past the command's delay
+            offInside = !Skinned(f.Wnd());
+            retiredInside = s.m->RetiredCount();
+            return true;
+        },
+    };
+    BoxDriver::current = &d;
+    d.started = GetTickCount();
+    SetTimer(nullptr, 0, 30, BoxDriver::Tick);
+    PostMessageW(f.Wnd(), WM_COMMAND, item->Command(), 0);
+    PumpUntil([&] { return d.closed; }, 10000);
+    PumpFor(50);
+    BoxDriver::current = nullptr;
+    EXPECT_EQ(d.next, d.steps.size());
+    EXPECT_TRUE(offInside) << "the skin comes off while the box is up";
+    EXPECT_EQ(retiredInside, 1u) << "its object waits for the handler to return";
+    EXPECT_EQ(s.m->RetiredCount(), 0u) << "and is freed once it has";
+    EXPECT_FALSE(Skinned(f.Wnd()));
 }

@@ -64,6 +64,8 @@ public:
     bool HookInstalled() const { return hook_ != nullptr; }
     unsigned PendingCommand() const { return pending_; }
     const std::vector<TWinSkinForm*>& SkinnedForms() const { return forms_; }
+    // Objects taken off while a handler of theirs ran, not freed yet.
+    size_t RetiredCount() const { return retired_.size(); }
     TSkinData* MainComponent() const { return main_; }
 
     // Set by the form skinning before a menu opens: 0 popup, 1 menu-bar drop-down, 2 system.

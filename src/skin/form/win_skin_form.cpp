@@ -90,7 +90,7 @@ TWinSkinForm::~TWinSkinForm() {
 void TWinSkinForm::Attach(TSkinData* data, TCustomForm* form) {
     if (subclass_.Attached() || !form) return;
     form_ = form;
-    savedAutoScroll_ = GetStrProp(*form, "AutoScroll");
+    savedAutoScroll_ = form->AutoScroll();
     SetStrProp(*form, "AutoScroll", "False");
     AttachCommon(data);
 }
@@ -425,8 +425,7 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
     if (form_) {
         formHook_.Remove();
         if (!destroying && skinFrame_) form_->SetColor(savedColor_);
-        if (!destroying && !savedAutoScroll_.empty())
-            SetStrProp(*form_, "AutoScroll", savedAutoScroll_);
+        if (!destroying) form_->SetAutoScroll(savedAutoScroll_);
     }
     // Resize before the procedure goes, so the client keeps its size under the native frame.
     const bool resize = !destroying && skinFrame_ && skinState_ != ssNotApplied &&
@@ -1055,6 +1054,7 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
     };
     addItems(sys, popup->Items());
     systemPopup_ = std::move(popup);
+    THandlerDepth depth(*this); // the object outlives the popup's tracking
     systemPopupTracking_ = true;
     systemPopup_->Popup(screen.x, screen.y);
     systemPopupTracking_ = false;

@@ -219,7 +219,7 @@ private:
     HWND ownerWindow_ = nullptr;
     std::wstring className_;
     TColor savedColor_ = clBtnFace;
-    std::string savedAutoScroll_;
+    bool savedAutoScroll_ = false;
     HMENU nativeMenu_ = nullptr, systemMenu_ = nullptr;
 
     // Geometry.
