@@ -1,7 +1,6 @@
 #include "app/skin_choice.h"
 
 #include "download/atomic_file.h"
-#include "skin/data/skin_reader.h"
 #include "toolkit/handles.h"
 #include "toolkit/win_text.h"
 
@@ -114,6 +113,8 @@ TSkinChoice::TSkinChoice(TForm& form, TSkinData& data, std::string skinsFolder)
     // Commands are carried out from a message of their own, after the menu that chose them
     // (skinned or not) has closed and its handlers have returned.
     hook_.Install(form_, [this](TMessage& m) {
+        // The skinned system menu sends its items as system commands; the system's own sends
+        // the items of a submenu as menu commands (the submenu is no system menu itself).
         UINT id = 0;
         if (m.Msg == WM_SYSCOMMAND)
             id = static_cast<UINT>(m.WParam & 0xFFF0);
@@ -121,12 +122,12 @@ TSkinChoice::TSkinChoice(TForm& form, TSkinData& data, std::string skinsFolder)
             id = LOWORD(m.WParam);
         const bool ours = id == kBuiltInCommand || id == kOpenCommand || id == kNoneCommand ||
                           (id >= kFirstFileCommand && id < kFirstFileCommand + 16 * files_.size());
-        if (ours && m.Msg != chooseMessage_) {
+        if (ours) {
             PostMessageW(form_.Handle(), chooseMessage_, id, 0);
             m.Result = 0;
             return;
         }
-        if (m.Msg == chooseMessage_ && chooseMessage_) {
+        if (chooseMessage_ && m.Msg == chooseMessage_) {
             Command(static_cast<UINT>(m.WParam));
             m.Result = 0;
             return;
