@@ -62,6 +62,42 @@ Pixels SettledPixels(HWND w) {
     return Pixels(w);
 }
 
+// The main window as a live switch left it against a new main window started with `file`,
+// each alone on the screen; `live` is closed on the way.
+void ExpectLikeAColdStart(std::unique_ptr<TForm1>& live, const std::string& file) {
+    SCOPED_TRACE(file);
+    Pixels shown = SettledPixels(live->WindowHandle());
+    UniqueRegion liveRegion = WindowRegion(live->WindowHandle());
+    live.reset();
+    PumpFor(100);
+    auto cold = std::make_unique<TForm1>(&TestApplication());
+    cold->SkinChoice().ApplyOptions({app::SkinOptions::File, file, ""});
+    cold->Show();
+    ASSERT_TRUE(PumpUntil([&] { return Skinned(cold->WindowHandle()); }, 3000));
+    Pixels fresh = SettledPixels(cold->WindowHandle());
+    UniqueRegion freshRegion = WindowRegion(cold->WindowHandle());
+    ASSERT_EQ(!liveRegion, !freshRegion);
+    if (liveRegion) {
+        EXPECT_TRUE(EqualRgn(liveRegion.get(), freshRegion.get()));
+    }
+    ASSERT_EQ(shown.w, fresh.w);
+    ASSERT_EQ(shown.h, fresh.h);
+    // What shows: the pixels inside the window's region (outside it the window's surface keeps
+    // whatever was drawn there before the region was set, and the screen shows what is behind).
+    int differ = 0;
+    for (int y = 0; y < shown.h; ++y)
+        for (int x = 0; x < shown.w; ++x) {
+            const size_t i = static_cast<size_t>(y) * shown.w + x;
+            if (liveRegion && !PtInRegion(liveRegion.get(), x, y)) continue;
+            differ += shown.px[i] != fresh.px[i];
+        }
+    if (differ) {
+        shown.Save("switch-live.png");
+        fresh.Save("switch-cold.png");
+    }
+    EXPECT_EQ(differ, 0) << "pixels that differ from a cold start";
+}
+
 // One switch of the cycle: a skin file, the built-in skin (empty) or none.
 struct Switch {
     enum { File, BuiltIn, None } kind;
@@ -204,41 +240,10 @@ void RunSoak(size_t cycles, size_t switches) {
     EXPECT_TRUE(Skinned(form->WindowHandle()));
     EXPECT_TRUE(Skinned(gallery->WindowHandle()));
 
-    // Live against cold: the main window as the last skin left it, and a new main window
-    // started with that skin, each alone on the screen.
+    // Live against cold: the main window as the last skin left it.
     const std::string last = soak.steps.back().file;
     gallery.reset();
-    Pixels live = SettledPixels(form->WindowHandle());
-    UniqueRegion liveRegion = WindowRegion(form->WindowHandle());
-    form.reset();
-    PumpFor(100);
-    auto cold = std::make_unique<TForm1>(&TestApplication());
-    cold->SkinChoice().ApplyOptions({app::SkinOptions::File, last, ""});
-    cold->Show();
-    ASSERT_TRUE(PumpUntil([&] { return Skinned(cold->WindowHandle()); }, 3000));
-    Pixels fresh = SettledPixels(cold->WindowHandle());
-    UniqueRegion freshRegion = WindowRegion(cold->WindowHandle());
-    ASSERT_EQ(!liveRegion, !freshRegion);
-    if (liveRegion) {
-        EXPECT_TRUE(EqualRgn(liveRegion.get(), freshRegion.get()));
-    }
-    ASSERT_EQ(live.w, fresh.w);
-    ASSERT_EQ(live.h, fresh.h);
-    // What shows: the pixels inside the window's region (outside it the window's surface keeps
-    // whatever was drawn there before the region was set, and the screen shows what is behind).
-    int differ = 0;
-    for (int y = 0; y < live.h; ++y)
-        for (int x = 0; x < live.w; ++x) {
-            const size_t i = static_cast<size_t>(y) * live.w + x;
-            if (liveRegion && !PtInRegion(liveRegion.get(), x, y)) continue;
-            differ += live.px[i] != fresh.px[i];
-        }
-    if (differ) {
-        live.Save("soak-live.png");
-        fresh.Save("soak-cold.png");
-    }
-    EXPECT_EQ(differ, 0) << "pixels that differ from a cold start with " << last;
-    cold.reset();
+    ExpectLikeAColdStart(form, last);
 }
 
 } // namespace
@@ -252,4 +257,27 @@ TEST(SkinSwitchSoak, CyclesWithTheGalleryAndAMessageBoxUp) {
 // under Wine here, which puts 200 switches well past the minute a soak may take.
 TEST(SkinSwitchSoak, DISABLED_TwoHundredSwitchesWithTheGalleryAndAMessageBoxUp) {
     RunSoak(4, 200);
+}
+
+// Each skin put on the main window while it runs, from the built-in skin, against a main window
+// started with it.
+TEST(SkinSwitchSoak, TheMainWindowSwitchedToEachSkinLooksAsStartedWithIt) {
+    SkinMessageRecorder recorder;
+    TempDir dir;
+    std::vector<std::string> files = {
+        dir.Write("geometry.skin", Str(testskins::GeometrySkinStore())),
+        dir.Write("scroll.skin", Str(testskins::ScrollSkinStore())),
+    };
+    for (const std::string& f : SkinFilesIn(ProgramSkinsFolder())) files.push_back(f);
+    for (const std::string& file : files) {
+        if (TSkinManage* m = TSkinManage::Instance()) m->SetEnabled(true);
+        auto form = MakeMainForm();
+        ASSERT_TRUE(PumpUntil([&] { return Skinned(form->WindowHandle()); }, 3000));
+        int changed = 0;
+        form->SkinData1->OnSkinChanged = [&](TObject*) { ++changed; };
+        ASSERT_TRUE(form->SkinChoice().ChooseFile(file));
+        EXPECT_TRUE(PumpUntil([&] { return changed > 0; }, 3000));
+        ExpectLikeAColdStart(form, file);
+    }
+    EXPECT_TRUE(recorder.messages.empty());
 }
