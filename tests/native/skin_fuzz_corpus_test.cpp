@@ -20,6 +20,9 @@
 #define CORVANE_FUZZ_ENTRY CorvaneFuzzLzh
 #include "../../fuzz/fuzz_lzh.cpp"
 #undef CORVANE_FUZZ_ENTRY
+#define CORVANE_FUZZ_ENTRY CorvaneFuzzSkinApply
+#include "../../fuzz/fuzz_skin_apply.cpp"
+#undef CORVANE_FUZZ_ENTRY
 
 namespace {
 
@@ -47,3 +50,4 @@ TEST(SkinFuzzCorpus, SkinStore) { EXPECT_GE(RunCorpus("skin_store", CorvaneFuzzS
 TEST(SkinFuzzCorpus, QuickIni) { EXPECT_GE(RunCorpus("quick_ini", CorvaneFuzzQuickIni), 2); }
 TEST(SkinFuzzCorpus, Bitmap) { EXPECT_GE(RunCorpus("bitmap", CorvaneFuzzBitmap), 13); }
 TEST(SkinFuzzCorpus, Lzh) { EXPECT_GE(RunCorpus("lzh", CorvaneFuzzLzh), 3); }
+TEST(SkinFuzzCorpus, SkinApply) { EXPECT_GE(RunCorpus("skin_apply", CorvaneFuzzSkinApply), 5); }

@@ -994,57 +994,65 @@ void TWinSkinForm::ShowSystemMenu(POINT screen) {
         auto* glyphs = new TImageList(popup.get());
         if (glyphs->AssignHandle(data_->MenuGlyphs.get())) popup->SetImages(glyphs);
     }
-    const int count = GetMenuItemCount(sys);
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[256] = {};
-        MENUITEMINFOW mii{sizeof(mii)};
-        mii.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING;
-        mii.dwTypeData = text;
-        mii.cch = 255;
-        if (!GetMenuItemInfoW(sys, static_cast<UINT>(i), TRUE, &mii)) continue;
-        auto* item = new TMenuItem(popup.get());
-        std::string caption = Narrow(text);
-        item->SetCaption(caption.empty() || (mii.fType & MFT_SEPARATOR) ? "-" : caption);
-        item->SetTag(static_cast<intptr_t>(mii.wID));
-        bool enabled = !(mii.fState & MFS_DISABLED);
-        int glyph = -1;
-        switch (mii.wID & 0xFFF0) {
-        case SC_SIZE:
-        case SC_MOVE:
-            enabled = windowState_ != wsMaximized;
-            break;
-        case SC_MINIMIZE:
-            glyph = 2;
-            enabled = windowState_ != wsMinimized && (borderIcons_ & kBiMinimize);
-            break;
-        case SC_MAXIMIZE:
-            glyph = 1;
-            enabled = windowState_ != wsMaximized && (borderIcons_ & kBiMaximize);
-            break;
-        case SC_CLOSE:
-            glyph = 3;
-            break;
-        case SC_RESTORE:
-            glyph = 0;
-            enabled = windowState_ != wsNormal;
-            break;
-        default:
-            break;
+    // Submenus of the system menu (the program adds one) come through with their items.
+    std::function<void(HMENU, TMenuItem*)> addItems = [&](HMENU menu, TMenuItem* parent) {
+        const int count = GetMenuItemCount(menu);
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[256] = {};
+            MENUITEMINFOW mii{sizeof(mii)};
+            mii.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
+            mii.dwTypeData = text;
+            mii.cch = 255;
+            if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
+            auto* item = new TMenuItem(popup.get());
+            std::string caption = Narrow(text);
+            item->SetCaption(caption.empty() || (mii.fType & MFT_SEPARATOR) ? "-" : caption);
+            item->SetTag(static_cast<intptr_t>(mii.wID));
+            bool enabled = !(mii.fState & MFS_DISABLED);
+            int glyph = -1;
+            switch (mii.wID & 0xFFF0) {
+            case SC_SIZE:
+            case SC_MOVE:
+                enabled = windowState_ != wsMaximized;
+                break;
+            case SC_MINIMIZE:
+                glyph = 2;
+                enabled = windowState_ != wsMinimized && (borderIcons_ & kBiMinimize);
+                break;
+            case SC_MAXIMIZE:
+                glyph = 1;
+                enabled = windowState_ != wsMaximized && (borderIcons_ & kBiMaximize);
+                break;
+            case SC_CLOSE:
+                glyph = 3;
+                break;
+            case SC_RESTORE:
+                glyph = 0;
+                enabled = windowState_ != wsNormal;
+                break;
+            default:
+                break;
+            }
+            item->SetImageIndex(glyph);
+            item->SetEnabled(enabled);
+            if (mii.fState & MFS_CHECKED) item->SetChecked(true);
+            HWND wnd = Handle;
+            UINT id = mii.wID;
+            item->OnClick = [wnd, id](TObject*) { PostMessageW(wnd, WM_SYSCOMMAND, id, 0); };
+            item->OnDrawItem = [this](TObject* s, TCanvas& c, const RECT& r, bool selected) {
+                DrawItem(*static_cast<TMenuItem*>(s), c, r, selected);
+            };
+            item->OnMeasureItem = [this](TObject* s, TCanvas& c, int& w, int& h) {
+                MeasureSystemItem(*static_cast<TMenuItem*>(s), c, w, h);
+            };
+            parent->Add(item);
+            if (mii.hSubMenu) {
+                item->OnClick = nullptr;
+                addItems(mii.hSubMenu, item);
+            }
         }
-        item->SetImageIndex(glyph);
-        item->SetEnabled(enabled);
-        if (mii.fState & MFS_CHECKED) item->SetChecked(true);
-        HWND wnd = Handle;
-        UINT id = mii.wID;
-        item->OnClick = [wnd, id](TObject*) { PostMessageW(wnd, WM_SYSCOMMAND, id, 0); };
-        item->OnDrawItem = [this](TObject* s, TCanvas& c, const RECT& r, bool selected) {
-            DrawItem(*static_cast<TMenuItem*>(s), c, r, selected);
-        };
-        item->OnMeasureItem = [this](TObject* s, TCanvas& c, int& w, int& h) {
-            MeasureSystemItem(*static_cast<TMenuItem*>(s), c, w, h);
-        };
-        popup->Items()->Add(item);
-    }
+    };
+    addItems(sys, popup->Items());
     systemPopup_ = std::move(popup);
     THandlerDepth depth(*this); // the object outlives the popup's tracking
     systemPopupTracking_ = true;
