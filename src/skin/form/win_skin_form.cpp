@@ -366,6 +366,8 @@ void TWinSkinForm::ReloadSkin() {
     if (!subclass_.Attached() || !data_ || data_->SkinNotLoaded || Finished()) return;
     if (!skinFrame_) {
         ReskinControls();
+        Repaint();
+        if (data_) setUpGeneration_ = data_->Generation;
         return;
     }
     const bool applied = skinState_ != ssNotApplied;
@@ -379,6 +381,7 @@ void TWinSkinForm::ReloadSkin() {
         Recolor();
     if (!applied) skinState_ = ssNotApplied; // WM_SKIN_APPLY is still on its way
     Repaint();
+    if (data_) setUpGeneration_ = data_->Generation;
 }
 
 void TWinSkinForm::Recolor() {

@@ -78,6 +78,8 @@ public:
     void Retire() { skinState_ = ssFinished; }
     // The title buttons and pieces were taken from the skin data's present elements.
     bool SkinCurrent() const { return data_ && data_->Generation == generation_; }
+    // The whole window was set up from the skin data's present load and painted with it.
+    bool SetUpFromCurrentSkin() const { return data_ && data_->Generation == setUpGeneration_; }
 
     // Skinned child controls (the control skinning registers them).
     bool RegisterControl(TComponent* control); // true when it was already listed
@@ -234,6 +236,7 @@ private:
 
     // Live state.
     std::uint32_t generation_ = 0; // the skin data's Generation the set-up read
+    std::uint32_t setUpGeneration_ = 0; // the same, for the last whole set-up and repaint
     int depth_ = 0;                // message handlers of this object on the stack
     bool inSizeMove_ = false, inMenuLoop_ = false, systemPopupTracking_ = false;
     TSkinFormState skinState_ = ssNotApplied;
