@@ -625,8 +625,9 @@ void TWinSkinForm::UpdateRegion() {
     GetWindowRect(Handle, &wr);
     const int w = wr.right - wr.left, h = wr.bottom - wr.top;
     if (w * h == 0 || (formKind_ == fkMdiChild && windowState_ != wsNormal)) return;
+    // A skin change resizes the frame (which asks here) and then asks again: one build a load.
     if (regionSet_ && w == regionSize_.cx && h == regionSize_.cy && formKind_ != fkMdiChild &&
-        skinState_ != ssReapplying)
+        regionGeneration_ == data_->Generation)
         return;
     TSkinData& d = *data_;
     auto trans = [](const TDataSkinObject* e) { return e && e->Trans ? 1 : 0; };
@@ -671,6 +672,7 @@ void TWinSkinForm::UpdateRegion() {
     if (SetWindowRgn(Handle, region.get(), TRUE)) region.release();
     regionSet_ = true;
     regionSize_ = {w, h};
+    regionGeneration_ = data_->Generation;
 }
 
 // ---------------------------------------------------------------- painting

@@ -233,6 +233,7 @@ private:
     SIZE regionSize_{};
     int dialogShift_ = 0, dialogWidened_ = 0; // a dialog widened to show its caption
     bool regionSet_ = false;
+    std::uint32_t regionGeneration_ = 0; // the skin data's Generation the region was cut from
 
     // Live state.
     std::uint32_t generation_ = 0; // the skin data's Generation the set-up read
