@@ -162,8 +162,8 @@ int main() {
             std::printf("skin %s\n", target.c_str());
             std::printf("cold load + full repaint: best %7.2f ms  median %7.2f ms\n", cold.front(),
                         cold[cold.size() / 2]);
-            std::printf("live switch until shown:  best %7.2f ms  median %7.2f ms\n",
-                        shown.front(), shown[shown.size() / 2]);
+            std::printf("live switch until shown:  best %7.2f ms  median %7.2f ms\n", shown.front(),
+                        shown[shown.size() / 2]);
             std::printf("ratio (best, median): %.2f  %.2f\n", shown.front() / cold.front(),
                         shown[shown.size() / 2] / cold[cold.size() / 2]);
             std::printf("live switch + another full repaint: best %7.2f ms  median %7.2f ms\n",

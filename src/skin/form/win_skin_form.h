@@ -234,10 +234,10 @@ private:
     int dialogShift_ = 0, dialogWidened_ = 0; // a dialog widened to show its caption
     bool regionSet_ = false;
     std::uint32_t regionGeneration_ = 0; // the skin data's Generation the region was cut from
+    std::uint32_t setUpGeneration_ = 0;  // and the one the last whole set-up and repaint read
 
     // Live state.
     std::uint32_t generation_ = 0; // the skin data's Generation the set-up read
-    std::uint32_t setUpGeneration_ = 0; // the same, for the last whole set-up and repaint
     int depth_ = 0;                // message handlers of this object on the stack
     bool inSizeMove_ = false, inMenuLoop_ = false, systemPopupTracking_ = false;
     TSkinFormState skinState_ = ssNotApplied;
