@@ -126,6 +126,11 @@ int main(int argc, char** argv) {
     old.version = 19999;
     Write(out / "skin_store" / "old-version.skn", skinpack::PackStore(skinpack::BuildArchive(tiny, old)));
     Write(out / "skin_store" / "empty-archive.skn", skinpack::PackStore(skinpack::BuildArchive({})));
+    // Skin files as the program opens them: the same stores, and the whole sample skin.
+    Write(out / "skin_apply" / "sample.skin", skinpack::PackStore(skinpack::BuildArchive(sample)));
+    for (const char* name : {"small.skn", "tiny.skn", "old-version.skn", "empty-archive.skn"})
+        fs::copy_file(out / "skin_store" / name, out / "skin_apply" / name,
+                      fs::copy_options::overwrite_existing);
 
     // ---- LZH streams: two bytes of text size, then the code ----
     auto lzh = [&](const std::string& name, const Bytes& text) {

@@ -12,7 +12,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 results=${1:-$root/build/fuzz-results}
 seconds=${FUZZ_SECONDS:-15}
 dir=$root/build/fuzz
-targets=(skin_store quick_ini bitmap lzh workflow_extraction workflow_rewrite)
+targets=(skin_store quick_ini bitmap lzh skin_apply workflow_extraction workflow_rewrite)
 mkdir -p "$results"
 
 if ! command -v clang++ >/dev/null; then

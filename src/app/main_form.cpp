@@ -7,6 +7,7 @@
 #include "analysis/pattern_length.h"
 #include "analysis/system_codec.h"
 #include "app/shell_open.h"
+#include "app/skin_choice.h"
 #include "app/web_addresses.h"
 #include "download/atomic_file.h"
 #include "toolkit/handles.h"
@@ -46,6 +47,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     mmo1->SetTextCodec(exact);
     mmo2->SetTextCodec(exact);
     HandleNeeded();
+    skinChoice_ = std::make_unique<TSkinChoice>(*this, *SkinData1);
     // The hidden buffers keep their text in the model only: a word-wrapping edit window
     // laying out a stylesheet of many megabytes would hold the window for tens of seconds.
     Memo1->Lines().BeginUpdate();

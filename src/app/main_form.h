@@ -20,6 +20,8 @@ std::string PatternRejectedMessage(const std::string& pattern, const std::string
 // The message for a pattern that matches empty text, which step two does not run.
 std::string EmptyMatchMessage(const std::string& pattern);
 
+class TSkinChoice;
+
 class TForm1 : public TForm {
     TOOLKIT_CLASS(TForm1)
 public:
@@ -79,6 +81,9 @@ public:
 
     TNotifyEvent FindMethod(std::string_view name) override;
 
+    // The skin chosen from the system menu or the command line.
+    TSkinChoice& SkinChoice() { return *skinChoice_; }
+
     ~TForm1() override;
 
 private:
@@ -127,6 +132,7 @@ private:
     } stylesheet_;
     std::unique_ptr<TUtilityWindow> downloadWindow_;
     std::shared_ptr<DownloadChannel> downloadChannel_;
+    std::unique_ptr<TSkinChoice> skinChoice_;
 
     template <typename T> T* Field(const char* name);
     void BindFields();

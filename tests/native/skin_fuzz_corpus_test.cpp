@@ -26,6 +26,9 @@
 #define CORVANE_FUZZ_ENTRY CorvaneFuzzWorkflowRewrite
 #include "../../fuzz/fuzz_workflow_rewrite.cpp"
 #undef CORVANE_FUZZ_ENTRY
+#define CORVANE_FUZZ_ENTRY CorvaneFuzzSkinApply
+#include "../../fuzz/fuzz_skin_apply.cpp"
+#undef CORVANE_FUZZ_ENTRY
 
 namespace {
 
@@ -59,3 +62,4 @@ TEST(WorkflowFuzzCorpus, Extraction) {
 TEST(WorkflowFuzzCorpus, Rewrite) {
     EXPECT_GE(RunCorpus("workflow_rewrite", CorvaneFuzzWorkflowRewrite), 3);
 }
+TEST(SkinFuzzCorpus, SkinApply) { EXPECT_GE(RunCorpus("skin_apply", CorvaneFuzzSkinApply), 5); }

@@ -6,6 +6,7 @@
 // own loop (MenuScript); after its last step, and at the latest after a few seconds, it ends
 // the menu, and leftovers of a switch are taken out of the queue so no menu opens later.
 #include "app_fixture.h"
+#include "menu_script.h"
 #include "message_log.h"
 #include "test_skins.h"
 #include "window_pixels.h"
@@ -30,66 +31,6 @@ using namespace testskins;
 namespace {
 
 constexpr TColor kImage0 = 0x00C000, kImage1 = 0xC00000;
-
-class MenuScript {
-public:
-    using Step = std::function<void()>;
-    explicit MenuScript(std::vector<Step> steps, UINT interval = 80) : steps_(std::move(steps)) {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, interval, Tick);
-    }
-    ~MenuScript() {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
-        EndMenu();
-        Drain();
-    }
-    MenuScript(const MenuScript&) = delete;
-    MenuScript& operator=(const MenuScript&) = delete;
-    bool Finished() const { return next_ >= steps_.size(); }
-    bool TimedOut() const { return timedOut_; }
-    // Switches posted at the very end must not open a menu after the test.
-    static void Drain() {
-        MSG m;
-        while (PeekMessageW(&m, nullptr, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE)) {
-        }
-        while (PeekMessageW(&m, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
-        }
-    }
-
-private:
-    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-        MenuScript* s = current_;
-        if (!s) return;
-        if (++s->ticks_ > 80) { // the hard stop
-            s->timedOut_ = true;
-            EndMenu();
-            return;
-        }
-        if (s->next_ < s->steps_.size()) {
-            Step step = s->steps_[s->next_++];
-            step();
-        } else {
-            EndMenu();
-        }
-    }
-    static inline MenuScript* current_ = nullptr;
-    std::vector<Step> steps_;
-    size_t next_ = 0;
-    int ticks_ = 0;
-    bool timedOut_ = false;
-    UINT_PTR timer_ = 0;
-};
-
-std::vector<HWND> OpenPopups() {
-    return OpenMenuWindows();
-}
-
-int Hilited(HMENU m) {
-    for (int i = 0; i < GetMenuItemCount(m); ++i)
-        if (GetMenuState(m, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE) return i;
-    return -1;
-}
 
 struct MenuManager {
     TSkinManage* m;

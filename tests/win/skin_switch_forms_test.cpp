@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <optional>
 
 using namespace testskins;
@@ -335,6 +336,66 @@ TEST(SkinSwitchForms, GallerySwitchedToTheProductSkinEqualsAColdStart) {
     PumpFor(100);
     EXPECT_EQ(Differing(Shot(gallery->WindowHandle()), cold), 0)
         << "switched live equals a cold start";
+    gallery.reset();
+    PumpFor(20);
+}
+
+namespace {
+// WM_PAINT messages each window is given, counted in front of every other procedure.
+struct PaintCounter {
+    static inline std::map<HWND, std::pair<WNDPROC, int>>* windows = nullptr;
+    std::map<HWND, std::pair<WNDPROC, int>> counted;
+    explicit PaintCounter(const std::vector<HWND>& list) {
+        windows = &counted;
+        for (HWND w : list)
+            counted[w] = {reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+                              w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc))),
+                          0};
+    }
+    ~PaintCounter() {
+        for (auto& [w, entry] : counted)
+            SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.first));
+        windows = nullptr;
+    }
+    int Paints(HWND w) const { return counted.at(w).second; }
+    static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+        auto& entry = windows->at(w);
+        if (msg == WM_PAINT) ++entry.second;
+        return CallWindowProcW(entry.first, w, msg, wp, lp);
+    }
+};
+} // namespace
+
+// A switch sets the window up once and paints it and each of its controls once, after all of
+// them have the new skin: not once per control as each is set up, and not again when the
+// manager's refresh follows the data component's.
+TEST(SkinSwitchForms, ASwitchPaintsTheWindowAndEachControlOnce) {
+    SkinFile geometry(GeometrySkinStore(), "paints");
+    Switcher s(ProductSkinStore());
+    auto gallery = ShowGallery();
+    HWND w = gallery->WindowHandle();
+    s.SetActive(true);
+    ASSERT_TRUE(Skinned(w));
+    PumpFor(100);
+    std::vector<HWND> controls;
+    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (Skinned(c) && IsWindowVisible(c)) controls.push_back(c);
+    ASSERT_GE(controls.size(), 5u);
+    std::vector<HWND> all = controls;
+    all.push_back(w);
+    {
+        PaintCounter counter(all);
+        const int before = s.changes;
+        s.Load(geometry);
+        ASSERT_GT(s.changes, before);
+        EXPECT_EQ(s.m->FindSkinnedForm(w)->TitleHeight(), kTitle);
+        EXPECT_EQ(counter.Paints(w), 1) << "the window";
+        for (HWND c : controls) {
+            char name[64] = {};
+            GetClassNameA(c, name, 64);
+            EXPECT_EQ(counter.Paints(c), 1) << name;
+        }
+    }
     gallery.reset();
     PumpFor(20);
 }

@@ -240,6 +240,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         Pump(200);
         MenuShot system{main, L"main-window-system-menu.png", {}};
         ShootMenu(system, [&] { SendMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, L' '); });
+        // Its skin submenu, the last entry.
+        MenuShot skins{main, L"main-window-skin-menu.png", {VK_UP, VK_RIGHT}};
+        ShootMenu(skins, [&] { SendMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, L' '); });
 
         // The gallery, skinned like every window of the program, with a nested menu open:
         // File (Open selected), down to Recent, into it, down to More, into it.

@@ -157,7 +157,11 @@ void TSkinControl::RestoreControl() {
 void TSkinControl::SkinChanged() {
     if (!attached_) return;
     SetupSkin();
-    Repaint();
+    // Painted with its window once every control is set up, not one control at a time.
+    if (paintTarget_)
+        paintTarget_->Invalidate();
+    else if (HWND wnd = Handle())
+        InvalidateRect(wnd, nullptr, TRUE);
 }
 
 // ---------------------------------------------------------------- messages

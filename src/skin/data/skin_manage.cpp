@@ -477,7 +477,10 @@ void TSkinManage::Tick() {
             break;
         case skin::kRefreshCommand: {
             Purge();
+            // Forms the data component's refresh already set up from this load and painted
+            // are left alone: a switch sets every window up once.
             auto using_ = formsUsing(data);
+            std::erase_if(using_, [](TWinSkinForm* f) { return f->SetUpFromCurrentSkin(); });
             for (TWinSkinForm* f : using_) f->ReloadSkin();
             for (TWinSkinForm* f : using_) f->Repaint();
             break;

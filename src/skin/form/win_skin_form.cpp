@@ -380,6 +380,8 @@ void TWinSkinForm::ReloadSkin() {
     if (!subclass_.Attached() || !data_ || data_->SkinNotLoaded || Finished()) return;
     if (!skinFrame_) {
         ReskinControls();
+        Repaint();
+        if (data_) setUpGeneration_ = data_->Generation;
         return;
     }
     const bool applied = skinState_ != ssNotApplied;
@@ -393,6 +395,7 @@ void TWinSkinForm::ReloadSkin() {
         Recolor();
     if (!applied) skinState_ = ssNotApplied; // WM_SKIN_APPLY is still on its way
     Repaint();
+    if (data_) setUpGeneration_ = data_->Generation;
 }
 
 void TWinSkinForm::Recolor() {
@@ -636,8 +639,9 @@ void TWinSkinForm::UpdateRegion() {
     GetWindowRect(Handle, &wr);
     const int w = wr.right - wr.left, h = wr.bottom - wr.top;
     if (w * h == 0 || (formKind_ == fkMdiChild && windowState_ != wsNormal)) return;
+    // A skin change resizes the frame (which asks here) and then asks again: one build a load.
     if (regionSet_ && w == regionSize_.cx && h == regionSize_.cy && formKind_ != fkMdiChild &&
-        skinState_ != ssReapplying)
+        regionGeneration_ == data_->Generation)
         return;
     TSkinData& d = *data_;
     auto trans = [](const TDataSkinObject* e) { return e && e->Trans ? 1 : 0; };
@@ -683,6 +687,7 @@ void TWinSkinForm::UpdateRegion() {
     region.release();
     regionSet_ = true;
     regionSize_ = {w, h};
+    regionGeneration_ = data_->Generation;
 }
 
 // ---------------------------------------------------------------- painting
@@ -1020,64 +1025,72 @@ void TWinSkinForm::ShowSystemMenu(POINT screen, bool byMouse) {
         auto* glyphs = new TImageList(popup.get());
         if (glyphs->AssignHandle(data_->MenuGlyphs.get())) popup->SetImages(glyphs);
     }
-    const int count = GetMenuItemCount(sys);
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[256] = {};
-        MENUITEMINFOW mii{sizeof(mii)};
-        mii.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING;
-        mii.dwTypeData = text;
-        mii.cch = 255;
-        if (!GetMenuItemInfoW(sys, static_cast<UINT>(i), TRUE, &mii)) continue;
-        auto* item = new TMenuItem(popup.get());
-        std::string caption = Narrow(text);
-        item->SetCaption(caption.empty() || (mii.fType & MFT_SEPARATOR) ? "-" : caption);
-        item->SetTag(static_cast<intptr_t>(mii.wID));
-        // The system greys these by the window's style each time it shows the menu; the
-        // others keep the state they were given.
-        const DWORD style = static_cast<DWORD>(GetWindowLongW(Handle, GWL_STYLE));
-        const bool maximized = style & WS_MAXIMIZE, minimized = style & WS_MINIMIZE;
-        bool enabled = !(mii.fState & (MFS_DISABLED | MFS_GRAYED));
-        int glyph = -1;
-        switch (mii.wID & 0xFFF0) {
-        case SC_SIZE:
-            enabled = (style & WS_THICKFRAME) && !maximized && !minimized;
-            break;
-        case SC_MOVE:
-            enabled = !maximized;
-            break;
-        case SC_MINIMIZE:
-            glyph = 2;
-            enabled = (style & WS_MINIMIZEBOX) && !minimized;
-            break;
-        case SC_MAXIMIZE:
-            glyph = 1;
-            enabled = (style & WS_MAXIMIZEBOX) && !maximized;
-            break;
-        case SC_CLOSE:
-            glyph = 3;
-            if (GetClassLongW(Handle, GCL_STYLE) & CS_NOCLOSE) enabled = false;
-            break;
-        case SC_RESTORE:
-            glyph = 0;
-            enabled = maximized || minimized;
-            break;
-        default:
-            break;
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(Handle, GWL_STYLE));
+    const bool maximized = style & WS_MAXIMIZE, minimized = style & WS_MINIMIZE;
+    // Submenus of the system menu (the program adds one) come through with their items.
+    std::function<void(HMENU, TMenuItem*)> addItems = [&](HMENU menu, TMenuItem* parent) {
+        const int count = GetMenuItemCount(menu);
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[256] = {};
+            MENUITEMINFOW mii{sizeof(mii)};
+            mii.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
+            mii.dwTypeData = text;
+            mii.cch = 255;
+            if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
+            auto* item = new TMenuItem(popup.get());
+            std::string caption = Narrow(text);
+            item->SetCaption(caption.empty() || (mii.fType & MFT_SEPARATOR) ? "-" : caption);
+            item->SetTag(static_cast<intptr_t>(mii.wID));
+            // The system greys these by the window's style each time it shows the menu; the
+            // others keep the state they were given.
+            bool enabled = !(mii.fState & (MFS_DISABLED | MFS_GRAYED));
+            int glyph = -1;
+            switch (mii.wID & 0xFFF0) {
+            case SC_SIZE:
+                enabled = (style & WS_THICKFRAME) && !maximized && !minimized;
+                break;
+            case SC_MOVE:
+                enabled = !maximized;
+                break;
+            case SC_MINIMIZE:
+                glyph = 2;
+                enabled = (style & WS_MINIMIZEBOX) && !minimized;
+                break;
+            case SC_MAXIMIZE:
+                glyph = 1;
+                enabled = (style & WS_MAXIMIZEBOX) && !maximized;
+                break;
+            case SC_CLOSE:
+                glyph = 3;
+                if (GetClassLongW(Handle, GCL_STYLE) & CS_NOCLOSE) enabled = false;
+                break;
+            case SC_RESTORE:
+                glyph = 0;
+                enabled = maximized || minimized;
+                break;
+            default:
+                break;
+            }
+            item->SetImageIndex(glyph);
+            item->SetEnabled(enabled);
+            if (mii.fState & MFS_CHECKED) item->SetChecked(true);
+            HWND wnd = Handle;
+            UINT id = mii.wID;
+            item->OnClick = [wnd, id](TObject*) { PostMessageW(wnd, WM_SYSCOMMAND, id, 0); };
+            item->OnDrawItem = [this](TObject* s, TCanvas& c, const RECT& r, bool selected) {
+                DrawItem(*static_cast<TMenuItem*>(s), c, r, selected);
+            };
+            item->OnMeasureItem = [this](TObject* s, TCanvas& c, int& w, int& h) {
+                MeasureSystemItem(*static_cast<TMenuItem*>(s), c, w, h);
+            };
+            parent->Add(item);
+            if (mii.hSubMenu) {
+                item->OnClick = nullptr;
+                addItems(mii.hSubMenu, item);
+            }
         }
-        item->SetImageIndex(glyph);
-        item->SetEnabled(enabled);
-        if (mii.fState & MFS_CHECKED) item->SetChecked(true);
-        HWND wnd = Handle;
-        UINT id = mii.wID;
-        item->OnClick = [wnd, id](TObject*) { PostMessageW(wnd, WM_SYSCOMMAND, id, 0); };
-        item->OnDrawItem = [this](TObject* s, TCanvas& c, const RECT& r, bool selected) {
-            DrawItem(*static_cast<TMenuItem*>(s), c, r, selected);
-        };
-        item->OnMeasureItem = [this](TObject* s, TCanvas& c, int& w, int& h) {
-            MeasureSystemItem(*static_cast<TMenuItem*>(s), c, w, h);
-        };
-        popup->Items()->Add(item);
-    }
+    };
+    addItems(sys, popup->Items());
     systemPopup_ = std::move(popup);
     THandlerDepth depth(*this); // the object outlives the popup's tracking
     systemPopupTracking_ = true;

@@ -78,6 +78,8 @@ public:
     void Retire() { skinState_ = ssFinished; }
     // The title buttons and pieces were taken from the skin data's present elements.
     bool SkinCurrent() const { return data_ && data_->Generation == generation_; }
+    // The whole window was set up from the skin data's present load and painted with it.
+    bool SetUpFromCurrentSkin() const { return data_ && data_->Generation == setUpGeneration_; }
 
     // Skinned child controls (the control skinning registers them).
     bool RegisterControl(TComponent* control); // true when it was already listed
@@ -236,6 +238,8 @@ private:
     SIZE regionSize_{};
     int dialogShift_ = 0, dialogWidened_ = 0; // a dialog widened to show its caption
     bool regionSet_ = false;
+    std::uint32_t regionGeneration_ = 0; // the skin data's Generation the region was cut from
+    std::uint32_t setUpGeneration_ = 0;  // and the one the last whole set-up and repaint read
 
     // Live state.
     std::uint32_t generation_ = 0; // the skin data's Generation the set-up read
