@@ -588,6 +588,37 @@ TEST(SkinTabs, TabSetDrawsFlippedTabsWhereTheSetPlacesThem) {
     EXPECT_EQ(PixelAt(wnd, 295, 10), kFace);
 }
 
+TEST(SkinTabs, TabSetLeavesRoomForItsScroller) {
+    TabForm t;
+    auto* set = new TTabSet(t.form.get());
+    set->SetParent(t.form.get());
+    set->SetBounds(10, 10, 300, 22);
+    for (const char* s : {"One", "i"}) set->Tabs().Add(s);
+    set->SetTabIndex(0);
+    // The scroller is the set's first owned control.
+    auto* scroller = new TUpDown(set);
+    scroller->SetParent(t.form.get());
+    scroller->SetBounds(320, 10, 30, 22);
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinTab31>(set), nullptr);
+    HWND wnd = set->WindowHandle();
+    const RECT first = set->TabRect(0), narrow = set->TabRect(1);
+    const int width = narrow.right - narrow.left;
+    ASSERT_LT(width, 20); // a tab narrower than the room the scroller asks for
+    auto drawnWithRoom = [&](int room, bool scrolling) {
+        set->SetEndMargin(300 - first.right - room);
+        scroller->SetVisible(scrolling);
+        RefreshClient(wnd);
+        return PixelAt(wnd, first.right + 1, 5) == kTabFrames[0];
+    };
+    EXPECT_TRUE(drawnWithRoom(width, false));
+    EXPECT_FALSE(drawnWithRoom(width - 1, false));
+    EXPECT_TRUE(drawnWithRoom(21, true));
+    EXPECT_FALSE(drawnWithRoom(20, true));
+    EXPECT_TRUE(drawnWithRoom(20, false));
+    EXPECT_EQ(PixelAt(wnd, first.left + 1, 5), kTabFrames[1]);
+}
+
 TEST(SkinTabs, ADamagedSkinLeavesTabsUnskinnedAndWorking) {
     TabForm t(DamagedStore());
     auto* pc = t.Pages(10, 10, 400, 200, tsFlatButtons);
