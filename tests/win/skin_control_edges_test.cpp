@@ -65,10 +65,9 @@ const TClassInfo& TDBCheckBox::StaticClass() {
 }
 
 const TClassInfo& TPngBitBtn::StaticClass() {
-    static const TClassInfo info =
-        TClassBuilder<TPngBitBtn>("TPngBitBtn", TBitBtn::StaticClass())
-            .Obj("PngImage", [](TPngBitBtn& b) { return &b.png; })
-            .Build();
+    static const TClassInfo info = TClassBuilder<TPngBitBtn>("TPngBitBtn", TBitBtn::StaticClass())
+                                       .Obj("PngImage", [](TPngBitBtn& b) { return &b.png; })
+                                       .Build();
     return info;
 }
 
