@@ -257,7 +257,7 @@ TEST(SkinTabs, TopTabsCurrentFrameCaptionsAndPane) {
 }
 
 TEST(SkinTabs, AStripOfTwoFramesShowsNormalAndCurrent) {
-    TabForm t(SmallControlsSkinStoreWithTabFrames(2));
+    TabForm t(SmallControlsSkinStoreWith(2));
     auto* tc = t.Tabs(10, 10, 300, 150, tpTop);
     t.Apply();
     ASSERT_NE(t.ObjectOf<TSkinTab>(tc), nullptr);

@@ -189,10 +189,10 @@ TSkinData* MakeSkinData(const std::vector<std::uint8_t>& store, TComponent* owne
 }
 
 std::vector<std::uint8_t> SmallControlsSkinStore() {
-    return SmallControlsSkinStoreWithTabFrames(5);
+    return SmallControlsSkinStoreWith(5);
 }
 
-std::vector<std::uint8_t> SmallControlsSkinStoreWithTabFrames(int tabFrames) {
+std::vector<std::uint8_t> SmallControlsSkinStoreWith(int tabFrames, bool spinGlyphs) {
     std::vector<skinpack::Entry> entries;
     std::string ini = FramePieces(entries, "SmallControls", false);
     ini += "[Colours]\r\nButtonFace=" + Triple(kFace) + "\r\n";
@@ -217,8 +217,10 @@ std::vector<std::uint8_t> SmallControlsSkinStoreWithTabFrames(int tabFrames) {
            Triple(kTabText) + "\r\nMouseOverColour2=" + Triple(kTabCurrentText) + "\r\n";
     entries.push_back({"spinv.bmp", Bmp(12, 10, 8, false, kSpinFrames)});
     entries.push_back({"spinh.bmp", Bmp(10, 12, 8, false, kSpinFrames)});
-    ini += "[UpDown.Vert]\r\nImage=spinv.bmp\r\nFrame=8\r\nTrans=1\r\n";
-    ini += "[UpDown.Horz]\r\nImage=spinh.bmp\r\nFrame=8\r\nTrans=1\r\n";
+    const std::string glyphs = spinGlyphs ? "GlyphImage=glyphs.bmp\r\n" : "";
+    if (spinGlyphs) entries.push_back({"glyphs.bmp", Bmp(6, 6, 8, false, kSpinGlyphs)});
+    ini += "[UpDown.Vert]\r\nImage=spinv.bmp\r\nFrame=8\r\nTrans=1\r\n" + glyphs;
+    ini += "[UpDown.Horz]\r\nImage=spinh.bmp\r\nFrame=8\r\nTrans=1\r\n" + glyphs;
     const TColor progress[] = {kProgressBack, kProgressBar};
     entries.push_back({"progress.bmp", Bmp(10, 10, 2, false, progress)});
     ini += "[Progress]\r\nBitmap=progress.bmp\r\nStyle=0\r\nTrans=1\r\nTile=0\r\n";

@@ -76,7 +76,10 @@ constexpr TColor kTrackHorz = 0x00A0FF, kTrackVert = 0xFFA000;
 constexpr TColor kThumbFrames[5] = {0x111111, 0x22CC22, 0x333333, 0x444444, 0x555555};
 constexpr int kTabFrameW = 24, kTabFrameH = 16, kTabOuterRows = 3, kPaneSize = 30;
 std::vector<std::uint8_t> SmallControlsSkinStore(); // five tab frames
-std::vector<std::uint8_t> SmallControlsSkinStoreWithTabFrames(int tabFrames);
+// With `spinGlyphs` both up-down strips carry an 8-frame glyph strip of 6 x 6 flat frames.
+constexpr TColor kSpinGlyphs[8] = {0x10C0C0, 0x20C0C0, 0x30C0C0, 0x40C0C0,
+                                   0x50C0C0, 0x60C0C0, 0x70C0C0, 0x80C0C0};
+std::vector<std::uint8_t> SmallControlsSkinStoreWith(int tabFrames, bool spinGlyphs = false);
 
 // The controls skin with the elements of edits, combo boxes and status bars, every frame one
 // flat colour: a 4-frame ComboButton of `comboStyle`, a 4-frame SunkEdge, a 5-frame ExtraImages
