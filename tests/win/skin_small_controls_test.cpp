@@ -138,6 +138,23 @@ TEST(SkinUpDown, GlyphsSitCentredOnEachHalfInItsState) {
     EXPECT_EQ(PixelAt(h, 10, 10), kSpinGlyphs[0]);
     EXPECT_EQ(PixelAt(h, 30, 10), kSpinGlyphs[4]);
     EXPECT_EQ(PixelAt(h, 2, 10), kSpinFrames[0]);
+    // Inside an edit too.
+    HWND edit = CreateWindowExW(0, L"Edit", L"5", WS_CHILD | WS_VISIBLE, 200, 20, 80, 40,
+                                t.form->WindowHandle(), nullptr, nullptr, nullptr);
+    ASSERT_TRUE(edit);
+    HWND ud = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, 60, 0, 20, 40, edit,
+                              nullptr, nullptr, nullptr);
+    ASSERT_TRUE(ud);
+    auto inEdit = std::make_unique<TSkinUpDown>(nullptr);
+    inEdit->SetEditSpin(true);
+    inEdit->AttachWindow(ud, t.data, nullptr, nullptr);
+    RefreshClient(ud);
+    RECT b;
+    GetClientRect(ud, &b);
+    EXPECT_EQ(PixelAt(ud, b.right / 2, b.bottom / 4), kSpinGlyphs[0]);
+    EXPECT_EQ(PixelAt(ud, b.right / 2, b.bottom * 3 / 4), kSpinGlyphs[4]);
+    inEdit.reset();
+    DestroyWindow(edit);
 }
 
 TEST(SkinUpDown, WithoutAStripThePlainButtonsHaveArrowsAndKeepTheStates) {
