@@ -151,7 +151,7 @@ TEST(SkinElementLoad, TwoImageProgressAndLabelSections) {
     EXPECT_EQ(e->Tab->Bitmap->Width(), 40);
     EXPECT_EQ(e->Tab->Bitmap2->Width(), 8);
     EXPECT_EQ(e->Tab->Margins.Left, 3);
-    EXPECT_EQ(e->Tab->FrameCount, 5);
+    EXPECT_EQ(e->Tab->FrameCount, 2) << "the strip's own frame count";
 
     ASSERT_TRUE(e->UpDownHorz && e->UpDownVert);
     EXPECT_EQ(e->UpDownHorz->Bitmap2->Pixel(0, 0), kYellow);
@@ -379,8 +379,10 @@ TEST(SkinElementFixups, TabPaneClampAndTheFrameCountTable) {
           "GroupBoxEdge", "MenuBackground", "Trackbar.ThumbHorz", "Trackbar.ThumbDown", "SunkEdge"})
         skin.Ini(std::string("[") + s + "]\r\nImage=x.bmp\r\nFrame=9\r\n");
     skin.Ini("[VertScrollThumb]\r\nImage=x.bmp\r\nFrameCount=2\r\n"
-             "[Track]\r\nImage=x.bmp\r\nFrame=3\r\n");
+             "[Track]\r\nImage=x.bmp\r\nFrame=3\r\n"
+             "[Tabs]\r\nImage=x.bmp\r\nFrame=0\r\n");
     auto e = Load(skin);
+    EXPECT_EQ(e->Tab->FrameCount, 5) << "a tab strip without a frame count has five";
 
     ASSERT_TRUE(e->TabPane);
     EXPECT_EQ(e->TabPane->Margins, (TSkinMargins{4, 4, 4, -3}));

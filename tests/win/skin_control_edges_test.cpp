@@ -37,6 +37,14 @@ public:
     std::string field = "Done";
 };
 
+// A bit button that publishes its glyph as a graphic too, as an add-on library does.
+class TPngBitBtn : public TBitBtn {
+    TOOLKIT_CLASS(TPngBitBtn)
+public:
+    using TBitBtn::TBitBtn;
+    TBitmap png;
+};
+
 std::string Lines(int n) {
     std::string text;
     for (int i = 0; i < n; ++i)
@@ -53,6 +61,13 @@ const TClassInfo& TDBCheckBox::StaticClass() {
                 "DataField", [](TDBCheckBox& c) { return c.field; },
                 [](TDBCheckBox& c, const std::string& v) { c.field = v; })
             .Build();
+    return info;
+}
+
+const TClassInfo& TPngBitBtn::StaticClass() {
+    static const TClassInfo info = TClassBuilder<TPngBitBtn>("TPngBitBtn", TBitBtn::StaticClass())
+                                       .Obj("PngImage", [](TPngBitBtn& b) { return &b.png; })
+                                       .Build();
     return info;
 }
 
@@ -487,6 +502,36 @@ TEST(SkinControlEdges, ACheckBoxShowsWhatItsParentPaintsBehindIt) {
         EXPECT_EQ(PixelAt(wnd, kGlyph / 2, 10), c == check ? kGlyphFrames[0] : kRadioFrames[0]);
         EXPECT_GT(CountOther(wnd, {kGlyph + 2, 0, 80, 21}, TColor(0x3050F0)), 10); // caption
     }
+}
+
+TEST(SkinControlEdges, AnEmptyGraphicLeavesTheGlyphShowing) {
+    SkinnedForm t(ControlsSkinStore());
+    constexpr TColor glyphColour = 0x0090C0, graphicColour = 0xC000C0;
+    auto make = [&](int y, bool graphic) {
+        auto* bit = t.Add<TPngBitBtn>(10, y, 120, 40);
+        bit->SetCaption("");
+        auto fill = [](TBitmap& b, int size, TColor c) {
+            b.SetSize(size, size);
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x) b.SetPixel(x, y, c);
+        };
+        fill(bit->Glyph(), 10, glyphColour);
+        bit->Glyph().SetTransparentColor(0x00FF00);
+        if (graphic) fill(bit->png, 12, graphicColour);
+        return bit;
+    };
+    TPngBitBtn* bare = make(10, false);
+    TPngBitBtn* full = make(60, true);
+    t.Apply();
+    auto* skin = t.ObjectOf<TSkinBitButton>(bare);
+    ASSERT_NE(skin, nullptr);
+    ASSERT_EQ(skin->GlyphProperty, "PngImage");
+    const RECT all = {0, 0, 120, 40};
+    RefreshClient(bare->Handle());
+    EXPECT_EQ(Count(bare->Handle(), all, glyphColour), 100);
+    RefreshClient(full->Handle());
+    EXPECT_EQ(Count(full->Handle(), all, graphicColour), 144);
+    EXPECT_EQ(Count(full->Handle(), all, glyphColour), 0);
 }
 
 TEST(SkinControlEdges, ADisabledBitButtonGreysItsGlyphAroundItsKeyColour) {

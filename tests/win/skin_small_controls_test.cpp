@@ -107,6 +107,56 @@ TEST(SkinUpDown, EachHalfShowsItsStateUnderTheRealMouse) {
     MouseAway();
 }
 
+TEST(SkinUpDown, GlyphsSitCentredOnEachHalfInItsState) {
+    SmallForm t(SmallControlsSkinStoreWith(5, true));
+    auto* spin = t.Add<TUpDown>(20, 20, 20, 40);
+    auto* flat = t.Add<TUpDown>(80, 20, 40, 20);
+    flat->SetOrientation(udHorizontal);
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinUpDown>(spin), nullptr);
+    HWND wnd = spin->WindowHandle();
+    MouseAway();
+    RefreshClient(wnd);
+    // A 6 x 6 glyph in the middle of each 20 x 20 half, the button frame around it.
+    EXPECT_EQ(PixelAt(wnd, 10, 10), kSpinGlyphs[0]);
+    EXPECT_EQ(PixelAt(wnd, 7, 7), kSpinGlyphs[0]);
+    EXPECT_EQ(PixelAt(wnd, 6, 6), kSpinFrames[0]);
+    EXPECT_EQ(PixelAt(wnd, 10, 30), kSpinGlyphs[4]);
+    EXPECT_EQ(PixelAt(wnd, 10, 36), kSpinFrames[4]);
+    // Pressing the lower half changes its glyph with its frame; without a repaint forced.
+    POINT lower = spin->ClientToScreen(POINT{10, 30});
+    SetCursorPos(lower.x, lower.y);
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 30));
+    SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 30));
+    EXPECT_EQ(PixelAt(wnd, 10, 30), kSpinGlyphs[5]);
+    EXPECT_EQ(PixelAt(wnd, 10, 10), kSpinGlyphs[0]);
+    SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(10, 30));
+    SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
+    MouseAway();
+    HWND h = flat->WindowHandle();
+    RefreshClient(h);
+    EXPECT_EQ(PixelAt(h, 10, 10), kSpinGlyphs[0]);
+    EXPECT_EQ(PixelAt(h, 30, 10), kSpinGlyphs[4]);
+    EXPECT_EQ(PixelAt(h, 2, 10), kSpinFrames[0]);
+    // Inside an edit too.
+    HWND edit = CreateWindowExW(0, L"Edit", L"5", WS_CHILD | WS_VISIBLE, 200, 20, 80, 40,
+                                t.form->WindowHandle(), nullptr, nullptr, nullptr);
+    ASSERT_TRUE(edit);
+    HWND ud = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, 60, 0, 20, 40, edit,
+                              nullptr, nullptr, nullptr);
+    ASSERT_TRUE(ud);
+    auto inEdit = std::make_unique<TSkinUpDown>(nullptr);
+    inEdit->SetEditSpin(true);
+    inEdit->AttachWindow(ud, t.data, nullptr, nullptr);
+    RefreshClient(ud);
+    RECT b;
+    GetClientRect(ud, &b);
+    EXPECT_EQ(PixelAt(ud, b.right / 2, b.bottom / 4), kSpinGlyphs[0]);
+    EXPECT_EQ(PixelAt(ud, b.right / 2, b.bottom * 3 / 4), kSpinGlyphs[4]);
+    inEdit.reset();
+    DestroyWindow(edit);
+}
+
 TEST(SkinUpDown, WithoutAStripThePlainButtonsHaveArrowsAndKeepTheStates) {
     SmallForm t;
     auto* spin = t.Add<TUpDown>(20, 20, 20, 40);

@@ -90,18 +90,12 @@ std::vector<int> Where(HWND wnd, const RECT& r, int at, bool across, TColor colo
 } // namespace
 
 TEST(SkinTabs, FrameRules) {
-    EXPECT_EQ(TabFrame(true, false, false, true, 5), 2);
-    EXPECT_EQ(TabFrame(true, true, true, true, 5), 5);
-    EXPECT_EQ(TabFrame(true, false, true, true, 2), 2); // no focused frame in the strip
-    EXPECT_EQ(TabFrame(false, true, false, true, 5), 3);
-    EXPECT_EQ(TabFrame(false, true, false, true, 2), 1);
-    EXPECT_EQ(TabFrame(false, true, false, false, 5), 4);
-    EXPECT_EQ(TabFrame(false, false, false, true, 5), 1);
-    EXPECT_EQ(TabFrame(true, false, false, true, 1), 1);
-    EXPECT_EQ(TabButtonFrame(true, true, false), 2);
-    EXPECT_EQ(TabButtonFrame(false, true, true), 4);
-    EXPECT_EQ(TabButtonFrame(false, true, false), 3);
-    EXPECT_EQ(TabButtonFrame(false, false, true), 1);
+    EXPECT_EQ(TabFrame(true, 5), 2);
+    EXPECT_EQ(TabFrame(true, 2), 2);
+    EXPECT_EQ(TabFrame(false, 2), 1);
+    EXPECT_EQ(TabFrame(true, 1), 1); // a one-frame strip
+    EXPECT_EQ(TabButtonFrame(true), 2);
+    EXPECT_EQ(TabButtonFrame(false), 1);
 }
 
 TEST(SkinTabs, RowGeometryOfEachPosition) {
@@ -154,16 +148,16 @@ TEST(SkinTabs, FlatButtonRowShowsTheCurrentTabPressedAndFollowsTheMouse) {
     RefreshClient(wnd);
     EXPECT_EQ(frameAt(0), kPushFrames[0]);
     EXPECT_EQ(frameAt(2), kPushFrames[1]);
-    // Hot under the mouse, disabled with the control.
+    // Under the mouse and with the control disabled the other tabs keep the normal frame.
     SendMessageW(wnd, WM_MOUSEMOVE, 0,
                  MAKELPARAM(Centre(TabRect(wnd, 1)).x, Centre(TabRect(wnd, 1)).y));
-    EXPECT_EQ(frameAt(1), kPushFrames[3]);
+    EXPECT_EQ(frameAt(1), kPushFrames[0]);
     EXPECT_EQ(frameAt(0), kPushFrames[0]);
     SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(frameAt(1), kPushFrames[0]);
     pc->SetEnabled(false);
     RefreshClient(wnd);
-    EXPECT_EQ(frameAt(1), kPushFrames[2]);
+    EXPECT_EQ(frameAt(1), kPushFrames[0]);
     EXPECT_EQ(frameAt(2), kPushFrames[1]);
     pc->SetEnabled(true);
     RefreshClient(wnd);
@@ -216,15 +210,16 @@ TEST(SkinTabs, TopTabsCurrentFrameCaptionsAndPane) {
         RECT r = TabRect(wnd, i);
         return PixelAt(wnd, r.left + 4, r.top + 1 + kTabOuterRows + 1);
     };
-    // The current tab of the focused control, and a hot tab under the real mouse.
+    // The current tab of the focused control, and a tab under the real mouse: the strip's
+    // other frames are never shown.
     tc->SetFocus();
     PumpFor(5);
-    EXPECT_EQ(frameAt(1), kTabFrames[4]);
+    EXPECT_EQ(frameAt(1), kTabFrames[1]);
     const POINT over = tc->ClientToScreen(Centre(TabRect(wnd, 0)));
     SetCursorPos(over.x, over.y);
     SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(Centre(TabRect(wnd, 0)).x, 10));
     EXPECT_EQ(s->HotTab(), 0);
-    EXPECT_EQ(frameAt(0), kTabFrames[2]);
+    EXPECT_EQ(frameAt(0), kTabFrames[0]);
     EXPECT_EQ(frameAt(2), kTabFrames[0]);
     SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
     SetCursorPos(2, 2);
@@ -233,10 +228,10 @@ TEST(SkinTabs, TopTabsCurrentFrameCaptionsAndPane) {
     edit->SetFocus();
     PumpFor(5);
     EXPECT_EQ(frameAt(1), kTabFrames[1]);
-    // Disabled: the other tabs show the disabled frame.
+    // Disabled: the tabs keep their frames.
     tc->SetEnabled(false);
     RefreshClient(wnd);
-    EXPECT_EQ(frameAt(0), kTabFrames[3]);
+    EXPECT_EQ(frameAt(0), kTabFrames[0]);
     EXPECT_EQ(frameAt(1), kTabFrames[1]);
     tc->SetEnabled(true);
     RefreshClient(wnd);
@@ -245,20 +240,53 @@ TEST(SkinTabs, TopTabsCurrentFrameCaptionsAndPane) {
     auto openUnder = [&](int i) { return PixelAt(wnd, TabRect(wnd, i).left + 5, pane.top); };
     Click(wnd, Centre(TabRect(wnd, 2)));
     EXPECT_EQ(tc->TabIndex(), 2);
-    EXPECT_EQ(frameAt(2), kTabFrames[4]); // clicking focused it
-    EXPECT_EQ(openUnder(2), kTabFrames[4]);
+    EXPECT_EQ(frameAt(2), kTabFrames[1]);
+    EXPECT_EQ(openUnder(2), kTabFrames[1]);
     EXPECT_EQ(openUnder(1), kPaneTop);
     EXPECT_EQ(frameAt(1), kTabFrames[0]);
     SendMessageW(wnd, WM_KEYDOWN, VK_LEFT, 0x014B0001);
     SendMessageW(wnd, WM_KEYUP, VK_LEFT, 0xC14B0001);
     PumpFor(10);
     EXPECT_EQ(tc->TabIndex(), 1);
-    EXPECT_EQ(openUnder(1), kTabFrames[4]);
+    EXPECT_EQ(openUnder(1), kTabFrames[1]);
     EXPECT_EQ(openUnder(2), kPaneTop);
     edit->SetFocus();
     PumpFor(5);
     EXPECT_EQ(frameAt(1), kTabFrames[1]);
     EXPECT_EQ(frameAt(2), kTabFrames[0]);
+}
+
+TEST(SkinTabs, AStripOfTwoFramesShowsNormalAndCurrent) {
+    TabForm t(SmallControlsSkinStoreWith(2));
+    auto* tc = t.Tabs(10, 10, 300, 150, tpTop);
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinTab>(tc), nullptr);
+    HWND wnd = tc->WindowHandle();
+    auto frameAt = [&](int i) {
+        RECT r = TabRect(wnd, i);
+        return PixelAt(wnd, r.left + 4, r.top + 1 + kTabOuterRows + 1);
+    };
+    auto check = [&](const char* when) {
+        for (int i = 0; i < 3; ++i) {
+            RECT r = TabRect(wnd, i);
+            EXPECT_EQ(frameAt(i), i == 1 ? kTabFrames[1] : kTabFrames[0]) << when << " " << i;
+            // Each tab shows one whole frame: its outer edge runs across the tab.
+            EXPECT_EQ(PixelAt(wnd, r.right - 4, r.top + 2), kTabOuter) << when << " " << i;
+            EXPECT_EQ(PixelAt(wnd, r.right - 4, r.top + 1 + kTabOuterRows + 1), frameAt(i))
+                << when << " " << i;
+        }
+    };
+    RefreshClient(wnd);
+    check("unfocused");
+    tc->SetFocus();
+    PumpFor(5);
+    check("focused");
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(Centre(TabRect(wnd, 0)).x, 10));
+    check("hot");
+    SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
+    tc->SetEnabled(false);
+    RefreshClient(wnd);
+    check("disabled");
 }
 
 TEST(SkinTabs, WithoutAPaneImageThePaneIsTheFace) {
@@ -558,6 +586,37 @@ TEST(SkinTabs, TabSetDrawsFlippedTabsWhereTheSetPlacesThem) {
     }
     // Past the last tab: the face colour.
     EXPECT_EQ(PixelAt(wnd, 295, 10), kFace);
+}
+
+TEST(SkinTabs, TabSetLeavesRoomForItsScroller) {
+    TabForm t;
+    auto* set = new TTabSet(t.form.get());
+    set->SetParent(t.form.get());
+    set->SetBounds(10, 10, 300, 22);
+    for (const char* s : {"One", "i"}) set->Tabs().Add(s);
+    set->SetTabIndex(0);
+    // The scroller is the set's first owned control.
+    auto* scroller = new TUpDown(set);
+    scroller->SetParent(t.form.get());
+    scroller->SetBounds(320, 10, 30, 22);
+    t.Apply();
+    ASSERT_NE(t.ObjectOf<TSkinTab31>(set), nullptr);
+    HWND wnd = set->WindowHandle();
+    const RECT first = set->TabRect(0), narrow = set->TabRect(1);
+    const int width = narrow.right - narrow.left;
+    ASSERT_LT(width, 20); // a tab narrower than the room the scroller asks for
+    auto drawnWithRoom = [&](int room, bool scrolling) {
+        set->SetEndMargin(300 - first.right - room);
+        scroller->SetVisible(scrolling);
+        RefreshClient(wnd);
+        return PixelAt(wnd, first.right + 1, 5) == kTabFrames[0];
+    };
+    EXPECT_TRUE(drawnWithRoom(width, false));
+    EXPECT_FALSE(drawnWithRoom(width - 1, false));
+    EXPECT_TRUE(drawnWithRoom(21, true));
+    EXPECT_FALSE(drawnWithRoom(20, true));
+    EXPECT_TRUE(drawnWithRoom(20, false));
+    EXPECT_EQ(PixelAt(wnd, first.left + 1, 5), kTabFrames[1]);
 }
 
 TEST(SkinTabs, ADamagedSkinLeavesTabsUnskinnedAndWorking) {

@@ -189,14 +189,18 @@ TSkinData* MakeSkinData(const std::vector<std::uint8_t>& store, TComponent* owne
 }
 
 std::vector<std::uint8_t> SmallControlsSkinStore() {
+    return SmallControlsSkinStoreWith(5);
+}
+
+std::vector<std::uint8_t> SmallControlsSkinStoreWith(int tabFrames, bool spinGlyphs) {
     std::vector<skinpack::Entry> entries;
     std::string ini = FramePieces(entries, "SmallControls", false);
     ini += "[Colours]\r\nButtonFace=" + Triple(kFace) + "\r\n";
     entries.push_back({"push.bmp", Bmp(20, 12, 5, false, kPushFrames)});
     ini += "[Buttons]\r\nBitmap=push.bmp\r\nLeftWidth=0\r\nTopHeight=0\r\nRightWidth=0"
            "\r\nBottomHeight=0\r\nTrans=0\r\nTile=0\r\n";
-    skin::TPixelImage tabs(kTabFrameW * 5, kTabFrameH);
-    for (int f = 0; f < 5; ++f) {
+    skin::TPixelImage tabs(kTabFrameW * tabFrames, kTabFrameH);
+    for (int f = 0; f < tabFrames; ++f) {
         tabs.FillRect(f * kTabFrameW, 0, (f + 1) * kTabFrameW, kTabFrameH, kTabFrames[f]);
         tabs.FillRect(f * kTabFrameW, 0, (f + 1) * kTabFrameW, kTabOuterRows, kTabOuter);
     }
@@ -206,14 +210,17 @@ std::vector<std::uint8_t> SmallControlsSkinStore() {
     pane.FillRect(2, 2, kPaneSize - 2, kPaneSize - 2, kPaneFill);
     pane.FillRect(0, 0, kPaneSize, 3, kPaneTop);
     entries.push_back({"pane.bmp", skin::WriteBitmapFile(pane)});
-    ini += "[Tabs]\r\nImage=tabs.bmp\r\nFrame=5\r\nBorder=pane.bmp\r\nStyle=0\r\n"
+    ini += "[Tabs]\r\nImage=tabs.bmp\r\nFrame=" + std::to_string(tabFrames) +
+           "\r\nBorder=pane.bmp\r\nStyle=0\r\n"
            "LeftWidth=3\r\nTopHeight=3\r\nRightWidth=3\r\nBottomHeight=3\r\nTrans=0\r\n"
            "Tile=0\r\nNormalColour2=" +
            Triple(kTabText) + "\r\nMouseOverColour2=" + Triple(kTabCurrentText) + "\r\n";
     entries.push_back({"spinv.bmp", Bmp(12, 10, 8, false, kSpinFrames)});
     entries.push_back({"spinh.bmp", Bmp(10, 12, 8, false, kSpinFrames)});
-    ini += "[UpDown.Vert]\r\nImage=spinv.bmp\r\nFrame=8\r\nTrans=1\r\n";
-    ini += "[UpDown.Horz]\r\nImage=spinh.bmp\r\nFrame=8\r\nTrans=1\r\n";
+    const std::string glyphs = spinGlyphs ? "GlyphImage=glyphs.bmp\r\n" : "";
+    if (spinGlyphs) entries.push_back({"glyphs.bmp", Bmp(6, 6, 8, false, kSpinGlyphs)});
+    ini += "[UpDown.Vert]\r\nImage=spinv.bmp\r\nFrame=8\r\nTrans=1\r\n" + glyphs;
+    ini += "[UpDown.Horz]\r\nImage=spinh.bmp\r\nFrame=8\r\nTrans=1\r\n" + glyphs;
     const TColor progress[] = {kProgressBack, kProgressBar};
     entries.push_back({"progress.bmp", Bmp(10, 10, 2, false, progress)});
     ini += "[Progress]\r\nBitmap=progress.bmp\r\nStyle=0\r\nTrans=1\r\nTile=0\r\n";

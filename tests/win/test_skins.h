@@ -63,7 +63,7 @@ std::vector<std::uint8_t> DamagedStore();
 TSkinData* MakeSkinData(const std::vector<std::uint8_t>& store, TComponent* owner = nullptr);
 
 // A skin of its own geometry for tabs and the small common controls: the controls skin's
-// push buttons, a 5-frame Tabs strip of flat frames whose top rows (the tab's outer edge)
+// push buttons, a Tabs strip of `tabFrames` flat frames whose top rows (the tab's outer edge)
 // have a colour of their own, a pane image whose top edge differs from its other edges,
 // 8-frame up-down strips, a 2-frame progress image, track channels and 5-frame thumbs.
 constexpr TColor kTabFrames[5] = {0x604020, 0x206040, 0x404060, 0x602060, 0x206060};
@@ -75,7 +75,11 @@ constexpr TColor kProgressBack = 0x40C0C0, kProgressBar = 0xC04040;
 constexpr TColor kTrackHorz = 0x00A0FF, kTrackVert = 0xFFA000;
 constexpr TColor kThumbFrames[5] = {0x111111, 0x22CC22, 0x333333, 0x444444, 0x555555};
 constexpr int kTabFrameW = 24, kTabFrameH = 16, kTabOuterRows = 3, kPaneSize = 30;
-std::vector<std::uint8_t> SmallControlsSkinStore();
+std::vector<std::uint8_t> SmallControlsSkinStore(); // five tab frames
+// With `spinGlyphs` both up-down strips carry an 8-frame glyph strip of 6 x 6 flat frames.
+constexpr TColor kSpinGlyphs[8] = {0x10C0C0, 0x20C0C0, 0x30C0C0, 0x40C0C0,
+                                   0x50C0C0, 0x60C0C0, 0x70C0C0, 0x80C0C0};
+std::vector<std::uint8_t> SmallControlsSkinStoreWith(int tabFrames, bool spinGlyphs = false);
 
 // The controls skin with the elements of edits, combo boxes and status bars, every frame one
 // flat colour: a 4-frame ComboButton of `comboStyle`, a 4-frame SunkEdge, a 5-frame ExtraImages

@@ -83,17 +83,12 @@ RECT CloseBoxOf(const RECT& tab) {
     return {tab.right - 8, tab.top + 2, tab.right - 2, tab.top + 8};
 }
 
-int TabFrame(bool current, bool hot, bool focused, bool enabled, int frames) {
-    if (current) return focused && frames >= 5 ? 5 : std::min(2, frames);
-    if (!enabled && frames >= 4) return 4;
-    if (hot && enabled && frames >= 3) return 3;
-    return 1;
+int TabFrame(bool current, int frames) {
+    return current && frames >= 2 ? 2 : 1;
 }
 
-int TabButtonFrame(bool current, bool hot, bool enabled) {
-    if (current) return 2;
-    if (!enabled) return 3;
-    return hot ? 4 : 1;
+int TabButtonFrame(bool current) {
+    return current ? 2 : 1;
 }
 
 bool TTabHotTracker::Update(HWND tabs, const TMessage& m) {
@@ -203,7 +198,7 @@ void TSkinTabBtn::DrawControl(HDC dc, const RECT& r) {
                           reinterpret_cast<LPARAM>(&t)))
             continue;
         OffsetRect(&t, -row.left, 1 - row.top);
-        const int frame = TabButtonFrame(i == current, i == hot_.Index(), enabled_);
+        const int frame = TabButtonFrame(i == current);
         DrawElement(mem, t, button.FrameCount > 0 ? button.FrameCount : 5, frame, &button);
         TColor colour = clBlack;
         if (frame != 2 && button.HasNormalColour2) colour = button.NormalColour2;
@@ -416,7 +411,6 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
         const skin::SliceMargins tabMargins = MarginsOf(
             position_ == kTabsBottom ? TurnedMargins(tabs.Margins, kTabsBottom) : tabs.Margins);
         const int frames = tabs.FrameCount > 0 ? tabs.FrameCount : 1;
-        const bool focused = HasFocus();
         UniquePen pen(CreatePen(PS_SOLID, 1, ColorToRGB(tabs.NormalColour2)));
         for (int i = 0; i < count; ++i) {
             TSkinTabItem item;
@@ -427,7 +421,7 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
                 continue;
             RECT in = TabRectInRow(position_, t, length, r.right, display.bottom);
             if (position_ == kTabsTop || position_ == kTabsBottom) OffsetRect(&in, -row.left, 0);
-            const int frame = TabFrame(i == current, i == hot_.Index(), focused, enabled_, frames);
+            const int frame = TabFrame(i == current, frames);
             skin::DrawNineSlice(mem, in, *tabImage_, false, tabs.Tile == 1, tabs.Trans == 1, frames,
                                 frame, tabMargins);
             if (closeBoxes_) {
@@ -443,7 +437,7 @@ void TSkinTab::DrawControl(HDC dc, const RECT& r) {
                 OffsetRect(&itemRects_[static_cast<size_t>(i)], 0, 1);
             }
             SelectObjectGuard font(mem, CaptionFont());
-            const bool currentFrame = frame == 2 || frame == 5;
+            const bool currentFrame = frame == 2;
             SetTextColor(mem,
                          ColorToRGB(currentFrame ? tabs.MouseOverColour2 : tabs.NormalColour2));
             DrawCaptionWithImage(mem, in, 1, item.Text, item.Image, images);

@@ -30,12 +30,11 @@ RECT TabRectInRow(TSkinTabPosition position, const RECT& tab, int rowLength, int
 // The close box of a tab at `tab`.
 RECT CloseBoxOf(const RECT& tab);
 
-// Frame of the Tabs strip for a tab: 1 normal, 2 current, 3 hot, 4 disabled, 5 current in a
-// focused control; a strip with fewer frames falls back to 2 and 1.
-int TabFrame(bool current, bool hot, bool focused, bool enabled, int frames);
-// Frame of the Buttons element for a button-style tab: 2 (pressed) for the current tab, else
-// 4 hot, 3 disabled, 1 normal.
-int TabButtonFrame(bool current, bool hot, bool enabled);
+// Frame of the Tabs strip for a tab: 2 for the current one, else 1 (hot and disabled tabs
+// look normal); a one-frame strip draws every tab with it.
+int TabFrame(bool current, int frames);
+// Frame of the Buttons element for a button-style tab: 2 (pressed) for the current tab, else 1.
+int TabButtonFrame(bool current);
 // Every tab family needs the skin's Tabs image: without it the discovery makes no object and
 // an object set up again leaves its control native.
 bool SkinHasTabs(const TSkinData* data);

@@ -394,7 +394,9 @@ template <class Image> void TSkinElementsT<Image>::FixFrameCounts(const TQuickIn
     if (Progress) Progress->FrameCount = Progress->Style != 0 ? 1 : 2;
     set(GroupBoxEdge, 2);
     set(GroupBox, 1);
-    set(Tab, 5);
+    // A tab strip is cut by the frames it says it has; most skins draw five.
+    const std::int32_t tabFrames = ini.ReadInteger("Tabs", "Frame", 0);
+    set(Tab, tabFrames > 0 ? tabFrames : 5);
     set(StatusBarEdges, 3);
     set(TabPane, 1);
     set(ToolBars, 5);
