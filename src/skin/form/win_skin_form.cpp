@@ -546,6 +546,11 @@ void TWinSkinForm::SkinChildControls() {
         discovery.SkinChildWindows(Handle);
 }
 
+void TWinSkinForm::TakeOverGrip(HWND grip) {
+    if (!data_) return;
+    TControlDiscovery(*this, *data_, &controlCanvas_).SkinSizeGrip(grip);
+}
+
 void TWinSkinForm::ReskinControls() {
     // An object may end others while it sets up again (a list view's header): only those
     // still listed are asked.

@@ -83,6 +83,8 @@ public:
     bool RegisterControl(TComponent* control); // true when it was already listed
     void UnregisterControl(TComponent* control);
     bool IsSkinned(HWND window) const;
+    // A size grip created on this window after it was skinned.
+    void TakeOverGrip(HWND grip);
     const std::vector<TComponent*>& SkinnedControls() const { return controls_; }
     // The canvas the skinned controls draw through (bound to a DC only while one draws).
     TCanvas* ControlCanvas() { return &controlCanvas_; }
