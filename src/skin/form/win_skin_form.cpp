@@ -477,6 +477,9 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
             RedrawWindow(Handle, nullptr, nullptr,
                          RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         }
+    } else if (!destroying) {
+        // The controls drew themselves from the skin: they are drawn again as they are now.
+        RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
 }
 
@@ -534,6 +537,7 @@ void TWinSkinForm::FreeSkinnedControls() {
 }
 
 void TWinSkinForm::UnregisterControl(TComponent* control) {
+    if (control == marked_) marked_ = nullptr;
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
 }
 
@@ -549,6 +553,18 @@ void TWinSkinForm::SkinChildControls() {
 void TWinSkinForm::TakeOverGrip(HWND grip) {
     if (!data_) return;
     TControlDiscovery(*this, *data_, &controlCanvas_).SkinSizeGrip(grip);
+}
+
+void TWinSkinForm::MarkUnderMouse(TComponent* control) {
+    if (control == marked_) return;
+    LeaveMarked();
+    marked_ = control;
+}
+
+void TWinSkinForm::LeaveMarked() {
+    auto* s = dynamic_cast<TSkinControl*>(marked_);
+    marked_ = nullptr;
+    if (s && s->Handle()) SendMessageW(s->Handle(), CM_MOUSELEAVE, 0, 0);
 }
 
 void TWinSkinForm::ReskinControls() {
@@ -994,9 +1010,14 @@ void TWinSkinForm::PerformButton(TWinSysButton& button) {
 
 void TWinSkinForm::TrackHot() {
     DropStaleButtons();
-    if (!HotObject || MenuTracking()) return;
     POINT p;
     GetCursorPos(&p);
+    if (auto* s = dynamic_cast<TSkinControl*>(marked_)) {
+        RECT r{};
+        GetWindowRect(s->Handle(), &r);
+        if (!PtInRect(&r, p)) LeaveMarked();
+    }
+    if (!HotObject || MenuTracking()) return;
     POINT f = ToFrame(p);
     if (!PtInRect(&HotObject->Bounds, f)) HotObject->MouseLeave();
 }
@@ -1261,6 +1282,14 @@ bool TWinSkinForm::Stage2(TMessage& m) {
         Default(m);
         MenuChanged();
         return false;
+    case CM_POPUPSHOWING:
+        // Items added since the skin went on get its painters too.
+        if (SkinPopupItems(*reinterpret_cast<TPopupMenu*>(m.LParam))) {
+            m.Result = 1;
+            return false;
+        }
+        Default(m);
+        return false;
     case CM_MENUCHANGED: {
         {
             TFramePaintingPause pause(*data_);
@@ -1336,6 +1365,7 @@ void TWinSkinForm::Activate(TMessage& m) {
     active_ = m.WParam != 0;
     timer_->SetEnabled(active_);
     if (!active_ && HotObject) HotObject->MouseLeave();
+    if (!active_) LeaveMarked();
     if (formKind_ == fkMdiChild) Default(m);
     if (formKind_ == fkMdiParent && mdiClient_)
         SendMessageW(mdiClient_, WM_NCACTIVATE, m.WParam, 0);
