@@ -860,6 +860,11 @@ const TClassInfo& TPopupMenu::StaticClass() {
 void TPopupMenu::Popup(int x, int y) {
     if (OnPopup) OnPopup(this);
     for (int i = 0; i < Items()->Count(); ++i) Items()->Items(i)->InitiateAction();
+    for (TComponent* o = Owner(); o; o = o->Owner())
+        if (auto* form = dynamic_cast<TCustomForm*>(o); form && form->HandleAllocated())
+            if (SendMessageW(form->WindowHandle(), CM_POPUPSHOWING, 0,
+                             reinterpret_cast<LPARAM>(this)) == 1)
+                break;
     HMENU menu = Handle();
     UniqueWindow owner = MakePopupOwner();
     UINT command = static_cast<UINT>(

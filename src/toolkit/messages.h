@@ -39,6 +39,9 @@ constexpr UINT CM_RELEASE = CM_BASE + 33;
 constexpr UINT CM_SHOWHINTCHANGED = CM_BASE + 34;
 // Sent to a form's window when it is given another main menu (or none).
 constexpr UINT CM_MENUSET = CM_BASE + 90;
+// Sent to the forms that own a popup menu, nearest first, just before it shows (lParam the
+// TPopupMenu): a form that looks after the menu's items answers 1.
+constexpr UINT CM_POPUPSHOWING = CM_BASE + 91;
 
 constexpr UINT CN_BASE = 0xBC00;
 constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;

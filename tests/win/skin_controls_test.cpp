@@ -198,6 +198,99 @@ TEST(SkinControlDiscovery, ForeignDialogButtonsAreSkinnedByClassAndStyle) {
     EXPECT_LT(LiveSubclassThunks(), thunks);
 }
 
+namespace {
+// A foreign dialog with two push buttons, skinned by hand.
+struct ForeignButtons {
+    HWND dlg = nullptr, first = nullptr, second = nullptr;
+    std::unique_ptr<TSkinData> data;
+    TWinSkinForm* skin = nullptr;
+    explicit ForeignButtons(bool frame = true) {
+        TestApplication();
+        dlg = CreateWindowExW(0, L"#32770", L"Foreign", WS_POPUP | WS_CAPTION | WS_VISIBLE, 150,
+                              150, 300, 200, nullptr, nullptr, nullptr, nullptr);
+        auto child = [&](int y) {
+            return CreateWindowExW(0, L"Button", L"OK", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10,
+                                   y, 120, 24, dlg, nullptr, nullptr, nullptr);
+        };
+        first = child(10);
+        second = child(50);
+        data.reset(MakeSkinData(ControlsSkinStore()));
+        if (!frame) data->SkinControls &= ~SetBit(xcMainMenu);
+        skin = new TWinSkinForm(nullptr);
+        skin->Handle = dlg;
+        skin->Attach(data.get());
+        SendMessageW(dlg, WM_SKIN_APPLY, 0, kSkinApplyTag);
+        PumpFor(20);
+    }
+    ~ForeignButtons() {
+        DestroyWindow(dlg);
+        PumpFor(10);
+        delete skin;
+    }
+    TSkinControl* ObjectOf(HWND w) const {
+        for (TComponent* c : skin->SkinnedControls())
+            if (auto* s = dynamic_cast<TSkinControl*>(c); s && s->Handle() == w) return s;
+        return nullptr;
+    }
+    void MoveOnto(HWND w) const {
+        RECT r;
+        GetWindowRect(w, &r);
+        SetCursorPos(r.left + 5, r.top + 5);
+        SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    }
+};
+} // namespace
+
+TEST(SkinControlDiscovery, AForeignWindowsControlUnderTheMouseIsToldWhenTheMouseLeavesIt) {
+    ForeignButtons t;
+    ASSERT_TRUE(t.first && t.second);
+    TSkinControl* first = t.ObjectOf(t.first);
+    TSkinControl* second = t.ObjectOf(t.second);
+    ASSERT_TRUE(first && second);
+    SendMessageW(t.dlg, WM_NCACTIVATE, TRUE, 0);
+    int leaves = 0;
+    TWindowSubclass spy;
+    spy.Attach(t.first, [&](TMessage& m) {
+        if (m.Msg == CM_MOUSELEAVE) ++leaves;
+        spy.CallPrevious(m);
+    });
+    t.MoveOnto(t.first);
+    EXPECT_EQ(t.skin->MarkedControl(), first);
+    PumpFor(300); // the timer looks while the mouse rests on it
+    EXPECT_EQ(leaves, 0);
+    SetCursorPos(5, 5);
+    PumpUntil([&] { return leaves > 0; }, 1000);
+    EXPECT_EQ(leaves, 1);
+    EXPECT_EQ(t.skin->MarkedControl(), nullptr);
+    // Deactivated with the mouse on it: told at once, and the hover look goes.
+    t.MoveOnto(t.first);
+    EXPECT_TRUE(first->State() & kSkinHot);
+    SendMessageW(t.dlg, WM_NCACTIVATE, FALSE, 0);
+    EXPECT_EQ(leaves, 2);
+    EXPECT_FALSE(first->State() & kSkinHot);
+    EXPECT_EQ(t.skin->MarkedControl(), nullptr);
+    // Straight onto the next control: one mark at a time.
+    SendMessageW(t.dlg, WM_NCACTIVATE, TRUE, 0);
+    t.MoveOnto(t.first);
+    t.MoveOnto(t.second);
+    EXPECT_EQ(leaves, 3);
+    EXPECT_EQ(t.skin->MarkedControl(), second);
+    spy.Detach();
+    SetCursorPos(5, 5);
+}
+
+TEST(SkinControlDiscovery, AWindowSkinnedWithoutItsFrameIsRepaintedWhenTheSkinGoes) {
+    ForeignButtons t(false);
+    ASSERT_TRUE(t.first);
+    RefreshClient(t.first);
+    ASSERT_EQ(PixelAt(t.first, 1, 1), kPushFrames[0]);
+    RedrawWindow(t.dlg, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    t.skin->Detach();
+    EXPECT_TRUE(GetUpdateRect(t.first, nullptr, FALSE));
+    PumpFor(20);
+    EXPECT_NE(PixelAt(t.first, 1, 1), kPushFrames[0]); // the system's own button again
+}
+
 // ---------------------------------------------------------------- the base object
 
 TEST(SkinControlBase, QuerySuspendResumeAndASecondAttach) {

@@ -1022,6 +1022,37 @@ TEST(SkinMenuItems, ItemsAddedAfterSkinningGetThePaintersToo) {
     EXPECT_FALSE(static_cast<bool>(late->OnMeasureItem));
 }
 
+TEST(SkinPopupMenu, ItemsAddedAfterSkinningArePaintedByTheSkinWhenThePopupShows) {
+    MenuForm t;
+    TMenuItem* late = t.Add(t.popup->Items(), "&Late", "late");
+    TMenuItem* deeper = t.Add(t.Add(t.popup->Items(), "&More"), "Deeper", "deeper");
+    RECT lateRect{}, popupRect{};
+    std::unique_ptr<Pixels> shot;
+    {
+        MenuScript script({[] {},
+                           [&] {
+                               auto p = OpenPopups();
+                               if (p.empty()) return;
+                               GetWindowRect(p[0], &popupRect);
+                               GetMenuItemRect(p[0], t.popup->Handle(), 3, &lateRect);
+                               shot = std::make_unique<Pixels>(p[0]);
+                           },
+                           [&] { t.Key(VK_ESCAPE); }});
+        t.popup->Popup(200, 200);
+    }
+    EXPECT_TRUE(static_cast<bool>(late->OnDrawItem));
+    EXPECT_TRUE(static_cast<bool>(late->OnMeasureItem));
+    EXPECT_TRUE(static_cast<bool>(deeper->OnDrawItem));
+    EXPECT_TRUE(t.clicks.empty());
+    ASSERT_TRUE(shot);
+    OffsetRect(&lateRect, -popupRect.left, -popupRect.top);
+    // Not selected: the skin's item face, where the system would fill with its menu colour.
+    EXPECT_EQ(shot->At(lateRect.right - 3, (lateRect.top + lateRect.bottom) / 2), kItemNormal);
+    t.Unskin();
+    EXPECT_FALSE(static_cast<bool>(late->OnDrawItem));
+    EXPECT_FALSE(static_cast<bool>(deeper->OnDrawItem));
+}
+
 TEST(SkinPopupMenu, ALongPopupKeepsTheSystemsScrollArrows) {
     MenuForm t;
     for (int i = 0; i < 120; ++i) t.Add(t.popup->Items(), "Item " + std::to_string(i));

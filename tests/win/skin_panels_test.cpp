@@ -12,6 +12,7 @@
 #include "skin/controls/skin_media.h"
 #include "skin/controls/skin_panels.h"
 #include "skin/controls/skin_statusbar.h"
+#include "skin/data/skin_manage.h"
 #include "skin/form/control_discovery.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/extctrls.h"
@@ -326,6 +327,50 @@ TEST(SkinBoxH, NestedDialogsAndSizeGripsOfAForeignWindowTakeTheFace) {
     PumpFor(10);
     delete skin;
     EXPECT_LT(LiveSubclassThunks(), thunks);
+}
+
+TEST(SkinSizer, AGripMadeAfterSkinningIsTakenOverByTheWindowsSkin) {
+    TestApplication();
+    InstallSkinManager();
+    auto* m = static_cast<TSkinManage*>(EnsureSkinManager());
+    std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
+    TSkinData* data = MakeSkinData(EditsSkinStore(), holder.get());
+    m->Register(*data);
+    m->SetEnabled(true);
+    m->InstallHook();
+    auto dialog = [] {
+        // Hidden, then shown without activation: only the test decides which one is skinned.
+        return CreateWindowExW(0, L"#32770", L"Grips", WS_POPUP | WS_CAPTION, 150, 150, 320, 220,
+                               nullptr, nullptr, nullptr, nullptr);
+    };
+    auto child = [](HWND parent, DWORD style) {
+        return CreateWindowExW(0, L"ScrollBar", L"", WS_CHILD | WS_VISIBLE | style, 280, 180, 18,
+                               18, parent, nullptr, nullptr, nullptr);
+    };
+    HWND skinned = dialog(), plain = dialog();
+    ASSERT_TRUE(skinned && plain);
+    ASSERT_TRUE(m->SkinWindow(skinned));
+    ShowWindow(skinned, SW_SHOWNOACTIVATE);
+    ShowWindow(plain, SW_SHOWNOACTIVATE);
+    PumpFor(20);
+    HWND grip = child(skinned, SBS_SIZEGRIP);
+    HWND bar = child(skinned, SBS_VERT); // only grips are taken at creation
+    HWND nativeGrip = child(plain, SBS_SIZEGRIP);
+    ASSERT_TRUE(grip && bar && nativeGrip);
+    PumpFor(10);
+    EXPECT_EQ(SendMessageW(grip, WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(bar, WM_SKIN_QUERY, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(nativeGrip, WM_SKIN_QUERY, 0, 0), 0);
+    Refresh(grip);
+    Refresh(nativeGrip);
+    EXPECT_EQ(WindowPixel(grip, 14, 14), kFace);
+    EXPECT_EQ(WindowPixel(grip, 3, 3), kFace);
+    EXPECT_NE(WindowPixel(nativeGrip, 14, 14), kFace); // the system draws its dots there
+    DestroyWindow(skinned);
+    DestroyWindow(plain);
+    PumpFor(10);
+    holder.reset();
+    m->SetEnabled(false);
 }
 
 // ---------------------------------------------------------------- add-on glyphs

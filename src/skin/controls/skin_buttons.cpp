@@ -137,6 +137,7 @@ void TSkinButton::AfterMessage(TMessage& m) {
         break;
     }
     case WM_MOUSELEAVE:
+    case CM_MOUSELEAVE:
         // While the button holds the mouse it stays pressed for a return.
         state_ &= tracking_ ? ~kSkinHot : ~(kSkinHot | kSkinPressed);
         Repaint();

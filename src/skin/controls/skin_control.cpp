@@ -211,6 +211,8 @@ void TSkinControl::WindowProc(TMessage& m) {
     std::shared_ptr<bool> alive = alive_;
     CallPrevious(m);
     if (*alive) AfterMessage(m);
+    // A foreign window has no toolkit to tell its controls that the mouse left them.
+    if (*alive && m.Msg == WM_MOUSEMOVE && form_ && !form_->Form()) form_->MarkUnderMouse(this);
 }
 
 void TSkinControl::Reborn() {

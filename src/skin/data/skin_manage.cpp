@@ -310,9 +310,13 @@ LRESULT CALLBACK TSkinManage::CbtProc(int code, WPARAM wParam, LPARAM lParam) {
         try {
             if (code == HCBT_CREATEWND) {
                 auto* cbt = reinterpret_cast<CBT_CREATEWNDW*>(lParam);
-                // Scroll-bar grips come with their issue; an MDI child is skinned while it is
-                // created.
-                if (cbt && cbt->lpcs && !(cbt->lpcs->style & WS_CHILD) && ClassOf(w) == L"#32768")
+                // An MDI child is skinned while it is created.
+                if (cbt && cbt->lpcs && (cbt->lpcs->style & SBS_SIZEGRIP) &&
+                    Lower(ClassOf(w)) == L"scrollbar") {
+                    if (TWinSkinForm* f = m->FindSkinnedForm(cbt->lpcs->hwndParent))
+                        f->TakeOverGrip(w);
+                } else if (cbt && cbt->lpcs && !(cbt->lpcs->style & WS_CHILD) &&
+                           ClassOf(w) == L"#32768")
                     m->SkinPopupMenu(w);
                 else if (cbt && cbt->lpcs && (cbt->lpcs->dwExStyle & WS_EX_MDICHILD))
                     m->SkinWindow(w);

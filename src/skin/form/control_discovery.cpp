@@ -165,6 +165,10 @@ TSkinControl* TControlDiscovery::MakeForWindow(TSkinFamily family, HWND window) 
     return object;
 }
 
+void TControlDiscovery::SkinSizeGrip(HWND grip) {
+    if (!form_.IsSkinned(grip)) MakeForWindow(TSkinFamily::Sizer, grip);
+}
+
 // ---------------------------------------------------------------- toolkit forms
 
 void TControlDiscovery::SkinFormControls(TCustomForm& form) {

@@ -70,6 +70,8 @@ public:
     void SkinFormControls(TCustomForm& form);
     // The walk over a foreign window's child windows (recursive for nested dialogs, panels).
     void SkinChildWindows(HWND window);
+    // A size-grip scroll bar made while the window is skinned: treated as the walk treats one.
+    void SkinSizeGrip(HWND grip);
     // The decision for one toolkit control.
     void SkinControl(TControl* control, TWinControl* parent);
 

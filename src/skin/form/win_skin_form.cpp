@@ -480,6 +480,9 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
             RedrawWindow(Handle, nullptr, nullptr,
                          RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         }
+    } else if (!destroying) {
+        // The controls drew themselves from the skin: they are drawn again as they are now.
+        RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
 }
 
@@ -537,6 +540,7 @@ void TWinSkinForm::FreeSkinnedControls() {
 }
 
 void TWinSkinForm::UnregisterControl(TComponent* control) {
+    if (control == marked_) marked_ = nullptr;
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
 }
 
@@ -547,6 +551,23 @@ void TWinSkinForm::SkinChildControls() {
         discovery.SkinFormControls(*form_);
     else
         discovery.SkinChildWindows(Handle);
+}
+
+void TWinSkinForm::TakeOverGrip(HWND grip) {
+    if (!data_) return;
+    TControlDiscovery(*this, *data_, &controlCanvas_).SkinSizeGrip(grip);
+}
+
+void TWinSkinForm::MarkUnderMouse(TComponent* control) {
+    if (control == marked_) return;
+    LeaveMarked();
+    marked_ = control;
+}
+
+void TWinSkinForm::LeaveMarked() {
+    auto* s = dynamic_cast<TSkinControl*>(marked_);
+    marked_ = nullptr;
+    if (s && s->Handle()) SendMessageW(s->Handle(), CM_MOUSELEAVE, 0, 0);
 }
 
 void TWinSkinForm::ReskinControls() {
@@ -994,9 +1015,14 @@ void TWinSkinForm::PerformButton(TWinSysButton& button) {
 
 void TWinSkinForm::TrackHot() {
     DropStaleButtons();
-    if (!HotObject || MenuTracking()) return;
     POINT p;
     GetCursorPos(&p);
+    if (auto* s = dynamic_cast<TSkinControl*>(marked_)) {
+        RECT r{};
+        GetWindowRect(s->Handle(), &r);
+        if (!PtInRect(&r, p)) LeaveMarked();
+    }
+    if (!HotObject || MenuTracking()) return;
     POINT f = ToFrame(p);
     if (!PtInRect(&HotObject->Bounds, f)) HotObject->MouseLeave();
 }
@@ -1269,6 +1295,14 @@ bool TWinSkinForm::Stage2(TMessage& m) {
         Default(m);
         MenuChanged();
         return false;
+    case CM_POPUPSHOWING:
+        // Items added since the skin went on get its painters too.
+        if (SkinPopupItems(*reinterpret_cast<TPopupMenu*>(m.LParam))) {
+            m.Result = 1;
+            return false;
+        }
+        Default(m);
+        return false;
     case CM_MENUCHANGED: {
         {
             TFramePaintingPause pause(*data_);
@@ -1344,6 +1378,7 @@ void TWinSkinForm::Activate(TMessage& m) {
     active_ = m.WParam != 0;
     timer_->SetEnabled(active_);
     if (!active_ && HotObject) HotObject->MouseLeave();
+    if (!active_) LeaveMarked();
     if (formKind_ == fkMdiChild) Default(m);
     if (formKind_ == fkMdiParent && mdiClient_)
         SendMessageW(mdiClient_, WM_NCACTIVATE, m.WParam, 0);

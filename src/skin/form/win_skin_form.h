@@ -85,6 +85,12 @@ public:
     bool RegisterControl(TComponent* control); // true when it was already listed
     void UnregisterControl(TComponent* control);
     bool IsSkinned(HWND window) const;
+    // A size grip created on this window after it was skinned.
+    void TakeOverGrip(HWND grip);
+    // A foreign window's skinned control under the mouse: it is sent CM_MOUSELEAVE once the
+    // mouse has left it or the window is deactivated.
+    void MarkUnderMouse(TComponent* control);
+    TComponent* MarkedControl() const { return marked_; }
     const std::vector<TComponent*>& SkinnedControls() const { return controls_; }
     // The canvas the skinned controls draw through (bound to a DC only while one draws).
     TCanvas* ControlCanvas() { return &controlCanvas_; }
@@ -149,6 +155,9 @@ public:
     void DrawPlainItem(TMenuItem& item, TCanvas& canvas, bool selected, const RECT& rect);
     // The form's popup and main menus switched to the painters above, or back.
     void SkinFormMenus(bool on);
+    // Gives a switched popup's newer items the painters; false when the popup is not one.
+    bool SkinPopupItems(TPopupMenu& popup);
+    void LeaveMarked();
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
@@ -281,4 +290,5 @@ private:
     std::vector<TComponent*> controls_;
     TCanvas controlCanvas_;
     TTimer* timer_ = nullptr;
+    TComponent* marked_ = nullptr;
 };

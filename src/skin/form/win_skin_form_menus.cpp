@@ -244,6 +244,15 @@ void TWinSkinForm::SkinMenuItems(TMenuItem& parent, bool measureToo, bool system
     }
 }
 
+bool TWinSkinForm::SkinPopupItems(TPopupMenu& popup) {
+    if (!data_ || !InSet(data_->SkinControls, xcPopupMenu) || popup.Tag() == data_->DisableTag)
+        return false;
+    if (std::find(ownerDrawMenus_.begin(), ownerDrawMenus_.end(), &popup) == ownerDrawMenus_.end())
+        return false;
+    SkinMenuItems(*popup.Items(), false, true);
+    return true;
+}
+
 void TWinSkinForm::SkinFormMenus(bool on) {
     if (!on) {
         for (const SkinnedItem& s : skinnedItems_) {
