@@ -12,6 +12,12 @@ namespace {
 
 TSkinManage* gManager = nullptr;
 constexpr unsigned kUnskinRetryMs = 100;
+constexpr unsigned kReskinOneCommand = 7;
+
+// The forms a component's change concerns: its own when it skins only its form, else all.
+const TSkinData* WaitScope(const TSkinData* data) {
+    return data && data->SkinFormtype == sfOnlyThisForm ? data : nullptr;
+}
 
 std::wstring ClassOf(HWND wnd) {
     wchar_t name[256] = {};
@@ -93,7 +99,7 @@ void TSkinManage::Unskin(TWinSkinForm* f) {
     delete f;
 }
 
-bool TSkinManage::UnskinMustWait(const TSkinData* only, HWND window) const {
+bool TSkinManage::ChangeMustWait(const TSkinData* only, HWND window) const {
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
     const bool known = GetGUIThreadInfo(GetCurrentThreadId(), &info) != FALSE;
@@ -107,6 +113,12 @@ bool TSkinManage::UnskinMustWait(const TSkinData* only, HWND window) const {
         if (known && (info.flags & GUI_INMOVESIZE) && info.hwndMoveSize == f->Handle) return true;
     }
     return false;
+}
+
+void TSkinManage::RetrySoon() {
+    if (timer_->Enabled()) return; // a pending command's own delay comes first
+    timer_->SetInterval(kUnskinRetryMs);
+    timer_->SetEnabled(true);
 }
 
 void TSkinManage::InstallHook() {
@@ -143,12 +155,9 @@ void TSkinManage::Unregister(TSkinData& data) {
 void TSkinManage::ReloadSkin() {
     TSkinData* data = changing_;
     // A frame that changes size under a move loop or a tracking menu would fight it.
-    if (data && UnskinMustWait(data->SkinFormtype == sfOnlyThisForm ? data : nullptr, nullptr)) {
+    if (data && ChangeMustWait(WaitScope(data), nullptr)) {
         reloadWaiting_ = data;
-        if (!timer_->Enabled()) {
-            timer_->SetInterval(kUnskinRetryMs);
-            timer_->SetEnabled(true);
-        }
+        RetrySoon();
         return;
     }
     ReloadForms(data);
@@ -394,9 +403,8 @@ void TSkinManage::MarkAllPopups() {
 void TSkinManage::Tick() {
     timer_->SetEnabled(false);
     if (TSkinData* waiting = reloadWaiting_) {
-        if (UnskinMustWait(waiting->SkinFormtype == sfOnlyThisForm ? waiting : nullptr, nullptr)) {
-            timer_->SetInterval(kUnskinRetryMs);
-            timer_->SetEnabled(true);
+        if (ChangeMustWait(WaitScope(waiting), nullptr)) {
+            RetrySoon();
             return;
         }
         reloadWaiting_ = nullptr;
@@ -406,13 +414,12 @@ void TSkinManage::Tick() {
     TSkinData* data = changing_;
     if (!data) return;
     const unsigned command = pending_;
-    const bool waits =
-        command == skin::kUnskinAllCommand || command == 7 || command == skin::kRefreshCommand;
-    if (waits && UnskinMustWait(data->SkinFormtype == sfOnlyThisForm ? data : nullptr,
-                                command == 7 ? WindowToReskin : nullptr)) {
+    const bool waits = command == skin::kUnskinAllCommand || command == kReskinOneCommand ||
+                       command == skin::kRefreshCommand;
+    if (waits &&
+        ChangeMustWait(WaitScope(data), command == kReskinOneCommand ? WindowToReskin : nullptr)) {
         // Asked again shortly: the command stays pending until the loop or menu is over.
-        timer_->SetInterval(kUnskinRetryMs);
-        timer_->SetEnabled(true);
+        RetrySoon();
         return;
     }
     pending_ = 0;
@@ -492,11 +499,10 @@ void TSkinManage::Tick() {
         case 6:
             Purge();
             break;
-        case 7:
+        case kReskinOneCommand:
             if (TWinSkinForm* f = FindSkinnedForm(WindowToReskin)) {
-                f->Detach();
                 forms_.erase(std::remove(forms_.begin(), forms_.end(), f), forms_.end());
-                delete f;
+                Unskin(f); // retired, not freed, while one of its handlers runs
                 SkinWindow(WindowToReskin);
             }
             changing_ = nullptr;

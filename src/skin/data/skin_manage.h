@@ -89,7 +89,9 @@ private:
     // Taking a skin off, and reloading forms with a new one, waits while a menu is up or a
     // window it concerns (those of `only`, or `window`, or all when both are null) is moved or
     // sized.
-    bool UnskinMustWait(const TSkinData* only, HWND window) const;
+    bool ChangeMustWait(const TSkinData* only, HWND window) const;
+    // Asks the timer again after a short wait, unless a command's delay is already running.
+    void RetrySoon();
     void ReloadForms(TSkinData* data);
     // The dialogs and message boxes on screen, which are no toolkit forms.
     void SkinOpenDialogs();
