@@ -1,9 +1,12 @@
 // Skinned scroll bars, list views and headers on real windows under Wine: where the covers sit
 // and when they show, the pixels of every part and state, and scrolling through the covers
 // compared with an unskinned twin that gets the same input. The system's tracking loop is
-// driven with posted mouse messages and a message-filter hook, so it always ends.
+// driven with posted mouse messages and a message-filter hook, or with real input fed from a
+// timer inside it, so it always ends.
 #include "app_fixture.h"
 #include "http_server.h"
+#include "message_log.h"
+#include "real_input.h"
 #include "test_skins.h"
 
 #include "app/shell_open.h"
@@ -1233,4 +1236,308 @@ TEST(SkinScrollbarProduct, ADownloadRunsRowsKeepTheListsCoverInStep) {
     form->pgc1->SetActivePage(form->ts4);
     Settle(form->WindowHandle());
     EXPECT_TRUE(coverShown());
+}
+
+// ---------------------------------------------------------------- a real drag off the bar and back
+
+namespace {
+
+// A press through the system's input queue starts its modal tracking loop inside the dispatch
+// of that press: input queued from the test after it would wait for the loop to end, and the
+// loop for that input. So every later move is fed from a thread timer, which the loop fires
+// only once it has handled (and painted) everything before it. A watchdog lets the button up
+// after three seconds, whatever happened.
+struct RealDrag {
+    POINT press{};
+    std::vector<POINT> path;       // screen points, one per step; the button goes up at the last
+    std::function<void(int)> look; // inside the loop, once step k's input has been handled
+    HWND host = nullptr;           // holds the mouse while the loop runs
+    int step = 0;
+    bool started = false, done = false, watchdog = false, heldThroughout = true;
+
+    static RealDrag*& Current() {
+        static RealDrag* current = nullptr;
+        return current;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        RealDrag* d = Current();
+        if (!d || d->done) return;
+        if (!d->started) {
+            if (GetCapture() != d->host) return; // the loop has not begun yet
+            d->started = true;
+        }
+        d->heldThroughout = d->heldThroughout && GetCapture() == d->host;
+        d->look(d->step);
+        const size_t k = static_cast<size_t>(d->step);
+        if (k < d->path.size()) {
+            INPUT move = realinput::MouseAt(d->path[k], 0);
+            SendInput(1, &move, sizeof(INPUT));
+        } else {
+            INPUT up =
+                realinput::MouseAt(d->path.empty() ? d->press : d->path.back(), MOUSEEVENTF_LEFTUP);
+            SendInput(1, &up, sizeof(INPUT));
+            d->done = true;
+        }
+        ++d->step;
+    }
+    static void CALLBACK Watchdog(HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        RealDrag* d = Current();
+        if (!d || d->done) return;
+        d->done = d->watchdog = true;
+        INPUT up = realinput::MouseAt(d->press, MOUSEEVENTF_LEFTUP);
+        SendInput(1, &up, sizeof(INPUT));
+    }
+    // True when the drag ran every step and the loop ended on its release.
+    bool Run() {
+        realinput::MoveTo(press);
+        PumpFor(30);
+        Current() = this;
+        const UINT_PTR pace = SetTimer(nullptr, 0, 50, Tick);
+        const UINT_PTR guard = SetTimer(nullptr, 0, 3000, Watchdog);
+        INPUT down = realinput::MouseAt(press, MOUSEEVENTF_LEFTDOWN);
+        SendInput(1, &down, sizeof(INPUT));
+        const bool ended = PumpUntil([&] { return done && GetCapture() != host; }, 5000);
+        KillTimer(nullptr, pace);
+        KillTimer(nullptr, guard);
+        Current() = nullptr;
+        PumpFor(30);
+        return ended && !watchdog && started;
+    }
+};
+
+// One line of a bar's pixels along its axis, from `dc` at `origin`.
+std::vector<TColor> BarLine(HDC dc, POINT origin, bool vertical, int length) {
+    std::vector<TColor> line;
+    for (int i = 0; i < length; ++i)
+        line.push_back(static_cast<TColor>(vertical ? GetPixel(dc, origin.x, origin.y + i)
+                                                    : GetPixel(dc, origin.x + i, origin.y)));
+    return line;
+}
+
+// True when `line` shows the thumb that `pressed` showed at [from, from + size), moved to `to`.
+::testing::AssertionResult ThumbMoved(const std::vector<TColor>& pressed,
+                                      const std::vector<TColor>& line, int from, int size, int to) {
+    for (int i = 0; i < size; ++i) {
+        const size_t a = static_cast<size_t>(from + i), b = static_cast<size_t>(to + i);
+        if (a >= pressed.size() || b >= line.size())
+            return ::testing::AssertionFailure() << "thumb runs off the bar";
+        if (pressed[a] != line[b])
+            return ::testing::AssertionFailure()
+                   << "thumb pixel " << i << " is " << std::hex << line[b] << " at " << std::dec
+                   << to + i << ", was " << std::hex << pressed[a] << " at " << std::dec
+                   << from + i;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// What a drag left: the scroll requests the control's own procedure got (code and position),
+// the first visible line or position at each step, the drawn line of the bar at each step.
+struct DragSeen {
+    std::vector<std::string> requests;
+    std::vector<int> scrolled;
+    std::vector<std::vector<TColor>> lines;
+    std::vector<int> coverThumb;
+    bool ran = false, held = false;
+    int end = 0;
+};
+
+std::string Request(WPARAM w) {
+    const int code = LOWORD(w);
+    char text[24];
+    if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION)
+        wsprintfA(text, "%d:%d", code, static_cast<int>(HIWORD(w)));
+    else
+        wsprintfA(text, "%d", code);
+    return text;
+}
+
+std::string Join(const std::vector<std::string>& v) {
+    std::string s;
+    for (const std::string& e : v) s += e + " ";
+    return s;
+}
+
+// Press on the thumb's middle, drag 30 along, far off to the side (beyond the eight breadths
+// the system allows across the bar) still 30 along, back onto the bar 60 along, release.
+std::vector<POINT> OffAndBack(POINT press, bool vertical, int breadth) {
+    auto along = [&](int d, int across = 0) {
+        return vertical ? POINT{press.x + across, press.y + d}
+                        : POINT{press.x + d, press.y + across};
+    };
+    return {along(30), along(30, -(breadth * 8 + 60)), along(60), along(60)};
+}
+
+} // namespace
+
+namespace {
+
+// The twins (0 skinned through `cover`, 1 native) each dragged off and back from the middle of
+// their thumb; `object` names the bar for the system, `position` reads where a host is,
+// `thumb` where the skinned thumb starts, `requests` the scroll requests each host got.
+struct TwinDrags {
+    HWND host[2]{};
+    TWScrollbar* cover = nullptr;
+    LONG object = OBJID_VSCROLL;
+    bool vertical = true;
+    std::function<int(int)> position;
+    std::function<int()> thumb;
+    MessageLog* requests = nullptr;
+    DragSeen seen[2];
+
+    void Run() {
+        for (int i = 0; i < 2; ++i) {
+            SCOPED_TRACE(i == 0 ? "skinned" : "native");
+            const SCROLLBARINFO info = BarInfo(host[i], object);
+            const RECT& r = info.rcScrollBar;
+            const int breadth = vertical ? r.right - r.left : r.bottom - r.top;
+            const int length = vertical ? r.bottom - r.top : r.right - r.left;
+            const int middle = (info.xyThumbTop + info.xyThumbBottom) / 2;
+            const POINT press = vertical ? POINT{(r.left + r.right) / 2, r.top + middle}
+                                         : POINT{r.left + middle, (r.top + r.bottom) / 2};
+            if (i == 0) {
+                ASSERT_EQ(WindowFromPoint(press), cover->Cover());
+            }
+            requests[i].Clear();
+            RealDrag drag;
+            drag.press = press;
+            drag.host = host[i];
+            drag.path = OffAndBack(press, vertical, breadth);
+            drag.look = [&](int) {
+                seen[i].scrolled.push_back(position(i));
+                if (i > 0) return;
+                seen[i].coverThumb.push_back(thumb());
+                HDC dc = GetDC(cover->Cover());
+                const POINT at = vertical ? POINT{breadth / 2, 0} : POINT{0, breadth / 2};
+                seen[i].lines.push_back(BarLine(dc, at, vertical, length));
+                ReleaseDC(cover->Cover(), dc);
+            };
+            seen[i].ran = drag.Run();
+            seen[i].held = drag.heldThroughout;
+            for (const LoggedMessage& e : requests[i].Entries())
+                seen[i].requests.push_back(Request(e.wParam));
+            seen[i].end = position(i);
+        }
+        ExpectAlike();
+    }
+    // Both ran to their release holding the mouse; the native one tracked, was put back,
+    // tracked again; the skinned one got the same requests and ended in the same place.
+    void ExpectAlike() const {
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_TRUE(seen[i].ran) << i;
+            EXPECT_TRUE(seen[i].held) << i;
+        }
+        ASSERT_EQ(seen[1].scrolled.size(), 5u);
+        EXPECT_GT(seen[1].scrolled[1], seen[1].scrolled[0]);
+        EXPECT_EQ(seen[1].scrolled[2], seen[1].scrolled[0]);
+        EXPECT_GT(seen[1].scrolled[3], seen[1].scrolled[1]);
+        EXPECT_EQ(seen[0].requests, seen[1].requests)
+            << Join(seen[0].requests) << "| " << Join(seen[1].requests);
+        EXPECT_EQ(seen[0].scrolled, seen[1].scrolled);
+        EXPECT_EQ(seen[0].end, seen[1].end);
+        ASSERT_EQ(seen[0].lines.size(), 5u);
+        ASSERT_EQ(seen[0].coverThumb.size(), 5u);
+    }
+    // The skinned thumb at step k is the thumb drawn at the press, moved to where `thumb` saw it.
+    void ExpectDrawnWhereSeen(int size) const {
+        const int from = seen[0].coverThumb[0];
+        for (int k = 1; k < 4; ++k) {
+            SCOPED_TRACE(k);
+            EXPECT_TRUE(
+                ThumbMoved(seen[0].lines[0], seen[0].lines[k], from, size, seen[0].coverThumb[k]));
+        }
+        EXPECT_EQ(seen[0].lines[2], seen[0].lines[0]);
+    }
+};
+
+} // namespace
+
+TEST(SkinScrollbarRealInput, AThumbDraggedFarOffSnapsBackAndTracksAgainLikeTheNativeBar) {
+    for (bool product : {false, true}) {
+        SCOPED_TRACE(product ? "product skin" : "scroll skin");
+        ScrollForm t(product ? ProductSkinStore() : ScrollSkinStore(), 900, 560);
+        const std::string text = Lines(3000, 150);
+        TMemo* memo[2] = {t.Memo(10, 10, 420, 380, text), t.Memo(450, 10, 420, 380, text, true)};
+        MessageLog logs[2];
+        TWndProcHook recorders[2];
+        for (int i = 0; i < 2; ++i)
+            recorders[i].Install(*memo[i], [&, i](TMessage& m) {
+                if (m.Msg == WM_VSCROLL) logs[i].Record(m.Msg, m.WParam, m.LParam);
+                recorders[i].CallPrevious(m);
+            });
+        t.Apply();
+        auto* object = t.ObjectOf<TSkinScrollbar>(memo[0]);
+        ASSERT_NE(object, nullptr);
+        TWScrollbar* cover = object->VertBar();
+        SetForegroundWindow(t.form->WindowHandle());
+        TwinDrags d;
+        for (int i = 0; i < 2; ++i) {
+            d.host[i] = memo[i]->WindowHandle();
+            // From the middle, so putting the thumb back differs from pushing it to an end.
+            SendMessageW(d.host[i], EM_LINESCROLL, 0, 1500);
+        }
+        Settle(t.form->WindowHandle());
+        d.cover = cover;
+        d.requests = logs;
+        d.position = [&](int i) {
+            return static_cast<int>(SendMessageW(d.host[i], EM_GETFIRSTVISIBLELINE, 0, 0));
+        };
+        d.thumb = [&] { return cover->ThumbStart(); };
+        d.Run();
+        if (HasFatalFailure()) return;
+        // The cover drew the thumb 30 along, back where it was pressed (the first visible
+        // line went back with it), then 60 along; and at the end where the system has it.
+        const int from = d.seen[0].coverThumb[0];
+        EXPECT_EQ(d.seen[0].coverThumb[1], from + 30);
+        EXPECT_EQ(d.seen[0].coverThumb[2], from);
+        EXPECT_EQ(d.seen[0].coverThumb[3], from + 60);
+        d.ExpectDrawnWhereSeen(cover->ThumbEnd() - cover->ThumbStart());
+        EXPECT_EQ(cover->ThumbStart(), BarInfo(d.host[0], OBJID_VSCROLL).xyThumbTop);
+        EXPECT_FALSE(cover->Tracking());
+    }
+}
+
+TEST(SkinScrollbarRealInput, AScrollBarControlsThumbDraggedFarOffSnapsBackLikeTheNativeControl) {
+    for (bool product : {false, true}) {
+        SCOPED_TRACE(product ? "product skin" : "scroll skin");
+        ScrollForm t(product ? ProductSkinStore() : ScrollSkinStore(), 900, 560);
+        TScrollBar* bar[2] = {t.Add<TScrollBar>(20, 400, 400, 17),
+                              t.Add<TScrollBar>(460, 400, 400, 17)};
+        MessageLog logs[2];
+        TWndProcHook recorders[2];
+        for (int i = 0; i < 2; ++i) {
+            bar[i]->SetKind(sbHorizontal);
+            bar[i]->SetBounds(20 + i * 440, 400, 400, 17);
+            bar[i]->SetParams(450, 0, 1000);
+            bar[i]->SetPageSize(100);
+            recorders[i].Install(*bar[i], [&, i](TMessage& m) {
+                if (m.Msg == CN_HSCROLL) logs[i].Record(m.Msg, m.WParam, m.LParam);
+                recorders[i].CallPrevious(m);
+            });
+        }
+        bar[1]->SetTag(t.data->DisableTag);
+        t.Apply();
+        auto* object = t.ObjectOf<TSkinScControl>(bar[0]);
+        ASSERT_NE(object, nullptr);
+        ASSERT_TRUE(object->Bar()->Shown());
+        SetForegroundWindow(t.form->WindowHandle());
+        Settle(t.form->WindowHandle());
+        TwinDrags d;
+        for (int i = 0; i < 2; ++i) d.host[i] = bar[i]->WindowHandle();
+        d.cover = object->Bar();
+        d.object = OBJID_CLIENT;
+        d.vertical = false;
+        d.requests = logs;
+        d.position = [&](int i) { return bar[i]->Position(); };
+        // A control's cover draws the system's own thumb, wherever the system has it.
+        d.thumb = [&] { return BarInfo(d.host[0], OBJID_CLIENT).xyThumbTop; };
+        d.Run();
+        if (HasFatalFailure()) return;
+        const int from = d.seen[0].coverThumb[0];
+        EXPECT_GT(d.seen[0].coverThumb[1], from);
+        EXPECT_EQ(d.seen[0].coverThumb[2], from);
+        EXPECT_GT(d.seen[0].coverThumb[3], d.seen[0].coverThumb[1]);
+        const SCROLLBARINFO info = BarInfo(d.host[0], OBJID_CLIENT);
+        d.ExpectDrawnWhereSeen(info.xyThumbBottom - info.xyThumbTop);
+    }
 }
