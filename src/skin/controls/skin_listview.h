@@ -1,9 +1,9 @@
 #pragma once
 // Skinned list views: the scroll bars covered like any scrolling control's, and the column
 // header, when there is one, drawn from the skin's Headerbar element: each column with its
-// text and icon, the hot column (under the mouse), the pressed column, and the empty band
-// right of the last column. The header's own mouse handling stays: dragging a divider still
-// resizes the column.
+// text and icon, the hot column (under the mouse), the pressed column, the empty band right of
+// the last column, and the filter row with its values and buttons where the header has one.
+// The header's own mouse handling stays: dragging a divider still resizes the column.
 #include "skin/controls/skin_scrollbars.h"
 
 #include <memory>
@@ -24,7 +24,11 @@ public:
     bool HasSkin() const;
 
 private:
-    void DrawColumn(HDC dc, int index, const RECT& column, HIMAGELIST images);
+    // filterTop: the top of the header's filter row, -1 without one.
+    void DrawColumn(HDC dc, int index, const RECT& column, HIMAGELIST images, int filterTop);
+    // A column's filter cell (header coordinates) drawn at `at` of dc: its value in a box and
+    // its filter button, where the header has them.
+    void DrawFilterCell(HDC dc, int index, const RECT& cell, const RECT& at, HGDIOBJ font);
     int FrameFor(int index) const;
 
     std::vector<RECT> itemRects_;
