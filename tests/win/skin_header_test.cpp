@@ -164,11 +164,20 @@ private:
             if (!(item->mask & HDI_FILTER)) break;
             const int i = static_cast<int>(m.WParam);
             auto* text = static_cast<HD_TEXTFILTERW*>(item->pvFilter);
+            const bool number = (item->type & 0x0F) == HDFT_ISNUMBER;
             if (m.Msg == HDM_SETITEMW) {
-                const bool none = (item->type & HDFT_HASNOVALUE) || !text || !text->pszText;
-                SetValue(i, none ? L"" : text->pszText);
+                const bool none = (item->type & HDFT_HASNOVALUE) || !text;
+                if (i >= int(numbers_.size())) numbers_.resize(size_t(i) + 1);
+                numbers_[size_t(i)] = number && !none;
+                SetValue(i, none            ? L""
+                            : number        ? std::to_wstring(*static_cast<INT*>(item->pvFilter))
+                            : text->pszText ? text->pszText
+                                            : L"");
             } else if (Value(i).empty()) {
                 item->type = HDFT_ISSTRING | HDFT_HASNOVALUE;
+            } else if (i < int(numbers_.size()) && numbers_[size_t(i)]) {
+                item->type = HDFT_ISNUMBER;
+                *static_cast<INT*>(item->pvFilter) = std::stoi(Value(i));
             } else {
                 item->type = HDFT_ISSTRING;
                 lstrcpynW(text->pszText, Value(i).c_str(), text->cchTextMax);
@@ -218,6 +227,7 @@ private:
     HWND edit_ = nullptr;
     int editing_ = -1;
     std::vector<std::wstring> values_;
+    std::vector<bool> numbers_;
     TWindowSubclass sub_, editSub_;
 };
 
@@ -345,7 +355,15 @@ TEST(SkinHeaderFilterBar, TheRowIsDrawnInTheSkinsColoursAndTheHeaderKeepsItsLayo
         FilterTwins w(skin, true);
         ASSERT_NE(w.object, nullptr);
         ASSERT_NE(w.object->Header(), nullptr);
-        for (int i = 0; i < 2; ++i) w.SetFilter(i, 0, L"abc");
+        for (int i = 0; i < 2; ++i) {
+            w.SetFilter(i, 0, L"abc");
+            INT number = 42;
+            HDITEMW item{};
+            item.mask = HDI_FILTER;
+            item.type = HDFT_ISNUMBER;
+            item.pvFilter = &number;
+            SendMessageW(w.header[i], HDM_SETITEMW, 2, reinterpret_cast<LPARAM>(&item));
+        }
         HWND h = w.header[0];
         Refresh(w.t.form->WindowHandle());
         // The layout is the header's own: as high, the columns where the twin has them.
@@ -380,6 +398,10 @@ TEST(SkinHeaderFilterBar, TheRowIsDrawnInTheSkinsColoursAndTheHeaderKeepsItsLayo
             else
                 EXPECT_EQ(Count(h, box, ink), 0);
         }
+        // A number filter is shown as its digits.
+        RECT numberBox = bar->Box(2);
+        InflateRect(&numberBox, -1, -1);
+        EXPECT_GT(Count(h, numberBox, ink), 5);
         // Every cell has its filter button with a funnel of the text colour.
         for (int col = 0; col < 3; ++col) EXPECT_GE(Count(h, bar->Button(col), ink), 8) << col;
         // The captions keep the part above the row.
