@@ -151,6 +151,102 @@ TEST(SkinForm, PiecesArePaintedActiveAndInactive) {
     EXPECT_EQ(c.At(b.x, b.y), static_cast<TColor>(kButtonFrames[3])); // 4 frames: frame 4
 }
 
+namespace {
+
+// This program's import slot of a function of user32, or null.
+void** User32ImportSlot(const char* function) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!dir.VirtualAddress) return nullptr;
+    for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+         imp->Name; ++imp) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + imp->Name), "user32.dll") != 0) continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
+            base + (imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk));
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), function) == 0)
+                return reinterpret_cast<void**>(&slots->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+// While alive, SetWindowRgn refuses every region when `refuse` is set, as the system does for a
+// window it will not give one.
+struct RefusedRegions {
+    using Fn = int(WINAPI*)(HWND, HRGN, BOOL);
+    static inline Fn real = nullptr;
+    static inline bool refuse = false;
+    void** slot = User32ImportSlot("SetWindowRgn");
+    static int WINAPI Refusing(HWND wnd, HRGN rgn, BOOL redraw) {
+        if (refuse) return 0; // the caller still owns the region
+        return real(wnd, rgn, redraw);
+    }
+    RefusedRegions() {
+        if (!slot) return;
+        real = reinterpret_cast<Fn>(*slot);
+        Put(reinterpret_cast<void*>(&Refusing));
+    }
+    ~RefusedRegions() {
+        if (slot) Put(reinterpret_cast<void*>(real));
+        refuse = false;
+    }
+    void Put(void* fn) {
+        DWORD old = 0;
+        VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &old);
+        *slot = fn;
+        VirtualProtect(slot, sizeof(void*), old, &old);
+    }
+};
+
+RECT RegionBox(HWND wnd) {
+    UniqueRegion rgn(CreateRectRgn(0, 0, 0, 0));
+    RECT box{-1, -1, -1, -1};
+    if (GetWindowRgn(wnd, rgn.get()) != ERROR) GetRgnBox(rgn.get(), &box);
+    return box;
+}
+
+} // namespace
+
+TEST(SkinForm, ARefusedRegionIsTriedAgainAndNeverTakenAway) {
+    RefusedRegions seam;
+    ASSERT_NE(seam.slot, nullptr);
+    {
+        // The window's own region stays when the skin's is refused, also after unskinning.
+        SkinnedForm t(GeometrySkinStore(), bsSizeable, false, false);
+        SetWindowRgn(t.Wnd(), CreateRectRgn(0, 0, 150, 120), TRUE);
+        RefusedRegions::refuse = true;
+        t.Apply();
+        EXPECT_EQ(RegionBox(t.Wnd()).right, 150);
+        RefusedRegions::refuse = false;
+        t.skin->Detach();
+        PumpFor(10);
+        EXPECT_EQ(RegionBox(t.Wnd()).right, 150);
+        EXPECT_EQ(RegionBox(t.Wnd()).bottom, 120);
+    }
+    {
+        // Refused at a new size, the skin asks again at that size.
+        SkinnedForm t(GeometrySkinStore());
+        const SIZE s = WindowSize(t.Wnd());
+        ASSERT_EQ(RegionBox(t.Wnd()).right, s.cx);
+        RefusedRegions::refuse = true;
+        SetWindowPos(t.Wnd(), nullptr, 0, 0, s.cx + 40, s.cy + 30,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ(RegionBox(t.Wnd()).right, s.cx); // the old one stays
+        RefusedRegions::refuse = false;
+        const SIZE client = ClientSize(t.Wnd());
+        SendMessageW(t.Wnd(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.cx, client.cy));
+        EXPECT_EQ(RegionBox(t.Wnd()).right, s.cx + 40);
+        EXPECT_EQ(RegionBox(t.Wnd()).bottom, s.cy + 30);
+    }
+}
+
 TEST(SkinForm, RegionFollowsTheSkinsTransparency) {
     {
         // Nothing transparent, a bottom border of height 1: a plain rectangle.
@@ -697,7 +793,10 @@ TEST(SkinForm, WindowsWithoutACaptionGetNoFrame) {
     EXPECT_EQ(client.cy, window.cy);
 }
 
-TEST(SkinForm, ADialogWhoseCaptionIsWiderThanItGrowsAndKeepsItsContentsCentred) {
+namespace {
+// `width` gets the width the skin gave the dialog.
+void WidenedDialogShowsItsWholeCaption(const std::vector<std::uint8_t>& store,
+                                       int* width = nullptr) {
     HWND dlg = CreateWindowExW(WS_EX_DLGMODALFRAME, L"#32770",
                                L"A caption far wider than the little dialog it belongs to",
                                WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 50, 50, 120, 80,
@@ -705,7 +804,7 @@ TEST(SkinForm, ADialogWhoseCaptionIsWiderThanItGrowsAndKeepsItsContentsCentred) 
     HWND child = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE, 10, 10, 40, 20, dlg,
                                  nullptr, GetModuleHandleW(nullptr), nullptr);
     std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
-    TSkinData* data = MakeSkinData(GeometrySkinStore(), holder.get());
+    TSkinData* data = MakeSkinData(store, holder.get());
     auto* skin = new TWinSkinForm(holder.get());
     skin->Handle = dlg;
     skin->Attach(data);
@@ -758,6 +857,21 @@ TEST(SkinForm, ADialogWhoseCaptionIsWiderThanItGrowsAndKeepsItsContentsCentred) 
     EXPECT_LT(inkRight, title.w - kCloseX);
     DestroyWindow(dlg);
     EXPECT_TRUE(skin->Finished());
+    if (width) *width = after;
+}
+} // namespace
+
+TEST(SkinForm, ADialogWhoseCaptionIsWiderThanItGrowsAndKeepsItsContentsCentred) {
+    WidenedDialogShowsItsWholeCaption(GeometrySkinStore());
+}
+
+TEST(SkinForm, AWidenedDialogKeepsNoRoomForAnIconItsCaptionDoesNotShow) {
+    // A dialog's caption shows no icon: a skin with one widens it as much as a skin without.
+    int plain = 0, icon = 0;
+    WidenedDialogShowsItsWholeCaption(GeometrySkinStore(), &plain);
+    WidenedDialogShowsItsWholeCaption(IconTitleSkinStore(), &icon);
+    EXPECT_GT(plain, 0);
+    EXPECT_EQ(icon, plain);
 }
 
 TEST(SkinForm, SecondRightClickWithinTheDoubleClickTimeClosesWhenAButtonIsHot) {

@@ -1053,6 +1053,112 @@ TEST(SkinPopupMenu, ItemsAddedAfterSkinningArePaintedByTheSkinWhenThePopupShows)
     EXPECT_FALSE(static_cast<bool>(deeper->OnDrawItem));
 }
 
+namespace {
+
+// Shows the popup from a script, reads the middle right of each of its first items and closes
+// it; empty when it never showed.
+std::vector<TColor> ShowAndRead(MenuForm& t, TPopupMenu& popup, int items) {
+    std::vector<TColor> read;
+    MenuScript script({[] {},
+                       [&] {
+                           auto p = OpenPopups();
+                           if (p.empty()) return;
+                           RECT popupRect;
+                           GetWindowRect(p[0], &popupRect);
+                           Pixels shot(p[0]);
+                           for (int i = 0; i < items; ++i) {
+                               RECT r{};
+                               GetMenuItemRect(p[0], popup.Handle(), static_cast<UINT>(i), &r);
+                               OffsetRect(&r, -popupRect.left, -popupRect.top);
+                               read.push_back(shot.At(r.right - 3, (r.top + r.bottom) / 2));
+                           }
+                       },
+                       [&] { t.Key(VK_ESCAPE); }});
+    popup.Popup(200, 200);
+    return read;
+}
+
+// The owner-draw type of every entry of the menu and its submenus, in order.
+std::vector<bool> OwnerDrawTypes(HMENU menu) {
+    std::vector<bool> types;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        MENUITEMINFOW mii{sizeof mii, MIIM_FTYPE | MIIM_SUBMENU};
+        GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mii);
+        types.push_back((mii.fType & MFT_OWNERDRAW) != 0);
+        if (mii.hSubMenu)
+            for (bool b : OwnerDrawTypes(mii.hSubMenu)) types.push_back(b);
+    }
+    return types;
+}
+
+} // namespace
+
+TEST(SkinPopupMenu, APopupMadeAfterSkinningIsSkinnedWhenItShowsAndGivenBackAtUnskinning) {
+    MenuForm t;
+    auto* late = new TPopupMenu(t.form.get());
+    TMenuItem* first = t.Add(late->Items(), "Late &A", "lateA");
+    TMenuItem* second = t.Add(late->Items(), "Late &B", "lateB");
+    TMenuItem* more = t.Add(late->Items(), "&More");
+    TMenuItem* deeper = t.Add(more, "Deeper", "deeper");
+    const std::vector<bool> native = OwnerDrawTypes(late->Handle());
+    ASSERT_EQ(native, std::vector<bool>(4, false));
+
+    std::vector<TColor> skinned = ShowAndRead(t, *late, 2);
+    ASSERT_EQ(skinned.size(), 2u);
+    EXPECT_EQ(skinned[0], kItemNormal);
+    EXPECT_EQ(skinned[1], kItemNormal);
+    EXPECT_TRUE(late->OwnerDraw());
+    EXPECT_EQ(OwnerDrawTypes(late->Handle()), std::vector<bool>(4, true));
+    EXPECT_TRUE(static_cast<bool>(deeper->OnDrawItem));
+    EXPECT_TRUE(t.clicks.empty());
+
+    t.Unskin();
+    EXPECT_FALSE(late->OwnerDraw());
+    EXPECT_EQ(OwnerDrawTypes(late->Handle()), native);
+    for (TMenuItem* item : {first, second, more, deeper}) {
+        EXPECT_FALSE(static_cast<bool>(item->OnDrawItem));
+        EXPECT_FALSE(static_cast<bool>(item->OnMeasureItem));
+    }
+    std::vector<TColor> plain = ShowAndRead(t, *late, 1);
+    ASSERT_EQ(plain.size(), 1u);
+    EXPECT_EQ(plain[0], static_cast<TColor>(ColorToRGB(clMenu)));
+}
+
+TEST(SkinPopupMenu, APopupTheApplicationDrawsItselfStaysItsOwn) {
+    constexpr TColor kOwn = 0x3070A0;
+    // One owner-drawn before the skin went on, one made after it.
+    MenuForm t(false);
+    auto makeOwn = [&](int& drawn) {
+        auto* popup = new TPopupMenu(t.form.get());
+        popup->SetOwnerDraw(true);
+        TMenuItem* own = t.Add(popup->Items(), "Own", "own");
+        own->OnDrawItem = [&drawn](TObject*, TCanvas& c, const RECT& r, bool) {
+            ++drawn;
+            c.Brush().SetColor(kOwn);
+            c.FillRect(r);
+        };
+        t.Add(popup->Items(), "Plain", "plain"); // the toolkit's default drawing
+        return popup;
+    };
+    int drawnBefore = 0, drawnAfter = 0;
+    TPopupMenu* before = makeOwn(drawnBefore);
+    t.Apply();
+    TPopupMenu* after = makeOwn(drawnAfter);
+    for (auto [popup, drawn] : {std::pair{before, &drawnBefore}, std::pair{after, &drawnAfter}}) {
+        std::vector<TColor> read = ShowAndRead(t, *popup, 2);
+        ASSERT_EQ(read.size(), 2u);
+        EXPECT_EQ(read[0], kOwn);
+        EXPECT_NE(read[1], kItemNormal);
+        EXPECT_GT(*drawn, 0);
+        EXPECT_FALSE(static_cast<bool>(popup->Items()->Items(1)->OnDrawItem));
+        EXPECT_FALSE(static_cast<bool>(popup->Items()->Items(1)->OnMeasureItem));
+    }
+    t.Unskin();
+    EXPECT_TRUE(before->OwnerDraw());
+    EXPECT_TRUE(after->OwnerDraw());
+    EXPECT_TRUE(static_cast<bool>(before->Items()->Items(0)->OnDrawItem));
+}
+
 TEST(SkinPopupMenu, ALongPopupKeepsTheSystemsScrollArrows) {
     MenuForm t;
     for (int i = 0; i < 120; ++i) t.Add(t.popup->Items(), "Item " + std::to_string(i));

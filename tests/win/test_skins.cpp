@@ -151,6 +151,13 @@ std::vector<std::uint8_t> TitleButtonsSkinStore() {
     });
 }
 
+std::vector<std::uint8_t> IconTitleSkinStore() {
+    return GeometryStore(false, -1, -1, [](std::vector<skinpack::Entry>&, std::string& ini) {
+        ini += "[ButtonIcon]\r\nAction=3\r\nAlign=0\r\nXcoord=" + std::to_string(kIconX) +
+               "\r\nYcoord=1\r\nVisibility=0\r\nVisibility1=0\r\n";
+    });
+}
+
 std::vector<std::uint8_t> KeyedBottomSkinStore() {
     return GeometryStore(false, -1, -1,
                          [](std::vector<skinpack::Entry>& entries, std::string& ini) {

@@ -52,6 +52,9 @@ std::vector<std::uint8_t> ControlsSkinStore(int checkFrames = 4, int radioFrames
 // The menu skin with a maximise and a minimise button too, kMaxX and kMinX from the right.
 constexpr int kMaxX = 80, kMinX = 100;
 std::vector<std::uint8_t> TitleButtonsSkinStore();
+// The geometry skin with the window's icon at kIconX from the left of the title.
+constexpr int kIconX = 24;
+std::vector<std::uint8_t> IconTitleSkinStore();
 // The geometry skin with a transparent left piece and a bottom piece (height 1) that is all
 // the transparent colour and marked transparent.
 std::vector<std::uint8_t> KeyedBottomSkinStore();

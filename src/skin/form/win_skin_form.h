@@ -157,6 +157,8 @@ public:
     void SkinFormMenus(bool on);
     // Gives a switched popup's newer items the painters; false when the popup is not one.
     bool SkinPopupItems(TPopupMenu& popup);
+    // Owner-draw on and recorded; false when the menu was owner-drawn already.
+    bool SwitchToPainters(TMenu& menu);
     void LeaveMarked();
 
 protected:
@@ -271,6 +273,7 @@ private:
     };
     std::vector<SkinnedItem> skinnedItems_;
     std::vector<TMenu*> ownerDrawMenus_;
+    bool formMenusOn_ = false;
     HICON icon_ = nullptr;
     TBitmap iconBitmap_;
     TBitmap titleBuffer_;

@@ -247,14 +247,27 @@ void TWinSkinForm::SkinMenuItems(TMenuItem& parent, bool measureToo, bool system
 bool TWinSkinForm::SkinPopupItems(TPopupMenu& popup) {
     if (!data_ || !InSet(data_->SkinControls, xcPopupMenu) || popup.Tag() == data_->DisableTag)
         return false;
-    if (std::find(ownerDrawMenus_.begin(), ownerDrawMenus_.end(), &popup) == ownerDrawMenus_.end())
-        return false;
+    if (std::find(ownerDrawMenus_.begin(), ownerDrawMenus_.end(), &popup) ==
+        ownerDrawMenus_.end()) {
+        // Made, or first filled, after the skin went on: switched now and put back at detach
+        // like the others. One the application draws itself stays its own.
+        if (!formMenusOn_ || !SwitchToPainters(popup)) return false;
+    }
     SkinMenuItems(*popup.Items(), false, true);
+    return true;
+}
+
+bool TWinSkinForm::SwitchToPainters(TMenu& menu) {
+    if (menu.OwnerDraw()) return false;
+    menu.SetOwnerDraw(true);
+    menu.FreeNotification(this);
+    ownerDrawMenus_.push_back(&menu);
     return true;
 }
 
 void TWinSkinForm::SkinFormMenus(bool on) {
     if (!on) {
+        formMenusOn_ = false;
         for (const SkinnedItem& s : skinnedItems_) {
             if (FindMenuItem(s.command) != s.item) continue; // freed meanwhile
             s.item->OnDrawItem = nullptr;
@@ -269,16 +282,12 @@ void TWinSkinForm::SkinFormMenus(bool on) {
         }
         return;
     }
-    if (!form_ || !data_ || !skinnedItems_.empty() || !ownerDrawMenus_.empty()) return;
+    if (!form_ || !data_) return;
+    formMenusOn_ = true;
+    if (!skinnedItems_.empty() || !ownerDrawMenus_.empty()) return;
     const bool popups = InSet(data_->SkinControls, xcPopupMenu);
     const bool mainItems = InSet(data_->SkinControls, xcMenuItem);
     if (!popups && !mainItems) return;
-    auto switchOn = [&](TMenu* menu) {
-        if (menu->OwnerDraw()) return;
-        menu->SetOwnerDraw(true);
-        menu->FreeNotification(this);
-        ownerDrawMenus_.push_back(menu);
-    };
     // The form's own menus and those of the forms and frames it owns.
     std::vector<TComponent*> owners{form_};
     for (int i = 0; i < form_->ComponentCount(); ++i)
@@ -289,11 +298,11 @@ void TWinSkinForm::SkinFormMenus(bool on) {
         for (int i = 0; i < owner->ComponentCount(); ++i) {
             TComponent* c = owner->Components(i);
             if (auto* popup = dynamic_cast<TPopupMenu*>(c); popup && popups) {
-                if (popup->Tag() == data_->DisableTag) continue;
-                switchOn(popup);
+                // A popup the application draws itself stays its own.
+                if (popup->Tag() == data_->DisableTag || !SwitchToPainters(*popup)) continue;
                 SkinMenuItems(*popup->Items(), false, true);
             } else if (auto* main = dynamic_cast<TMainMenu*>(c); main && mainItems) {
-                switchOn(main);
+                SwitchToPainters(*main);
                 for (int k = 0; k < main->Items()->Count(); ++k)
                     SkinMenuItems(*main->Items()->Items(k), true, false);
             }
