@@ -413,7 +413,7 @@ StepPages ReadStepPages(TForm1& form) {
     // The feedback page opens an outside page: the four steps only.
     for (int page = 0; page < 4; ++page) {
         form.pgc1->SetActivePageIndex(page);
-        PumpFor(120);
+        PumpFor(60);
         s.pages.emplace_back(w);
     }
     form.pgc1->SetActivePageIndex(0);
@@ -466,7 +466,7 @@ TEST(SkinChoiceLive, EachShippedSkinOnEveryStepPageLooksAsStartedWithIt) {
             ASSERT_TRUE(file.empty() ? form->SkinChoice().ChooseBuiltIn()
                                      : form->SkinChoice().ChooseFile(file));
             ASSERT_TRUE(PumpUntil([&] { return changed > before; }, 3000)) << file;
-            PumpFor(200);
+            PumpFor(100);
             live.push_back(ReadStepPages(*form));
         }
     }
@@ -480,7 +480,7 @@ TEST(SkinChoiceLive, EachShippedSkinOnEveryStepPageLooksAsStartedWithIt) {
         if (!file.empty()) cold->SkinChoice().ApplyOptions({app::SkinOptions::File, file, ""});
         cold->Show();
         ASSERT_TRUE(PumpUntil([&] { return Skinned(cold->WindowHandle()); }, 3000));
-        PumpFor(200);
+        PumpFor(100);
         const StepPages started = ReadStepPages(*cold);
         ASSERT_EQ(!live[i].region, !started.region);
         if (live[i].region) {
