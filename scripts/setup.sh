@@ -27,6 +27,23 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${missing[@]}" >/dev/null
 fi
 
+# Wine draws the system's own caption buttons, scroll arrows and check marks with its Marlett
+# font, which Debian ships in fonts-wine together with Wine's Tahoma and others. Only Marlett is
+# taken from it, so the program's text keeps the faces scripts/wine-env.sh sets up; that script
+# copies it into each prefix.
+marlett=/usr/local/share/corvane/marlett.ttf
+if [ ! -s "$marlett" ]; then
+  echo "setup: taking Wine's Marlett font from fonts-wine"
+  tmp=$(mktemp -d)
+  if ! (cd "$tmp" && apt-get download -qq fonts-wine >/dev/null 2>&1); then
+    as_root apt-get update -qq
+    (cd "$tmp" && apt-get download -qq fonts-wine >/dev/null)
+  fi
+  dpkg-deb -x "$tmp"/fonts-wine_*.deb "$tmp/unpacked"
+  as_root install -D -m 644 "$tmp/unpacked/usr/share/wine/fonts/marlett.ttf" "$marlett"
+  rm -rf "$tmp"
+fi
+
 # Wine takes its ANSI code page (936) from the zh_CN locale, which must exist.
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   echo "setup: generating the zh_CN.UTF-8 locale"

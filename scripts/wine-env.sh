@@ -26,11 +26,13 @@ export LC_ALL=zh_CN.UTF-8
 # bitmap-hinted cut of Zen Hei.
 CORVANE_SONG_FONT="AR PL SungtiL GB"
 CORVANE_HEI_FONT="WenQuanYi Zen Hei Sharp"
+# The system's caption buttons and frame glyphs (scripts/setup.sh puts the font there).
+CORVANE_MARLETT=${CORVANE_MARLETT:-/usr/local/share/corvane/marlett.ttf}
 
 # Prepares the prefix once (again when this stamp's version is raised); later calls return
 # at once.
 corvane_prepare_prefix() {
-  local stamp=$WINEPREFIX/.corvane-prefix-v3-$CORVANE_PREFIX_USE
+  local stamp=$WINEPREFIX/.corvane-prefix-v4-$CORVANE_PREFIX_USE
   [ -f "$stamp" ] && return 0
   echo "wine: preparing the prefix $WINEPREFIX (first run only)"
   mkdir -p "$WINEPREFIX"
@@ -62,6 +64,12 @@ corvane_prepare_prefix() {
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
       /v "$face" /t REG_MULTI_SZ /d "$link" /f >/dev/null 2>&1
   done
+  # Without Marlett, Wine draws its caption buttons as the letters "0 1 r".
+  if [ -s "$CORVANE_MARLETT" ]; then
+    cp "$CORVANE_MARLETT" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
+  else
+    echo "wine: $CORVANE_MARLETT is missing (scripts/setup.sh): caption buttons will show letters" >&2
+  fi
   wineserver -w
   touch "$stamp"
 }

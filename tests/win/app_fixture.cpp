@@ -4,6 +4,7 @@
 #include "analysis/system_codec.h"
 #include "download/file_names.h"
 #include "http_server.h"
+#include "skin/data/skin_manage.h"
 #include "toolkit/win_text.h"
 
 #include <winternl.h>
@@ -110,6 +111,23 @@ std::vector<HWND> OpenMenuWindows() {
 
 GuiCounts CurrentGuiCounts() {
     return {GdiObjectCount(), WindowCount()};
+}
+
+ScopedSkinManager::ScopedSkinManager() {
+    InstallSkinManager();
+    made_ = TSkinManage::Instance() == nullptr;
+    manager_ = static_cast<TSkinManage*>(EnsureSkinManager());
+    enabled_ = manager_->Enabled();
+    activeCount_ = manager_->ActiveCount();
+}
+
+ScopedSkinManager::~ScopedSkinManager() {
+    if (made_) {
+        DestroySkinManager();
+        return;
+    }
+    manager_->SetEnabled(enabled_);
+    manager_->SetActiveCount(activeCount_);
 }
 
 std::unique_ptr<TForm1> MakeMainForm() {

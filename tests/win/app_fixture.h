@@ -31,6 +31,24 @@ struct GuiCounts {
 };
 GuiCounts CurrentGuiCounts();
 
+// The process's skin manager for one test, made when there is none, and left as the test found
+// it: the one it made goes, or the one there was gets its switch and count back. (A manager left
+// switched off with a count keeps the next main window from ever being skinned.)
+class TSkinManage;
+class ScopedSkinManager {
+public:
+    ScopedSkinManager();
+    ~ScopedSkinManager();
+    ScopedSkinManager(const ScopedSkinManager&) = delete;
+    ScopedSkinManager& operator=(const ScopedSkinManager&) = delete;
+    TSkinManage* get() const { return manager_; }
+
+private:
+    TSkinManage* manager_ = nullptr;
+    bool made_ = false, enabled_ = false;
+    int activeCount_ = 0;
+};
+
 // A fresh main window, shown; deleted at the end of the test.
 std::unique_ptr<TForm1> MakeMainForm();
 

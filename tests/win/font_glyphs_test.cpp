@@ -117,3 +117,48 @@ TEST(ChineseFonts, MainWindowCaptionsFitTheirControls) {
 }
 
 } // namespace
+
+// Windows without a skin get their caption buttons from the system, which draws them with the
+// Marlett font: without it the title bar shows the letters "0 1 r" where the buttons belong.
+TEST(SystemFonts, TheSystemsCaptionButtonsAreDrawnFromMarlett) {
+    UniqueMemDc dc(CreateCompatibleDC(nullptr));
+    UniqueFont font(CreateFontW(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                                DEFAULT_PITCH, L"Marlett"));
+    ASSERT_TRUE(dc && font);
+    {
+        SelectObjectGuard sel(dc.get(), font.get());
+        wchar_t face[LF_FACESIZE] = {};
+        GetTextFaceW(dc.get(), LF_FACESIZE, face);
+        EXPECT_STREQ(face, L"Marlett");
+    }
+    // The close button's cross is the same mirrored; the letter "r" drawn instead is not.
+    constexpr int kSize = 24;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), kSize, -kSize, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    UniqueBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ASSERT_TRUE(bmp);
+    SelectObjectGuard sel(dc.get(), bmp.get());
+    RECT r{0, 0, kSize, kSize};
+    ASSERT_TRUE(DrawFrameControl(dc.get(), &r, DFC_CAPTION, DFCS_CAPTIONCLOSE));
+    GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    const std::uint32_t text = GetSysColor(COLOR_BTNTEXT);
+    const std::uint32_t ink = ((text & 0xFF) << 16) | (text & 0xFF00) | ((text >> 16) & 0xFF);
+    int inked = 0, unmirrored = 0;
+    for (int y = 0; y < kSize; ++y)
+        for (int x = 0; x < kSize; ++x) {
+            const bool here = (p[y * kSize + x] & 0xFFFFFF) == ink;
+            inked += here;
+            // The cross sits in the button's face, one pixel off the middle at most.
+            bool mirrored = false;
+            for (int shift = -1; shift <= 1; ++shift) {
+                const int mx = kSize - 1 - x + shift;
+                mirrored |= mx >= 0 && mx < kSize && (p[y * kSize + mx] & 0xFFFFFF) == ink;
+            }
+            unmirrored += here && !mirrored;
+        }
+    EXPECT_GT(inked, 8);
+    EXPECT_EQ(unmirrored, 0) << inked << " ink pixels";
+}

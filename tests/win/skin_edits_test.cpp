@@ -775,26 +775,17 @@ private:
 };
 
 struct SkinManagerOn {
-    TSkinManage* m;
+    ScopedSkinManager scope;
+    TSkinManage* m = scope.get();
     std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
     explicit SkinManagerOn(const std::vector<std::uint8_t>& store) {
-        InstallSkinManager();
-        m = static_cast<TSkinManage*>(EnsureSkinManager());
-        wasEnabled = m->Enabled();
-        wasActive = m->ActiveCount();
         m->Register(*MakeSkinData(store, holder.get()));
         m->SetEnabled(true);
         // New windows, the dialog among them, are skinned as they activate.
         m->InstallHook();
         m->SetActiveCount(1);
     }
-    ~SkinManagerOn() {
-        holder.reset();
-        m->SetActiveCount(wasActive);
-        m->SetEnabled(wasEnabled);
-    }
-    bool wasEnabled = false;
-    int wasActive = 0;
+    ~SkinManagerOn() { holder.reset(); }
 };
 
 } // namespace

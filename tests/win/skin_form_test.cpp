@@ -616,19 +616,17 @@ TEST(SkinForm, ThePreviousProcedureSeesTheSameClientMessagesWithAndWithoutTheSki
 
 namespace {
 struct Manager {
-    TSkinManage* m;
+    ScopedSkinManager scope;
+    TSkinManage* m = scope.get();
     TSkinData* data;
     std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
     explicit Manager(const std::vector<std::uint8_t>& store = GeometrySkinStore()) {
-        InstallSkinManager();
-        m = static_cast<TSkinManage*>(EnsureSkinManager());
         data = MakeSkinData(store, holder.get());
         m->Register(*data);
         m->SetEnabled(true);
     }
     ~Manager() {
         holder.reset(); // the skin data goes, and with it every window it skinned
-        m->SetEnabled(false);
     }
 };
 

@@ -33,21 +33,17 @@ namespace {
 constexpr TColor kImage0 = 0x00C000, kImage1 = 0xC00000;
 
 struct MenuManager {
-    TSkinManage* m;
+    ScopedSkinManager scope;
+    TSkinManage* m = scope.get();
     TSkinData* data;
     std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
     explicit MenuManager(const std::vector<std::uint8_t>& store) {
-        InstallSkinManager();
-        m = static_cast<TSkinManage*>(EnsureSkinManager());
         data = MakeSkinData(store, holder.get());
         m->Register(*data);
         m->SetEnabled(true);
         m->InstallHook();
     }
-    ~MenuManager() {
-        holder.reset();
-        m->SetEnabled(false);
-    }
+    ~MenuManager() { holder.reset(); }
 };
 
 // A form with a main menu of every kind of item and a popup menu, skinned by hand.

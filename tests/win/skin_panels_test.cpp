@@ -331,8 +331,8 @@ TEST(SkinBoxH, NestedDialogsAndSizeGripsOfAForeignWindowTakeTheFace) {
 
 TEST(SkinSizer, AGripMadeAfterSkinningIsTakenOverByTheWindowsSkin) {
     TestApplication();
-    InstallSkinManager();
-    auto* m = static_cast<TSkinManage*>(EnsureSkinManager());
+    ScopedSkinManager scope;
+    TSkinManage* m = scope.get();
     std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
     TSkinData* data = MakeSkinData(EditsSkinStore(), holder.get());
     m->Register(*data);
@@ -370,7 +370,6 @@ TEST(SkinSizer, AGripMadeAfterSkinningIsTakenOverByTheWindowsSkin) {
     DestroyWindow(plain);
     PumpFor(10);
     holder.reset();
-    m->SetEnabled(false);
 }
 
 // ---------------------------------------------------------------- add-on glyphs

@@ -113,19 +113,13 @@ struct SkinFile {
 // The process's manager with one main-form component, switched on and off through Active as
 // the program does; the windows are skinned by the manager's hook and commands.
 struct Switcher {
-    TSkinManage* m = nullptr;
+    // The tests that follow find the manager as it was: none, or its count and switch.
+    ScopedSkinManager scope;
+    TSkinManage* m = scope.get();
     TSkinData* data = nullptr;
     std::unique_ptr<TComponent> holder = std::make_unique<TComponent>(nullptr);
     int changes = 0;
-    // The tests that follow find the manager as it was: none, or its count and switch.
-    bool made = false, enabled = false;
-    int activeCount = 0;
     explicit Switcher(const std::vector<std::uint8_t>& store) {
-        InstallSkinManager();
-        made = TSkinManage::Instance() == nullptr;
-        m = static_cast<TSkinManage*>(EnsureSkinManager());
-        activeCount = m->ActiveCount();
-        enabled = m->Enabled();
         data = MakeSkinData(store, holder.get());
         data->OnSkinChanged = [this](TObject*) { ++changes; };
         m->Register(*data);
@@ -136,12 +130,6 @@ struct Switcher {
     ~Switcher() {
         holder.reset();
         PumpFor(20);
-        if (made) {
-            DestroySkinManager();
-            return;
-        }
-        m->SetEnabled(enabled);
-        m->SetActiveCount(activeCount);
     }
     // Active with the component's own 250 ms delay, waited out.
     void SetActive(bool on) {

@@ -3,7 +3,8 @@
 // main-window-switched-live.png: the main window started with its built-in skin and switched
 // to the skin file through its skin choice; gallery-unskinned-live.png: the control gallery,
 // skinned at first, after the skin was taken off. The cold start to set beside the first is
-// `Corvane.exe --skin <skin file>` taken with screenshot.exe.
+// `Corvane.exe --skin <skin file>` taken with screenshot.exe; scripts/switchshots.sh takes all
+// three.
 #include "app/main_form.h"
 #include "app/skin_choice.h"
 #include "gallery_form.h"

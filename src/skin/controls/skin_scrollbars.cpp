@@ -541,6 +541,10 @@ void TSkinScrollbar::SetupSkin() {
         horz_->HideBar();
         vert_->HideBar();
     }
+    // The border is drawn only with a non-client paint: one that came before this set-up (a
+    // window shown before it was skinned, or in the previous skin) would otherwise stay.
+    if (HWND wnd = Handle(); wnd && drawBorder_)
+        RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 void TSkinScrollbar::PlaceBars() {
