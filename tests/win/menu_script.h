@@ -17,7 +17,7 @@ public:
     ~MenuScript() {
         KillTimer(nullptr, timer_);
         current_ = nullptr;
-        EndMenu();
+        End();
         Drain();
     }
     MenuScript(const MenuScript&) = delete;
@@ -39,15 +39,20 @@ private:
         if (!s) return;
         if (++s->ticks_ > 80) { // the hard stop
             s->timedOut_ = true;
-            EndMenu();
+            End();
             return;
         }
         if (s->next_ < s->steps_.size()) {
             Step step = s->steps_[s->next_++];
             step();
         } else {
-            EndMenu();
+            End();
         }
+    }
+    // A menu bar with no popup open holds the capture for its menu mode: that ends too.
+    static void End() {
+        EndMenu();
+        if (HWND c = GetCapture()) SendMessageW(c, WM_CANCELMODE, 0, 0);
     }
     static inline MenuScript* current_ = nullptr;
     std::vector<Step> steps_;

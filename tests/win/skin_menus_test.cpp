@@ -630,6 +630,27 @@ TEST(SkinPopupMenu, TheFormsPopupAndTheSystemMenuAreSkinned) {
     HWND popupWindow = nullptr;
     COLORREF printedBorder = 0;
     LRESULT eraseWith = 0, eraseWithout = 0, query = 0;
+    // Behind the skin, in front of the system's popup procedure: whether the system is asked to
+    // erase. Put there while the popup window is created, before the manager's hook skins it.
+    static int systemErases;
+    static TWindowSubclass* behind;
+    TWindowSubclass systemSide;
+    systemErases = 0;
+    behind = &systemSide;
+    HHOOK cbt = SetWindowsHookExW(
+        WH_CBT,
+        [](int code, WPARAM w, LPARAM l) -> LRESULT {
+            wchar_t name[16] = {};
+            if (code == HCBT_CREATEWND && behind && !behind->Attached() &&
+                GetClassNameW(reinterpret_cast<HWND>(w), name, 16) && !lstrcmpW(name, L"#32768"))
+                behind->Attach(reinterpret_cast<HWND>(w), [](TMessage& m) {
+                    systemErases += m.Msg == WM_ERASEBKGND;
+                    behind->CallPrevious(m);
+                });
+            return CallNextHookEx(nullptr, code, w, l);
+        },
+        nullptr, GetCurrentThreadId());
+    int erasedWith = -1, erasedWithout = -1;
     {
         MenuScript script(
             {[] {},
@@ -655,18 +676,26 @@ TEST(SkinPopupMenu, TheFormsPopupAndTheSystemMenuAreSkinned) {
                  // answer is 1.
                  t.mgr.data->Options |= SetBit(xoMenuBG);
                  HDC dc = GetDC(p[0]);
+                 int before = systemErases;
                  eraseWith = SendMessageW(p[0], WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+                 erasedWith = systemErases - before;
                  t.mgr.data->Options &= static_cast<TSkinOptions>(~SetBit(xoMenuBG));
+                 before = systemErases;
                  eraseWithout = SendMessageW(p[0], WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+                 erasedWithout = systemErases - before;
                  ReleaseDC(p[0], dc);
                  query = SendMessageW(p[0], WM_SKIN_QUERY, 0, 0);
              },
              [&] { t.Key(VK_RETURN); }});
         t.popup->Popup(200, 200);
     }
+    UnhookWindowsHookEx(cbt);
+    behind = nullptr;
     EXPECT_EQ(printedBorder, ::ColorToRGB(kPopupBorder));
     EXPECT_EQ(eraseWith, 1);
     EXPECT_EQ(eraseWithout, 1);
+    EXPECT_EQ(erasedWith, 0);    // the skinned background stays
+    EXPECT_EQ(erasedWithout, 1); // the system erases as it would
     EXPECT_EQ(query, 1);
     ASSERT_NE(popupWindow, nullptr);
     EXPECT_FALSE(t.mgr.m->IsPopupMenu(popupWindow)); // forgotten when it went
@@ -862,8 +891,10 @@ TEST(SkinMenuBar, NoHandleGrowthOverManyOpenings) {
     MenuForm t;
     auto openAndClose = [&](int n) {
         for (int i = 0; i < n; ++i) {
-            // The Escape waits in the queue and closes the popup as soon as it is up.
+            // The Escapes wait in the queue: one closes the popup as soon as it is up, the next
+            // ends the menu mode it leaves in the bar.
             MenuScript guard({}, 2000);
+            t.Key(VK_ESCAPE);
             t.Key(VK_ESCAPE);
             t.Click(i % 2 == 0 ? 0 : 3);
         }

@@ -6,14 +6,17 @@
 // Every menu opened here is closed from a thread timer that runs inside the menu's loop, also
 // when an assertion fails; mouse buttons pressed are always released in the same queued run.
 #include "app_fixture.h"
+#include "menu_script.h"
 #include "message_log.h"
 #include "test_skins.h"
+#include "window_pixels.h"
 
 #include "gallery_form.h"
 #include "skin/data/skin_manage.h"
 #include "skin/form/win_skin_form.h"
 #include "skin/form/win_skin_menu.h"
 #include "toolkit/menus.h"
+#include "toolkit/win_text.h"
 
 #include <gtest/gtest.h>
 
@@ -652,5 +655,425 @@ TEST(SkinParity, KeyboardAndMouseWalksOfTheGallerysMenuBar) {
         EXPECT_EQ(steps[1], steps[0]) << "native:\n"
                                       << Join(steps[0]) << "\nskinned:\n"
                                       << Join(steps[1]);
+    }
+}
+
+// ---------------------------------------------------------------- menu mode in the bar
+
+namespace {
+
+// Whether the thread is in menu mode (some window holds the capture for it), whether a popup
+// is shown, and the bar entry drawn selected.
+std::string MenuState(const Twin& t) {
+    std::string s = GetCapture() ? "menu mode" : "idle";
+    s += MenuWindowShown() ? ", popup" : "";
+    if (t.skin) {
+        if (TWinSkinMenu* bar = t.skin->MenuBar())
+            for (const auto& b : bar->Buttons())
+                if (b->State != ncsNormal) s += ", lit " + Narrow(b->Caption);
+        return s;
+    }
+    HMENU bar = GetMenu(t.Wnd());
+    for (int i = 0; i < GetMenuItemCount(bar); ++i)
+        if (GetMenuState(bar, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE) {
+            char text[64] = {};
+            GetMenuStringA(bar, static_cast<UINT>(i), text, 63, MF_BYPOSITION);
+            s += std::string(", lit ") + text;
+        }
+    return s;
+}
+
+// The menu messages the window's own procedure saw, by the items' text (the twins' menus are
+// different objects): the loop, the popups and where they hang, the selections in the bar and
+// in its popups, the commands. The owner-draw and mouse flags are the skin's and the input's.
+std::string MenuStory(const MessageLog& log, TMenu& menu, bool items = true) {
+    const HMENU bar = menu.Handle();
+    auto text = [](HMENU m, UINT item, UINT by) {
+        char buf[48] = {};
+        if (m) GetMenuStringA(m, item, buf, 47, by);
+        return std::string(buf);
+    };
+    std::string out;
+    for (const LoggedMessage& e : log.Entries()) {
+        const UINT lo = LOWORD(e.wParam), hi = HIWORD(e.wParam);
+        switch (e.msg) {
+        case WM_ENTERMENULOOP:
+            out += "enter(" + std::to_string(e.wParam) + ") ";
+            break;
+        case WM_EXITMENULOOP:
+            out += "exit(" + std::to_string(e.wParam) + ") ";
+            break;
+        case WM_INITMENU:
+            out += reinterpret_cast<HMENU>(e.wParam) == bar ? "init(bar) " : "init(other) ";
+            break;
+        case WM_INITMENUPOPUP:
+            out += "popup(" + text(reinterpret_cast<HMENU>(e.wParam), 0, MF_BYPOSITION) + " at " +
+                   std::to_string(LOWORD(e.lParam)) + ") ";
+            break;
+        case WM_UNINITMENUPOPUP:
+            out += "unpopup ";
+            break;
+        case WM_MENUSELECT: {
+            const auto m = reinterpret_cast<HMENU>(e.lParam);
+            if (hi == 0xFFFF && !m) {
+                out += "select(none) ";
+                break;
+            }
+            if (m != bar && !items) break;
+            char flags[8];
+            wsprintfA(flags, "%x", hi & ~(MF_OWNERDRAW | MF_MOUSESELECT));
+            out += std::string(m == bar ? "bar(" : "item(") +
+                   text(m, lo, (hi & MF_POPUP) ? MF_BYPOSITION : MF_BYCOMMAND) + " " + flags + ") ";
+            break;
+        }
+        case WM_COMMAND:
+            if (e.lParam) break;
+            if (TMenuItem* item = menu.FindItem(lo, fkCommand))
+                out += "command(" + item->Caption() + ") ";
+            else
+                out += "command(" + std::to_string(lo) + ") ";
+            break;
+        default:
+            break;
+        }
+    }
+    return out;
+}
+
+// The centre of bar entry `index` on the screen: the skin's entry, or the system's.
+POINT EntryCentre(const Twin& t, int index) {
+    RECT r{};
+    if (t.skin) {
+        r = t.skin->MenuBar()->Buttons()[static_cast<size_t>(index)]->Bounds;
+        POINT tl = Screen(t.Wnd(), {r.left, r.top});
+        OffsetRect(&r, tl.x - r.left, tl.y - r.top);
+    } else {
+        GetMenuItemRect(t.Wnd(), GetMenu(t.Wnd()), static_cast<UINT>(index), &r);
+    }
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+struct MenuWalk {
+    std::vector<std::string> states, clicks;
+    std::string story;
+};
+
+// A walk of the bar of MenuBarForm (File, a blank entry, disabled Gone, View, Help) on a
+// native twin or on one skinned with `store`. `steps` gets a recorder of the state to call
+// before each input.
+// Input for a walk: a key, Alt with a key, a click on a bar entry or into the window.
+MenuScript::Step Press(WORD vk) {
+    return [vk] { Tap(vk); };
+}
+MenuScript::Step AltPress(WORD vk) {
+    return [vk] { AltTap(vk); };
+}
+
+// A walk of the bar of MenuBarForm (File, a blank entry, disabled Gone, View, Help) on a
+// native twin or on one skinned with `store`: each input of `inputs(twin)` in turn, and after
+// each the state it left, seen from inside whatever loop it started (a popup's, the bar's).
+template <typename Inputs>
+MenuWalk WalkTheBar(const std::vector<std::uint8_t>* store, Inputs inputs, bool items = true) {
+    MenuBarForm f;
+    Twin twin(store, bsSizeable, biSystemMenu | biMinimize | biMaximize, f.form.get());
+    MenuWalk walk;
+    auto look = [&] { walk.states.push_back(MenuState(twin)); };
+    std::vector<MenuScript::Step> steps;
+    for (MenuScript::Step& input : inputs(twin))
+        steps.push_back(steps.empty() ? std::move(input) : [look, input] {
+            look();
+            input();
+        });
+    steps.push_back(look);
+    {
+        MenuScript script(steps, 70);
+        PumpUntil([&] { return script.Finished(); }, 4000);
+        PumpFor(70);
+    }
+    walk.clicks = f.clicks;
+    walk.story = MenuStory(twin.seen, *f.form->Menu(), items);
+    if (twin.skin) {
+        // Nothing of the walk is left behind in the skin.
+        EXPECT_EQ(TWinSkinMenu::Tracked(), nullptr);
+        EXPECT_FALSE(twin.skin->MenuTracking());
+        EXPECT_EQ(twin.skin->MenuBar()->Highlighted(), -1);
+    }
+    return walk;
+}
+
+} // namespace
+
+TEST(SkinParity, EscapeFromABarPopupKeepsTheEntryLitUntilASecondEscape) {
+    auto inputs = [](Twin&) {
+        return std::vector<MenuScript::Step>{
+            AltPress('F'),
+            Press(VK_ESCAPE), // the popup closes, File stays lit
+            Press(VK_RIGHT),  // the blank entry, lit without a popup
+            Press(VK_RIGHT),  // Gone
+            Press(VK_DOWN),   // disabled: nothing opens
+            Press(VK_RIGHT),  // View, no popup
+            Press(VK_DOWN),   // View's popup
+            Press(VK_ESCAPE),
+            Press(VK_LEFT),   // back to Gone
+            Press(VK_RETURN), // disabled: nothing
+            Press(VK_RIGHT),
+            Press(VK_RETURN), // View's popup again
+            Press(VK_RETURN), // Small
+            // Escape from a nested popup closes that one only.
+            [] {
+                AltTap('F');
+                Tap(VK_UP);
+                Tap(VK_RIGHT);
+            },
+            Press(VK_ESCAPE),
+            Press(VK_ESCAPE),
+            Press(VK_ESCAPE),
+            // Alt ends menu mode as well.
+            AltPress('H'),
+            Press(VK_ESCAPE),
+            Press(VK_MENU),
+            // And the bar opens again.
+            AltPress('V'),
+            Press(VK_RETURN),
+        };
+    };
+    const MenuWalk native = WalkTheBar(nullptr, inputs);
+    const std::vector<std::string> expected = {"menu mode, popup, lit &File",
+                                               "menu mode, lit &File",
+                                               "menu mode, lit ",
+                                               "menu mode, lit &Gone",
+                                               "menu mode, lit &Gone",
+                                               "menu mode, lit &View",
+                                               "menu mode, popup, lit &View",
+                                               "menu mode, lit &View",
+                                               "menu mode, lit &Gone",
+                                               "menu mode, lit &Gone",
+                                               "menu mode, lit &View",
+                                               "menu mode, popup, lit &View",
+                                               "idle",
+                                               "menu mode, popup, lit &File",
+                                               "menu mode, popup, lit &File",
+                                               "menu mode, lit &File",
+                                               "idle",
+                                               "menu mode, popup, lit &Help",
+                                               "menu mode, lit &Help",
+                                               "idle",
+                                               "menu mode, popup, lit &View",
+                                               "idle"};
+    EXPECT_EQ(native.states, expected);
+    EXPECT_EQ(native.clicks, (std::vector<std::string>{"small", "small"}));
+    for (const auto& store : Skins()) {
+        const MenuWalk skinned = WalkTheBar(&store, inputs);
+        EXPECT_EQ(skinned.states, native.states);
+        EXPECT_EQ(skinned.clicks, native.clicks);
+        EXPECT_EQ(skinned.story, native.story);
+    }
+}
+
+TEST(SkinParity, EscapeFromAMouseOpenedPopupAndClicksInAndOutOfMenuMode) {
+    auto inputs = [](Twin& t) {
+        Twin* twin = &t;
+        return std::vector<MenuScript::Step>{
+            [=] { Click(EntryCentre(*twin, 0)); },
+            Press(VK_ESCAPE),               // File stays lit
+            [=] { Click(twin->Inside()); }, // a click elsewhere ends menu mode
+            [=] { Click(Apart(EntryCentre(*twin, 0))); },
+            Press(VK_ESCAPE),
+            Press(VK_ESCAPE),
+            // In menu mode a click on another entry opens it.
+            AltPress('F'),
+            Press(VK_ESCAPE),
+            [=] { Click(EntryCentre(*twin, 3)); },
+            Press(VK_ESCAPE),
+            Press(VK_ESCAPE),
+            AltPress('V'),
+            Press(VK_RETURN),
+        };
+    };
+    // A popup opened by the mouse here has its first item selected, which a native one has not:
+    // the selections inside the popups are left out.
+    const MenuWalk native = WalkTheBar(nullptr, inputs, false);
+    const std::vector<std::string> expected = {"menu mode, popup, lit &File",
+                                               "menu mode, lit &File",
+                                               "idle",
+                                               "menu mode, popup, lit &File",
+                                               "menu mode, lit &File",
+                                               "idle",
+                                               "menu mode, popup, lit &File",
+                                               "menu mode, lit &File",
+                                               "menu mode, popup, lit &View",
+                                               "menu mode, lit &View",
+                                               "idle",
+                                               "menu mode, popup, lit &View",
+                                               "idle"};
+    EXPECT_EQ(native.states, expected);
+    EXPECT_EQ(native.clicks, std::vector<std::string>{"small"});
+    for (const auto& store : Skins()) {
+        const MenuWalk skinned = WalkTheBar(&store, inputs, false);
+        EXPECT_EQ(skinned.states, native.states);
+        EXPECT_EQ(skinned.clicks, native.clicks);
+        EXPECT_EQ(skinned.story, native.story);
+    }
+}
+
+TEST(SkinMenuBar, MenuModeEndsWhenAnotherWindowIsActivated) {
+    // A bar left in menu mode in a window that is no longer active would take that window's keys
+    // when it comes back. (Wine's own bar stays in menu mode here, so there is no twin.)
+    static HWND other;
+    auto inputs = [](Twin& t) {
+        Twin* twin = &t;
+        return std::vector<MenuScript::Step>{
+            AltPress('F'),
+            Press(VK_ESCAPE),
+            [] {
+                other = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"other", WS_POPUP | WS_VISIBLE,
+                                        0, 0, 60, 40, nullptr, nullptr, nullptr, nullptr);
+                SetForegroundWindow(other);
+            },
+            [=] {
+                DestroyWindow(other);
+                SetForegroundWindow(twin->Wnd());
+            },
+            AltPress('V'),
+            Press(VK_RETURN),
+        };
+    };
+    for (const auto& store : Skins()) {
+        const MenuWalk walk = WalkTheBar(&store, inputs);
+        EXPECT_EQ(walk.states, (std::vector<std::string>{"menu mode, popup, lit &File",
+                                                         "menu mode, lit &File", "idle", "idle",
+                                                         "menu mode, popup, lit &View", "idle"}));
+        EXPECT_EQ(walk.clicks, std::vector<std::string>{"small"});
+    }
+}
+
+// ---------------------------------------------------------------- dragging the caption
+
+namespace {
+
+// What the window's own procedure saw of a drag of its frame: the move loop and the moves.
+std::vector<std::string> MoveStory(const MessageLog& log) {
+    static const std::pair<UINT, const char*> kept[] = {{WM_NCLBUTTONDOWN, "press"},
+                                                        {WM_SYSCOMMAND, "syscommand"},
+                                                        {WM_ENTERSIZEMOVE, "enter"},
+                                                        {WM_EXITSIZEMOVE, "exit"},
+                                                        {WM_MOVING, "moving"},
+                                                        {WM_WINDOWPOSCHANGING, "changing"},
+                                                        {WM_WINDOWPOSCHANGED, "changed"},
+                                                        {WM_MOVE, "move"},
+                                                        {WM_SIZE, "size"},
+                                                        {WM_CAPTURECHANGED, "capture"}};
+    std::vector<std::string> out;
+    for (const LoggedMessage& e : log.Entries())
+        for (const auto& [msg, name] : kept) {
+            if (e.msg != msg) continue;
+            std::string entry = name;
+            // Where the press was and which command it made; not the mouse position.
+            if (msg == WM_NCLBUTTONDOWN || msg == WM_SYSCOMMAND) {
+                entry += ' ';
+                entry += std::to_string(e.wParam);
+            }
+            out.push_back(entry);
+        }
+    return out;
+}
+
+// Presses at `from`, moves half way, moves on to `to` and lets go there. In steps, the rest
+// comes from inside the loop the press started (the move loop runs timers), so that each move
+// is seen on its own; should it not come, the button is let go and the loop ended with Escape.
+// Otherwise everything is queued at once: a caption button's tracking loop runs no timers.
+void Drag(POINT from, POINT to, bool steps) {
+    static POINT end;
+    end = to;
+    MouseAt(from);
+    MouseAt(from, MOUSEEVENTF_LEFTDOWN);
+    MouseAt({(from.x + to.x) / 2, (from.y + to.y) / 2});
+    if (!steps) {
+        MouseAt(to);
+        MouseAt(to, MOUSEEVENTF_LEFTUP);
+        Settle(400);
+        return;
+    }
+    const UINT_PTR rest = SetTimer(nullptr, 0, 80, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        MouseAt(end);
+        MouseAt(end, MOUSEEVENTF_LEFTUP);
+    });
+    const UINT_PTR stop = SetTimer(nullptr, 0, 1500, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        if (GetKeyState(VK_LBUTTON) < 0) MouseAt(end, MOUSEEVENTF_LEFTUP);
+        PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    Settle(400);
+    KillTimer(nullptr, rest);
+    KillTimer(nullptr, stop);
+}
+
+} // namespace
+
+TEST(SkinParity, ACaptionDragMovesTheWindowByTheDragAsWithoutTheSkin) {
+    for (const auto& store : Skins()) {
+        std::vector<std::string> story[2];
+        for (bool skin : {false, true}) {
+            SCOPED_TRACE(skin ? "skinned" : "native");
+            Twin twin(skin ? &store : nullptr);
+            PumpFor(50);
+            RECT before, after;
+            GetWindowRect(twin.Wnd(), &before);
+            const Pixels frameBefore(twin.Wnd());
+            const POINT from = twin.Caption();
+            Drag(from, {from.x + 37, from.y + 23}, true);
+            GetWindowRect(twin.Wnd(), &after);
+            EXPECT_EQ(after.left - before.left, 37);
+            EXPECT_EQ(after.top - before.top, 23);
+            EXPECT_EQ(after.right - after.left, before.right - before.left);
+            EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+            EXPECT_EQ(GetCapture(), nullptr);
+            EXPECT_EQ(twin.Done(), std::vector<std::string>{}) << Join(twin.Done());
+            story[skin] = MoveStory(twin.seen);
+            if (!skin) continue;
+            // Still the skin's frame, drawn as before the move, every title button at rest.
+            PumpFor(100);
+            const Pixels frameAfter(twin.Wnd());
+            ASSERT_EQ(frameAfter.w, frameBefore.w);
+            int differ = 0;
+            for (int y = 0; y < twin.skin->TitleHeight(); ++y)
+                for (int x = 0; x < frameAfter.w; ++x)
+                    differ += frameAfter.At(x, y) != frameBefore.At(x, y);
+            EXPECT_EQ(differ, 0);
+            for (const auto& b : twin.skin->TitleButtons()) {
+                EXPECT_NE(b->State, ncsHot) << "action " << b->Element.Action;
+                EXPECT_NE(b->State, ncsPressed) << "action " << b->Element.Action;
+            }
+        }
+        EXPECT_FALSE(story[0].empty());
+        EXPECT_EQ(story[1], story[0])
+            << "native: " << Join(story[0]) << "\nskinned: " << Join(story[1]);
+    }
+}
+
+TEST(SkinParity, ADragFromATitleButtonOntoTheCaptionNeitherMovesNorClicks) {
+    for (const auto& store : Skins()) {
+        for (bool skin : {false, true}) {
+            SCOPED_TRACE(skin ? "skinned" : "native");
+            Twin twin(skin ? &store : nullptr);
+            RECT before, after;
+            GetWindowRect(twin.Wnd(), &before);
+            for (int action : {0, 1}) {
+                const POINT button = twin.Button(action);
+                ASSERT_GE(button.x, 0);
+                Drag(Apart(button), twin.Caption(), false);
+            }
+            GetWindowRect(twin.Wnd(), &after);
+            EXPECT_TRUE(EqualRect(&before, &after));
+            EXPECT_FALSE(IsZoomed(twin.Wnd()));
+            EXPECT_EQ(twin.Done(), std::vector<std::string>{}) << Join(twin.Done());
+            EXPECT_EQ(twin.seen.Count(WM_ENTERSIZEMOVE), 0);
+            if (!skin) continue;
+            for (const auto& b : twin.skin->TitleButtons()) {
+                EXPECT_NE(b->State, ncsHot) << "action " << b->Element.Action;
+                EXPECT_NE(b->State, ncsPressed) << "action " << b->Element.Action;
+            }
+        }
     }
 }

@@ -1179,7 +1179,7 @@ void TWinSkinForm::Dispatch(TMessage& m) {
     case WM_INITMENUPOPUP:
         if (TSkinManage* mgr = TSkinManage::Instance())
             mgr->MenuSource = reinterpret_cast<HMENU>(m.WParam) == systemMenu_ ? 2 : 1;
-        Default(m);
+        if (!MenuMessage(m)) Default(m);
         return;
     case WM_CTLCOLORBTN:
         Default(m);
@@ -1314,6 +1314,9 @@ bool TWinSkinForm::Stage2(TMessage& m) {
     case WM_MEASUREITEM:
     case WM_DRAWITEM:
     case WM_MENUSELECT:
+    case WM_ENTERMENULOOP:
+    case WM_EXITMENULOOP:
+    case WM_INITMENU:
         if (!MenuMessage(m)) Default(m);
         return false;
     default:

@@ -123,9 +123,26 @@ bool TWinSkinForm::MenuDialogChar(TMessage& m) {
 bool TWinSkinForm::MenuMessage(TMessage& m) {
     switch (m.Msg) {
     case WM_MENUSELECT:
-        if (menuBar_)
-            menuBar_->MenuSelected(LOWORD(m.WParam), HIWORD(m.WParam),
-                                   reinterpret_cast<HMENU>(m.LParam));
+        if (!menuBar_) return false;
+        menuBar_->MenuSelected(LOWORD(m.WParam), HIWORD(m.WParam),
+                               reinterpret_cast<HMENU>(m.LParam));
+        // One popup of a walk of the bar closing is not the end of the window's menu loop.
+        if (menuBar_->InWalk() && HIWORD(m.WParam) == 0xFFFF && !m.LParam) {
+            m.Result = 0;
+            return true;
+        }
+        return false;
+    case WM_ENTERMENULOOP:
+    case WM_EXITMENULOOP:
+    case WM_INITMENU:
+        if (!menuBar_ || !menuBar_->InWalk()) return false;
+        m.Result = 0;
+        return true;
+    case WM_INITMENUPOPUP:
+        // The bar's popup is told the entry it hangs from, as a native bar's is.
+        if (menuBar_ && menuBar_->InWalk() &&
+            reinterpret_cast<HMENU>(m.WParam) == menuBar_->TrackedMenu() && HIWORD(m.LParam) == 0)
+            m.LParam = MAKELPARAM(TWinSkinMenu::OpenIndex(), 0);
         return false;
     case WM_MEASUREITEM: {
         auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);

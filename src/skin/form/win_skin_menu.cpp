@@ -22,6 +22,8 @@ struct TMenuTracking {
     POINT lastMouse{-100000, -100000};
     bool firstKeySent = false, switching = false;
     int pending = -1; // the entry to open when the current popup has closed
+    // The popup closed on Escape in the top popup: menu mode goes on in the bar.
+    bool escaped = false;
     // The last message handled: the system may show one message to the hooks several times.
     MSG last{};
     bool filterSeen = false;
@@ -34,6 +36,7 @@ struct TMenuTracking {
         selectedMenu = nullptr;
         lastMouse = {-100000, -100000};
         firstKeySent = switching = false;
+        escaped = false;
         last = {};
         filterSeen = false;
     }
@@ -336,10 +339,11 @@ void TWinSkinMenu::Paint(HDC windowDc, const RECT& band) {
         x += rtl ? -width : width;
     }
     painting_ = false;
-    // The entry whose popup is open keeps its pressed frame through any repaint of the bar.
-    if (gTrack.menu == this && gTrack.openIndex >= 0 &&
-        gTrack.openIndex < static_cast<int>(buttons_.size())) {
-        TMenuBtn& open = *buttons_[static_cast<size_t>(gTrack.openIndex)];
+    // The entry whose popup is open, or that is lit in menu mode, keeps its frame through any
+    // repaint of the bar.
+    const int lit = gTrack.menu == this && gTrack.openIndex >= 0 ? gTrack.openIndex : highlighted_;
+    if (lit >= 0 && lit < static_cast<int>(buttons_.size())) {
+        TMenuBtn& open = *buttons_[static_cast<size_t>(lit)];
         RECT r = open.Bounds;
         OffsetRect(&r, -band.left, -band.top);
         if (r.right > r.left) {
@@ -486,6 +490,164 @@ TMenuBtn* TWinSkinMenu::FirstOpenable() const {
     return nullptr;
 }
 
+void TWinSkinMenu::Relay(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const bool was = relaying_;
+    relaying_ = true;
+    SendMessageW(form_->Handle, msg, wParam, lParam);
+    relaying_ = was;
+}
+
+void TWinSkinMenu::RelaySelect(const TMenuBtn& b) {
+    // What a native bar tells its window when the entry is selected.
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU | MIIM_ID;
+    UINT flags = b.SubMenu ? MF_POPUP : 0;
+    if (!b.Enabled) flags |= MF_GRAYED | MF_DISABLED;
+    UINT item = b.SubMenu ? static_cast<UINT>(b.Index) : b.Command;
+    if (native_ && GetMenuItemInfoW(native_, static_cast<UINT>(b.Index), TRUE, &mii)) {
+        flags = mii.fType | mii.fState | (mii.hSubMenu ? MF_POPUP : 0);
+        item = mii.hSubMenu ? static_cast<UINT>(b.Index) : mii.wID;
+    }
+    Relay(WM_MENUSELECT, MAKEWPARAM(item, (flags | MF_HILITE) & 0xFFFF),
+          reinterpret_cast<LPARAM>(native_));
+}
+
+void TWinSkinMenu::Light(int index, bool tell) {
+    const int n = static_cast<int>(buttons_.size());
+    const int old = highlighted_;
+    highlighted_ = index;
+    if (old >= 0 && old < n && old != index) {
+        TMenuBtn& o = *buttons_[static_cast<size_t>(old)];
+        o.State = ncsNormal;
+        if (form_->HotObject == &o) form_->HotObject = nullptr;
+        o.Paint();
+    }
+    if (index < 0 || index >= n || old == index) return;
+    TMenuBtn& b = *buttons_[static_cast<size_t>(index)];
+    if (form_->HotObject && form_->HotObject != &b) form_->HotObject->MouseLeave();
+    form_->HotObject = &b;
+    b.State = ncsHot;
+    b.Paint();
+    if (tell) RelaySelect(b);
+}
+
+int TWinSkinMenu::WalkBar(int index, bool tell, const bool& alive) {
+    const HWND wnd = form_->Handle;
+    const bool rtl = form_->RightToLeft();
+    tracking_ = true;
+    SetCapture(wnd);
+    Light(index, tell);
+    POINT last;
+    GetCursorPos(&last);
+    int open = -1;
+    bool done = false;
+    // Enter, a click or an accelerator on an entry: its popup, its command, or nothing.
+    auto choose = [&](int i) {
+        TMenuBtn& b = *buttons_[static_cast<size_t>(i)];
+        if (CanOpen(b)) {
+            open = i;
+            done = true;
+        } else if (!b.SubMenu) {
+            if (b.Enabled) PostMessageW(wnd, WM_COMMAND, b.Command, 0);
+            done = true;
+        }
+    };
+    while (!done && alive) {
+        // Menu mode ends when the window loses the capture (WM_CANCELMODE) or the activation.
+        if (GetCapture() != wnd || GetActiveWindow() != wnd) break;
+        MSG msg;
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            WaitMessage();
+            continue;
+        }
+        if (msg.message == WM_QUIT) break;
+        const UINT m = msg.message;
+        const bool key = m >= WM_KEYFIRST && m <= WM_KEYLAST;
+        const bool mouse = (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) ||
+                           (m >= WM_NCMOUSEMOVE && m <= WM_NCXBUTTONDBLCLK);
+        const bool press = m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN ||
+                           m == WM_LBUTTONDBLCLK || m == WM_RBUTTONDBLCLK ||
+                           m == WM_NCLBUTTONDOWN || m == WM_NCRBUTTONDOWN ||
+                           m == WM_NCLBUTTONDBLCLK || m == WM_NCRBUTTONDBLCLK;
+        const int n = static_cast<int>(buttons_.size());
+        if (index >= n) break;
+        TMenuBtn* over = mouse ? FindMenuButton(form_->ToFrame(msg.pt)) : nullptr;
+        // A press away from the bar ends menu mode and is left for the window under it.
+        if (press && !over) break;
+        PeekMessageW(&msg, nullptr, m, m, PM_REMOVE);
+        if (CallMsgFilterW(&msg, MSGF_MENU)) continue;
+        if (!key && !mouse) {
+            DispatchMessageW(&msg);
+            continue;
+        }
+        if (press) {
+            choose(over->Index);
+            continue;
+        }
+        if (m == WM_MOUSEMOVE || m == WM_NCMOUSEMOVE) {
+            if (msg.pt.x == last.x && msg.pt.y == last.y) continue;
+            last = msg.pt;
+            // The mouse moves the highlight; a popup opens on a click or a key.
+            if (!over || over->Index == index) continue;
+            index = over->Index;
+            Light(index);
+            continue;
+        }
+        if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN) {
+            WPARAM vk = msg.wParam;
+            if (rtl && (vk == VK_LEFT || vk == VK_RIGHT)) vk = vk == VK_LEFT ? VK_RIGHT : VK_LEFT;
+            switch (vk) {
+            case VK_ESCAPE:
+            case VK_MENU:
+            case VK_F10:
+                done = true;
+                break;
+            case VK_LEFT:
+            case VK_RIGHT:
+                if (TMenuBtn* next = Neighbour(index, vk == VK_LEFT ? -1 : 1, false)) {
+                    index = next->Index;
+                    Light(index);
+                }
+                break;
+            case VK_UP:
+            case VK_DOWN:
+                if (CanOpen(*buttons_[static_cast<size_t>(index)])) {
+                    open = index;
+                    done = true;
+                }
+                break;
+            default:
+                TranslateMessage(&msg);
+                break;
+            }
+        } else if (m == WM_CHAR || m == WM_SYSCHAR) {
+            if (msg.wParam == L'\r' || msg.wParam == L' ') {
+                choose(index);
+            } else if (msg.wParam >= 32) {
+                const wint_t want = std::towupper(static_cast<wchar_t>(msg.wParam));
+                for (auto& b : buttons_) {
+                    const wchar_t a = b->Visible ? AcceleratorOf(b->Caption) : 0;
+                    if (!a || std::towupper(a) != want) continue;
+                    index = b->Index;
+                    Light(index);
+                    choose(index);
+                    break;
+                }
+            }
+        }
+    }
+    if (!alive) {
+        if (GetCapture() == wnd) ReleaseCapture();
+        return -1;
+    }
+    // The entry to open stays lit: the window has been told it is selected.
+    if (open < 0) Light(-1);
+    if (GetCapture() == wnd) ReleaseCapture();
+    tracking_ = false;
+    return open;
+}
+
 void TWinSkinMenu::Open(TMenuBtn* first) {
     if (!first) return;
     // One menu at a time: asked again while one of this bar's popups is up, it moves on to
@@ -498,9 +660,28 @@ void TWinSkinMenu::Open(TMenuBtn* first) {
     bool alive = true;
     alive_ = &alive;
     HWND wnd = form_->Handle;
+    // The window sees one menu loop for the whole walk, begun and ended as a native bar's.
+    auto finish = [wnd, &alive, this] {
+        if (alive) {
+            Relay(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+            Relay(WM_EXITMENULOOP, FALSE, 0);
+            walking_ = false;
+            opening_ = false;
+            alive_ = nullptr;
+        } else if (IsWindow(wnd)) {
+            SendMessageW(wnd, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+            SendMessageW(wnd, WM_EXITMENULOOP, FALSE, 0);
+        }
+    };
+    walking_ = true;
+    Relay(WM_ENTERMENULOOP, FALSE, 0);
+    if (alive) Relay(WM_INITMENU, reinterpret_cast<WPARAM>(native_), 0);
     int index = first->Index;
-    while (index >= 0 && index < static_cast<int>(buttons_.size())) {
+    while (alive && index >= 0 && index < static_cast<int>(buttons_.size())) {
         gTrack.pending = -1;
+        if (highlighted_ != index) RelaySelect(*buttons_[static_cast<size_t>(index)]);
+        Light(-1);
+        if (!alive || index >= static_cast<int>(buttons_.size())) break;
         TMenuBtn* b = buttons_[static_cast<size_t>(index)].get();
         if (!b->SubMenu || !b->Enabled) {
             // An entry of its own is a command, as on a native bar; a disabled one does
@@ -560,6 +741,7 @@ void TWinSkinMenu::Open(TMenuBtn* first) {
         if (gTrack.messageHook) UnhookWindowsHookEx(gTrack.messageHook);
         gTrack.filterHook = gTrack.messageHook = nullptr;
         const int next = gTrack.pending;
+        const bool escaped = gTrack.escaped;
         gTrack.Reset();
         gTrack.pending = -1;
         // The next popup of the program is judged afresh.
@@ -567,7 +749,7 @@ void TWinSkinMenu::Open(TMenuBtn* first) {
             mgr->MenuBarOpen = false;
             mgr->MenuSource = 0;
         }
-        if (!alive) return; // the bar went while its popup was open
+        if (!alive) break; // the bar went while its popup was open
         alive_ = &alive;
         tracking_ = false;
         trackedMenu_ = nullptr;
@@ -578,14 +760,20 @@ void TWinSkinMenu::Open(TMenuBtn* first) {
             if (form_->HotObject == open) form_->HotObject = nullptr;
             open->Paint();
         }
+        if (next < 0 && escaped) {
+            // As on a native bar the entry stays lit and the keys walk the bar until a second
+            // Escape, Alt, a click elsewhere or the loss of the activation. The window was told
+            // of the entry when its popup opened.
+            index = WalkBar(index, false, alive);
+            continue;
+        }
         index = next;
         if (index >= 0 && index < static_cast<int>(buttons_.size())) {
             TMenuBtn* n = buttons_[static_cast<size_t>(index)].get();
             n->MouseDown();
         }
     }
-    opening_ = false;
-    alive_ = nullptr;
+    finish();
 }
 
 void TWinSkinMenu::MenuSelected(UINT item, UINT flags, HMENU menu) {
@@ -609,14 +797,14 @@ void TWinSkinMenu::MenuSelected(UINT item, UINT flags, HMENU menu) {
     }
 }
 
-TMenuBtn* TWinSkinMenu::Neighbour(int step) const {
-    // As a native bar: the walk passes over entries that have nothing to show.
+TMenuBtn* TWinSkinMenu::Neighbour(int from, int step, bool openable) const {
+    // With a popup open the walk passes over entries that have nothing to show; with none open
+    // every entry is lit in turn, as on a native bar.
     const int n = static_cast<int>(buttons_.size());
-    if (n == 0 || gTrack.openIndex < 0) return nullptr;
+    if (n == 0 || from < 0) return nullptr;
     for (int k = 1; k < n; ++k) {
-        TMenuBtn* b =
-            buttons_[static_cast<size_t>(((gTrack.openIndex + step * k) % n + n) % n)].get();
-        if (CanOpen(*b)) return b;
+        TMenuBtn* b = buttons_[static_cast<size_t>(((from + step * k) % n + n) % n)].get();
+        if (openable ? CanOpen(*b) : b->Visible) return b;
     }
     return nullptr;
 }
@@ -633,29 +821,41 @@ bool TWinSkinMenu::Filter(MSG& msg) {
         HWND popup = OpenPopupWindow();
         PostMessageW(popup ? popup : form_->Handle, WM_KEYDOWN, VK_DOWN, 0);
     }
+    const bool escape = msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE;
+    if (!escape) gTrack.escaped = false;
+    // The system closes the open submenu; the selection is back on the item that opened it,
+    // which the system need not announce again.
+    auto backFromSubmenu = [this] {
+        TMenuItem* owner = FindMenuItemByHandle(gTrack.selectedMenu);
+        gTrack.selectedMenu = owner && owner->Parent() && owner->Parent()->Parent()
+                                  ? owner->Parent()->Handle()
+                                  : trackedMenu_;
+        gTrack.selectedHasChildren = true;
+        gTrack.selected = owner;
+    };
+    const bool inTop = !gTrack.hasSelection || gTrack.selectedMenu == trackedMenu_;
     TMenuBtn* target = nullptr;
     bool eat = false;
     switch (msg.message) {
     case WM_KEYDOWN:
-        if (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) {
+        if (msg.wParam == VK_RETURN) {
             gTrack.switching = false;
+        } else if (escape) {
+            gTrack.switching = false;
+            if (inTop)
+                gTrack.escaped = true; // the popup closes, the bar stays in menu mode
+            else
+                backFromSubmenu();
         } else if (msg.wParam == VK_LEFT) {
-            if (!gTrack.hasSelection || gTrack.selectedMenu == trackedMenu_) {
-                target = Neighbour(-1);
+            if (inTop) {
+                target = Neighbour(gTrack.openIndex, -1, true);
                 eat = true;
             } else {
-                // The system closes the open submenu; the selection is back on the item that
-                // opened it, which the system need not announce again.
-                TMenuItem* owner = FindMenuItemByHandle(gTrack.selectedMenu);
-                gTrack.selectedMenu = owner && owner->Parent() && owner->Parent()->Parent()
-                                          ? owner->Parent()->Handle()
-                                          : trackedMenu_;
-                gTrack.selectedHasChildren = true;
-                gTrack.selected = owner;
+                backFromSubmenu();
             }
         } else if (msg.wParam == VK_RIGHT) {
             if (!gTrack.hasSelection || !gTrack.selectedHasChildren) {
-                target = Neighbour(1);
+                target = Neighbour(gTrack.openIndex, 1, true);
                 eat = true;
             }
         }

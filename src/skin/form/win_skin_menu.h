@@ -92,6 +92,11 @@ public:
     TMenuBtn* FirstOpenable() const;
     // One message of the open menu's loop (from the hooks); true when it is to be eaten.
     static bool FilterMessage(MSG& msg);
+    // A walk of the bar is one menu loop for the window, as a native bar's is: the loop
+    // messages of the popups it opens one after the other are not passed on.
+    bool InWalk() const { return walking_ && !relaying_; }
+    // The entry highlighted in the bar while no popup is open (after Escape), or -1.
+    int Highlighted() const { return highlighted_; }
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
@@ -101,7 +106,13 @@ private:
     void Build();
     void MakeOwnerDraw(HMENU menu);
     bool Filter(MSG& msg);
-    TMenuBtn* Neighbour(int step) const;
+    TMenuBtn* Neighbour(int from, int step, bool openable) const;
+    // Menu mode with no popup open: the entry lit, keys move along the bar. Returns the entry
+    // to open next, or -1 when menu mode ends.
+    int WalkBar(int index, bool tell, const bool& alive);
+    void Light(int index, bool tell = true);
+    void Relay(UINT msg, WPARAM wParam, LPARAM lParam);
+    void RelaySelect(const TMenuBtn& b);
 
     TWinSkinForm* form_;
     std::vector<std::unique_ptr<TMenuBtn>> buttons_;
@@ -114,6 +125,8 @@ private:
     // An action's update during a rebuild changes the menu, which asks for a rebuild again.
     bool rebuilding_ = false, rebuildAgain_ = false;
     bool opening_ = false;
+    bool walking_ = false, relaying_ = false;
+    int highlighted_ = -1;
     bool* alive_ = nullptr; // set while Open runs: cleared when the bar goes meanwhile
     struct OwnerDrawn {
         HMENU menu;
