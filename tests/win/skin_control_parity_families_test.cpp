@@ -256,6 +256,36 @@ TEST(SkinParityTabs, ButtonTabsAsTheSystemsOwn) {
             skin, [](ParityForm& t) { return PageControl(t, tsButtons); }, TabGestures(SystemTab));
 }
 
+TEST(SkinParityTabs, ArrowsAlongButtonTabsMoveTheFocusNotThePressedTab) {
+    ParityForm t(SmallControlsSkinStore());
+    Subject s = PageControl(t, tsButtons);
+    t.Start(true);
+    ASSERT_TRUE(s.skinned(t));
+    HWND wnd = s.control->Handle();
+    Focus(s.control);
+    Tap(VK_RIGHT);
+    UpdateWindow(wnd);
+    auto tab = [&](int i) {
+        RECT r{};
+        TabCtrl_GetItemRect(wnd, i, &r);
+        return r;
+    };
+    // Pixels of the column just inside the tab's left edge, where a focus rectangle runs, that
+    // are not the tab's own frame beside them.
+    auto marked = [&](int i) {
+        const RECT r = tab(i);
+        const TColor frame = PixelAt(wnd, r.left + 2, (r.top + r.bottom) / 2);
+        return CountOther(wnd, {r.left + 3, r.top + 5, r.left + 4, r.bottom - 5}, frame);
+    };
+    EXPECT_EQ(PixelAt(wnd, tab(0).left + 2, tab(0).top + 3), kPushFrames[1]); // still chosen
+    EXPECT_EQ(PixelAt(wnd, tab(1).left + 2, tab(1).top + 3), kPushFrames[0]);
+    EXPECT_GT(marked(1), 0); // the focus went on
+    EXPECT_EQ(marked(2), 0);
+    s.other->SetFocus();
+    PumpFor(10);
+    EXPECT_EQ(marked(1), 0); // no focus, no rectangle
+}
+
 TEST(SkinParityTabs, TabControlAsWithoutTheSkin) {
     for (const Skin& skin : {kProduct, kSmall})
         ExpectParity(skin, TabControl, TabGestures(SystemTab));
@@ -1038,6 +1068,22 @@ std::vector<Gesture> ListGestures() {
              Wheel(Item(s, 3), -WHEEL_DELTA);
          },
          [](const std::vector<std::vector<int>>& states) { EXPECT_GT(states.back()[2], 0); }},
+        {"the wheel sent to the window under the cursor on the bar, and a click there", false,
+         [](Subject& s, const Step& step) {
+             // Where the wheel goes to the window under the cursor (Windows 10 and later): the
+             // cover on the skinned list, the list itself on the twin.
+             const POINT at = OnTheBar(s);
+             MoveTo(at);
+             SendMessageW(WindowFromPoint(at), WM_MOUSEWHEEL,
+                          MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(at.x, at.y));
+             PumpFor(10);
+             step();
+             Click(at);
+         },
+         [](const std::vector<std::vector<int>>& states) {
+             EXPECT_GT(states[0][2], 0);
+             EXPECT_GT(states.back()[2], states[0][2]);
+         }},
     };
 }
 
