@@ -644,6 +644,18 @@ std::vector<Gesture> ComboGestures() {
          [](Subject& s, const Step& step) { PressFocusTaken(ComboArrow(s), s, step); }, nullptr},
         {"disabled, then clicked", true, [](Subject& s, const Step&) { Click(ComboArrow(s)); },
          [](const std::vector<std::vector<int>>& states) { EXPECT_EQ(states.back()[1], 0); }},
+        {"Alt+Down, Down and Enter", false,
+         [](Subject& s, const Step& step) {
+             Focus(s.control);
+             Chord(VK_MENU, VK_DOWN);
+             step();
+             Tap(VK_DOWN);
+             Tap(VK_RETURN);
+         },
+         [](const std::vector<std::vector<int>>& states) {
+             EXPECT_EQ(states[0][1], 1);
+             EXPECT_EQ(states.back()[1], 0);
+         }},
         {"the wheel, F4, Escape and the arrows", false,
          [](Subject& s, const Step& step) {
              Focus(s.control);
@@ -717,6 +729,14 @@ std::vector<Gesture> PickerGestures() {
          [](Subject& s, const Step& step) { PressFocusTaken(PickerButton(s), s, step); }, nullptr},
         {"disabled, then clicked", true, [](Subject& s, const Step&) { Click(PickerButton(s)); },
          [](const std::vector<std::vector<int>>& states) { EXPECT_EQ(states.back()[3], 0); }},
+        {"the wheel over the picker", false,
+         [](Subject& s, const Step& step) {
+             Focus(s.control);
+             Wheel(Centre(s.control->Handle()), WHEEL_DELTA);
+             step();
+             Wheel(Centre(s.control->Handle()), -WHEEL_DELTA);
+         },
+         nullptr},
         {"the keys: up, right, up, Tab", false,
          [](Subject& s, const Step& step) {
              Focus(s.control);
@@ -882,6 +902,12 @@ std::vector<Gesture> PassiveGestures() {
              Wheel(Centre(s.control->Handle()), -WHEEL_DELTA);
          },
          nullptr},
+        {"the caption's accelerator", false,
+         [](Subject& s, const Step&) {
+             Focus(s.other);
+             AltTap('G');
+         },
+         nullptr},
     };
 }
 
@@ -908,14 +934,14 @@ Subject Progress(ParityForm& t) {
 Subject Panel(ParityForm& t) {
     auto* panel = t.Add<TPanel>(10, 10, 200, 80);
     panel->SetName("panel");
-    panel->SetCaption("Panel");
+    panel->SetCaption("&Group panel");
     return Passive<TSkinBox>(t, panel);
 }
 
 Subject GroupBox(ParityForm& t) {
     auto* box = t.Add<TGroupBox>(10, 10, 200, 80);
     box->SetName("group");
-    box->SetCaption("Group");
+    box->SetCaption("&Group");
     return Passive<TSkinGroupBox>(t, box);
 }
 
@@ -930,16 +956,20 @@ Subject StatusBar(ParityForm& t) {
 
 } // namespace
 
-TEST(SkinParityPassive, ProgressBarsAndPanelsLetClicksPassAsBefore) {
+TEST(SkinParityPassive, ProgressBarsLetClicksPassAsBefore) {
     for (const Skin& skin : {kProduct, kSmall}) ExpectParity(skin, Progress, PassiveGestures());
+}
+
+TEST(SkinParityPassive, PanelsLetClicksPassAsBefore) {
     for (const Skin& skin : {kProduct, kEdits}) ExpectParity(skin, Panel, PassiveGestures());
 }
 
-TEST(SkinParityPassive, GroupBoxesAndStatusBarsLetClicksPassAsBefore) {
-    for (const Skin& skin : {kProduct, kEdits}) {
-        ExpectParity(skin, GroupBox, PassiveGestures());
-        ExpectParity(skin, StatusBar, PassiveGestures());
-    }
+TEST(SkinParityPassive, GroupBoxesLetClicksPassAsBefore) {
+    for (const Skin& skin : {kProduct, kEdits}) ExpectParity(skin, GroupBox, PassiveGestures());
+}
+
+TEST(SkinParityPassive, StatusBarsLetClicksPassAsBefore) {
+    for (const Skin& skin : {kProduct, kEdits}) ExpectParity(skin, StatusBar, PassiveGestures());
 }
 
 // ---------------------------------------------------------------- list view and header
