@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -203,9 +204,17 @@ struct Outcome {
 
 using Build = std::function<Subject(ParityForm&)>;
 
+// Each skin's store made once: a family's table builds many forms on it.
+inline const std::vector<std::uint8_t>& StoreOf(const Skin& skin) {
+    static std::map<std::vector<std::uint8_t> (*)(), std::vector<std::uint8_t>> stores;
+    auto [at, made] = stores.try_emplace(skin.store);
+    if (made) at->second = skin.store();
+    return at->second;
+}
+
 inline Outcome RunTwin(const Skin& skin, bool skinned, const Build& build, const Gesture& g) {
     Outcome o;
-    ParityForm t(skin.store());
+    ParityForm t(StoreOf(skin));
     Subject s = build(t);
     if (g.disabled) s.control->SetEnabled(false);
     PreviousProcedure control(s.queries), child(s.queries);

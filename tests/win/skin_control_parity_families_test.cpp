@@ -286,9 +286,12 @@ TEST(SkinParityTabs, ArrowsAlongButtonTabsMoveTheFocusNotThePressedTab) {
     EXPECT_EQ(marked(1), 0); // no focus, no rectangle
 }
 
-TEST(SkinParityTabs, TabControlAsWithoutTheSkin) {
-    for (const Skin& skin : {kProduct, kSmall})
-        ExpectParity(skin, TabControl, TabGestures(SystemTab));
+TEST(SkinParityTabs, TabControlOnTheProductSkin) {
+    ExpectParity(kProduct, TabControl, TabGestures(SystemTab));
+}
+
+TEST(SkinParityTabs, TabControlOnTheSmallControlsSkin) {
+    ExpectParity(kSmall, TabControl, TabGestures(SystemTab));
 }
 
 TEST(SkinParityTabs, TabSetAsWithoutTheSkin) {
@@ -518,12 +521,20 @@ std::vector<Gesture> SpinGestures() {
 
 } // namespace
 
-TEST(SkinParityEdits, AnEditTypesSelectsAndScrollsAsWithoutTheSkin) {
-    for (const Skin& skin : {kProduct, kEdits}) ExpectParity(skin, Edit, TextGestures());
+TEST(SkinParityEdits, AnEditOnTheProductSkin) {
+    ExpectParity(kProduct, Edit, TextGestures());
 }
 
-TEST(SkinParityEdits, AMemoTypesSelectsAndScrollsAsWithoutTheSkin) {
-    for (const Skin& skin : {kProduct, kScrolls}) ExpectParity(skin, Memo, TextGestures());
+TEST(SkinParityEdits, AnEditOnTheEditsSkin) {
+    ExpectParity(kEdits, Edit, TextGestures());
+}
+
+TEST(SkinParityEdits, AMemoOnTheProductSkin) {
+    ExpectParity(kProduct, Memo, TextGestures());
+}
+
+TEST(SkinParityEdits, AMemoOnTheScrollSkin) {
+    ExpectParity(kScrolls, Memo, TextGestures());
 }
 
 TEST(SkinParityEdits, AMemosBarTakesTheWheelAndClicksAsWithoutTheSkin) {
@@ -1119,10 +1130,18 @@ std::vector<Gesture> ListGestures() {
 
 } // namespace
 
-TEST(SkinParityListView, ItemsAndTheHeaderUnderTheMouseAsWithoutTheSkin) {
+std::vector<Gesture> ListMouseGestures() {
     std::vector<Gesture> mouse = ListGestures();
     mouse.resize(5);
-    for (const Skin& skin : {kProduct, kScrolls}) ExpectParity(skin, ListView, mouse);
+    return mouse;
+}
+
+TEST(SkinParityListView, ItemsAndTheHeaderUnderTheMouseOnTheProductSkin) {
+    ExpectParity(kProduct, ListView, ListMouseGestures());
+}
+
+TEST(SkinParityListView, ItemsAndTheHeaderUnderTheMouseOnTheScrollSkin) {
+    ExpectParity(kScrolls, ListView, ListMouseGestures());
 }
 
 TEST(SkinParityListView, DisabledKeysAndTheWheelAsWithoutTheSkin) {
