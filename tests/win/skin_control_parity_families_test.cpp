@@ -294,6 +294,71 @@ TEST(SkinParityTabs, TabControlOnTheSmallControlsSkin) {
     ExpectParity(kSmall, TabControl, TabGestures(SystemTab));
 }
 
+namespace {
+
+// A row of more tabs than fit: the system adds its scroll arrows, which the skin draws.
+Subject CrowdedTabs(ParityForm& t) {
+    auto* tc = new TTabControl(t.form.get());
+    tc->SetParent(t.form.get());
+    tc->SetBounds(10, 10, 200, 120);
+    tc->SetName("crowded");
+    for (int i = 0; i < 12; ++i) tc->Tabs().Add("Tab number " + std::to_string(i));
+    tc->SetTabIndex(0);
+    Subject s;
+    s.queries = kTabQueries;
+    s.control = tc;
+    s.other = Neighbour(t);
+    s.read = [tc] {
+        HWND wnd = tc->WindowHandle();
+        RECT first{};
+        TabCtrl_GetItemRect(wnd, 0, &first);
+        // The tab at the left end of the row.
+        TCHITTESTINFO hit{{8, (first.top + first.bottom) / 2}, 0};
+        return std::vector<int>{tc->TabIndex(), TabCtrl_HitTest(wnd, &hit)};
+    };
+    s.skinned = [tc](ParityForm& f) {
+        auto* object = f.ObjectOf<TSkinTab>(tc);
+        return object && object->UpDown();
+    };
+    return s;
+}
+
+// The middle of the arrows' right (forward) half.
+POINT Forward(Subject& s) {
+    HWND arrows = FindWindowExW(s.control->Handle(), nullptr, UPDOWN_CLASSW, nullptr);
+    RECT r{};
+    GetClientRect(arrows, &r);
+    return OnScreen(arrows, {r.right * 3 / 4, r.bottom / 2});
+}
+
+std::vector<Gesture> ArrowGestures() {
+    // The first tab has gone off the left end of the row.
+    auto scrolled = [](const std::vector<std::vector<int>>& states) {
+        EXPECT_GT(states.back()[1], 0);
+    };
+    return {
+        {"the forward arrow clicked twice", false,
+         [](Subject& s, const Step&) {
+             Click(Forward(s));
+             Click(Forward(s));
+         },
+         scrolled},
+        {"the forward arrow pressed, dragged off and back, released", false,
+         [](Subject& s, const Step& step) {
+             DragOffAndBack(Forward(s), Centre(s.other->Handle()), step);
+         },
+         scrolled},
+        {"disabled, then the arrow clicked", true,
+         [](Subject& s, const Step&) { Click(Forward(s)); }, nullptr},
+    };
+}
+
+} // namespace
+
+TEST(SkinParityTabs, TheScrollArrowsOfACrowdedRowAsWithoutTheSkin) {
+    for (const Skin& skin : {kProduct, kSmall}) ExpectParity(skin, CrowdedTabs, ArrowGestures());
+}
+
 TEST(SkinParityTabs, TabSetAsWithoutTheSkin) {
     for (const Skin& skin : {kProduct, kSmall}) ExpectParity(skin, TabSet, TabGestures(SetTab));
 }
