@@ -827,7 +827,65 @@ std::vector<Gesture> PickerGestures() {
     };
 }
 
+// A time picker: spin arrows in place of the calendar's button, skinned as an edit's.
+Subject TimePicker(ParityForm& t) {
+    auto* picker = t.Add<TDateTimePicker>(10, 10, 160, 24);
+    picker->SetName("time");
+    picker->SetKind(dtkTime);
+    picker->SetTime("10:20:30");
+    Subject s;
+    s.control = picker;
+    s.other = Neighbour(t);
+    s.read = [picker] {
+        SYSTEMTIME st{};
+        SendMessageW(picker->WindowHandle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st));
+        return std::vector<int>{st.wHour, st.wMinute, st.wSecond};
+    };
+    s.skinned = [picker](ParityForm& f) {
+        auto* object = f.ObjectOf<TSkinEdit>(picker);
+        if (object) Refresh(picker->WindowHandle()); // the spin is taken at the first paint
+        return object && object->UpDown();
+    };
+    return s;
+}
+
+POINT TimeSpin(Subject& s, bool up) {
+    HWND spin = FindSpinChild(s.control->Handle(), false);
+    RECT r{};
+    GetClientRect(spin, &r);
+    return OnScreen(spin, {r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4});
+}
+
+std::vector<Gesture> TimeGestures() {
+    return {
+        {"up pressed, dragged off and back, released", false,
+         [](Subject& s, const Step& step) {
+             Click(OnScreen(s.control->Handle(), {8, 10})); // the hours chosen
+             DragOffAndBack(TimeSpin(s, true), Centre(s.other->Handle()), step);
+         },
+         [](const std::vector<std::vector<int>>& states) { EXPECT_EQ(states.back()[0], 11); }},
+        {"down pressed, then the focus is taken", false,
+         [](Subject& s, const Step& step) { PressFocusTaken(TimeSpin(s, false), s, step); },
+         nullptr},
+        {"disabled, then up clicked", true,
+         [](Subject& s, const Step&) { Click(TimeSpin(s, true)); },
+         [](const std::vector<std::vector<int>>& states) { EXPECT_EQ(states.back()[0], 10); }},
+        {"the keys and the wheel", false,
+         [](Subject& s, const Step& step) {
+             Focus(s.control);
+             Tap(VK_UP);
+             step();
+             Wheel(Centre(s.control->Handle()), -WHEEL_DELTA);
+         },
+         nullptr},
+    };
+}
+
 } // namespace
+
+TEST(SkinParityCombo, ATimePickersSpinArrowsAsWithoutTheSkin) {
+    for (const Skin& skin : {kProduct, kSmall}) ExpectParity(skin, TimePicker, TimeGestures());
+}
 
 TEST(SkinParityCombo, ADropDownOnTheProductSkin) {
     ExpectParity(
