@@ -584,7 +584,69 @@ std::vector<Gesture> SpinGestures() {
     };
 }
 
+// An edit with an up-down of its own beside it, the up-down writing its position into it.
+Subject BuddyUpDown(ParityForm& t) {
+    auto* edit = t.Add<TEdit>(10, 10, 80, 24);
+    edit->SetName("buddy");
+    auto* spin = t.Add<TUpDown>(90, 10, 18, 24);
+    spin->SetName("spin");
+    spin->SetMin(0);
+    spin->SetMax(100);
+    spin->SetPosition(50);
+    spin->SetAssociate(edit);
+    Subject s;
+    s.control = spin;
+    s.other = Neighbour(t);
+    s.read = [&t, edit, spin] {
+        TSkinUpDown* object = t.skin ? t.ObjectOf<TSkinUpDown>(spin) : nullptr;
+        const bool pressed =
+            object ? (object->State() & kSkinPressed) != 0 : GetCapture() == spin->WindowHandle();
+        std::vector<int> out = {spin->Position(), pressed};
+        AppendText(out, edit->GetText());
+        return out;
+    };
+    s.skinned = HasObject<TSkinUpDown>(spin);
+    return s;
+}
+
+POINT BuddyHalf(Subject& s, bool up) {
+    HWND wnd = s.control->Handle();
+    RECT r{};
+    GetClientRect(wnd, &r);
+    return OnScreen(wnd, {r.right / 2, up ? r.bottom / 4 : r.bottom * 3 / 4});
+}
+
+std::vector<Gesture> BuddyGestures() {
+    return {
+        {"up pressed, dragged off and back, released", false,
+         [](Subject& s, const Step& step) {
+             DragOffAndBack(BuddyHalf(s, true), Centre(s.other->Handle()), step);
+         },
+         [](const std::vector<std::vector<int>>& states) { EXPECT_EQ(states.back()[0], 51); }},
+        {"down pressed, then the focus is taken", false,
+         [](Subject& s, const Step& step) { PressFocusTaken(BuddyHalf(s, false), s, step); },
+         nullptr},
+        {"disabled, then clicked", true, [](Subject& s, const Step&) { Click(BuddyHalf(s, true)); },
+         [](const std::vector<std::vector<int>>& states) { EXPECT_EQ(states.back()[0], 50); }},
+        {"the arrow keys in the edit and the wheel over the arrows", false,
+         [](Subject& s, const Step& step) {
+             Click(Below(BuddyHalf(s, true), -40, 0));
+             Tap(VK_UP);
+             step();
+             Tap(VK_DOWN);
+             Tap(VK_DOWN);
+             step();
+             Wheel(BuddyHalf(s, true), WHEEL_DELTA);
+         },
+         nullptr},
+    };
+}
+
 } // namespace
+
+TEST(SkinParityEdits, AnUpDownBesideItsEditAsWithoutTheSkin) {
+    for (const Skin& skin : {kProduct, kSmall}) ExpectParity(skin, BuddyUpDown, BuddyGestures());
+}
 
 TEST(SkinParityEdits, AnEditOnTheProductSkin) {
     ExpectParity(kProduct, Edit, TextGestures());
