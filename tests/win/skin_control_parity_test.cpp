@@ -2,9 +2,7 @@
 // to its unskinned twin, on the product skin and on a test skin of other geometry: what the
 // user ends with (clicks, checks, positions, focus, what is drawn pressed) and what the
 // control's previous window procedure saw must be the same.
-#include "message_log.h"
-#include "real_input.h"
-#include "skinned_form.h"
+#include "control_parity.h"
 
 #include "skin/controls/skin_buttons.h"
 #include "skin/controls/skin_checks.h"
@@ -26,54 +24,17 @@
 using namespace testskins;
 using namespace skintest;
 using namespace realinput;
+using parity::Centre;
+using parity::IgnoredByTheLog;
+using parity::kGeometry;
+using parity::kProduct;
+using parity::ParityForm;
+using parity::Skin;
 
 namespace {
 
-struct Skin {
-    const char* name;
-    std::vector<std::uint8_t> (*store)();
-};
-std::vector<std::uint8_t> Controls() {
-    return ControlsSkinStore();
-}
 std::vector<std::uint8_t> Scrolls() {
     return ScrollSkinStore();
-}
-const Skin kProduct{"product", &ProductSkinStore};
-const Skin kGeometry{"geometry", &Controls};
-
-// A form at a fixed place, in front, with the mouse parked off it.
-struct ParityForm : SkinnedForm {
-    explicit ParityForm(const std::vector<std::uint8_t>& store)
-        : SkinnedForm(store, 420, 300, 160, 140) {}
-    void Start(bool skinned) {
-        MoveTo({5, 5});
-        if (skinned)
-            Apply();
-        else
-            Show();
-        SetForegroundWindow(form->WindowHandle());
-        PumpFor(20);
-    }
-};
-
-std::vector<UINT> IgnoredByTheLog() {
-    std::vector<UINT> ignore = MessageLog::DefaultIgnored();
-    for (UINT m :
-         {UINT(WM_PAINT),       UINT(WM_ERASEBKGND),   UINT(WM_NCPAINT),       UINT(WM_PRINTCLIENT),
-          UINT(WM_CTLCOLORBTN), CN_CTLCOLORBTN,        CN_CTLCOLORSTATIC,      CN_NOTIFY,
-          WM_SKIN_QUERY,        UINT(WM_GETTEXT),      UINT(WM_GETTEXTLENGTH), UINT(BM_GETCHECK),
-          UINT(BM_GETSTATE),    UINT(WM_GETFONT),      UINT(WM_MOUSEMOVE),     UINT(WM_MOUSELEAVE),
-          UINT(WM_NCMOUSEMOVE), UINT(WM_NCMOUSELEAVE), UINT(WM_GETDLGCODE),    UINT(WM_SYNCPAINT),
-          CM_MOUSEENTER,        CM_MOUSELEAVE})
-        ignore.push_back(m);
-    return ignore;
-}
-
-POINT Centre(HWND wnd) {
-    RECT r;
-    GetClientRect(wnd, &r);
-    return OnScreen(wnd, {r.right / 2, r.bottom / 2});
 }
 
 // Gestures of the mouse and the space bar.
@@ -86,13 +47,7 @@ void RunGesture(Gesture g, TWinControl* target, TWinControl* edit,
     const POINT on = Centre(target->Handle()), off = Centre(edit->Handle());
     switch (g) {
     case kDragOutAndBack:
-        Press(on);
-        step();
-        MoveTo(off);
-        step();
-        MoveTo(on);
-        step();
-        Release(on);
+        parity::DragOffAndBack(on, off, step);
         break;
     case kReleaseOutside:
         Press(on);

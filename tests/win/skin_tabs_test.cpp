@@ -495,11 +495,11 @@ TEST(SkinTabs, SwitchingPagesBehavesAsWithoutTheSkin) {
         t.form->Show();
         PumpFor(10);
         std::vector<UINT> ignore = MessageLog::DefaultIgnored();
-        for (UINT m :
-             {UINT(WM_PAINT), UINT(WM_ERASEBKGND), UINT(WM_NCPAINT), UINT(WM_PRINTCLIENT),
-              UINT(WM_CTLCOLORSTATIC), CN_CTLCOLORSTATIC, WM_SKIN_QUERY, UINT(WM_GETFONT),
-              UINT(TCM_GETITEMCOUNT), UINT(TCM_GETCURFOCUS), UINT(TCM_GETIMAGELIST),
-              UINT(TCM_GETITEMW), UINT(TCM_GETITEMA), UINT(TCM_GETITEMRECT), UINT(TCM_ADJUSTRECT)})
+        for (UINT m : {UINT(WM_PAINT), UINT(WM_ERASEBKGND), UINT(WM_NCPAINT), UINT(WM_PRINTCLIENT),
+                       UINT(WM_CTLCOLORSTATIC), CN_CTLCOLORSTATIC, WM_SKIN_QUERY, UINT(WM_GETFONT),
+                       UINT(TCM_GETITEMCOUNT), UINT(TCM_GETCURFOCUS), UINT(TCM_GETCURSEL),
+                       UINT(TCM_GETIMAGELIST), UINT(TCM_GETITEMW), UINT(TCM_GETITEMA),
+                       UINT(TCM_GETITEMRECT), UINT(TCM_ADJUSTRECT)})
             ignore.push_back(m);
         MessageLog log(ignore);
         TWndProcHook recorder;

@@ -120,6 +120,11 @@ void TSkinComBox::RestoreControl() {
     TSkinControl::RestoreControl();
 }
 
+bool TSkinComBox::SystemButtonPressed() const {
+    COMBOBOXINFO info{};
+    return skin::SkinComboBoxInfo(Handle(), info) && (info.stateButton & STATE_SYSTEM_PRESSED);
+}
+
 bool TSkinComBox::Focused() const {
     HWND focus = GetFocus();
     return focus && (focus == Handle() || (editHandle_ && focus == editHandle_));
@@ -230,7 +235,20 @@ void TSkinComBox::AfterMessage(TMessage& m) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         break;
+    case WM_CAPTURECHANGED:
+        // The list took the mouse, or the press ended elsewhere: the press is over.
+        if (state_ & kSkinPressed) {
+            state_ &= ~kSkinPressed;
+            RepaintFrame();
+        }
+        break;
     case WM_MOUSEMOVE: {
+        // A press on the button pops up as the system's does when the mouse leaves it, and
+        // does not come back when the mouse returns while the list shows.
+        if ((state_ & kSkinPressed) && !SystemButtonPressed()) {
+            state_ &= ~kSkinPressed;
+            RepaintFrame();
+        }
         const POINT p = {static_cast<short>(LOWORD(m.LParam)),
                          static_cast<short>(HIWORD(m.LParam))};
         const bool inside = PtInRect(&buttonRect_, p) != FALSE;

@@ -43,6 +43,8 @@ private:
     void RepaintFrame();
     void DrawSimple(HDC dc, const RECT& r, int state, bool left);
     bool Focused() const;
+    // The system's own button is held down (the press has not left it).
+    bool SystemButtonPressed() const;
 
     LONG_PTR style_ = 0, exStyle_ = 0;
     HWND listHandle_ = nullptr;

@@ -142,6 +142,12 @@ TArrowButton::TArrowButton(TSkinDateTime& skin, TWinControl& picker)
     Place();
 }
 
+void TArrowButton::CreateParams(TCreateParams& p) {
+    TCustomControl::CreateParams(p);
+    // The picker hears of the click as of one on its own button, not of a child's.
+    p.ExStyle |= WS_EX_NOPARENTNOTIFY;
+}
+
 void TArrowButton::Place() {
     // Over the picker's own button, which sits at the right edge whatever the scroll-bar side.
     SetBounds(picker_.Width() - size_ - 4, 0, size_, size_ + 1);
@@ -171,24 +177,26 @@ void TArrowButton::WndProc(TMessage& m) {
             Invalidate();
         }
         break;
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP: {
         TCustomControl::WndProc(m);
-        // The middle of the picker's own button, wherever the press fell on ours.
+        // The picker hears the press and the release when they happen, at the middle of its
+        // own button wherever they fell on ours: it opens its calendar as if its own button
+        // had been clicked.
         RECT client{};
         GetClientRect(picker_.WindowHandle(), &client);
         const int x = client.right - size_ / 2 - 1;
         const int y = (client.top + client.bottom) / 2;
-        // The picker opens its calendar as if its own button had been clicked.
-        HWND picker = picker_.WindowHandle();
-        PostMessageW(picker, WM_LBUTTONDOWN, m.WParam, MAKELPARAM(x, y));
-        PostMessageW(picker, WM_LBUTTONUP, m.WParam, MAKELPARAM(x, y));
-        Invalidate();
+        PostMessageW(picker_.WindowHandle(), m.Msg, m.WParam, MAKELPARAM(x, y));
+        if (m.Msg == WM_LBUTTONDOWN) {
+            Invalidate();
+            return;
+        }
+        // The picker took the focus with the press and its calendar may have it now: only a
+        // focus left on this button goes back to the picker.
+        if (GetFocus() == WindowHandle()) picker_.SetFocus();
         return;
     }
-    case WM_LBUTTONUP:
-        TCustomControl::WndProc(m);
-        picker_.SetFocus();
-        return;
     default:
         break;
     }

@@ -48,6 +48,7 @@ public:
     void Place();
 
 protected:
+    void CreateParams(TCreateParams& p) override;
     void Paint() override;
     void WndProc(TMessage& m) override;
 

@@ -415,6 +415,17 @@ void TWScrollbar::WndProc(TMessage& m) {
             return;
         }
         break;
+    case WM_MOUSEACTIVATE:
+        // A click on the bar asks the host, as a click on its own bar would; its answer (eat
+        // the click or not) holds for the cover.
+        if (HWND host = Host(); host && HostEnabled()) {
+            const WORD hit = barKind_ == kBarControl ? LOWORD(m.LParam)
+                             : vertical_             ? WORD(HTVSCROLL)
+                                                     : WORD(HTHSCROLL);
+            m.Result = SendMessageW(host, m.Msg, m.WParam, MAKELPARAM(hit, HIWORD(m.LParam)));
+            return;
+        }
+        break;
     case WM_MOUSEMOVE: {
         TCustomPanel::WndProc(m);
         if (!HostEnabled()) return;

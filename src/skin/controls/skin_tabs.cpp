@@ -182,7 +182,12 @@ void TSkinTabBtn::DrawControl(HDC dc, const RECT& r) {
     if (w <= 0 || h <= 0) return;
 
     const int count = static_cast<int>(SendMessageW(wnd, TCM_GETITEMCOUNT, 0, 0));
-    const int current = static_cast<int>(SendMessageW(wnd, TCM_GETCURFOCUS, 0, 0));
+    // The arrow keys move the focus along a row of buttons without choosing: the chosen tab
+    // stays pressed and the focused one gets the focus rectangle, as the system draws them.
+    const int current = static_cast<int>(SendMessageW(wnd, TCM_GETCURSEL, 0, 0));
+    const int focused = HasFocus() && !(GetWindowLongPtrW(wnd, GWL_STYLE) & TCS_FOCUSNEVER)
+                            ? static_cast<int>(SendMessageW(wnd, TCM_GETCURFOCUS, 0, 0))
+                            : -1;
     auto images = reinterpret_cast<HIMAGELIST>(SendMessageW(wnd, TCM_GETIMAGELIST, 0, 0));
     TBitmap strip(w, h, pf24bit);
     HDC mem = strip.Canvas().Handle();
@@ -205,6 +210,12 @@ void TSkinTabBtn::DrawControl(HDC dc, const RECT& r) {
         if (frame == 2 && button.HasPressedColour2) colour = button.PressedColour2;
         SetTextColor(mem, ColorToRGB(colour));
         DrawCaptionWithImage(mem, t, 1, item.Text, item.Image, images);
+        if (i == focused) {
+            RECT f = t;
+            InflateRect(&f, -3, -3);
+            SetTextColor(mem, RGB(0, 0, 0));
+            DrawFocusRect(mem, &f);
+        }
     }
     BitBlt(dc, row.left, row.top, w, h, mem, 0, 0, SRCCOPY);
 }
