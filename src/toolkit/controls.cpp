@@ -670,7 +670,12 @@ void TWinControl::BeforeDestruction() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND wnd) {
-    return wnd ? static_cast<TWinControl*>(GetPropW(wnd, kControlProp)) : nullptr;
+    // Another copy of the program marks its windows the same way, with its own addresses; under
+    // a shared mouse the window found at a point may well be one of those.
+    DWORD process = 0;
+    if (!wnd || !GetWindowThreadProcessId(wnd, &process) || process != GetCurrentProcessId())
+        return nullptr;
+    return static_cast<TWinControl*>(GetPropW(wnd, kControlProp));
 }
 
 TControl* TWinControl::FindDragTarget(POINT screenPoint) {

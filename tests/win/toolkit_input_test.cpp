@@ -60,6 +60,60 @@ TWinControl* Focused() {
     return nullptr;
 }
 
+// The name of the property that ties a window to its control, read off one of ours.
+std::wstring ControlPropName(TWinControl& c) {
+    struct Search {
+        HANDLE value;
+        std::wstring name;
+    } search{reinterpret_cast<HANDLE>(&c), {}};
+    EnumPropsExW(
+        c.Handle(),
+        [](HWND, LPWSTR name, HANDLE data, ULONG_PTR param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            if (data != s->value || IS_INTRESOURCE(name)) return TRUE;
+            s->name = name;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.name;
+}
+
+// Another program with a window on the same desktop, ended with the test.
+struct OtherProcess {
+    PROCESS_INFORMATION pi{};
+    HWND window = nullptr;
+    OtherProcess() {
+        wchar_t dir[MAX_PATH];
+        GetWindowsDirectoryW(dir, MAX_PATH);
+        std::wstring line = std::wstring(L"\"") + dir + L"\\notepad.exe\"";
+        STARTUPINFOW si{sizeof si};
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi))
+            return;
+        WaitForInputIdle(pi.hProcess, 5000);
+        PumpUntil([&] {
+            EnumWindows(
+                [](HWND w, LPARAM self) -> BOOL {
+                    auto* o = reinterpret_cast<OtherProcess*>(self);
+                    DWORD pid = 0;
+                    GetWindowThreadProcessId(w, &pid);
+                    if (pid != o->pi.dwProcessId || !IsWindowVisible(w)) return TRUE;
+                    o->window = w;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(this));
+            return window != nullptr;
+        });
+    }
+    ~OtherProcess() {
+        if (!pi.hProcess) return;
+        TerminateProcess(pi.hProcess, 0);
+        WaitForSingleObject(pi.hProcess, 5000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+};
+
 } // namespace
 
 TEST(Input, TabOrderListFollowsTabOrderDepthFirst) {
@@ -199,6 +253,40 @@ TEST(Input, MouseDownCarriesButtonShiftAndPosition) {
     EXPECT_EQ(labelPresses[0].shift, ssLeft | ssDouble);
     EXPECT_EQ(labelPresses[0].x, 5);
     EXPECT_EQ(labelPresses[0].y, 2);
+}
+
+// Two copies of the program share one desktop and one mouse: the window under the cursor may be
+// the other's, carrying the same property with an address that means nothing here.
+TEST(Input, AWindowOfAnotherProcessIsNoControlOfOurs) {
+    InputForm t;
+    const std::wstring prop = ControlPropName(*t.panel);
+    ASSERT_FALSE(prop.empty());
+    OtherProcess other;
+    ASSERT_NE(other.window, nullptr);
+    SetWindowPos(other.window, HWND_TOPMOST, 500, 300, 300, 200, SWP_NOACTIVATE);
+    PumpFor(50);
+    POINT centre{650, 400};
+    HWND hit = WindowFromPoint(centre);
+    ASSERT_NE(hit, nullptr);
+    ASSERT_EQ(GetAncestor(hit, GA_ROOT), other.window);
+    // Our own address in it, so a mistaken lookup shows as a wrong answer and not as a crash.
+    HANDLE ours = reinterpret_cast<HANDLE>(static_cast<TWinControl*>(t.panel));
+    for (HWND w : {hit, other.window}) {
+        ASSERT_TRUE(SetPropW(w, prop.c_str(), ours));
+        ASSERT_EQ(GetPropW(w, prop.c_str()), ours);
+    }
+    EXPECT_EQ(TWinControl::FromHandle(other.window), nullptr);
+    EXPECT_EQ(TWinControl::FromHandle(hit), nullptr);
+    EXPECT_EQ(TWinControl::FindDragTarget(centre), nullptr);
+    // Our own windows are still found.
+    EXPECT_EQ(TWinControl::FromHandle(t.panel->Handle()), t.panel);
+    POINT inPanel = t.panel->ClientToScreen(POINT{150, 30});
+    SetWindowPos(other.window, HWND_BOTTOM, 500, 300, 300, 200, SWP_NOACTIVATE);
+    SetWindowPos(t.form->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    PumpFor(20);
+    EXPECT_EQ(TWinControl::FindDragTarget(inPanel), t.panel);
+    SetWindowPos(t.form->Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    for (HWND w : {hit, other.window}) RemovePropW(w, prop.c_str());
 }
 
 TEST(Input, PaintControlsDrawsTheGraphicChildrenIntoAnyDc) {
