@@ -2,6 +2,7 @@
 // to its unskinned twin, on the product skin and on a test skin of other geometry: what the
 // user ends with (clicks, checks, positions, focus, what is drawn pressed) and what the
 // control's previous window procedure saw must be the same.
+#include "button_parity.h"
 #include "control_parity.h"
 
 #include "skin/controls/skin_buttons.h"
@@ -81,6 +82,7 @@ struct ButtonOutcome {
     int clicks = 0;
     std::vector<int> pressed; // drawn (skinned) or held (plain) pressed after each step
     std::string focus;
+    std::vector<UINT> seen; // by the button's previous procedure, the press path left out
     bool operator==(const ButtonOutcome&) const = default;
 };
 
@@ -99,17 +101,22 @@ ButtonOutcome RunButton(const Skin& skin, bool skinned, Gesture g) {
     ButtonOutcome o;
     button->OnClick = [&](TObject*) { ++o.clicks; };
     if (g == kDisabled) button->SetEnabled(false);
+    parity::PreviousProcedure previous(parity::ThePressPath());
+    previous.On(*button);
     t.Start(skinned);
     TSkinButton* object = skinned ? t.ObjectOf<TSkinButton>(button) : nullptr;
     if (skinned) {
         EXPECT_NE(object, nullptr);
     }
+    previous.Clear();
     auto step = [&] { o.pressed.push_back(ButtonPressed(button, object)); };
     RunGesture(g, button, edit, step);
     step();
     MoveTo({5, 5});
     TWinControl* focus = TWinControl::FromHandle(GetFocus());
     o.focus = focus ? focus->Name() : "?";
+    o.seen = previous.Seen();
+    previous.Remove();
     return o;
 }
 
@@ -125,6 +132,8 @@ TEST(SkinParityButton, MouseAndSpaceGesturesEndAsOnTheSystemButton) {
             EXPECT_EQ(plain.clicks, skinned.clicks);
             EXPECT_EQ(plain.pressed, skinned.pressed);
             EXPECT_EQ(plain.focus, skinned.focus);
+            EXPECT_EQ(plain.seen, skinned.seen) << "plain   " << parity::Hex(plain.seen)
+                                                << "\nskinned " << parity::Hex(skinned.seen);
             if (g == kDragOutAndBack) {
                 // Guards the twin itself: the system button does click here.
                 EXPECT_EQ(plain.clicks, 1);
@@ -234,7 +243,13 @@ TEST(SkinParityUpDown, APressStaysOnItsHalfAndEndsWithTheCapture) {
             t.Start(skinned);
             HWND wnd = spin->WindowHandle();
             TSkinUpDown* object = skinned ? t.ObjectOf<TSkinUpDown>(spin) : nullptr;
+            if (skinned) {
+                ASSERT_NE(object, nullptr) << "the up-down's object is missing";
+            }
             const POINT up = OnScreen(wnd, {10, 8}), down = OnScreen(wnd, {10, 32});
+            // Both halves at rest, the mouse away: the frames a press must change and keep.
+            RefreshClient(wnd);
+            const TColor upAtRest = PixelAt(wnd, 10, 10), downAtRest = PixelAt(wnd, 10, 30);
             MoveTo(up);
             ASSERT_EQ(WindowFromPoint(up), wnd);
             // Pressed on the upper half and dragged to the lower one: the upper half stays
@@ -248,6 +263,9 @@ TEST(SkinParityUpDown, APressStaysOnItsHalfAndEndsWithTheCapture) {
                     EXPECT_EQ(PixelAt(wnd, 10, 10), kSpinFrames[1]);
                     EXPECT_EQ(PixelAt(wnd, 10, 30), kSpinFrames[4]);
                 }
+                // On any skin: the upper half drawn pressed, the lower one as it was.
+                EXPECT_NE(PixelAt(wnd, 10, 10), upAtRest);
+                EXPECT_EQ(PixelAt(wnd, 10, 30), downAtRest);
                 EXPECT_NE(object->State() & kSkinPressed, 0);
             }
             // Something else takes the mouse: the press is over.
@@ -264,6 +282,77 @@ TEST(SkinParityUpDown, APressStaysOnItsHalfAndEndsWithTheCapture) {
         EXPECT_EQ(seen[0], seen[1]) << skin.name;
         EXPECT_FALSE(seen[1].pressed);
     }
+}
+
+namespace {
+
+// A stand-alone up-down beside an edit; its state: the position, and whether a press holds it
+// (drawn pressed with the skin, the mouse held by the system's).
+parity::Subject UpDown(ParityForm& t) {
+    auto* spin = t.Add<TUpDown>(20, 20, 20, 40);
+    spin->SetName("spin");
+    spin->SetMin(0);
+    spin->SetMax(1000);
+    spin->SetPosition(500);
+    parity::Subject s;
+    s.control = spin;
+    s.other = t.Add<TEdit>(200, 20, 120, 24);
+    s.other->SetName("edit");
+    s.read = [&t, spin] {
+        const TSkinUpDown* o = t.ObjectOf<TSkinUpDown>(spin);
+        const bool held = o ? (o->State() & kSkinPressed) != 0 : GetCapture() == spin->Handle();
+        return std::vector<int>{spin->Position(), held};
+    };
+    s.skinned = [spin](ParityForm& f) { return f.ObjectOf<TSkinUpDown>(spin) != nullptr; };
+    return s;
+}
+
+POINT UpperHalf(parity::Subject& s) {
+    return OnScreen(s.control->Handle(), {10, 8});
+}
+
+} // namespace
+
+TEST(SkinParityUpDown, DisabledClickedFocusTakenAndArrowKeysAsWithoutTheSkin) {
+    using parity::Gesture;
+    using parity::Step;
+    using parity::Subject;
+    const std::vector<Gesture> gestures = {
+        {"press on the upper half, drag off and back, release", false,
+         [](Subject& s, const Step& step) {
+             parity::DragOffAndBack(UpperHalf(s), Centre(s.other->Handle()), step);
+         },
+         [](const std::vector<std::vector<int>>& states) {
+             // Held through the drag off and back, let go at the release.
+             std::vector<int> held;
+             for (const auto& state : states) held.push_back(state[1]);
+             EXPECT_EQ(held, (std::vector<int>{1, 1, 1, 0}));
+         }},
+        {"press, then the focus is taken", false,
+         [](Subject& s, const Step& step) {
+             Press(UpperHalf(s));
+             s.other->SetFocus();
+             PumpFor(10);
+             step();
+             Release(UpperHalf(s));
+         },
+         nullptr},
+        {"disabled, then clicked", true, [](Subject& s, const Step&) { Click(UpperHalf(s)); },
+         [](const std::vector<std::vector<int>>& states) { EXPECT_EQ(states.back()[0], 500); }},
+        {"arrow keys", false,
+         [](Subject& s, const Step& step) {
+             s.control->SetFocus();
+             PumpFor(10);
+             Tap(VK_UP);
+             step();
+             Tap(VK_UP);
+             step();
+             Tap(VK_DOWN);
+         },
+         nullptr},
+    };
+    for (const Skin& skin : {kProduct, Skin{"small", &SmallControlsSkinStore}})
+        parity::ExpectParity(skin, UpDown, gestures);
 }
 
 // ---------------------------------------------------------------- scroll bars

@@ -114,7 +114,8 @@ TEST(SkinEdit, PrintClientAndThePaintClientMessage) {
     HWND wnd = edit->WindowHandle();
     const RECT box = WindowBox(wnd);
     Pixels none(wnd);
-    OffscreenBuffer buffer(GetDC(nullptr), box.right, box.bottom);
+    WindowDc screen(nullptr);
+    OffscreenBuffer buffer(screen.get(), box.right, box.bottom);
     HDC mem = buffer.dc();
     TSkinControl::FillColour(mem, box, clLime);
     SelectObject(mem, GetStockObject(BLACK_BRUSH));

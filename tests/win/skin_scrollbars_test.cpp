@@ -8,6 +8,7 @@
 #include "message_log.h"
 #include "real_input.h"
 #include "test_skins.h"
+#include "window_pixels.h"
 
 #include "app/shell_open.h"
 #include "skin/controls/skin_edits.h"
@@ -860,6 +861,7 @@ TEST(SkinHeader, SortArrowsOwnerDrawnColumnsAndNoPressWithoutButtons) {
     SendMessageW(f.header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 5));
     EXPECT_EQ(h->PressedItem(), -1);
     EXPECT_NE(f.At(10), kHeaderFrames[2]);
+    EXPECT_EQ(f.At(10), kHeaderFrames[0]); // still the skin's column, up
     SendMessageW(f.header, WM_LBUTTONUP, 0, MAKELPARAM(30, 5));
 }
 
@@ -871,6 +873,14 @@ TEST(SkinHeader, NoHeaderElementLeavesTheHeaderNativeAndNoHeaderMeansNoHeaderObj
     EXPECT_FALSE(h->HasSkin());
     // The system draws it: nothing of the skin's header colours, and it erases itself.
     for (TColor c : kHeaderFrames) EXPECT_NE(f.At(10), c);
+    // ... and draws all of it, captions included, as on the twin without a skin object.
+    HWND twin = ListView_GetHeader(f.twin->WindowHandle());
+    UpdateWindow(twin);
+    Pixels mine(f.header), native(twin);
+    ASSERT_EQ(mine.w, native.w);
+    ASSERT_EQ(mine.h, native.h);
+    EXPECT_EQ(mine.px, native.px);
+    EXPECT_TRUE(mine.Has({0, 0, 60, mine.h}, static_cast<TColor>(GetSysColor(COLOR_BTNTEXT))));
     HDC dc = GetDC(f.header);
     EXPECT_EQ(h->SkinForm(), f.t.skin);
     ReleaseDC(f.header, dc);

@@ -495,11 +495,14 @@ bool TSkinSpeedButton::BeforeMessage(TMessage& m) {
         std::shared_ptr<bool> alive = alive_;
         CallPrevious(m);
         if (!*alive) return false;
+        // The parent holds the mouse for the button until the release.
+        tracking_ = control_ && control_->Enabled();
         state_ |= kSkinPressed;
         Repaint();
         return false;
     }
     case WM_LBUTTONUP:
+        tracking_ = false;
         return true;
     default:
         return TSkinButton::BeforeMessage(m);
@@ -520,12 +523,25 @@ void TSkinSpeedButton::AfterMessage(TMessage& m) {
         state_ &= ~kSkinPressed;
         Repaint();
         break;
+    case WM_MOUSEMOVE:
+        // Pressed while the mouse that pressed it is over it, as the button itself shows it.
+        if (tracking_ && control_) {
+            const RECT r = control_->ClientRect();
+            const POINT p = {static_cast<short>(LOWORD(m.LParam)),
+                             static_cast<short>(HIWORD(m.LParam))};
+            const int pressed = PtInRect(&r, p) ? kSkinPressed : 0;
+            if ((state_ & kSkinPressed) != pressed) {
+                state_ = (state_ & ~kSkinPressed) | pressed;
+                Repaint();
+            }
+        }
+        break;
     case CM_MOUSEENTER:
         state_ |= kSkinHot;
         Repaint();
         break;
     case CM_MOUSELEAVE:
-        state_ &= ~(kSkinHot | kSkinPressed);
+        state_ &= tracking_ ? ~kSkinHot : ~(kSkinHot | kSkinPressed);
         if (control_ && control_->Visible()) Repaint();
         break;
     default:

@@ -107,6 +107,7 @@ void TWMediaPlayer::PaintWindow(HDC dc) {
     }
     OffscreenBuffer buffer(dc, all.right, all.bottom);
     HDC mem = buffer.dc();
+    if (!mem) return;
     TSkinControl::FillColour(mem, all, data_.ButtonFaceColor);
     const int w = ButtonWidth();
     TCanvas canvas(mem);
@@ -137,17 +138,31 @@ void TWMediaPlayer::WndProc(TMessage& m) {
     case WM_ERASEBKGND:
         m.Result = 1;
         return;
+    case WM_MOUSEACTIVATE:
+        // A click on the bar asks the player, as a click on the player would.
+        if (PlayerTakesInput()) {
+            m.Result = player_.Perform(m.Msg, m.WParam, m.LParam);
+            return;
+        }
+        break;
     case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: // a quick second press is a press too
+    case WM_LBUTTONDBLCLK: { // a quick second press is a press too
         TCustomPanel::WndProc(m);
+        // A disabled player takes no press, through the bar or not.
+        if (!PlayerTakesInput()) return;
+        std::shared_ptr<bool> alive = alive_;
         player_.Perform(m.Msg, m.WParam, m.LParam);
-        // The bar holds the mouse until the release, wherever that comes; pressed only now,
-        // as the player may have taken the mouse on the way.
-        SetCapture(WindowHandle());
+        if (!*alive) return;
+        // A player that took the mouse gets its moves and its release wherever they come, as
+        // without the bar; else the bar holds the mouse until the release.
+        auto* player = dynamic_cast<TWinControl*>(&player_);
+        playerHolds_ = player && GetCapture() && GetCapture() == player->WindowHandle();
+        if (!playerHolds_) SetCapture(WindowHandle());
         pressed_ = true;
         pressedButton_ = HitButton(static_cast<short>(LOWORD(m.LParam)));
         Invalidate();
         return;
+    }
     case WM_CAPTURECHANGED:
         if (pressed_ && reinterpret_cast<HWND>(m.LParam) != WindowHandle()) {
             pressed_ = false;
@@ -172,6 +187,20 @@ void TWMediaPlayer::WndProc(TMessage& m) {
         break;
     }
     TCustomPanel::WndProc(m);
+}
+
+bool TWMediaPlayer::PlayerTakesInput() const {
+    auto* player = dynamic_cast<TWinControl*>(&player_);
+    return player_.Enabled() &&
+           (!player || !player->HandleAllocated() || IsWindowEnabled(player->WindowHandle()));
+}
+
+void TWMediaPlayer::PlayerPressEnded() {
+    if (!playerHolds_) return;
+    playerHolds_ = false;
+    pressed_ = false;
+    pressedButton_ = kMediaButtons;
+    Invalidate();
 }
 
 // ---------------------------------------------------------------- the skin object
@@ -210,6 +239,10 @@ void TSkinMP::AfterMessage(TMessage& m) {
         break;
     case CM_VISIBLECHANGED:
         if (player_ && control_) player_->SetVisible(control_->Visible());
+        break;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+        if (player_) player_->PlayerPressEnded();
         break;
     default:
         TSkinControl::AfterMessage(m);

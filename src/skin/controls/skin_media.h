@@ -21,6 +21,7 @@ class TWMediaPlayer : public TCustomPanel {
     TOOLKIT_CLASS(TWMediaPlayer)
 public:
     TWMediaPlayer(TComponent* owner, TControl& player, TSkinData& data);
+    ~TWMediaPlayer() override { *alive_ = false; }
     // Reads the player's VisibleButtons, EnabledButtons and ColoredButtons.
     void ReadButtons();
     // The first visible button whose span, both ends included, holds x; kMediaButtons if none.
@@ -35,6 +36,8 @@ public:
     int PressedButton() const { return pressedButton_; }
     bool Pressed() const { return pressed_; }
     TControl& Player() const { return player_; }
+    // The player's own press ended (its release or its lost mouse): the bar shows it up.
+    void PlayerPressEnded();
 
 protected:
     void PaintWindow(HDC dc) override;
@@ -42,12 +45,15 @@ protected:
 
 private:
     int VisibleCount() const;
+    bool PlayerTakesInput() const;
     std::array<std::array<std::unique_ptr<TBitmap>, 3>, kMediaButtons> glyphs_;
     std::array<bool, kMediaButtons> visible_{}, enabled_{}, coloured_{};
     TControl& player_;
     TSkinData& data_;
     bool pressed_ = false;
     int pressedButton_ = kMediaButtons;
+    bool playerHolds_ = false; // the player took the mouse at the press
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 class TSkinMP : public TSkinControl {

@@ -475,6 +475,15 @@ void TWScrollbar::Press(TMessage& m) {
     tracking_ = true;
     Redraw();
     ReleaseCapture();
+    // The system's loop takes every mouse-leave of the thread for its own bar's: the cover's
+    // leave, posted as the bar takes the mouse, would stop a held arrow from repeating.
+    if (skin::SkinPlatform().TrackMouseEvent) {
+        TRACKMOUSEEVENT cancel{};
+        cancel.cbSize = sizeof(cancel);
+        cancel.dwFlags = TME_CANCEL | TME_LEAVE;
+        cancel.hwndTrack = handle_;
+        skin::SkinPlatform().TrackMouseEvent(&cancel);
+    }
     // The system's own tracking loop runs inside this call, scrolling the host as the mouse
     // moves and repeating while a button is held.
     if (barKind_ == kBarControl)

@@ -106,6 +106,7 @@ void TSkinStatusBar::DrawControl(HDC dc, const RECT& r) {
     if (w <= 0 || h <= 0) return;
     OffscreenBuffer buffer(dc, w, h);
     HDC mem = buffer.dc();
+    if (!mem) return;
     const RECT all = {0, 0, w, h};
     FillFace(mem, all);
     // The control's font in plain style, whatever style it has.

@@ -201,6 +201,7 @@ void TSkinUpDown::DrawControl(HDC dc, const RECT& rect) {
     if (w <= 0 || h <= 0) return;
     OffscreenBuffer buffer(dc, w, h);
     HDC mem = buffer.dc();
+    if (!mem) return;
     const RECT local = {0, 0, w, h};
     FillFace(mem, local);
     enabled_ = (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_DISABLED) == 0;
