@@ -909,12 +909,9 @@ void TUpDown::SetMax(int v) {
 }
 
 int TUpDown::Position() const {
-    if (handle_) {
-        BOOL error = FALSE;
-        int pos = static_cast<int>(
-            SendMessageW(handle_, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&error)));
-        if (!error) position_ = pos;
-    }
+    // The answer is the control's own value even when the error flag is set: the flag only
+    // says the buddy's text was not a number, and the system sets it whenever there is no buddy.
+    if (handle_) position_ = static_cast<int>(SendMessageW(handle_, UDM_GETPOS32, 0, 0));
     return position_;
 }
 

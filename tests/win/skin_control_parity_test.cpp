@@ -327,6 +327,7 @@ TEST(SkinParityUpDown, DisabledClickedFocusTakenAndArrowKeysAsWithoutTheSkin) {
              std::vector<int> held;
              for (const auto& state : states) held.push_back(state[1]);
              EXPECT_EQ(held, (std::vector<int>{1, 1, 1, 0}));
+             EXPECT_GT(states.front()[0], 500) << "the press counts up at once";
          }},
         {"press, then the focus is taken", false,
          [](Subject& s, const Step& step) {
@@ -349,6 +350,7 @@ TEST(SkinParityUpDown, DisabledClickedFocusTakenAndArrowKeysAsWithoutTheSkin) {
              step();
              Tap(VK_DOWN);
          },
+         // Without a buddy the arrows are the form's, to move the focus, as in a dialog.
          nullptr},
     };
     for (const Skin& skin : {kProduct, Skin{"small", &SmallControlsSkinStore}})

@@ -656,6 +656,36 @@ TEST(ToolkitControls, UpDownDrivesItsAssociate) {
     EXPECT_EQ(spin.Position(), 10);
 }
 
+TEST(ToolkitControls, AnUpDownWithoutAnAssociateFollowsItsArrowsAndKeys) {
+    DescribedForm f(R"(
+  object Spin: TUpDown
+    Left = 8
+    Top = 8
+    Height = 40
+    Min = 0
+    Max = 10
+    Position = 3
+  end
+)");
+    auto& spin = f.Get<TUpDown>("Spin");
+    int clicks = 0, seen = -1;
+    spin.OnClick = [&](TObject*) { ++clicks, seen = spin.Position(); };
+    ClickAt(spin.Handle(), spin.Width() / 2, 2);
+    EXPECT_EQ(spin.Position(), 4);
+    EXPECT_EQ(GetOrdProp(spin, "Position"), 4);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(seen, 4) << "the click handler reads the new position";
+    ClickAt(spin.Handle(), spin.Width() / 2, spin.Height() - 3);
+    ClickAt(spin.Handle(), spin.Width() / 2, spin.Height() - 3);
+    EXPECT_EQ(spin.Position(), 2);
+    SendMessageW(spin.Handle(), WM_KEYDOWN, VK_UP, 0);
+    SendMessageW(spin.Handle(), WM_KEYUP, VK_UP, 0);
+    EXPECT_EQ(spin.Position(), 3);
+    // Out of range asked, the range's end given.
+    spin.SetPosition(-5);
+    EXPECT_EQ(spin.Position(), 0);
+}
+
 TEST(ToolkitControls, ProgressBarRangeOrientationAndStyle) {
     DescribedForm f(R"(
   object Bar: TProgressBar
