@@ -360,8 +360,27 @@ void TWinSkinForm::ResizeFrame(bool firstApply) {
             width = needed;
         }
     }
+    RECT before{};
+    GetWindowRect(Handle, &before);
     SetWindowPos(Handle, nullptr, 0, 0, width, height,
-                 SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+                 SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | QuietFlags());
+    if (QuietFlags()) ExposeUncovered(before);
+}
+
+UINT TWinSkinForm::QuietFlags() const {
+    return quietGeometry_ && !childWindow_ && formKind_ == fkOrdinary
+               ? SWP_NOREDRAW | SWP_NOCOPYBITS
+               : 0;
+}
+
+void TWinSkinForm::ExposeUncovered(const RECT& before) {
+    RECT after{};
+    GetWindowRect(Handle, &after);
+    UniqueRegion uncovered(CreateRectRgnIndirect(&before));
+    UniqueRegion now(CreateRectRgnIndirect(&after));
+    if (CombineRgn(uncovered.get(), uncovered.get(), now.get(), RGN_DIFF) > NULLREGION)
+        RedrawWindow(GetDesktopWindow(), nullptr, uncovered.get(),
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TWinSkinForm::ShiftChildren(int dx) {
@@ -408,8 +427,12 @@ void TWinSkinForm::Recolor() {
         SkinFormMenus(false);
         SkinFormMenus(true);
         if (menuBar_) menuBar_->Rebuild();
+        // The window is repainted in full once it is set up: the new size and region paint
+        // nothing on their way (each would paint the frame and erase every control).
+        quietGeometry_ = true;
         ResizeFrame(false);
         UpdateRegion();
+        quietGeometry_ = false;
         SendMessageW(Handle, CN_SKIN_APPLIED, 0, kSkinMagic);
     }
     if (skinState_ != ssNotApplied) skinState_ = ssApplied;
@@ -457,7 +480,9 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
     if (skinFrame_) {
         FreeMenuBar(false);
         if (nativeMenu_ && !destroying && IsMenu(nativeMenu_)) SetMenu(Handle, nativeMenu_);
-        if (regionSet_) SetWindowRgn(Handle, nullptr, !destroying);
+        // The whole window is invalidated below: the region and the size change quietly.
+        quietGeometry_ = !destroying;
+        if (regionSet_) SetWindowRgn(Handle, nullptr, !destroying && !QuietFlags());
         regionSet_ = false;
         regionSize_ = {};
         if (!destroying) {
@@ -470,8 +495,12 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
                 int height =
                     (w.bottom - w.top) + nativeFrame_.cy - title_ - bottom_ - menuBarHeight_;
                 if (nativeMenu_) height += GetSystemMetrics(SM_CYMENU);
+                RECT before{};
+                GetWindowRect(Handle, &before);
                 SetWindowPos(Handle, nullptr, 0, 0, width, height,
-                             SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+                             SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE |
+                                 QuietFlags());
+                if (QuietFlags()) ExposeUncovered(before);
             } else {
                 SetWindowPos(Handle, nullptr, 0, 0, 0, 0,
                              SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
@@ -480,6 +509,7 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
             RedrawWindow(Handle, nullptr, nullptr,
                          RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         }
+        quietGeometry_ = false;
     } else if (!destroying) {
         // The controls drew themselves from the skin: they are drawn again as they are now.
         RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -704,7 +734,7 @@ void TWinSkinForm::UpdateRegion() {
         }
     }
     // The window owns the region from here on; a region the window refused is not set.
-    if (!SetWindowRgn(Handle, region.get(), TRUE)) return;
+    if (!SetWindowRgn(Handle, region.get(), QuietFlags() ? FALSE : TRUE)) return;
     region.release();
     regionSet_ = true;
     regionSize_ = {w, h};
