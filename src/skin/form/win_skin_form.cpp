@@ -12,6 +12,7 @@
 #include "toolkit/win_text.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -279,6 +280,9 @@ void TWinSkinForm::ApplySkin() {
                 }
             } else if (!childWindow_ && borderKind_ != bkNone && windowState_ != wsMinimized) {
                 skinState_ = ssResizing;
+                // The new size and region paint nothing on their way; the window is
+                // invalidated once they are set.
+                quietGeometry_ = windowState_ == wsNormal;
                 ResizeFrame(true);
                 skinState_ = ssApplied;
                 if (windowState_ == wsMaximized)
@@ -287,6 +291,9 @@ void TWinSkinForm::ApplySkin() {
                                      SWP_FRAMECHANGED);
                 else
                     UpdateRegion();
+                if (std::exchange(quietGeometry_, false))
+                    RedrawWindow(Handle, nullptr, nullptr,
+                                 RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             } else {
                 skinState_ = ssApplied;
                 SetWindowPos(Handle, nullptr, 0, 0, 0, 0,
@@ -479,9 +486,12 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
     SkinFormMenus(false);
     if (skinFrame_) {
         FreeMenuBar(false);
-        if (nativeMenu_ && !destroying && IsMenu(nativeMenu_)) SetMenu(Handle, nativeMenu_);
-        // The whole window is invalidated below: the region and the size change quietly.
+        // The window is invalidated in full below: with its redrawing off, putting the menu
+        // back, dropping the region and resizing paint nothing on their way.
         quietGeometry_ = !destroying;
+        const bool redrawOff = QuietFlags() && IsWindowVisible(Handle);
+        if (redrawOff) SendMessageW(Handle, WM_SETREDRAW, FALSE, 0);
+        if (nativeMenu_ && !destroying && IsMenu(nativeMenu_)) SetMenu(Handle, nativeMenu_);
         if (regionSet_) SetWindowRgn(Handle, nullptr, !destroying && !QuietFlags());
         regionSet_ = false;
         regionSize_ = {};
@@ -506,6 +516,7 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
                              SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
                                  SWP_FRAMECHANGED);
             }
+            if (redrawOff) SendMessageW(Handle, WM_SETREDRAW, TRUE, 0);
             RedrawWindow(Handle, nullptr, nullptr,
                          RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         }
