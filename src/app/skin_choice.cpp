@@ -207,10 +207,11 @@ bool TSkinChoice::ChooseFile(const std::string& path) {
         return false;
     }
     const std::vector<std::uint8_t> previous = data_.Store;
-    data_.SetSkinFile(path);
+    // The bytes just checked are the ones loaded: the file is read once.
+    data_.SetSkinFile(path, std::move(file.bytes));
     if (data_.SkinNotLoaded) {
-        // Changed on disk since the check: the skin that was there goes back.
-        Refuse(path, {app::SkinFileFault::Damaged, "皮肤文件在读取时被改变了。"});
+        // Passed the check yet refused by the loader: the skin that was there goes back.
+        Refuse(path, {app::SkinFileFault::Damaged, "皮肤文件无法载入。"});
         PutStoreBack(previous);
         return false;
     }

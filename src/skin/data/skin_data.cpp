@@ -315,6 +315,16 @@ void TSkinData::SetSkinFile(const std::string& value) {
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
     std::vector<std::uint8_t> bytes;
     if (!ReadWholeFile(value, bytes)) return;
+    SetSkinFile(value, std::move(bytes));
+}
+
+void TSkinData::SetSkinFile(const std::string& value, std::vector<std::uint8_t> bytes) {
+    SkinNotLoaded = true;
+    skinFile_ = value;
+    if (designing_) {
+        if (!value.empty() && !Store.empty()) Store.clear();
+        return;
+    }
     Store = std::move(bytes);
     LoadSkin();
     if (SkinFormtype == sfMainform) Refresh();

@@ -133,6 +133,8 @@ public:
     void SetSkin3rd(const std::vector<std::string>& lines);
     const std::string& SkinFile() const { return skinFile_; }
     void SetSkinFile(const std::string& value);
+    // As SetSkinFile, with the file's bytes already read by the caller (read once, not twice).
+    void SetSkinFile(const std::string& value, std::vector<std::uint8_t> bytes);
     std::string SkinStore() const; // status text; writing it has no effect
     TSkinFormType SkinFormtype = sfMainform;
     std::string Version() const { return kSkinDataVersion; } // fixed

@@ -184,6 +184,10 @@ void TSkinManage::PostCommand(unsigned command, unsigned delayMs) {
     if (command == skin::kUnskinAllCommand) enabled_ = false;
 }
 
+void TSkinManage::RunPendingCommand() {
+    if (timer_->Enabled()) Tick();
+}
+
 void TSkinManage::Purge() {
     std::vector<TWinSkinForm*> finished;
     for (TWinSkinForm* f : forms_) {

@@ -32,6 +32,9 @@ public:
     void SetChanging(TSkinData& data) override { changing_ = &data; }
     void ReloadSkin() override;
     void PostCommand(unsigned command, unsigned delayMs) override;
+    // Carries out the pending command now rather than when its delay runs out, as the delay's
+    // end would (it still waits for a menu or a move or size loop). Nothing when none is pending.
+    void RunPendingCommand();
     int ActiveCount() const override { return activeCount_; }
     void SetActiveCount(int count) override { activeCount_ = count; }
     void SetEnabled(bool enabled) override { enabled_ = enabled; }

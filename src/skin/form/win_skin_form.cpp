@@ -12,6 +12,7 @@
 #include "toolkit/win_text.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -279,6 +280,9 @@ void TWinSkinForm::ApplySkin() {
                 }
             } else if (!childWindow_ && borderKind_ != bkNone && windowState_ != wsMinimized) {
                 skinState_ = ssResizing;
+                // The new size and region paint nothing on their way; the window is
+                // invalidated once they are set.
+                quietGeometry_ = windowState_ == wsNormal;
                 ResizeFrame(true);
                 skinState_ = ssApplied;
                 if (windowState_ == wsMaximized)
@@ -287,6 +291,9 @@ void TWinSkinForm::ApplySkin() {
                                      SWP_FRAMECHANGED);
                 else
                     UpdateRegion();
+                if (std::exchange(quietGeometry_, false))
+                    RedrawWindow(Handle, nullptr, nullptr,
+                                 RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             } else {
                 skinState_ = ssApplied;
                 SetWindowPos(Handle, nullptr, 0, 0, 0, 0,
@@ -360,8 +367,27 @@ void TWinSkinForm::ResizeFrame(bool firstApply) {
             width = needed;
         }
     }
+    RECT before{};
+    GetWindowRect(Handle, &before);
     SetWindowPos(Handle, nullptr, 0, 0, width, height,
-                 SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+                 SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | QuietFlags());
+    if (QuietFlags()) ExposeUncovered(before);
+}
+
+UINT TWinSkinForm::QuietFlags() const {
+    return quietGeometry_ && !childWindow_ && formKind_ == fkOrdinary
+               ? SWP_NOREDRAW | SWP_NOCOPYBITS
+               : 0;
+}
+
+void TWinSkinForm::ExposeUncovered(const RECT& before) {
+    RECT after{};
+    GetWindowRect(Handle, &after);
+    UniqueRegion uncovered(CreateRectRgnIndirect(&before));
+    UniqueRegion now(CreateRectRgnIndirect(&after));
+    if (CombineRgn(uncovered.get(), uncovered.get(), now.get(), RGN_DIFF) > NULLREGION)
+        RedrawWindow(GetDesktopWindow(), nullptr, uncovered.get(),
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TWinSkinForm::ShiftChildren(int dx) {
@@ -408,8 +434,12 @@ void TWinSkinForm::Recolor() {
         SkinFormMenus(false);
         SkinFormMenus(true);
         if (menuBar_) menuBar_->Rebuild();
+        // The window is repainted in full once it is set up: the new size and region paint
+        // nothing on their way (each would paint the frame and erase every control).
+        quietGeometry_ = true;
         ResizeFrame(false);
         UpdateRegion();
+        quietGeometry_ = false;
         SendMessageW(Handle, CN_SKIN_APPLIED, 0, kSkinMagic);
     }
     if (skinState_ != ssNotApplied) skinState_ = ssApplied;
@@ -456,8 +486,13 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
     SkinFormMenus(false);
     if (skinFrame_) {
         FreeMenuBar(false);
+        // The window is invalidated in full below: with its redrawing off, putting the menu
+        // back, dropping the region and resizing paint nothing on their way.
+        quietGeometry_ = !destroying;
+        const bool redrawOff = QuietFlags() && IsWindowVisible(Handle);
+        if (redrawOff) SendMessageW(Handle, WM_SETREDRAW, FALSE, 0);
         if (nativeMenu_ && !destroying && IsMenu(nativeMenu_)) SetMenu(Handle, nativeMenu_);
-        if (regionSet_) SetWindowRgn(Handle, nullptr, !destroying);
+        if (regionSet_) SetWindowRgn(Handle, nullptr, !destroying && !QuietFlags());
         regionSet_ = false;
         regionSize_ = {};
         if (!destroying) {
@@ -470,16 +505,22 @@ void TWinSkinForm::RestoreWindow(bool destroying) {
                 int height =
                     (w.bottom - w.top) + nativeFrame_.cy - title_ - bottom_ - menuBarHeight_;
                 if (nativeMenu_) height += GetSystemMetrics(SM_CYMENU);
+                RECT before{};
+                GetWindowRect(Handle, &before);
                 SetWindowPos(Handle, nullptr, 0, 0, width, height,
-                             SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+                             SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE |
+                                 QuietFlags());
+                if (QuietFlags()) ExposeUncovered(before);
             } else {
                 SetWindowPos(Handle, nullptr, 0, 0, 0, 0,
                              SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
                                  SWP_FRAMECHANGED);
             }
+            if (redrawOff) SendMessageW(Handle, WM_SETREDRAW, TRUE, 0);
             RedrawWindow(Handle, nullptr, nullptr,
                          RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         }
+        quietGeometry_ = false;
     } else if (!destroying) {
         // The controls drew themselves from the skin: they are drawn again as they are now.
         RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
@@ -704,7 +745,7 @@ void TWinSkinForm::UpdateRegion() {
         }
     }
     // The window owns the region from here on; a region the window refused is not set.
-    if (!SetWindowRgn(Handle, region.get(), TRUE)) return;
+    if (!SetWindowRgn(Handle, region.get(), QuietFlags() ? FALSE : TRUE)) return;
     region.release();
     regionSet_ = true;
     regionSize_ = {w, h};

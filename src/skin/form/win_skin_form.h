@@ -181,6 +181,12 @@ private:
     void ReskinControls();
     void FreeSkinnedControls();
     void ResizeFrame(bool firstApply);
+    // Flags that keep a geometry change from painting when a full repaint follows it (top-level
+    // windows only: a child's parent would miss the part it uncovers).
+    UINT QuietFlags() const;
+    // What a quiet change of a top-level window from `before` left uncovered is painted by the
+    // windows behind it, as a change that paints would have had them do.
+    void ExposeUncovered(const RECT& before);
     void ShiftChildren(int dx);
     void Dispatch(TMessage& m);
     bool Stage2(TMessage& m);
@@ -249,6 +255,7 @@ private:
     SIZE regionSize_{};
     int dialogShift_ = 0, dialogWidened_ = 0; // a dialog widened to show its caption
     bool regionSet_ = false;
+    bool quietGeometry_ = false; // a full repaint follows the frame's changes of size and region
     std::uint32_t regionGeneration_ = 0; // the skin data's Generation the region was cut from
     std::uint32_t setUpGeneration_ = 0;  // and the one the last whole set-up and repaint read
 

@@ -278,7 +278,8 @@ void TWinSkinMenu::Build() {
         }
         buttons_.push_back(std::move(b));
     }
-    ::SetMenu(wnd, nullptr);
+    // Taking away a menu that is already gone would still change and repaint the whole frame.
+    if (GetMenu(wnd)) ::SetMenu(wnd, nullptr);
 }
 
 int TWinSkinMenu::StartOffset(int bandWidth) const {
