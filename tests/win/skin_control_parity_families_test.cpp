@@ -93,8 +93,13 @@ POINT TabAt(HWND tabs, int i) {
     return RectCentre(tabs, r);
 }
 
-// The mouse and key gestures of any row of tabs; `tab(s, i)` is the middle of tab i.
-std::vector<Gesture> TabGestures(std::function<POINT(Subject&, int)> tab) {
+using States = std::vector<std::vector<int>>;
+
+// The mouse and key gestures of any row of tabs; `tab(s, i)` is the middle of tab i, `keysDid`
+// guards what the keys did to the twin (its states after a click on the first tab, Right,
+// Ctrl+Tab, Left and Tab).
+std::vector<Gesture> TabGestures(std::function<POINT(Subject&, int)> tab,
+                                 std::function<void(const States&)> keysDid) {
     auto changedTo = [](int index) {
         return [index](const std::vector<std::vector<int>>& states) {
             EXPECT_EQ(states.back()[0], index);
@@ -122,6 +127,7 @@ std::vector<Gesture> TabGestures(std::function<POINT(Subject&, int)> tab) {
         {"arrows, Ctrl+Tab and Tab", false,
          [tab](Subject& s, const Step& step) {
              Click(tab(s, 0));
+             step();
              Tap(VK_RIGHT);
              step();
              Chord(VK_CONTROL, VK_TAB);
@@ -130,7 +136,7 @@ std::vector<Gesture> TabGestures(std::function<POINT(Subject&, int)> tab) {
              step();
              Tap(VK_TAB);
          },
-         nullptr},
+         keysDid},
     };
 }
 
@@ -228,7 +234,9 @@ Subject TabSet(ParityForm& t) {
     Subject s;
     s.control = set;
     s.other = Neighbour(t);
-    s.read = [set, changes] { return std::vector<int>{set->TabIndex(), *changes}; };
+    s.read = [set, changes] {
+        return std::vector<int>{set->TabIndex(), *changes, GetFocus() == set->Handle()};
+    };
     s.skinned = HasObject<TSkinTab31>(set);
     return s;
 }
@@ -242,18 +250,50 @@ POINT SetTab(Subject& s, int i) {
     return RectCentre(set->WindowHandle(), set->TabRect(i));
 }
 
+// Right and Left move along the tabs; Ctrl+Tab turns the page.
+void PagesTurned(const States& states) {
+    EXPECT_EQ(states[1][0], 1);
+    EXPECT_EQ(states[2][0], 2);
+    EXPECT_EQ(states[3][0], 1);
+}
+
+// Right and Left move the focus along the buttons without choosing; Ctrl+Tab turns the page.
+void ButtonFocusMoved(const States& states) {
+    EXPECT_EQ(states[1][0], 0);
+    EXPECT_EQ(states[1][1], 1);
+    EXPECT_EQ(states[2][0], 1);
+    EXPECT_EQ(states[3][1], 0);
+}
+
+// Right chooses the next tab; Ctrl+Tab takes the focus on, as Tab does.
+void TabChosen(const States& states) {
+    EXPECT_EQ(states[0][0], 0);
+    EXPECT_EQ(states[1][0], 1);
+}
+
+// The tab set takes no arrow keys: the click focused it, Ctrl+Tab takes the focus on as Tab
+// does, and Tab brings it back.
+void SetLeftByTab(const States& states) {
+    EXPECT_EQ(states[0][2], 1);
+    EXPECT_EQ(states[1], states[0]);
+    EXPECT_EQ(states[2][2], 0);
+    EXPECT_EQ(states.back()[2], 1);
+}
+
 } // namespace
 
 TEST(SkinParityTabs, PageControlTabsAsTheSystemsOwn) {
     for (const Skin& skin : {kProduct, kSmall})
         ExpectParity(
-            skin, [](ParityForm& t) { return PageControl(t, tsTabs); }, TabGestures(SystemTab));
+            skin, [](ParityForm& t) { return PageControl(t, tsTabs); },
+            TabGestures(SystemTab, PagesTurned));
 }
 
 TEST(SkinParityTabs, ButtonTabsAsTheSystemsOwn) {
     for (const Skin& skin : {kProduct, kSmall})
         ExpectParity(
-            skin, [](ParityForm& t) { return PageControl(t, tsButtons); }, TabGestures(SystemTab));
+            skin, [](ParityForm& t) { return PageControl(t, tsButtons); },
+            TabGestures(SystemTab, ButtonFocusMoved));
 }
 
 TEST(SkinParityTabs, ArrowsAlongButtonTabsMoveTheFocusNotThePressedTab) {
@@ -287,11 +327,11 @@ TEST(SkinParityTabs, ArrowsAlongButtonTabsMoveTheFocusNotThePressedTab) {
 }
 
 TEST(SkinParityTabs, TabControlOnTheProductSkin) {
-    ExpectParity(kProduct, TabControl, TabGestures(SystemTab));
+    ExpectParity(kProduct, TabControl, TabGestures(SystemTab, TabChosen));
 }
 
 TEST(SkinParityTabs, TabControlOnTheSmallControlsSkin) {
-    ExpectParity(kSmall, TabControl, TabGestures(SystemTab));
+    ExpectParity(kSmall, TabControl, TabGestures(SystemTab, TabChosen));
 }
 
 namespace {
@@ -360,7 +400,8 @@ TEST(SkinParityTabs, TheScrollArrowsOfACrowdedRowAsWithoutTheSkin) {
 }
 
 TEST(SkinParityTabs, TabSetAsWithoutTheSkin) {
-    for (const Skin& skin : {kProduct, kSmall}) ExpectParity(skin, TabSet, TabGestures(SetTab));
+    for (const Skin& skin : {kProduct, kSmall})
+        ExpectParity(skin, TabSet, TabGestures(SetTab, SetLeftByTab));
 }
 
 // ---------------------------------------------------------------- edits
@@ -1099,11 +1140,19 @@ std::vector<Gesture> PassiveGestures() {
          },
          nullptr},
         {"the caption's accelerator", false,
-         [](Subject& s, const Step&) {
+         [](Subject& s, const Step& step) {
              Focus(s.other);
+             // The system looks for the accelerator from the focused window down the z-order:
+             // the control comes next, then the check box that takes it.
+             SetWindowPos(s.other->Handle(), HWND_TOP, 0, 0, 0, 0,
+                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+             step();
              AltTap('G');
          },
-         nullptr},
+         [](const std::vector<std::vector<int>>& states) {
+             EXPECT_EQ(states.front()[3], 1);
+             EXPECT_EQ(states.back()[3], 0); // the accelerator took the focus on
+         }},
     };
 }
 
@@ -1111,10 +1160,14 @@ template <typename Object> Subject Passive(ParityForm& t, TWinControl* c) {
     Subject s;
     s.control = c;
     s.other = Neighbour(t);
-    s.read = [c] {
+    auto* go = t.Add<TCheckBox>(290, 260, 100, 20);
+    go->SetName("go");
+    go->SetCaption("&Go");
+    s.read = [c, other = s.other] {
         HWND wnd = c->WindowHandle();
         return std::vector<int>{IsWindowEnabled(wnd) != FALSE, GetCapture() == wnd,
-                                static_cast<int>(SendMessageW(wnd, PBM_GETPOS, 0, 0))};
+                                static_cast<int>(SendMessageW(wnd, PBM_GETPOS, 0, 0)),
+                                GetFocus() == other->Handle()};
     };
     s.skinned = HasObject<Object>(c);
     return s;
@@ -1172,6 +1225,23 @@ TEST(SkinParityPassive, StatusBarsLetClicksPassAsBefore) {
 
 namespace {
 
+// A header column's pixels on the screen, once what is pending is painted.
+std::vector<std::uint32_t> ColumnPixels(HWND header, int i) {
+    PumpFor(20);
+    RECT r{};
+    Header_GetItemRect(header, i, &r);
+    MapWindowPoints(header, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return Pixels(r).px;
+}
+
+// While a gesture sets it, the list's state also says whether the column looks other than it
+// did before the press: the system exposes no pressed state of a header item.
+struct ColumnLook {
+    HWND header = nullptr;
+    int column = -1;
+    std::vector<std::uint32_t> unpressed;
+} gColumnLook;
+
 Subject ListView(ParityForm& t) {
     auto* list = t.Add<TListView>(10, 10, 260, 160);
     list->SetName("list");
@@ -1191,12 +1261,16 @@ Subject ListView(ParityForm& t) {
     s.control = list;
     s.other = Neighbour(t);
     s.child = ListView_GetHeader(list->WindowHandle());
+    gColumnLook = {};
     s.read = [list] {
         HWND wnd = list->WindowHandle();
-        return std::vector<int>{ListView_GetNextItem(wnd, -1, LVNI_SELECTED),
-                                ListView_GetNextItem(wnd, -1, LVNI_FOCUSED),
-                                ListView_GetTopIndex(wnd), ListView_GetColumnWidth(wnd, 0),
-                                ListView_GetColumnWidth(wnd, 1)};
+        std::vector<int> out{ListView_GetNextItem(wnd, -1, LVNI_SELECTED),
+                             ListView_GetNextItem(wnd, -1, LVNI_FOCUSED), ListView_GetTopIndex(wnd),
+                             ListView_GetColumnWidth(wnd, 0), ListView_GetColumnWidth(wnd, 1)};
+        if (gColumnLook.header)
+            out.push_back(ColumnPixels(gColumnLook.header, gColumnLook.column) !=
+                          gColumnLook.unpressed);
+        return out;
     };
     s.skinned = [list](ParityForm& f) {
         auto* object = f.ObjectOf<TSkinListView>(list);
@@ -1241,6 +1315,26 @@ std::vector<Gesture> ListGestures() {
          [](const std::vector<std::vector<int>>& states) { EXPECT_EQ(states.back()[1], 2); }},
         {"a click on a column's header", false,
          [](Subject& s, const Step&) { Click(HeaderItem(s, 1)); }, nullptr},
+        {"a column pressed, dragged off the header and back", false,
+         [](Subject& s, const Step& step) {
+             const POINT on = HeaderItem(s, 1);
+             const POINT off = Below(on, 0, 120);
+             MoveTo(off);
+             gColumnLook = {s.child, 1, ColumnPixels(s.child, 1)};
+             int steps = 0;
+             // The look is read up to the release: a released column may be drawn hot.
+             DragOffAndBack(on, off, [&] {
+                 step();
+                 if (++steps == 3) gColumnLook = {};
+             });
+         },
+         [](const std::vector<std::vector<int>>& states) {
+             // Drawn pressed, up while the mouse is off, pressed again when it is back.
+             ASSERT_EQ(states.size(), 4u);
+             EXPECT_EQ(states[0].back(), 1);
+             EXPECT_EQ(states[1].back(), 0);
+             EXPECT_EQ(states[2].back(), 1);
+         }},
         {"a divider dragged wider", false,
          [](Subject& s, const Step& step) {
              const POINT from = Divider(s);
@@ -1317,7 +1411,7 @@ std::vector<Gesture> ListGestures() {
 
 std::vector<Gesture> ListMouseGestures() {
     std::vector<Gesture> mouse = ListGestures();
-    mouse.resize(5);
+    mouse.resize(6);
     return mouse;
 }
 
@@ -1331,6 +1425,6 @@ TEST(SkinParityListView, ItemsAndTheHeaderUnderTheMouseOnTheScrollSkin) {
 
 TEST(SkinParityListView, DisabledKeysAndTheWheelAsWithoutTheSkin) {
     std::vector<Gesture> rest = ListGestures();
-    rest.erase(rest.begin(), rest.begin() + 5);
+    rest.erase(rest.begin(), rest.begin() + 6);
     for (const Skin& skin : {kProduct, kScrolls}) ExpectParity(skin, ListView, rest);
 }

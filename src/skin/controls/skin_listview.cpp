@@ -114,6 +114,7 @@ void TSkinHeader::AttachWindow(HWND wnd, TSkinData* data, TWinSkinForm* form, TC
     TSkinControl::AttachWindow(wnd, data, form, canvas);
     hotItem_ = -1;
     pressedItem_ = -1;
+    heldItem_ = -1;
 }
 
 bool TSkinHeader::HasSkin() const {
@@ -155,6 +156,7 @@ bool TSkinHeader::BeforeMessage(TMessage& m) {
         // Only a header of buttons goes down under the mouse.
         const bool buttons = (GetWindowLongPtrW(Handle(), GWL_STYLE) & HDS_BUTTONS) != 0;
         pressedItem_ = buttons && (hit.flags & HHT_ONHEADER) ? hit.iItem : -1;
+        heldItem_ = pressedItem_;
         return true;
     }
     default:
@@ -166,6 +168,19 @@ void TSkinHeader::AfterMessage(TMessage& m) {
     switch (m.Msg) {
     case WM_MOUSEMOVE: {
         const POINT p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+        if (heldItem_ >= 0) {
+            // As the system's header: the held column goes up while the mouse is off it and
+            // down again when it comes back.
+            HDHITTESTINFO hit{};
+            hit.pt = p;
+            SendMessageW(Handle(), HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+            const int pressed =
+                (hit.flags & HHT_ONHEADER) && hit.iItem == heldItem_ ? heldItem_ : -1;
+            if (pressed != pressedItem_) {
+                pressedItem_ = pressed;
+                Repaint();
+            }
+        }
         for (size_t i = 0; i < itemRects_.size(); ++i)
             if (PtInRect(&itemRects_[i], p) && static_cast<int>(i) != hotItem_) {
                 hotItem_ = static_cast<int>(i);
@@ -184,6 +199,7 @@ void TSkinHeader::AfterMessage(TMessage& m) {
         break;
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
+        heldItem_ = -1;
         if (pressedItem_ >= 0) {
             pressedItem_ = -1;
             Repaint();

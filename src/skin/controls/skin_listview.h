@@ -33,7 +33,8 @@ private:
 
     std::vector<RECT> itemRects_;
     int hotItem_ = -1;
-    int pressedItem_ = -1;
+    int pressedItem_ = -1; // drawn pressed
+    int heldItem_ = -1;    // the column the button went down on, while it is held
 };
 
 class TSkinListView : public TSkinScrollbar {

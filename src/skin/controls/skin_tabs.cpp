@@ -156,10 +156,6 @@ bool TSkinTabBtn::BeforeMessage(TMessage& m) {
 }
 
 void TSkinTabBtn::AfterMessage(TMessage& m) {
-    if (hot_.Update(Handle(), m)) {
-        Repaint();
-        return;
-    }
     // The system tab control draws the focus and selection changes itself.
     if (m.Msg == TCM_SETCURSEL || m.Msg == TCM_SETCURFOCUS || m.Msg == WM_LBUTTONDOWN ||
         m.Msg == WM_KEYDOWN)

@@ -66,11 +66,8 @@ public:
     void DrawControl(HDC dc, const RECT& r) override;
     bool CanSkin() override { return SkinHasTabs(data_) && HasImage(); }
 
-    int HotTab() const { return hot_.Index(); }
-
 private:
     bool HasImage() const;
-    TTabHotTracker hot_;
 };
 
 class TSkinTab : public TSkinControl {
