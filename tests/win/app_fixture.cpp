@@ -41,6 +41,34 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
+bool QueueSettles(int maxMessages) {
+    for (int i = 0; i < maxMessages; ++i) {
+        MSG msg;
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return true;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return false;
+}
+
+int WindowsOf(HWND top, TWinControl* control, HWND* found) {
+    struct Search {
+        TWinControl* control;
+        int count = 0;
+        HWND last = nullptr;
+    } search{control};
+    EnumChildWindows(
+        top,
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(l);
+            if (TWinControl::FromHandle(w) == s->control) ++s->count, s->last = w;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (found) *found = search.last;
+    return search.count;
+}
+
 void PumpFor(int ms) {
     DWORD start = GetTickCount();
     PumpUntil([&] { return GetTickCount() - start >= static_cast<DWORD>(ms); }, ms + 1000);

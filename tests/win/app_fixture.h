@@ -21,6 +21,12 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 // The popup menu windows ("#32768") of this thread that are shown, in the system's order.
 std::vector<HWND> OpenMenuWindows();
 void PumpFor(int ms);
+// Dispatches the queued messages one at a time and says whether the queue ran dry within
+// maxMessages. A window that never validates is asked to paint for ever: this fails on it where
+// ProcessMessages would never return.
+bool QueueSettles(int maxMessages = 2000);
+// How many windows under `top` the control answers for: one, or it is split over two.
+int WindowsOf(HWND top, TWinControl* control, HWND* found = nullptr);
 
 // GDI objects and windows held by this process. Wine answers GetGuiResources with 0, so the
 // GDI count reads the process's GDI handle table and the USER count counts its windows.

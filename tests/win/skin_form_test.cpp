@@ -732,6 +732,31 @@ TEST(SkinManager, NewWindowsAreSkinnedWhenTheyActivate) {
     EXPECT_EQ(SendMessageW(later.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
 }
 
+TEST(SkinManager, FormWhoseChildWindowWasMadeBeforeItsFirstShowIsSkinnedAndSettles) {
+    Manager mgr;
+    mgr.m->InstallHook();
+    mgr.m->SetActiveCount(1);
+    auto form = std::make_unique<TForm>(&TestApplication());
+    form->SetBounds(50, 50, 300, 200);
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(0, 0, 280, 100);
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(panel);
+    edit->SetBounds(10, 10, 100, 24);
+    edit->HandleNeeded();
+    EXPECT_EQ(WindowsOf(form->WindowHandle(), edit), 1);
+    EXPECT_EQ(WindowsOf(form->WindowHandle(), panel), 1);
+    form->Show();
+    // Bounded: a window that never validates would keep ProcessMessages busy for ever.
+    EXPECT_TRUE(QueueSettles());
+    auto skinned = [&] { return SendMessageW(form->WindowHandle(), WM_SKIN_QUERY, 0, 0) == 1; };
+    for (int i = 0; i < 100 && !skinned() && QueueSettles(); ++i)
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    EXPECT_TRUE(skinned());
+    EXPECT_TRUE(QueueSettles());
+}
+
 TEST(SkinManager, ADamagedSkinLeavesWindowsUnskinnedAndWorking) {
     Manager mgr(DamagedStore());
     EXPECT_TRUE(mgr.data->SkinNotLoaded);
