@@ -69,6 +69,34 @@ int WindowsOf(HWND top, TWinControl* control, HWND* found) {
     return search.count;
 }
 
+::testing::AssertionResult CommandRunsAfterItsDelay(TSkinManage& m, DWORD postedAt,
+                                                    unsigned delayMs,
+                                                    const std::function<bool()>& effect) {
+    auto seen = [&] { return effect && effect(); };
+    PumpUntil(
+        [&] {
+            return m.PendingCommand() == 0 || seen() || GetTickCount() - postedAt >= delayMs / 2;
+        },
+        static_cast<int>(delayMs));
+    const bool early = m.PendingCommand() == 0 || seen();
+    const DWORD at = GetTickCount() - postedAt;
+    if (early && at < delayMs)
+        return ::testing::AssertionFailure()
+               << "the command ran " << at << " ms after it was posted, before its " << delayMs
+               << " ms delay";
+    if (!PumpUntil([&] { return m.PendingCommand() == 0 && (!effect || effect()); }, 10000))
+        return ::testing::AssertionFailure()
+               << "command " << m.PendingCommand() << " still pending, or its effect not seen, "
+               << GetTickCount() - postedAt << " ms after it was posted";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult PumpUntilNoCommandPending(TSkinManage& m) {
+    if (PumpUntil([&] { return m.PendingCommand() == 0; }, 10000))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "command " << m.PendingCommand() << " still pending";
+}
+
 void PumpFor(int ms) {
     DWORD start = GetTickCount();
     PumpUntil([&] { return GetTickCount() - start >= static_cast<DWORD>(ms); }, ms + 1000);

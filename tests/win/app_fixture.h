@@ -55,6 +55,16 @@ private:
     int activeCount_ = 0;
 };
 
+// Pumps through the manager's pending delayed command, posted at `postedAt` (GetTickCount): it
+// must not have run, nor `effect` (when given) be seen, at half its delay, and both must come
+// within a generous cap. Should the pump itself be held up past the delay, no early run can be
+// told and only the outcome is checked.
+::testing::AssertionResult CommandRunsAfterItsDelay(TSkinManage& m, DWORD postedAt,
+                                                    unsigned delayMs,
+                                                    const std::function<bool()>& effect = {});
+// Pumps until the manager has no command pending (within a generous cap).
+::testing::AssertionResult PumpUntilNoCommandPending(TSkinManage& m);
+
 // A fresh main window, shown; deleted at the end of the test.
 std::unique_ptr<TForm1> MakeMainForm();
 

@@ -696,27 +696,32 @@ TEST(SkinManager, OnlyOneCommandIsPendingAndActiveOffAndOnReskins) {
     mgr.m->SetActiveCount(1);
     mgr.m->SetChanging(*mgr.data);
     PlainForm a, b;
+    auto skinned = [](PlainForm& f) {
+        return SendMessageW(f.form->WindowHandle(), WM_SKIN_QUERY, 0, 0) == 1;
+    };
+    DWORD posted = GetTickCount();
     mgr.m->PostCommand(skin::kSkinAllCommand, 250);
     mgr.m->PostCommand(skin::kUnskinAllCommand, 250); // replaces the first
     EXPECT_EQ(mgr.m->PendingCommand(), skin::kUnskinAllCommand);
-    PumpFor(400);
-    EXPECT_EQ(mgr.m->PendingCommand(), 0u);
-    EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_TRUE(CommandRunsAfterItsDelay(*mgr.m, posted, 250));
+    EXPECT_FALSE(skinned(a));
     EXPECT_FALSE(mgr.m->Enabled());
     // Active on: every visible form is skinned, after the delay.
     mgr.data->SetActive(false);
-    PumpFor(400);
+    EXPECT_TRUE(PumpUntilNoCommandPending(*mgr.m));
+    posted = GetTickCount();
     mgr.data->SetActive(true);
-    PumpFor(100);
-    EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
-    PumpFor(300);
-    EXPECT_EQ(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
-    EXPECT_EQ(SendMessageW(b.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_TRUE(CommandRunsAfterItsDelay(*mgr.m, posted, skin::kSkinCommandDelayMs,
+                                         [&] { return skinned(a); }));
+    EXPECT_TRUE(skinned(a));
+    EXPECT_TRUE(skinned(b));
     SIZE skinnedClient = ClientSize(a.form->WindowHandle());
     // Active off gives the native frames back with the client sizes kept.
+    posted = GetTickCount();
     mgr.data->SetActive(false);
-    PumpFor(400);
-    EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_TRUE(CommandRunsAfterItsDelay(*mgr.m, posted, skin::kSkinCommandDelayMs,
+                                         [&] { return !skinned(a); }));
+    EXPECT_FALSE(skinned(a));
     EXPECT_EQ(ClientSize(a.form->WindowHandle()).cx, skinnedClient.cx);
     EXPECT_EQ(ClientSize(a.form->WindowHandle()).cy, skinnedClient.cy);
     EXPECT_TRUE(mgr.m->SkinnedForms().empty());
