@@ -674,10 +674,11 @@ struct InsideLoop {
     // The same with a popup menu of `form` tracking.
     static void Menu(TComponent* form, const std::function<void()>& change,
                      const std::function<void()>& inside) {
-        TPopupMenu popup(form);
-        auto* item = new TMenuItem(&popup);
+        // Deleted, not left to the stack: a skinned form that made it owner-drawn hears it go.
+        auto popup = std::make_unique<TPopupMenu>(form);
+        auto* item = new TMenuItem(popup.get());
         item->SetCaption("Item");
-        popup.Items()->Add(item);
+        popup->Items()->Add(item);
         int ticks = 0;
         Run(
             [&] {
@@ -686,7 +687,7 @@ struct InsideLoop {
                 inside();
                 return true;
             },
-            [] { EndMenu(); }, [&] { popup.Popup(120, 120); });
+            [] { EndMenu(); }, [&] { popup->Popup(120, 120); });
     }
 };
 std::function<bool()>* InsideLoop::inside = nullptr;
