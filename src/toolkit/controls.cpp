@@ -719,8 +719,10 @@ void TWinControl::RemoveControl(TControl* c) {
 
 HWND TWinControl::Handle() {
     if (!handle_) {
+        // Making the parent's window makes its children's too, this one among them: a second
+        // window would be left orphaned, its paints answered by the other, so never validated.
         if (parent_) parent_->HandleNeeded();
-        CreateWnd();
+        if (!handle_) CreateWnd();
     }
     return handle_;
 }

@@ -41,6 +41,62 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     return true;
 }
 
+bool QueueSettles(int maxMessages) {
+    for (int i = 0; i < maxMessages; ++i) {
+        MSG msg;
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return true;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return false;
+}
+
+int WindowsOf(HWND top, TWinControl* control, HWND* found) {
+    struct Search {
+        TWinControl* control;
+        int count = 0;
+        HWND last = nullptr;
+    } search{control};
+    EnumChildWindows(
+        top,
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(l);
+            if (TWinControl::FromHandle(w) == s->control) ++s->count, s->last = w;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (found) *found = search.last;
+    return search.count;
+}
+
+::testing::AssertionResult CommandRunsAfterItsDelay(TSkinManage& m, DWORD postedAt,
+                                                    unsigned delayMs,
+                                                    const std::function<bool()>& effect) {
+    auto seen = [&] { return effect && effect(); };
+    PumpUntil(
+        [&] {
+            return m.PendingCommand() == 0 || seen() || GetTickCount() - postedAt >= delayMs / 2;
+        },
+        static_cast<int>(delayMs));
+    const bool early = m.PendingCommand() == 0 || seen();
+    const DWORD at = GetTickCount() - postedAt;
+    if (early && at < delayMs)
+        return ::testing::AssertionFailure()
+               << "the command ran " << at << " ms after it was posted, before its " << delayMs
+               << " ms delay";
+    if (!PumpUntil([&] { return m.PendingCommand() == 0 && (!effect || effect()); }, 10000))
+        return ::testing::AssertionFailure()
+               << "command " << m.PendingCommand() << " still pending, or its effect not seen, "
+               << GetTickCount() - postedAt << " ms after it was posted";
+    return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult PumpUntilNoCommandPending(TSkinManage& m) {
+    if (PumpUntil([&] { return m.PendingCommand() == 0; }, 10000))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "command " << m.PendingCommand() << " still pending";
+}
+
 void PumpFor(int ms) {
     DWORD start = GetTickCount();
     PumpUntil([&] { return GetTickCount() - start >= static_cast<DWORD>(ms); }, ms + 1000);

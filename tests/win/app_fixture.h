@@ -21,6 +21,12 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 // The popup menu windows ("#32768") of this thread that are shown, in the system's order.
 std::vector<HWND> OpenMenuWindows();
 void PumpFor(int ms);
+// Dispatches the queued messages one at a time and says whether the queue ran dry within
+// maxMessages. A window that never validates is asked to paint for ever: this fails on it where
+// ProcessMessages would never return.
+bool QueueSettles(int maxMessages = 2000);
+// How many windows under `top` the control answers for: one, or it is split over two.
+int WindowsOf(HWND top, TWinControl* control, HWND* found = nullptr);
 
 // GDI objects and windows held by this process. Wine answers GetGuiResources with 0, so the
 // GDI count reads the process's GDI handle table and the USER count counts its windows.
@@ -48,6 +54,16 @@ private:
     bool made_ = false, enabled_ = false;
     int activeCount_ = 0;
 };
+
+// Pumps through the manager's pending delayed command, posted at `postedAt` (GetTickCount): it
+// must not have run, nor `effect` (when given) be seen, at half its delay, and both must come
+// within a generous cap. Should the pump itself be held up past the delay, no early run can be
+// told and only the outcome is checked.
+::testing::AssertionResult CommandRunsAfterItsDelay(TSkinManage& m, DWORD postedAt,
+                                                    unsigned delayMs,
+                                                    const std::function<bool()>& effect = {});
+// Pumps until the manager has no command pending (within a generous cap).
+::testing::AssertionResult PumpUntilNoCommandPending(TSkinManage& m);
 
 // A fresh main window, shown; deleted at the end of the test.
 std::unique_ptr<TForm1> MakeMainForm();

@@ -696,27 +696,32 @@ TEST(SkinManager, OnlyOneCommandIsPendingAndActiveOffAndOnReskins) {
     mgr.m->SetActiveCount(1);
     mgr.m->SetChanging(*mgr.data);
     PlainForm a, b;
+    auto skinned = [](PlainForm& f) {
+        return SendMessageW(f.form->WindowHandle(), WM_SKIN_QUERY, 0, 0) == 1;
+    };
+    DWORD posted = GetTickCount();
     mgr.m->PostCommand(skin::kSkinAllCommand, 250);
     mgr.m->PostCommand(skin::kUnskinAllCommand, 250); // replaces the first
     EXPECT_EQ(mgr.m->PendingCommand(), skin::kUnskinAllCommand);
-    PumpFor(400);
-    EXPECT_EQ(mgr.m->PendingCommand(), 0u);
-    EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_TRUE(CommandRunsAfterItsDelay(*mgr.m, posted, 250));
+    EXPECT_FALSE(skinned(a));
     EXPECT_FALSE(mgr.m->Enabled());
     // Active on: every visible form is skinned, after the delay.
     mgr.data->SetActive(false);
-    PumpFor(400);
+    EXPECT_TRUE(PumpUntilNoCommandPending(*mgr.m));
+    posted = GetTickCount();
     mgr.data->SetActive(true);
-    PumpFor(100);
-    EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
-    PumpFor(300);
-    EXPECT_EQ(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
-    EXPECT_EQ(SendMessageW(b.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_TRUE(CommandRunsAfterItsDelay(*mgr.m, posted, skin::kSkinCommandDelayMs,
+                                         [&] { return skinned(a); }));
+    EXPECT_TRUE(skinned(a));
+    EXPECT_TRUE(skinned(b));
     SIZE skinnedClient = ClientSize(a.form->WindowHandle());
     // Active off gives the native frames back with the client sizes kept.
+    posted = GetTickCount();
     mgr.data->SetActive(false);
-    PumpFor(400);
-    EXPECT_NE(SendMessageW(a.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+    EXPECT_TRUE(CommandRunsAfterItsDelay(*mgr.m, posted, skin::kSkinCommandDelayMs,
+                                         [&] { return !skinned(a); }));
+    EXPECT_FALSE(skinned(a));
     EXPECT_EQ(ClientSize(a.form->WindowHandle()).cx, skinnedClient.cx);
     EXPECT_EQ(ClientSize(a.form->WindowHandle()).cy, skinnedClient.cy);
     EXPECT_TRUE(mgr.m->SkinnedForms().empty());
@@ -730,6 +735,31 @@ TEST(SkinManager, NewWindowsAreSkinnedWhenTheyActivate) {
     PumpUntil([&] { return SendMessageW(later.form->WindowHandle(), WM_SKIN_QUERY, 0, 0) == 1; },
               1000);
     EXPECT_EQ(SendMessageW(later.form->WindowHandle(), WM_SKIN_QUERY, 0, 0), 1);
+}
+
+TEST(SkinManager, FormWhoseChildWindowWasMadeBeforeItsFirstShowIsSkinnedAndSettles) {
+    Manager mgr;
+    mgr.m->InstallHook();
+    mgr.m->SetActiveCount(1);
+    auto form = std::make_unique<TForm>(&TestApplication());
+    form->SetBounds(50, 50, 300, 200);
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(0, 0, 280, 100);
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(panel);
+    edit->SetBounds(10, 10, 100, 24);
+    edit->HandleNeeded();
+    EXPECT_EQ(WindowsOf(form->WindowHandle(), edit), 1);
+    EXPECT_EQ(WindowsOf(form->WindowHandle(), panel), 1);
+    form->Show();
+    // Bounded: a window that never validates would keep ProcessMessages busy for ever.
+    EXPECT_TRUE(QueueSettles());
+    auto skinned = [&] { return SendMessageW(form->WindowHandle(), WM_SKIN_QUERY, 0, 0) == 1; };
+    for (int i = 0; i < 100 && !skinned() && QueueSettles(); ++i)
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    EXPECT_TRUE(skinned());
+    EXPECT_TRUE(QueueSettles());
 }
 
 TEST(SkinManager, ADamagedSkinLeavesWindowsUnskinnedAndWorking) {

@@ -131,14 +131,14 @@ struct Switcher {
         holder.reset();
         PumpFor(20);
     }
-    // Active with the component's own 250 ms delay, waited out.
+    // Active with the component's own delay, waited out.
     void SetActive(bool on) {
         data->SetActive(on);
-        PumpFor(400);
+        EXPECT_TRUE(PumpUntilNoCommandPending(*m));
     }
     void Load(const SkinFile& file) {
         data->SetSkinFile(file.path);
-        PumpFor(400);
+        EXPECT_TRUE(PumpUntilNoCommandPending(*m));
     }
 };
 
@@ -551,25 +551,27 @@ TEST(SkinSwitchManager, ActiveAndSkinFileKeepTheirDelaysAndRaiseTheEventAfter) {
     SkinFile geometry(GeometrySkinStore(), "delays");
     Switcher s(ProductSkinStore());
     MenuForm f;
+    DWORD posted = GetTickCount();
     s.data->SetActive(true);
-    PumpFor(100);
-    EXPECT_FALSE(Skinned(f.Wnd())) << "not before the delay";
-    PumpFor(300);
+    EXPECT_TRUE(CommandRunsAfterItsDelay(*s.m, posted, skin::kSkinCommandDelayMs,
+                                         [&] { return Skinned(f.Wnd()); }));
     EXPECT_TRUE(Skinned(f.Wnd()));
     EXPECT_EQ(s.changes, 1);
     // A new skin reaches the skinned forms at once; the refresh and the event follow.
+    posted = GetTickCount();
     s.data->SetSkinFile(geometry.path);
     TWinSkinForm* object = s.m->FindSkinnedForm(f.Wnd());
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(object->TitleHeight(), kTitle);
     EXPECT_EQ(s.m->PendingCommand(), skin::kRefreshCommand);
     EXPECT_EQ(s.changes, 1);
-    PumpFor(400);
+    EXPECT_TRUE(CommandRunsAfterItsDelay(*s.m, posted, skin::kSkinCommandDelayMs,
+                                         [&] { return s.changes == 2; }));
     EXPECT_EQ(s.changes, 2);
+    posted = GetTickCount();
     s.data->SetActive(false);
-    PumpFor(100);
-    EXPECT_TRUE(Skinned(f.Wnd())) << "not before the delay";
-    PumpFor(300);
+    EXPECT_TRUE(CommandRunsAfterItsDelay(*s.m, posted, skin::kSkinCommandDelayMs,
+                                         [&] { return !Skinned(f.Wnd()); }));
     EXPECT_FALSE(Skinned(f.Wnd()));
     EXPECT_EQ(s.changes, 3);
     // Windows created while the skin is off stay native; switched on, they are skinned too.
@@ -582,7 +584,7 @@ TEST(SkinSwitchManager, ActiveAndSkinFileKeepTheirDelaysAndRaiseTheEventAfter) {
     s.data->SetActive(true);
     s.data->SetSkinFile(product.path);
     EXPECT_EQ(s.m->PendingCommand(), skin::kSkinAllCommand);
-    PumpFor(400);
+    EXPECT_TRUE(PumpUntilNoCommandPending(*s.m));
     EXPECT_TRUE(Skinned(later.Wnd()));
     EXPECT_TRUE(Skinned(f.Wnd()));
     ASSERT_NE(s.m->FindSkinnedForm(f.Wnd()), nullptr);
@@ -672,10 +674,11 @@ struct InsideLoop {
     // The same with a popup menu of `form` tracking.
     static void Menu(TComponent* form, const std::function<void()>& change,
                      const std::function<void()>& inside) {
-        TPopupMenu popup(form);
-        auto* item = new TMenuItem(&popup);
+        // Deleted, not left to the stack: a skinned form that made it owner-drawn hears it go.
+        auto popup = std::make_unique<TPopupMenu>(form);
+        auto* item = new TMenuItem(popup.get());
         item->SetCaption("Item");
-        popup.Items()->Add(item);
+        popup->Items()->Add(item);
         int ticks = 0;
         Run(
             [&] {
@@ -684,7 +687,7 @@ struct InsideLoop {
                 inside();
                 return true;
             },
-            [] { EndMenu(); }, [&] { popup.Popup(120, 120); });
+            [] { EndMenu(); }, [&] { popup->Popup(120, 120); });
     }
 };
 std::function<bool()>* InsideLoop::inside = nullptr;
@@ -704,7 +707,7 @@ TEST(SkinSwitchManager, TakingTheSkinOffWaitsForAMoveLoopAndAMenu) {
         w, [&] { s.data->SetActive(false); }, [&] { skinnedInside = Skinned(w); }))
         << "the move loop ran";
     EXPECT_TRUE(skinnedInside) << "no unskinning inside the move loop";
-    PumpFor(300);
+    EXPECT_TRUE(PumpUntilNoCommandPending(*s.m));
     EXPECT_FALSE(Skinned(w)) << "unskinned once the loop is over";
     // A popup menu up: the same.
     s.SetActive(true);
@@ -713,7 +716,7 @@ TEST(SkinSwitchManager, TakingTheSkinOffWaitsForAMoveLoopAndAMenu) {
     InsideLoop::Menu(
         f.form.get(), [&] { s.data->SetActive(false); }, [&] { skinnedInside = Skinned(w); });
     EXPECT_TRUE(skinnedInside) << "no unskinning while a menu is up";
-    PumpFor(300);
+    EXPECT_TRUE(PumpUntilNoCommandPending(*s.m));
     EXPECT_FALSE(Skinned(w));
 }
 
@@ -735,7 +738,8 @@ TEST(SkinSwitchManager, ANewSkinWaitsForAMoveLoopAndAMenu) {
         [&] { titleInside = object->TitleHeight(); }))
         << "the move loop ran";
     EXPECT_EQ(titleInside, productTitle) << "no reload inside the move loop";
-    PumpFor(300);
+    PumpUntil([&] { return s.m->FindSkinnedForm(w) != object || object->TitleHeight() == kTitle; },
+              10000);
     ASSERT_EQ(s.m->FindSkinnedForm(w), object);
     EXPECT_EQ(object->TitleHeight(), kTitle) << "reloaded once the loop is over";
     // A popup menu up: the same, back to the product skin.
@@ -743,7 +747,9 @@ TEST(SkinSwitchManager, ANewSkinWaitsForAMoveLoopAndAMenu) {
         f.form.get(), [&] { s.data->SetSkinFile(product.path); },
         [&] { titleInside = object->TitleHeight(); });
     EXPECT_EQ(titleInside, kTitle) << "no reload while a menu is up";
-    PumpFor(300);
+    PumpUntil(
+        [&] { return s.m->FindSkinnedForm(w) != object || object->TitleHeight() == productTitle; },
+        10000);
     EXPECT_EQ(object->TitleHeight(), productTitle) << "reloaded once the menu is closed";
 }
 

@@ -1,5 +1,7 @@
 #include "app_fixture.h"
 
+#include "toolkit/form_description.h"
+#include "toolkit/form_reader.h"
 #include "toolkit/win_text.h"
 
 #include <commctrl.h>
@@ -203,4 +205,61 @@ TEST(Toolkit, LeakCountersSeeObjectsComeAndGo) {
     }
     PumpFor(20);
     EXPECT_EQ(CurrentGuiCounts().user, base.user);
+}
+
+namespace {
+
+void ExpectOneWindowEach(TForm& form, std::initializer_list<TWinControl*> controls) {
+    for (TWinControl* c : controls) {
+        HWND found = nullptr;
+        EXPECT_EQ(WindowsOf(form.WindowHandle(), c, &found), 1) << c->ClassName();
+        EXPECT_EQ(found, c->WindowHandle()) << c->ClassName();
+    }
+}
+
+} // namespace
+
+TEST(Toolkit, ChildWindowAskedForBeforeTheFormIsShownIsMadeOnce) {
+    { // built in code; the deepest child asks first, so every window up the chain is made for it
+        auto form = std::make_unique<TForm>(&TestApplication());
+        form->SetClientSize(300, 200);
+        auto* panel = new TPanel(form.get());
+        panel->SetParent(form.get());
+        panel->SetBounds(0, 0, 300, 100);
+        auto* inner = new TEdit(form.get());
+        inner->SetParent(panel);
+        inner->SetBounds(10, 10, 100, 24);
+        auto* button = new TButton(form.get());
+        button->SetParent(form.get());
+        button->SetBounds(10, 120, 80, 26);
+        inner->HandleNeeded();
+        (void)button->Handle();
+        ExpectOneWindowEach(*form, {panel, inner, button});
+        form->Show();
+        // Bounded: a window that never validates would keep ProcessMessages busy for ever.
+        EXPECT_TRUE(QueueSettles());
+        EXPECT_TRUE(IsWindowVisible(inner->WindowHandle()));
+    }
+    { // read from a description
+        auto form = std::make_unique<TForm>(&TestApplication());
+        ReadForm(*form, ParseFormDescription("object Described: TForm\n"
+                                             "  ClientWidth = 300\n"
+                                             "  ClientHeight = 200\n"
+                                             "  object Panel1: TPanel\n"
+                                             "    Width = 300\n"
+                                             "    Height = 100\n"
+                                             "    object Edit1: TEdit\n"
+                                             "      Left = 10\n"
+                                             "      Top = 10\n"
+                                             "    end\n"
+                                             "  end\n"
+                                             "end\n"));
+        auto* panel = dynamic_cast<TPanel*>(form->FindComponent("Panel1"));
+        auto* edit = dynamic_cast<TEdit*>(form->FindComponent("Edit1"));
+        ASSERT_TRUE(panel && edit);
+        edit->HandleNeeded();
+        ExpectOneWindowEach(*form, {panel, edit});
+        form->Show();
+        EXPECT_TRUE(QueueSettles());
+    }
 }
