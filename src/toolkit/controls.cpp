@@ -780,7 +780,9 @@ void TWinControl::CreateWnd() {
         throw Exception("Control '" + Name() + "' has no parent window");
     defProc_ = RegisterWindowClass(p, InitWndProc);
     CreateWindowHandle(p);
-    if (!handle_) throw Exception("Cannot create window for '" + Name() + "'");
+    if (!handle_)
+        throw Exception("Cannot create window for '" + Name() + "' (system error " +
+                        std::to_string(GetLastError()) + ")");
     InitializeWnd();
     // Children are placed before their windows exist, so each is born at its final size and
     // records its anchors against its parent's real client area.
