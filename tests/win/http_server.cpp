@@ -538,8 +538,13 @@ bool RunShell(const std::string& script) {
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi))
         return false;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    // Wine starts a Unix program without giving back handles: the process field stays null and
+    // the thread field holds a stray value, which may be that of a handle this process does own
+    // (the thread's desktop, and then no window could be made any more).
+    if (pi.hProcess) {
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
     return true;
 }
 

@@ -340,6 +340,26 @@ TEST(Transfer, HttpsWithTheTestAuthorityAndRedirectsAcrossSchemes) {
     EXPECT_FALSE(Exists(folder / "d.png"));
 }
 
+// The helper programs behind an https front are Unix programs: starting and stopping them must
+// leave this process's own handles alone, or the next window cannot be made.
+TEST(Transfer, HttpsFrontLeavesTheProcessHandlesAlone) {
+    HDESK desktop = GetThreadDesktop(GetCurrentThreadId());
+    ASSERT_NE(desktop, nullptr);
+    {
+        HttpServer server;
+        TlsFront front(server, false);
+        ASSERT_TRUE(front.Ready()) << front.Problem();
+    }
+    wchar_t name[64];
+    DWORD size = 0;
+    EXPECT_TRUE(GetUserObjectInformationW(desktop, UOI_NAME, name, sizeof name, &size))
+        << "error " << GetLastError();
+    HWND window =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_NE(window, nullptr) << "error " << GetLastError();
+    if (window) DestroyWindow(window);
+}
+
 TEST(Transfer, HttpsRefusedWhenTheAuthorityIsNotTrusted) {
     HttpServer server;
     server.AddFile("/secure/a.png", "PNG-over-tls");
