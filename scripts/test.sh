@@ -39,14 +39,7 @@ corvane_prepare_prefix
 corvane_ensure_display || exit 1
 wineserver -p >/dev/null 2>&1
 step "windows tests under Wine"
-# The bare transfer tests run in a process of their own: now and then, after them, the process
-# can no longer make a window (ERROR_INVALID_HANDLE from CreateWindowEx), which then fails
-# every window test after them for a reason that is not theirs.
-transfer='TransferCallback.*:Transfer.*:AtomicFile.*'
-timeout -k 10 600 wine "$root/build/win/bin/win_tests.exe" --gtest_filter="$transfer" \
-  --gtest_output="xml:$(winepath -w "$results/win-transfer.xml")" --gtest_brief=1 ||
-  fail "windows transfer tests"
-timeout -k 10 1500 wine "$root/build/win/bin/win_tests.exe" --gtest_filter="-$transfer" \
+timeout -k 10 1500 wine "$root/build/win/bin/win_tests.exe" \
   --gtest_output="xml:$(winepath -w "$results/win.xml")" --gtest_brief=1 || fail "windows tests"
 
 # One line for the whole run, summed over every test report written above.
